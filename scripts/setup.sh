@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Installs everything Vexaframe needs to build, run and test on a Debian machine.
+# Safe to run again: it only installs what is missing. Needs root.
+set -euo pipefail
+
+packages=(
+  cmake ninja-build g++ googletest libbenchmark-dev          # native build and tests
+  g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev           # Windows cross build
+  wine64 xvfb xdotool x11-apps imagemagick                   # running and driving it
+  fonts-ipafont-gothic locales                               # Japanese texts and code page 932
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if ((${#missing[@]})); then
+  echo "setup: installing ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq
+  apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+
+# Wine only takes code page 932 from LC_ALL=ja_JP.UTF-8 once the host has that locale.
+if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$'; then
+  sed -i 's/^# *\(ja_JP.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+  grep -q '^ja_JP.UTF-8 UTF-8' /etc/locale.gen || echo 'ja_JP.UTF-8 UTF-8' >>/etc/locale.gen
+  locale-gen >/dev/null
+fi

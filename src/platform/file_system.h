@@ -1,0 +1,61 @@
+#pragma once
+// The file services the program relies on. Paths are UTF-8 text in the platform's own
+// spelling (separator and drive letters as PathStyle says); nothing here normalises them.
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace vexaframe {
+
+struct PathStyle {
+    char separator;
+    bool hasDriveLetters;  // "C:" ends a folder part, as a separator does
+};
+inline constexpr PathStyle kWindowsPaths{'\\', true};
+inline constexpr PathStyle kPosixPaths{'/', false};
+
+// File attribute values as Windows reports them; POSIX maps onto the same bits.
+namespace attribute {
+inline constexpr std::uint32_t kReadOnly = 1;
+inline constexpr std::uint32_t kHidden = 2;
+inline constexpr std::uint32_t kSystem = 4;
+inline constexpr std::uint32_t kDirectory = 16;
+inline constexpr std::uint32_t kArchive = 32;
+}  // namespace attribute
+
+struct FolderEntry {
+    std::string name;         // as the listing returns it, without the folder
+    std::uint32_t attributes; // only the bits of namespace attribute
+};
+
+class FileSystem {
+public:
+    virtual ~FileSystem() = default;
+
+    virtual PathStyle Paths() const = 0;
+
+    // Visits the entries matching `pattern` (a folder, a separator and a wildcard part with
+    // * and ?, case-insensitive), in listing order, until `visit` returns false. A pattern
+    // that matches nothing is a complete, empty listing. Returns false when the listing
+    // failed: folder missing or unreadable, or an error part-way through.
+    virtual bool ListMatches(std::string_view pattern,
+                             const std::function<bool(const FolderEntry&)>& visit) = 0;
+
+    // The whole file, or nothing when it is missing or unreadable.
+    virtual std::optional<std::string> ReadFile(const std::string& path) = 0;
+
+    // Replaces the file's contents atomically: a temporary file in the same folder, then a
+    // rename over the old one. On failure the old file is left whole.
+    virtual bool ReplaceFile(const std::string& path, std::string_view bytes) = 0;
+
+    // True when a new file can be created in the folder (it exists and is writable).
+    virtual bool CanCreateFilesIn(const std::string& folder) = 0;
+
+    // Creates the folder and any missing parents; true when it exists afterwards.
+    virtual bool CreateFolders(const std::string& folder) = 0;
+};
+
+}  // namespace vexaframe

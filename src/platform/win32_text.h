@@ -1,0 +1,12 @@
+#pragma once
+// UTF-8 (the program's own text) to and from UTF-16 (the wide Win32 APIs).
+
+#include <string>
+#include <string_view>
+
+namespace vexaframe {
+
+std::wstring WideFromUtf8(std::string_view utf8);
+std::string Utf8FromWide(std::wstring_view wide);
+
+}  // namespace vexaframe
