@@ -47,6 +47,10 @@ public:
     // The whole file, or nothing when it is missing or unreadable.
     virtual std::optional<std::string> ReadFile(const std::string& path) = 0;
 
+    // True when a file (not a folder) exists at the path, readable or not: a file that
+    // cannot be read must not be taken for a missing one and overwritten.
+    virtual bool FileExists(const std::string& path) = 0;
+
     // Replaces the file's contents atomically: a temporary file in the same folder, then a
     // rename over the old one. On failure the old file is left whole.
     virtual bool ReplaceFile(const std::string& path, std::string_view bytes) = 0;

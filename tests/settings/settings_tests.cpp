@@ -1,0 +1,170 @@
+#include "settings/settings.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/code_page.h"
+#include "settings/catalogue.h"
+#include "settings/settings_keys.h"
+#include "support/fake_file_system.h"
+
+namespace vexaframe {
+namespace {
+
+namespace keys = settings_keys;
+
+// A code page like a western system's: it spells ASCII only.
+class AsciiCodePage : public CodePage {
+public:
+    std::optional<std::string> FromUtf8(std::string_view utf8) const override {
+        for (char c : utf8)
+            if (static_cast<unsigned char>(c) >= 0x80) return std::nullopt;
+        return std::string(utf8);
+    }
+    std::string ToUtf8(std::string_view encoded) const override { return std::string(encoded); }
+};
+
+const std::string kIni = "C:\\Saver\\Vexaframe.ini";
+const SettingsLocation kLocation{kIni, kIni, "C:\\Saver\\Vexaframe.bmp"};
+
+std::string Line(std::string_view key, std::string_view value) {
+    return std::string(key) + "=" + std::string(value) + "\r\n";
+}
+
+class SettingsTest : public ::testing::Test {
+protected:
+    SettingsTest() { files.AddFolder("C:\\Saver"); }
+
+    void WriteFile(const std::string& text) { files.AddFile(kIni, text); }
+    void Load() { LoadSettings(files, codePage, kLocation, settings, catalogue); }
+
+    FakeFileSystem files;
+    AsciiCodePage codePage;
+    Settings settings;
+    Catalogue catalogue;
+};
+
+TEST_F(SettingsTest, MissingEmptyOrJunkFilesGiveTheDefaults) {
+    const std::vector<std::optional<std::string>> texts = {
+        std::nullopt, "", std::string(10 * 1024 * 1024, '\xff'),
+        "[Section]\r\n" + std::string(100000, 'k'), "[Section]\r\n" + std::string(keys::kInterval)};
+    for (const std::optional<std::string>& text : texts) {
+        if (text) WriteFile(*text);
+        settings = Settings{};
+        Load();
+        EXPECT_EQ(settings.OrderMode, 1);
+        EXPECT_EQ(settings.IntervalSeconds, 10);
+        EXPECT_EQ(settings.TransparencyMode, 2);
+        EXPECT_EQ(settings.KindEnabled, (std::array<std::int16_t, 4>{1, 1, 1, 1}));
+        EXPECT_EQ(settings.ImageFolder, "");
+        EXPECT_EQ(catalogue.ImageCount, 0);
+    }
+}
+
+TEST_F(SettingsTest, NumbersConvertAndBadOnesKeepTheEarlierValue) {
+    WriteFile("[Section]\r\n" + Line(keys::kOrderMode, "1.9") + Line(keys::kInterval, "12.5") +
+              Line(keys::kTransparency, "not a number") + Line(keys::KindKey(0), " 0 ") +
+              Line(keys::KindKey(1), "40000") + Line(keys::KindKey(2), "") + keys::KindKey(3) +
+              "\r\n");
+    settings.TransparencyMode = 7;
+    settings.KindEnabled = {5, 5, 5, 5};
+    Load();
+    EXPECT_EQ(settings.OrderMode, 1);
+    EXPECT_EQ(settings.IntervalSeconds, 12);
+    EXPECT_EQ(settings.TransparencyMode, 7);  // did not convert: left as it was
+    EXPECT_EQ(settings.KindEnabled, (std::array<std::int16_t, 4>{0, 5, 1, 1}));
+}
+
+TEST_F(SettingsTest, AnUnreadableFileReadsAsMissingAndIsNeverOverwritten) {
+    WriteFile("[Section]\r\n" + Line(keys::kInterval, "30"));
+    files.MakeUnreadable(kIni);
+    Load();
+    EXPECT_EQ(settings.IntervalSeconds, 10);
+    EXPECT_FALSE(WriteIniValue(files, keys::kSection, keys::kInterval, " 20", kIni));
+    EXPECT_EQ(files.FileBytes(kIni), "[Section]\r\n" + Line(keys::kInterval, "30"));
+}
+
+TEST_F(SettingsTest, AnExistingFolderIsCataloguedAndAMissingOneForgotten) {
+    files.AddFile("C:\\Pics\\b.JPG");
+    files.AddFile("C:\\Pics\\A.bmp");
+    WriteFile("[Section]\r\n" + Line(keys::kImageFolder, "C:\\Pics"));
+    Load();
+    EXPECT_EQ(settings.ImageFolder, "C:\\Pics");
+    EXPECT_EQ(catalogue.ImageFiles, (std::vector<std::string>{"C:\\Pics\\A.bmp", "C:\\Pics\\b.JPG"}));
+
+    WriteFile("[Section]\r\n" + Line(keys::kImageFolder, "C:\\Pic"));
+    Load();
+    EXPECT_EQ(settings.ImageFolder, "");
+    EXPECT_EQ(catalogue.ImageCount, 0);
+}
+
+TEST_F(SettingsTest, SavingDefaultsWritesTheseExactBytes) {
+    settings = {1, 10, 2, {1, 1, 1, 1}, ""};
+    SaveSettings(files, codePage, kLocation, settings, 10, "C:\\Pics");
+    EXPECT_EQ(settings.ImageFolder, "C:\\Pics");
+    EXPECT_EQ(files.FileBytes(kIni),
+              "[Section]\r\n" + Line(keys::kOrderMode, " 1") + Line(keys::kInterval, " 10") +
+                  Line(keys::kTransparency, " 2") + Line(keys::kImageFolder, "C:\\Pics") +
+                  Line(keys::KindKey(0), " 1") + Line(keys::KindKey(1), " 1") +
+                  Line(keys::KindKey(2), " 1") + Line(keys::KindKey(3), " 1"));
+}
+
+TEST_F(SettingsTest, SavedSettingsLoadBackIncludingFoldersTheCodePageCannotSpell) {
+    const std::string longFolder = "C:\\" + std::string(300, 'p');
+    const std::string japaneseFolder = "C:\\写真\\\xF0\x9F\x8C\x85";  // 写真\🌅
+    for (const std::string& folder : {longFolder, japaneseFolder}) {
+        files.AddFolder(folder);
+        files.AddFile(folder + "\\x.gif");
+        Settings saved{0, 1, -1, {0, 1, 0, 0}, ""};
+        SaveSettings(files, codePage, kLocation, saved, 45, folder);
+        settings = Settings{};
+        Load();
+        EXPECT_EQ(settings.ImageFolder, folder);
+        EXPECT_EQ(settings.IntervalSeconds, 45);  // the spinner's value, not the setting's
+        EXPECT_EQ(settings.OrderMode, 0);
+        EXPECT_EQ(settings.TransparencyMode, -1);
+        EXPECT_EQ(settings.KindEnabled, saved.KindEnabled);
+        EXPECT_EQ(catalogue.ImageCount, 1);
+    }
+    EXPECT_NE(files.FileBytes(kIni)->find("=<utf-8>C:\\写真"), std::string::npos);
+}
+
+TEST_F(SettingsTest, SavingKeepsOtherLinesAndAFailedSaveKeepsTheOldFile) {
+    const std::string before = "; mine\r\n[Other]\r\nx = 1\r\n\r\n[Section]\r\n" +
+                               Line(keys::kInterval, "20");
+    WriteFile(before);
+    files.failWrites = true;
+    Settings saved{1, 10, 2, {1, 1, 1, 1}, ""};
+    SaveSettings(files, codePage, kLocation, saved, 30, "C:\\Pics");
+    EXPECT_EQ(files.FileBytes(kIni), before);
+
+    files.failWrites = false;
+    SaveSettings(files, codePage, kLocation, saved, 30, "C:\\Pics");
+    const std::string after = *files.FileBytes(kIni);
+    EXPECT_EQ(after.rfind("; mine\r\n[Other]\r\nx = 1\r\n\r\n[Section]\r\n" +
+                              Line(keys::kInterval, " 30"), 0), 0u);
+}
+
+TEST(SettingsLocation, StaysInAWritableProgramFolderElseGoesPerUser) {
+    FakeFileSystem files;
+    files.AddFolder("C:\\Saver");
+    files.AddFolder("C:\\Users\\me\\AppData\\Local");
+    const std::string user = "C:\\Users\\me\\AppData\\Local\\Vexaframe";
+
+    SettingsLocation location = ChooseSettingsLocation(files, "C:\\Saver", user);
+    EXPECT_EQ(location.settingsFile, "C:\\Saver\\Vexaframe.ini");
+    EXPECT_EQ(location.readFrom, "C:\\Saver\\Vexaframe.ini");
+    EXPECT_EQ(location.pictureFile, "C:\\Saver\\Vexaframe.bmp");
+
+    files.MakeUnwritable("C:\\Saver");
+    location = ChooseSettingsLocation(files, "C:\\Saver", user);
+    EXPECT_EQ(location.settingsFile, user + "\\Vexaframe.ini");
+    EXPECT_EQ(location.readFrom, "C:\\Saver\\Vexaframe.ini");  // until the user saves
+    EXPECT_EQ(location.pictureFile, user + "\\Vexaframe.bmp");
+    EXPECT_TRUE(files.CanCreateFilesIn(user));
+
+    files.AddFile(user + "\\Vexaframe.ini");
+    EXPECT_EQ(ChooseSettingsLocation(files, "C:\\Saver", user).readFrom, user + "\\Vexaframe.ini");
+}
+
+}  // namespace
+}  // namespace vexaframe
