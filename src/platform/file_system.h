@@ -53,7 +53,7 @@ public:
 
     // Replaces the file's contents atomically: a temporary file in the same folder, then a
     // rename over the old one. On failure the old file is left whole.
-    virtual bool ReplaceFile(const std::string& path, std::string_view bytes) = 0;
+    virtual bool WriteFileAtomically(const std::string& path, std::string_view bytes) = 0;
 
     // True when a new file can be created in the folder (it exists and is writable).
     virtual bool CanCreateFilesIn(const std::string& folder) = 0;

@@ -85,7 +85,7 @@ bool WriteIniValue(FileSystem& files, std::string_view section, std::string_view
     const std::string old = text.value_or(std::string());
     const std::string updated = WithProfileValue(old, section, key, value);
     if (text && updated == old) return true;
-    return files.ReplaceFile(file, updated);
+    return files.WriteFileAtomically(file, updated);
 }
 
 void LoadSettings(FileSystem& files, const CodePage& codePage, const SettingsLocation& location,

@@ -1,0 +1,163 @@
+#include "platform/posix_file_system.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <memory>
+#include <utility>
+
+#include "platform/wildcard.h"
+
+namespace vexaframe {
+namespace {
+
+struct DirectoryCloser {
+    void operator()(DIR* directory) const { closedir(directory); }
+};
+using Directory = std::unique_ptr<DIR, DirectoryCloser>;
+
+class Descriptor {
+public:
+    explicit Descriptor(int descriptor) : descriptor_(descriptor) {}
+    ~Descriptor() {
+        if (Valid()) close(descriptor_);
+    }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+
+    bool Valid() const { return descriptor_ >= 0; }
+    int Get() const { return descriptor_; }
+    // A written file's last error can show only here.
+    bool Close() { return close(std::exchange(descriptor_, -1)) == 0; }
+
+private:
+    int descriptor_;
+};
+
+// The folder part of a path or pattern, for opening: "." for a bare name.
+std::string FolderPart(std::string_view path) {
+    const std::size_t split = path.rfind('/');
+    if (split == std::string_view::npos) return ".";
+    return std::string(path.substr(0, split == 0 ? 1 : split));
+}
+
+bool IsReadOnly(const struct stat& status) {
+    return (status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
+}
+
+// Dot-files are hidden. Pipes, sockets and devices count as system files, so that no
+// attribute pass takes them. A regular file with neither mark is archive only, as ordinary
+// files are on Windows.
+std::uint32_t AttributesOf(std::string_view name, const struct stat& status) {
+    const bool hidden = name.starts_with('.') && name != "." && name != "..";
+    const std::uint32_t marks = hidden ? attribute::kHidden : 0;
+    if (S_ISDIR(status.st_mode)) return marks | attribute::kDirectory;
+    if (!S_ISREG(status.st_mode)) return marks | attribute::kSystem;
+    const std::uint32_t fileMarks = marks | (IsReadOnly(status) ? attribute::kReadOnly : 0);
+    return fileMarks != 0 ? fileMarks : attribute::kArchive;
+}
+
+bool WriteAll(int descriptor, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t written = write(descriptor, bytes.data(), bytes.size());
+        if (written < 0 && errno == EINTR) continue;
+        if (written <= 0) return false;
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return true;
+}
+
+// Makes a finished rename survive a power cut; where the folder cannot be synced the
+// rename has still happened, so this is best effort.
+void SyncFolder(const std::string& folder) {
+    const Descriptor directory(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (directory.Valid()) fsync(directory.Get());
+}
+
+}  // namespace
+
+bool PosixFileSystem::ListMatches(std::string_view pattern,
+                                  const std::function<bool(const FolderEntry&)>& visit) {
+    const std::size_t split = pattern.rfind('/');
+    const std::string_view wildcard =
+        split == std::string_view::npos ? pattern : pattern.substr(split + 1);
+    const Directory directory(opendir(FolderPart(pattern).c_str()));
+    if (!directory) return false;
+    while (true) {
+        errno = 0;
+        const dirent* entry = readdir(directory.get());
+        if (entry == nullptr) return errno == 0;
+        const std::string_view name = entry->d_name;
+        if (!WildcardMatch(wildcard, name)) continue;
+        struct stat status {};
+        if (fstatat(dirfd(directory.get()), entry->d_name, &status, 0) != 0) {
+            // Removed since the listing began, or a link to nothing: not an entry any more.
+            if (errno == ENOENT) continue;
+            return false;
+        }
+        if (!visit(FolderEntry{std::string(name), AttributesOf(name, status)})) return true;
+    }
+}
+
+std::optional<std::string> PosixFileSystem::ReadFile(const std::string& path) {
+    // Non-blocking, so that a named pipe in the file's place cannot hang the program.
+    const Descriptor file(open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    struct stat status {};
+    if (!file.Valid() || fstat(file.Get(), &status) != 0 || !S_ISREG(status.st_mode))
+        return std::nullopt;
+    std::string bytes;
+    char buffer[1 << 16];
+    while (true) {
+        const ssize_t count = read(file.Get(), buffer, sizeof buffer);
+        if (count < 0 && errno == EINTR) continue;
+        if (count < 0) return std::nullopt;
+        if (count == 0) return bytes;
+        bytes.append(buffer, static_cast<std::size_t>(count));
+    }
+}
+
+bool PosixFileSystem::FileExists(const std::string& path) {
+    struct stat status {};
+    return stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode);
+}
+
+bool PosixFileSystem::WriteFileAtomically(const std::string& path, std::string_view bytes) {
+    // A read-only file stays as it is, as on Windows; the new file keeps the old one's mode.
+    struct stat old {};
+    const bool oldExists = stat(path.c_str(), &old) == 0;
+    if (oldExists && (!S_ISREG(old.st_mode) || IsReadOnly(old))) return false;
+
+    const std::string temporary = path + ".new";
+    unlink(temporary.c_str());  // left by a crash, or a link planted there
+    Descriptor file(open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+    if (!file.Valid()) return false;
+    const bool written = (!oldExists || fchmod(file.Get(), old.st_mode & 07777) == 0) &&
+                         WriteAll(file.Get(), bytes) && fsync(file.Get()) == 0 && file.Close();
+    if (!written || rename(temporary.c_str(), path.c_str()) != 0) {
+        unlink(temporary.c_str());
+        return false;
+    }
+    SyncFolder(FolderPart(path));
+    return true;
+}
+
+bool PosixFileSystem::CanCreateFilesIn(const std::string& folder) {
+    // Permission bits do not tell (the superuser ignores them, mounts may be read-only).
+    const std::string probe = folder + "/.vexaframe-probe-" + std::to_string(getpid());
+    const Descriptor file(open(probe.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+    if (!file.Valid()) return false;
+    unlink(probe.c_str());
+    return true;
+}
+
+bool PosixFileSystem::CreateFolders(const std::string& folder) {
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    return std::filesystem::is_directory(folder, error);
+}
+
+}  // namespace vexaframe

@@ -1,0 +1,21 @@
+#pragma once
+// The file services over POSIX. Windows' attribute bits are read off the file's type, name
+// and mode, so that ordinary files are taken in the same pass as on Windows.
+
+#include "platform/file_system.h"
+
+namespace vexaframe {
+
+class PosixFileSystem final : public FileSystem {
+public:
+    PathStyle Paths() const override { return kPosixPaths; }
+    bool ListMatches(std::string_view pattern,
+                     const std::function<bool(const FolderEntry&)>& visit) override;
+    std::optional<std::string> ReadFile(const std::string& path) override;
+    bool FileExists(const std::string& path) override;
+    bool WriteFileAtomically(const std::string& path, std::string_view bytes) override;
+    bool CanCreateFilesIn(const std::string& folder) override;
+    bool CreateFolders(const std::string& folder) override;
+};
+
+}  // namespace vexaframe

@@ -1,0 +1,20 @@
+#pragma once
+// The file services over the wide Win32 API, so that names outside the code page work.
+
+#include "platform/file_system.h"
+
+namespace vexaframe {
+
+class Win32FileSystem final : public FileSystem {
+public:
+    PathStyle Paths() const override { return kWindowsPaths; }
+    bool ListMatches(std::string_view pattern,
+                     const std::function<bool(const FolderEntry&)>& visit) override;
+    std::optional<std::string> ReadFile(const std::string& path) override;
+    bool FileExists(const std::string& path) override;
+    bool WriteFileAtomically(const std::string& path, std::string_view bytes) override;
+    bool CanCreateFilesIn(const std::string& folder) override;
+    bool CreateFolders(const std::string& folder) override;
+};
+
+}  // namespace vexaframe

@@ -1,0 +1,236 @@
+#pragma once
+// An in-memory file system for tests. Paths are exact (case matters), runs of separators
+// count as one, "C:x" is "C:\x", and a folder lists its entries in the order they were
+// added; "." and ".." come first in every folder but a Windows drive root.
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/file_system.h"
+#include "platform/wildcard.h"
+
+namespace vexaframe {
+
+class FakeFileSystem : public FileSystem {
+public:
+    explicit FakeFileSystem(PathStyle paths = kWindowsPaths) : paths_(paths) {}
+
+    // --- Setting the scene ---
+
+    // Adds or replaces a file; missing parent folders are made.
+    void AddFile(std::string_view path, std::string_view bytes = {},
+                 std::uint32_t attributes = attribute::kArchive) {
+        const std::string key = Canonical(path);
+        AddFolder(ParentOf(key));
+        if (nodes_.count(key) == 0) children_[ParentOf(key)].push_back(NameOf(key));
+        nodes_[key] = Node{false, std::string(bytes), attributes};
+    }
+
+    void AddFolder(std::string_view path) {
+        const std::string key = Canonical(path);
+        if (nodes_.count(key) != 0 || IsTopFolder(key)) {
+            children_.try_emplace(key);
+            return;
+        }
+        AddFolder(ParentOf(key));
+        children_[ParentOf(key)].push_back(NameOf(key));
+        nodes_[key] = Node{true, {}, attribute::kDirectory};
+        children_.try_emplace(key);
+    }
+
+    void RemoveFile(std::string_view path) {
+        const std::string key = Canonical(path);
+        if (nodes_.erase(key) == 0) return;
+        auto& siblings = children_[ParentOf(key)];
+        siblings.erase(std::find(siblings.begin(), siblings.end(), NameOf(key)));
+    }
+
+    // Listing the folder fails at once.
+    void MakeUnlistable(std::string_view folder) { unlistable_.insert(Canonical(folder)); }
+    // No file can be made or replaced in the folder.
+    void MakeUnwritable(std::string_view folder) { unwritable_.insert(Canonical(folder)); }
+    // The file exists but cannot be read.
+    void MakeUnreadable(std::string_view path) { unreadable_.insert(Canonical(path)); }
+
+    // Every listing fails after visiting this many entries.
+    std::optional<std::size_t> listingsFailAfter;
+    // WriteFileAtomically and CreateFolders fail.
+    bool failWrites = false;
+
+    // --- Looking at the outcome ---
+
+    // Every pattern asked for, in order.
+    std::vector<std::string> listedPatterns;
+    std::size_t ListingCalls() const { return listedPatterns.size(); }
+
+    // The paths of all files (not folders), in path order.
+    std::vector<std::string> Files() const {
+        std::vector<std::string> files;
+        for (const auto& [path, node] : nodes_)
+            if (!node.isFolder) files.push_back(path);
+        return files;
+    }
+
+    std::optional<std::string> FileBytes(std::string_view path) const {
+        const Node* node = Find(path);
+        if (node == nullptr || node->isFolder) return std::nullopt;
+        return node->bytes;
+    }
+
+    // --- FileSystem ---
+
+    PathStyle Paths() const override { return paths_; }
+
+    bool ListMatches(std::string_view pattern,
+                     const std::function<bool(const FolderEntry&)>& visit) override {
+        listedPatterns.emplace_back(pattern);
+        const std::size_t split = LastSeparator(pattern);
+        const std::string folder =
+            Canonical(split == std::string_view::npos ? "" : pattern.substr(0, split + 1));
+        const std::string_view wildcard =
+            split == std::string_view::npos ? pattern : pattern.substr(split + 1);
+        const auto listing = children_.find(folder);
+        if (listing == children_.end() || unlistable_.count(folder) != 0) return false;
+
+        std::vector<FolderEntry> entries;
+        if (!(paths_.hasDriveLetters && IsRoot(folder))) {
+            entries.push_back({".", attribute::kDirectory});
+            entries.push_back({"..", attribute::kDirectory});
+        }
+        for (const std::string& name : listing->second)
+            entries.push_back({name, nodes_.at(Join(folder, name)).attributes});
+
+        std::size_t visited = 0;
+        for (const FolderEntry& entry : entries) {
+            if (!WildcardMatch(wildcard, entry.name)) continue;
+            if (listingsFailAfter && visited == *listingsFailAfter) return false;
+            ++visited;
+            if (!visit(entry)) break;
+        }
+        return true;
+    }
+
+    std::optional<std::string> ReadFile(const std::string& path) override {
+        if (unreadable_.count(Canonical(path)) != 0) return std::nullopt;
+        return FileBytes(path);
+    }
+
+    bool FileExists(const std::string& path) override { return FileBytes(path).has_value(); }
+
+    bool WriteFileAtomically(const std::string& path, std::string_view bytes) override {
+        const std::string key = Canonical(path);
+        const Node* old = Find(key);
+        const bool oldIsReplaceable =
+            old == nullptr || (!old->isFolder && (old->attributes & attribute::kReadOnly) == 0);
+        if (failWrites || !oldIsReplaceable || !CanCreateFilesIn(ParentOf(key))) return false;
+        AddFile(key, bytes);
+        return true;
+    }
+
+    bool CanCreateFilesIn(const std::string& folder) override {
+        const std::string key = Canonical(folder);
+        return IsFolder(key) && unwritable_.count(key) == 0;
+    }
+
+    bool CreateFolders(const std::string& folder) override {
+        const std::string key = Canonical(folder);
+        if (IsFolder(key)) return true;
+        if (failWrites || !CanCreateFolderChain(key)) return false;
+        AddFolder(key);
+        return true;
+    }
+
+private:
+    struct Node {
+        bool isFolder;
+        std::string bytes;
+        std::uint32_t attributes;
+    };
+
+    bool IsSeparator(char c) const { return c == paths_.separator; }
+
+    std::size_t LastSeparator(std::string_view path) const {
+        const std::size_t separator = path.find_last_of(paths_.separator);
+        const std::size_t colon =
+            paths_.hasDriveLetters ? path.find_last_of(':') : std::string_view::npos;
+        if (separator == std::string_view::npos) return colon;
+        if (colon == std::string_view::npos) return separator;
+        return std::max(separator, colon);
+    }
+
+    // One separator between parts and none at the end, except for a bare root.
+    std::string Canonical(std::string_view path) const {
+        std::string key;
+        for (char c : path) {
+            if (IsSeparator(c) && !key.empty() && IsSeparator(key.back())) continue;
+            if (IsDriveLetterOnly(key) && !IsSeparator(c)) key += paths_.separator;
+            key += c;
+        }
+        if (key.size() > 1 && IsSeparator(key.back())) key.pop_back();
+        return key;
+    }
+
+    bool IsDriveLetterOnly(const std::string& key) const {
+        return paths_.hasDriveLetters && key.size() == 2 && key[1] == ':';
+    }
+
+    bool IsRoot(const std::string& key) const {
+        return IsDriveLetterOnly(key) || (key.size() == 1 && IsSeparator(key[0]));
+    }
+
+    // A root, or a relative name's empty folder: present without being added.
+    bool IsTopFolder(const std::string& key) const { return key.empty() || IsRoot(key); }
+
+    std::string ParentOf(const std::string& key) const {
+        const std::size_t split = LastSeparator(key);
+        if (split == std::string::npos) return "";
+        return Canonical(std::string_view(key).substr(0, split + 1));
+    }
+
+    std::string NameOf(const std::string& key) const {
+        const std::size_t split = LastSeparator(key);
+        return split == std::string::npos ? key : key.substr(split + 1);
+    }
+
+    std::string Join(const std::string& folder, const std::string& name) const {
+        if (folder.empty()) return name;
+        if (IsSeparator(folder.back())) return folder + name;
+        return folder + paths_.separator + name;
+    }
+
+    const Node* Find(std::string_view path) const {
+        const auto node = nodes_.find(Canonical(path));
+        return node == nodes_.end() ? nullptr : &node->second;
+    }
+
+    bool IsFolder(const std::string& key) const {
+        const Node* node = Find(key);
+        return node != nullptr ? node->isFolder : children_.count(key) != 0;
+    }
+
+    bool CanCreateFolderChain(const std::string& key) const {
+        std::string existing = key;
+        while (!IsFolder(existing)) {
+            if (Find(existing) != nullptr || IsTopFolder(existing)) return false;
+            existing = ParentOf(existing);
+        }
+        return unwritable_.count(existing) == 0;
+    }
+
+    PathStyle paths_;
+    std::map<std::string, Node> nodes_;
+    std::map<std::string, std::vector<std::string>> children_;  // names in the order added
+    std::set<std::string> unlistable_;
+    std::set<std::string> unwritable_;
+    std::set<std::string> unreadable_;
+};
+
+}  // namespace vexaframe
