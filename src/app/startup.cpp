@@ -1,0 +1,139 @@
+#include "app/startup.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <limits>
+#include <optional>
+
+#include "settings/image_order.h"
+
+namespace vexaframe {
+namespace {
+
+constexpr std::string_view kBlanks = " \t";
+
+std::string_view WithoutLeadingBlanks(std::string_view text) {
+    return text.substr(std::min(text.find_first_not_of(kBlanks), text.size()));
+}
+
+// Byte offset of the character numbered `index` (from 0) of UTF-8 text; the text's size
+// when it has fewer characters. Positions on the command line count characters, not bytes.
+std::size_t OffsetOfCharacter(std::string_view utf8, std::size_t index) {
+    const auto isContinuation = [](char byte) { return (byte & 0xC0) == 0x80; };
+    std::size_t offset = 0;
+    for (std::size_t seen = 0; offset < utf8.size(); ++seen) {
+        if (seen == index) return offset;
+        ++offset;
+        while (offset < utf8.size() && isContinuation(utf8[offset])) ++offset;
+    }
+    return utf8.size();
+}
+
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// A decimal number at the start of the text: an optional sign, digits, an optional
+// fraction. Nothing when the text does not start with one or it is out of range.
+std::optional<double> LeadingNumber(std::string_view text) {
+    const bool negative = !text.empty() && text.front() == '-';
+    if (!text.empty() && (text.front() == '-' || text.front() == '+')) text.remove_prefix(1);
+
+    std::size_t end = 0;
+    while (end < text.size() && IsDigit(text[end])) ++end;
+    bool hasDigits = end > 0;
+    if (end < text.size() && text[end] == '.') {
+        std::size_t fractionEnd = end + 1;
+        while (fractionEnd < text.size() && IsDigit(text[fractionEnd])) ++fractionEnd;
+        hasDigits = hasDigits || fractionEnd > end + 1;
+        end = fractionEnd;
+    }
+    if (!hasDigits) return std::nullopt;
+
+    double value = 0;
+    const auto [last, error] =
+        std::from_chars(text.data(), text.data() + end, value, std::chars_format::fixed);
+    if (error != std::errc{} || last != text.data() + end) return std::nullopt;
+    return negative ? -value : value;
+}
+
+bool AnotherInstanceRuns(StartupServices& services) {
+    const bool saverRuns = services.WindowTitledExists(kSaverWindowTitle);
+    const bool dialogRuns = services.WindowTitledExists(kSettingsDialogTitle);
+    return saverRuns || dialogRuns;
+}
+
+StartupOutcome StartSaver(RunState& run, StartupServices& services, std::string_view mode) {
+    const std::int16_t imageCount = run.catalogue.ImageCount;
+    if (imageCount <= 0) {
+        services.ShowMessage(kChoosePicturesMessage);
+        return StartupOutcome::EndProgram;
+    }
+    run.ImageOrder.assign(static_cast<std::size_t>(imageCount) + 1, 0);
+    BuildImageOrder(run.settings.OrderMode, imageCount, run.ImageOrder, run.random);
+    // Started without a switch (by hand, not by the system) the pointer stays visible.
+    if (mode == "S") run.CursorCount = services.ShowCursor(false);
+    services.OpenSaver(run);
+    return StartupOutcome::RunWindows;
+}
+
+}  // namespace
+
+std::string ArgumentTextOf(std::string_view commandLine) {
+    // Windows' own rule for the program's name: up to the closing quote when it starts
+    // with one, up to the first blank otherwise.
+    const bool quoted = commandLine.starts_with('"');
+    const std::size_t nameEnd =
+        quoted ? commandLine.find('"', 1) : commandLine.find_first_of(kBlanks);
+    if (nameEnd == std::string_view::npos) return {};
+    const std::size_t afterName = quoted ? nameEnd + 1 : nameEnd;
+    return std::string(WithoutLeadingBlanks(commandLine.substr(afterName)));
+}
+
+std::string ModeLetter(std::string_view argumentText) {
+    const std::size_t start = OffsetOfCharacter(argumentText, 1);
+    const std::size_t end = OffsetOfCharacter(argumentText, 2);
+    std::string letter(argumentText.substr(start, end - start));
+    if (letter.size() == 1 && letter[0] >= 'a' && letter[0] <= 'z') letter[0] -= 'a' - 'A';
+    return letter;
+}
+
+std::int32_t WindowHandleFromArgument(std::string_view argumentText) {
+    const std::string_view text = argumentText.substr(OffsetOfCharacter(argumentText, 3));
+    const std::optional<double> number = LeadingNumber(WithoutLeadingBlanks(text));
+    if (!number) return 0;
+    const double whole = std::nearbyint(*number);
+    // Handles are 32 bits wide: the unsigned spelling of a high handle means the same bits.
+    constexpr double lowest = std::numeric_limits<std::int32_t>::min();
+    constexpr double highest = std::numeric_limits<std::uint32_t>::max();
+    if (whole < lowest || whole > highest) return 0;
+    return static_cast<std::int32_t>(static_cast<std::int64_t>(whole));
+}
+
+StartupOutcome Main(RunState& run, StartupServices& services) {
+    if (AnotherInstanceRuns(services)) return StartupOutcome::EndProgram;
+
+    const std::string mode = ModeLetter(run.ArgumentText);
+    if (mode == "P") {
+        services.OpenPreview(WindowHandleFromArgument(run.ArgumentText));
+        return StartupOutcome::RunWindows;
+    }
+
+    services.LoadSettings(run.settings, run.catalogue);
+    if (mode == "A") {
+        // Only the non-NT platforms keep the saver password themselves.
+        if (!services.IsWindowsNT()) {
+            services.ChangeSaverPassword(WindowHandleFromArgument(run.ArgumentText));
+        }
+        return StartupOutcome::EndProgram;
+    }
+    if (mode == "C") {
+        services.ShowSettingsDialog(run);
+        return StartupOutcome::EndProgram;
+    }
+    if (mode != "S" && !run.ArgumentText.empty()) return StartupOutcome::EndProgram;
+    return StartSaver(run, services, mode);
+}
+
+}  // namespace vexaframe

@@ -1,0 +1,112 @@
+#include "app/win32_startup_services.h"
+
+#include <windows.h>
+// windows.h first: these need its types.
+#include <knownfolders.h>
+#include <shlobj.h>
+
+#include <cstdint>
+
+#include "platform/win32_text.h"
+
+namespace vexaframe {
+namespace {
+
+// Window handles carry 32 significant bits, sign-extended on 64-bit Windows.
+HWND HandleFromNumber(std::int32_t number) {
+    return reinterpret_cast<HWND>(static_cast<std::intptr_t>(number));
+}
+
+std::string ProgramFolder() {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length =
+            GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length < path.size()) {
+            path.resize(length);
+            break;
+        }
+        path.resize(path.size() * 2);
+    }
+    return Utf8FromWide(path.substr(0, path.find_last_of(L'\\')));
+}
+
+std::string PerUserFolder() {
+    PWSTR localAppData = nullptr;
+    std::string folder;
+    if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_LocalAppData, 0, nullptr, &localAppData))) {
+        folder = Utf8FromWide(localAppData) + "\\Vexaframe";
+    }
+    CoTaskMemFree(localAppData);
+    // Without a per-user folder the program's own is the only place left.
+    return folder.empty() ? ProgramFolder() : folder;
+}
+
+}  // namespace
+
+std::string ArgumentText() {
+    return ArgumentTextOf(Utf8FromWide(GetCommandLineW()));
+}
+
+bool IsWindowsNT() {
+    static_assert(sizeof(OSVERSIONINFOA) == 148, "the ANSI version record");
+    OSVERSIONINFOA version{};
+    version.dwOSVersionInfoSize = sizeof version;
+    return GetVersionExA(&version) == 1 && version.dwPlatformId == VER_PLATFORM_WIN32_NT;
+}
+
+void EnableSystemKeys(bool enable) {
+    // The flag is the 16-bit negation of the Boolean, sign-extended: 0 or all ones.
+    const UINT saverRunning = enable ? 0 : ~0u;
+    SystemParametersInfoA(SPI_SCREENSAVERRUNNING, saverRunning, nullptr, 0);
+}
+
+bool Win32StartupServices::WindowTitledExists(std::string_view title) {
+    return FindWindowA(nullptr, std::string(title).c_str()) != nullptr;
+}
+
+void Win32StartupServices::LoadSettings(Settings& settings, Catalogue& catalogue) {
+    const SettingsLocation location =
+        ChooseSettingsLocation(files_, ProgramFolder(), PerUserFolder());
+    vexaframe::LoadSettings(files_, codePage_, location, settings, catalogue);
+}
+
+bool Win32StartupServices::IsWindowsNT() {
+    return vexaframe::IsWindowsNT();
+}
+
+void Win32StartupServices::ChangeSaverPassword(std::int32_t ownerWindow) {
+    // Only the non-NT platforms' mpr.dll has it, so it is looked up at run time.
+    using PwdChangePasswordFunction = DWORD(WINAPI*)(LPCSTR, HWND, DWORD, DWORD);
+    const HMODULE mpr = LoadLibraryW(L"mpr.dll");
+    if (mpr == nullptr) return;
+    const FARPROC found = GetProcAddress(mpr, "PwdChangePasswordA");
+    if (found != nullptr) {
+        const auto changePassword =
+            reinterpret_cast<PwdChangePasswordFunction>(reinterpret_cast<void (*)()>(found));
+        changePassword("SCRSAVE", HandleFromNumber(ownerWindow), 0, 0);
+    }
+    FreeLibrary(mpr);
+}
+
+void Win32StartupServices::ShowMessage(std::wstring_view text) {
+    MessageBoxW(nullptr, std::wstring(text).c_str(), std::wstring(kProgramTitle).c_str(), MB_OK);
+}
+
+int Win32StartupServices::ShowCursor(bool show) {
+    return ::ShowCursor(show ? TRUE : FALSE);
+}
+
+// Until the preview window, the settings dialog and the saver window exist, each mode ends
+// right after the dispatch: with no window there is nothing to keep the program alive.
+void Win32StartupServices::OpenPreview(std::int32_t) {
+    ExitProcess(0);
+}
+
+void Win32StartupServices::ShowSettingsDialog(RunState&) {}
+
+void Win32StartupServices::OpenSaver(RunState&) {
+    ExitProcess(0);
+}
+
+}  // namespace vexaframe

@@ -1,0 +1,38 @@
+#pragma once
+// The Windows side of start-up.
+
+#include <string>
+
+#include "app/startup.h"
+#include "platform/win32_code_page.h"
+#include "platform/win32_file_system.h"
+
+namespace vexaframe {
+
+// The command line after the program's name, as UTF-8.
+std::string ArgumentText();
+
+// True only on the NT platform; the other platforms keep the saver password themselves.
+bool IsWindowsNT();
+
+// Tells the system whether a saver runs, which on the non-NT platforms locks the task keys.
+void EnableSystemKeys(bool enable);
+
+class Win32StartupServices : public StartupServices {
+public:
+    bool WindowTitledExists(std::string_view title) override;
+    void LoadSettings(Settings& settings, Catalogue& catalogue) override;
+    bool IsWindowsNT() override;
+    void ChangeSaverPassword(std::int32_t ownerWindow) override;
+    void ShowMessage(std::wstring_view text) override;
+    int ShowCursor(bool show) override;
+    void OpenPreview(std::int32_t hostWindow) override;
+    void ShowSettingsDialog(RunState& run) override;
+    void OpenSaver(RunState& run) override;
+
+private:
+    Win32FileSystem files_;
+    Win32CodePage codePage_;
+};
+
+}  // namespace vexaframe
