@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test: the portable core natively, then the Windows
+# build (unit tests, the comparison with the system's profile functions, and the
+# end-to-end tests of Vexaframe.scr) under Wine.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/setup.sh
+
+for preset in linux windows; do
+    cmake --preset "$preset" >/dev/null
+    cmake --build --preset "$preset"
+done
+
+ctest --preset linux -j "$(nproc)"
+
+# One wineserver for the whole Windows run: every Wine start after the first is then quick.
+export WINEPREFIX="$PWD/build/wineprefix"
+wineserver=$(command -v wineserver || echo /usr/lib/wine/wineserver)
+"$wineserver" -p
+trap '"$wineserver" -k 2>/dev/null || true' EXIT
+ctest --preset windows -j "$(nproc)"
