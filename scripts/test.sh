@@ -16,6 +16,7 @@ ctest --preset linux -j "$(nproc)"
 # One wineserver for the whole Windows run: every Wine start after the first is then quick.
 export WINEPREFIX="$PWD/build/wineprefix"
 wineserver=$(command -v wineserver || echo /usr/lib/wine/wineserver)
+mkdir -p "$WINEPREFIX"
 "$wineserver" -p
 trap '"$wineserver" -k 2>/dev/null || true' EXIT
 ctest --preset windows -j "$(nproc)"
