@@ -13,10 +13,12 @@ done
 
 ctest --preset linux -j "$(nproc)"
 
-# One wineserver for the whole Windows run: every Wine start after the first is then quick.
+# One wineserver for the whole run, so that every Wine start after the first is quick; and
+# the prefix made before the tests start in parallel (several first starts at once can hang).
 export WINEPREFIX="$PWD/build/wineprefix"
-wineserver=$(command -v wineserver || echo /usr/lib/wine/wineserver)
 mkdir -p "$WINEPREFIX"
+wineserver=$(command -v wineserver || echo /usr/lib/wine/wineserver)
 "$wineserver" -p
+cmake/wine-run.sh wineboot --init
 trap '"$wineserver" -k 2>/dev/null || true' EXIT
 ctest --preset windows -j "$(nproc)"
