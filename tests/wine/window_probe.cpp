@@ -12,29 +12,21 @@
 #include <cstdio>
 #include <string>
 
-namespace {
+#include "platform/win32_text.h"
 
-std::string Utf8(const std::wstring& wide) {
-    if (wide.empty()) return {};
-    const int size = static_cast<int>(wide.size());
-    const int length =
-        WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
-    std::string utf8(static_cast<size_t>(length), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, utf8.data(), length, nullptr, nullptr);
-    return utf8;
-}
+namespace {
 
 std::string ClassOf(HWND window) {
     wchar_t name[256] = {};
     GetClassNameW(window, name, 256);
-    return Utf8(name);
+    return vexaframe::Utf8FromWide(name);
 }
 
 // Of another process's window this is the stored text, read without asking the window.
 std::string TextOf(HWND window) {
     wchar_t text[1024] = {};
     GetWindowTextW(window, text, 1024);
-    return Utf8(text);
+    return vexaframe::Utf8FromWide(text);
 }
 
 void PrintLine(const char* kind, HWND window) {
