@@ -1,0 +1,44 @@
+#pragma once
+// One frame of the turning cube: the camera from the time of day, the pattern's triangles
+// with the current picture, blended or not, then presented.
+
+#include <cstdint>
+#include <optional>
+
+#include "render/render_device.h"
+
+namespace vexaframe {
+
+// The time of day in seconds since midnight; read twice per frame, as the camera does.
+class FrameClock {
+public:
+    virtual ~FrameClock() = default;
+    virtual float SecondsSinceMidnight() = 0;
+};
+
+// What the saver window decides at every picture change, and the picture's texture.
+struct SceneState {
+    std::int16_t PatternIndex = 0;      // 0..10: which run of triangles is drawn
+    std::int16_t PatternAlpha = 0;      // 0 or 1: blending, when TransparencyMode is 2
+    std::int16_t TransparencyMode = 0;  // 0 opaque, 1 blended, 2 by PatternAlpha
+    DeviceTexture* Texture = nullptr;
+};
+
+// A run of consecutive triangles of the cube's vertex list.
+struct DrawingPattern {
+    int firstVertex;
+    int triangleCount;
+};
+
+// Nothing for an index outside 0..10.
+std::optional<DrawingPattern> PatternFor(std::int16_t patternIndex);
+
+bool SetupCamera(RenderDevice& device, FrameClock& clock);
+bool ApplyMaterial(RenderDevice& device, DeviceTexture* texture);
+bool DrawSolid(RenderDevice& device, const SceneState& scene);
+bool SetupLighting(RenderDevice& device);
+
+// False as soon as the device reports a failure.
+bool RenderFrame(RenderDevice& device, FrameClock& clock, const SceneState& scene);
+
+}  // namespace vexaframe

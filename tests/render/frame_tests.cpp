@@ -1,0 +1,184 @@
+#include "render/frame.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "render/solid.h"
+
+namespace vexaframe {
+namespace {
+
+// Records every call as text; the call numbered `failAt` (from 0) reports a failure.
+class RecordingDevice : public RenderDevice {
+public:
+    std::vector<std::string> calls;
+    int failAt = -1;
+    Matrix4 view, projection;
+
+    DeviceLimits Limits() const override { return {1024, true}; }
+    std::unique_ptr<VertexBuffer> CreateVertexBuffer(std::size_t, std::uint32_t) override {
+        return nullptr;
+    }
+    std::unique_ptr<DeviceTexture> CreateTexture(const Image&) override { return nullptr; }
+    bool SetVertexShader(std::uint32_t) override { return Record("SetVertexShader"); }
+    bool SetStreamSource(int, VertexBuffer*, int) override { return Record("SetStreamSource"); }
+    bool SetTransform(TransformKind kind, const Matrix4& matrix) override {
+        (kind == TransformKind::View ? view : projection) = matrix;
+        return Record(kind == TransformKind::View ? "View" : "Projection");
+    }
+    bool Clear(std::uint32_t colour, float depth) override {
+        return Record("Clear " + std::to_string(colour) + " " + std::to_string(depth));
+    }
+    bool BeginScene() override { return Record("BeginScene"); }
+    bool EndScene() override { return Record("EndScene"); }
+    bool SetMaterial(const Material& m) override {
+        return Record("Material " + std::to_string(m.Ambient.r) + " " + std::to_string(m.Diffuse.a) +
+                      " " + std::to_string(m.Specular.g) + " " + std::to_string(m.Emissive.b) +
+                      " " + std::to_string(m.Power));
+    }
+    bool SetTexture(int stage, DeviceTexture*) override {
+        return Record("Texture " + std::to_string(stage));
+    }
+    bool SetRenderState(RenderState state, std::uint32_t value) override {
+        return Record("State " + std::to_string(static_cast<std::uint32_t>(state)) + "=" +
+                      std::to_string(value));
+    }
+    bool DrawPrimitive(PrimitiveType, int first, int count) override {
+        return Record("Draw " + std::to_string(first) + " " + std::to_string(count));
+    }
+    bool LightEnable(int index, bool on) override {
+        return Record("Light " + std::to_string(index) + " " + std::to_string(on));
+    }
+    bool Present() override { return Record("Present"); }
+
+private:
+    bool Record(std::string call) {
+        const bool fails = static_cast<int>(calls.size()) == failAt;
+        calls.push_back(std::move(call));
+        return !fails;
+    }
+};
+
+class FixedClock : public FrameClock {
+public:
+    explicit FixedClock(std::vector<float> readings) : readings_(std::move(readings)) {}
+    float SecondsSinceMidnight() override { return readings_[next_++ % readings_.size()]; }
+
+private:
+    std::vector<float> readings_;
+    std::size_t next_ = 0;
+};
+
+TEST(Frame, MakesTheCallsInOrderAndStopsAtTheFirstFailure) {
+    RecordingDevice device;
+    FixedClock clock({0});
+    ASSERT_TRUE(RenderFrame(device, clock, {10, 1, 2, nullptr}));
+    const std::vector<std::string> expected = {
+        "View", "Projection", "Clear 0 1.000000", "BeginScene",
+        "Material 255.000000 255.000000 255.000000 0.000000 200.000000", "Texture 0",
+        "State 22=1", "State 7=1", "State 8=3", "State 27=1", "State 19=3", "State 20=4",
+        "Draw 0 8", "Light 0 0", "State 139=16777215", "State 137=1", "EndScene", "Present"};
+    EXPECT_EQ(device.calls, expected);
+
+    for (int failAt = 0; failAt < static_cast<int>(expected.size()); ++failAt) {
+        RecordingDevice failing;
+        failing.failAt = failAt;
+        EXPECT_FALSE(RenderFrame(failing, clock, {10, 1, 2, nullptr}));
+        EXPECT_EQ(failing.calls.size(), static_cast<std::size_t>(failAt + 1));
+    }
+}
+
+TEST(Frame, BlendingFollowsTheTransparencyMode) {
+    const auto blendStates = [](std::int16_t mode, std::int16_t alpha) {
+        RecordingDevice device;
+        DrawSolid(device, {3, alpha, mode, nullptr});
+        std::vector<std::string> states;
+        for (const std::string& call : device.calls)
+            if (call.starts_with("State 27") || call.starts_with("State 19") || call.starts_with("State 20"))
+                states.push_back(call);
+        return states;
+    };
+    using States = std::vector<std::string>;
+    EXPECT_EQ(blendStates(0, 1), (States{"State 27=0", "State 19=3", "State 20=4"}));
+    EXPECT_EQ(blendStates(1, 0), (States{"State 27=1", "State 19=3", "State 20=4"}));
+    EXPECT_EQ(blendStates(2, 0), (States{"State 27=0", "State 19=3", "State 20=4"}));
+    EXPECT_EQ(blendStates(2, 1), (States{"State 27=1", "State 19=3", "State 20=4"}));
+    EXPECT_EQ(blendStates(7, 1), (States{"State 19=3", "State 20=4"}));  // never set
+}
+
+TEST(Frame, PatternsDrawRunsOfTheVertexList) {
+    const int expected[11][2] = {{1, 2}, {0, 2}, {1, 3}, {0, 3}, {1, 4}, {0, 4},
+                                 {1, 5}, {0, 5}, {1, 6}, {0, 6}, {0, 8}};
+    for (std::int16_t index = 0; index <= 10; ++index) {
+        const std::optional<DrawingPattern> pattern = PatternFor(index);
+        ASSERT_TRUE(pattern);
+        EXPECT_EQ(pattern->firstVertex, expected[index][0]) << index;
+        EXPECT_EQ(pattern->triangleCount, expected[index][1]) << index;
+        // Every pattern stays inside the 24 vertices.
+        EXPECT_LE(pattern->firstVertex + 3 * pattern->triangleCount, 24);
+    }
+    EXPECT_FALSE(PatternFor(-1));
+    EXPECT_FALSE(PatternFor(11));
+}
+
+void ExpectMatrix(const Matrix4& actual, const std::array<std::array<float, 4>, 4>& expected) {
+    for (int row = 0; row < 4; ++row)
+        for (int column = 0; column < 4; ++column)
+            EXPECT_NEAR(actual.m[row][column], expected[row][column], 1e-5) << row << "," << column;
+}
+
+TEST(Frame, CameraCirclesAtRadiusFourAboveTheCube) {
+    RecordingDevice device;
+    FixedClock atMidnight({0});
+    ASSERT_TRUE(SetupCamera(device, atMidnight));
+    // Eye (4, 0, 5) looking at the centre: worked out by hand.
+    const float r = std::sqrt(41.0f);
+    ExpectMatrix(device.view, {{{-5 / r, 0, -4 / r, 0}, {0, 1, 0, 0}, {4 / r, 0, -5 / r, 0}, {0, 0, r, 1}}});
+    const float scale = 1 / std::tan(3.14159265f / 8);
+    ExpectMatrix(device.projection,
+                 {{{scale, 0, 0, 0}, {0, scale, 0, 0}, {0, 0, 100 / 99.9f, 1}, {0, 0, -10 / 99.9f, 0}}});
+
+    // The cosine takes the first reading and the sine the second: a quarter turn apart
+    // puts the eye at (4 cos 0, 4 sin(pi/2)) = (4, 4).
+    FixedClock twoReadings({0, 3.14159265f / 2});
+    ASSERT_TRUE(SetupCamera(device, twoReadings));
+    const Vector4 eyeSeen = Transform(MakeVector(4, 4, 5), device.view);
+    EXPECT_NEAR(eyeSeen.x, 0, 1e-5);
+    EXPECT_NEAR(eyeSeen.y, 0, 1e-5);
+    EXPECT_NEAR(eyeSeen.z, 0, 1e-5);
+}
+
+TEST(Solid, HasTheTwentyFourVerticesOfTheTable) {
+    const SolidVertexList solid = BuildSolid();
+    EXPECT_EQ(kSolidVertexFormat, 0x152u);
+    EXPECT_EQ(static_cast<int>(VertexStride), 36);
+    for (const SolidVertex& v : solid) {
+        // Corners of the cube, a unit normal along one axis pointing out of the vertex's face.
+        EXPECT_EQ(std::abs(v.x) + std::abs(v.y) + std::abs(v.z), 3.0f);
+        EXPECT_EQ(std::abs(v.nx) + std::abs(v.ny) + std::abs(v.nz), 1.0f);
+        EXPECT_EQ(v.x * v.nx + v.y * v.ny + v.z * v.nz, 1.0f);
+    }
+    // Picture corners per face: z = +1 goes top-left, bottom-left, top-right, bottom-right;
+    // every other face top-left, top-right, bottom-left, bottom-right.
+    const float across[4][2] = {{0, 0}, {1, 0}, {0, 1}, {1, 1}};
+    const float down[4][2] = {{0, 0}, {0, 1}, {1, 0}, {1, 1}};
+    for (int face = 0; face < 6; ++face) {
+        const auto& corners = face == 1 ? down : across;
+        for (int corner = 0; corner < 4; ++corner) {
+            const SolidVertex& v = solid[static_cast<std::size_t>(face * 4 + corner)];
+            EXPECT_EQ(v.tu, corners[corner][0]) << face << "," << corner;
+            EXPECT_EQ(v.tv, corners[corner][1]) << face << "," << corner;
+        }
+    }
+    EXPECT_EQ(solid[4].x, -1);  // z = +1 starts at its left edge
+    EXPECT_EQ(solid[5].y, -1);
+    EXPECT_EQ(solid[0].colour, PackColour(255, 255, 255, 0));
+    EXPECT_EQ(solid[3].colour, 0x00FFFF00u);
+    EXPECT_EQ(solid[6].colour, 0x00FF00FFu);
+}
+
+}  // namespace
+}  // namespace vexaframe
