@@ -1,9 +1,12 @@
 #pragma once
-// Windows bitmap files: a file header, a BITMAPINFOHEADER, then bottom-up pixel rows.
+// Windows bitmap files. The writer makes a file header, a BITMAPINFOHEADER and bottom-up 24-bit
+// rows; the reader also takes the older and newer headers, palettes, channel masks and RLE.
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
 
 #include "render/image.h"
 
@@ -21,7 +24,7 @@ inline constexpr std::size_t kFileSizeAt = 2;
 inline constexpr std::size_t kPixelDataOffsetAt = 10;
 inline constexpr std::size_t kInfoHeaderSizeAt = 14;
 inline constexpr std::size_t kWidthAt = 18;
-inline constexpr std::size_t kHeightAt = 22;  // positive: rows bottom-up
+inline constexpr std::size_t kHeightAt = 22;  // positive: rows bottom-up; negative: top-down
 inline constexpr std::size_t kPlanesAt = 26;
 inline constexpr std::size_t kBitsPerPixelAt = 28;
 inline constexpr std::size_t kCompressionAt = 30;
@@ -31,9 +34,43 @@ inline constexpr std::size_t kPixelsPerMetreYAt = 42;
 inline constexpr std::size_t kColoursUsedAt = 46;
 inline constexpr std::size_t kColoursImportantAt = 50;
 
+// The channel masks: inside the longer headers, or right after a BITMAPINFOHEADER whose
+// compression is BI_BITFIELDS (red, green and blue only).
+inline constexpr std::size_t kRedMaskAt = 54;
+inline constexpr std::size_t kGreenMaskAt = 58;
+inline constexpr std::size_t kBlueMaskAt = 62;
+inline constexpr std::size_t kAlphaMaskAt = 66;
+inline constexpr std::uint32_t kColourMasksSize = 12;
+
+// BITMAPCOREHEADER, the oldest header: 16-bit unsigned fields, rows always bottom-up, and
+// palette entries of three bytes instead of four.
+inline constexpr std::uint32_t kCoreHeaderSize = 12;
+inline constexpr std::size_t kCoreWidthAt = 18;
+inline constexpr std::size_t kCoreHeightAt = 20;
+inline constexpr std::size_t kCorePlanesAt = 22;
+inline constexpr std::size_t kCoreBitsPerPixelAt = 24;
+
+// The longer headers that extend BITMAPINFOHEADER: with colour masks (52), with the alpha mask
+// too (56), BITMAPV4HEADER (108) and BITMAPV5HEADER (124).
+inline constexpr std::uint32_t kV2HeaderSize = 52;
+inline constexpr std::uint32_t kV3HeaderSize = 56;
+inline constexpr std::uint32_t kV4HeaderSize = 108;
+inline constexpr std::uint32_t kV5HeaderSize = 124;
+
 inline constexpr std::uint16_t kPlanes = 1;
 inline constexpr std::uint32_t kCompressionNone = 0;  // BI_RGB
+inline constexpr std::uint32_t kCompressionRle8 = 1;
+inline constexpr std::uint32_t kCompressionRle4 = 2;
+inline constexpr std::uint32_t kCompressionBitFields = 3;
 inline constexpr std::uint32_t kPixelsPerMetreAt96Dpi = 3780;
+
+// Limits of the reader. A side of 32768 holds any camera's or scanner's picture and a long
+// panorama; 2^28 pixels are 1 GiB in memory, as much as we ever want to hold for one texture.
+inline constexpr int kMaxSide = 32768;
+inline constexpr std::uint64_t kMaxPixels = std::uint64_t{1} << 28;
+// An RLE run packs at most 255 pixels into two bytes; a file that claims far more pixels than
+// its codes could paint is refused before its picture is allocated.
+inline constexpr std::uint64_t kMaxRlePixelsPerByte = 256;
 
 // Rows are padded to whole 32-bit words.
 constexpr std::size_t RowStride(int width, int bitsPerPixel) {
@@ -43,5 +80,9 @@ constexpr std::size_t RowStride(int width, int bitsPerPixel) {
 
 // The image as a 24-bit uncompressed bitmap file (alpha is dropped), ready to be written out.
 std::string EncodeBmp24(const Image& image);
+
+// The picture of a bitmap file, opaque unless its channel masks include alpha. Nothing when the
+// file is damaged, truncated, beyond the reader's limits or of a kind it does not read.
+std::optional<Image> DecodeBmp(std::string_view bytes);
 
 }  // namespace vexaframe

@@ -1,11 +1,14 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -16,6 +19,7 @@ namespace vexaframe {
 namespace {
 
 using ::testing::ElementsAre;
+using ::testing::ElementsAreArray;
 
 std::uint32_t ReadLittleEndian(const std::string& bytes, std::size_t at, std::size_t size) {
     std::uint32_t value = 0;
@@ -119,6 +123,325 @@ TEST(EncodeBmp24, ImageMagickReadsBackTheSamePixels) {
         std::filesystem::remove(bmp);
         std::filesystem::remove(rgb);
     }
+}
+
+// Reader. Files are built field by field at the offsets the format documents, so that every
+// variant is covered whether or not ImageMagick is at hand.
+void Append(std::string& bytes, std::uint32_t value, int size) {
+    for (int i = 0; i < size; ++i) bytes.push_back(static_cast<char>(value >> (8 * i)));
+}
+
+std::string Bytes(std::initializer_list<int> values) {
+    std::string bytes;
+    for (const int value : values) bytes.push_back(static_cast<char>(value));
+    return bytes;
+}
+
+// Header size 12 makes the old core header: 16-bit sides, no compression, 3-byte colours. Masks
+// go inside the longer headers, or after a 40-byte one.
+std::string BuildBmp(std::uint32_t headerSize, int width, int height, int bits,
+                     std::uint32_t compression, const std::string& pixels,
+                     const std::vector<std::uint32_t>& palette = {},
+                     const std::vector<std::uint32_t>& masks = {}, std::uint32_t coloursUsed = 0) {
+    const bool core = headerSize == 12;
+    std::string header;
+    Append(header, headerSize, 4);
+    Append(header, static_cast<std::uint32_t>(width), core ? 2 : 4);
+    Append(header, static_cast<std::uint32_t>(height), core ? 2 : 4);
+    Append(header, 1, 2);
+    Append(header, static_cast<std::uint32_t>(bits), 2);
+    if (!core) {
+        for (const std::uint32_t field : {compression, 0u, 3780u, 3780u, coloursUsed, 0u})
+            Append(header, field, 4);
+        for (const std::uint32_t mask : masks) Append(header, mask, 4);
+        header.resize(std::max<std::size_t>(header.size(), headerSize), '\0');
+    }
+    for (const std::uint32_t colour : palette) Append(header, colour, core ? 3 : 4);
+
+    std::string file = "BM";
+    const auto pixelsAt = static_cast<std::uint32_t>(14 + header.size());
+    for (const std::uint32_t field :
+         {pixelsAt + static_cast<std::uint32_t>(pixels.size()), 0u, pixelsAt})
+        Append(file, field, 4);
+    return file + header + pixels;
+}
+
+std::string With32(std::string bytes, std::size_t at, std::uint32_t value) {
+    for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<char>(value >> (8 * i));
+    return bytes;
+}
+
+constexpr std::uint32_t kOpaque = 0xFF000000;
+const std::vector<std::uint32_t> kPalette = {0x102030, 0xA0B0C0, 0x00FF00, 0x0000FF};
+const std::uint32_t P0 = kOpaque | kPalette[0], P1 = kOpaque | kPalette[1],
+                    P2 = kOpaque | kPalette[2], P3 = kOpaque | kPalette[3];
+
+struct DecodeCase {
+    const char* name;
+    std::string file;
+    int width, height;
+    std::vector<std::uint32_t> pixels;  // top-down
+};
+
+std::vector<DecodeCase> IndexedCases() {
+    return {
+        {"1 bit, a row crossing a byte, bottom-up",
+         BuildBmp(40, 9, 2, 1, 0, Bytes({0xB0, 0x80, 0, 0, 0x40, 0, 0, 0}), kPalette),
+         9,
+         2,
+         {P0, P1, P0, P0, P0, P0, P0, P0, P0, P1, P0, P1, P1, P0, P0, P0, P0, P1}},
+        {"4 bits, colours used",
+         BuildBmp(40, 3, 1, 4, 0, Bytes({0x12, 0x30, 0, 0}), kPalette, {}, 4),
+         3,
+         1,
+         {P1, P2, P3}},
+        {"8 bits", BuildBmp(40, 2, 1, 8, 0, Bytes({3, 0, 0, 0}), kPalette), 2, 1, {P3, P0}},
+        // The file holds fewer colours than 256, and index 7 lies past them.
+        {"core header, short palette",
+         BuildBmp(12, 2, 1, 8, 0, Bytes({2, 7, 0, 0}), kPalette),
+         2,
+         1,
+         {P2, kOpaque}},
+    };
+}
+
+std::vector<DecodeCase> DirectColourCases() {
+    return {
+        {"24 bits top-down",
+         BuildBmp(40, 1, -2, 24, 0, Bytes({1, 2, 3, 0, 4, 5, 6, 0})),
+         1,
+         2,
+         {0xFF030201, 0xFF060504}},
+        {"24 bits, the last row's padding left out",
+         BuildBmp(40, 1, 2, 24, 0, Bytes({1, 2, 3, 0, 4, 5, 6})),
+         1,
+         2,
+         {0xFF060504, 0xFF030201}},
+        {"core header, 24 bits",
+         BuildBmp(12, 1, 1, 24, 0, Bytes({1, 2, 3, 0})),
+         1,
+         1,
+         {0xFF030201}},
+        // 5-5-5: full red; green and blue 16 of 31.
+        {"16 bits",
+         BuildBmp(40, 2, 1, 16, 0, Bytes({0x00, 0x7C, 0x10, 0x02})),
+         2,
+         1,
+         {0xFFFF0000, 0xFF008484}},
+        {"16 bits, 5-6-5 masks after the header",
+         BuildBmp(40, 2, 1, 16, 3, Bytes({0xE0, 0x07, 0x21, 0x08}), {}, {0xF800, 0x07E0, 0x001F}),
+         2,
+         1,
+         {0xFF00FF00, 0xFF080408}},
+        {"32 bits, fourth byte unused",
+         BuildBmp(40, 1, 1, 32, 0, Bytes({1, 2, 3, 0x99})),
+         1,
+         1,
+         {0xFF030201}},
+        {"32 bits, V4 header, alpha and colours in an odd order",
+         BuildBmp(108, 1, 1, 32, 3, Bytes({0x11, 0x22, 0x33, 0x44}), {},
+                  {0x000000FF, 0x0000FF00, 0x00FF0000, 0xFF000000}),
+         1,
+         1,
+         {0x44112233}},
+        // 2-10-10-10: alpha 2 of 3, red 512 of 1023, green full, blue none.
+        {"32 bits, V5 header, wide channels",
+         BuildBmp(124, 1, 1, 32, 3, Bytes({0x00, 0xFC, 0x0F, 0xA0}), {},
+                  {0x3FF00000, 0x000FFC00, 0x000003FF, 0xC0000000}),
+         1,
+         1,
+         {0xAA80FF00}},
+    };
+}
+
+std::vector<DecodeCase> RunLengthCases() {
+    return {
+        // From the bottom row: a run; literals, then a run cut at the row's end; a move ahead.
+        // Skipped pixels take palette entry 0.
+        {"RLE8",
+         BuildBmp(40, 4, 3, 8, 1,
+                  Bytes({3, 1, 0, 0, 0, 3, 2, 3, 1, 0, 2, 2, 0, 0, 0, 2, 2, 0, 1, 3, 0, 1}),
+                  kPalette),
+         4,
+         3,
+         {P0, P0, P3, P0, P2, P3, P1, P2, P1, P1, P1, P0}},
+        // Alternating indexes; a move up a row; literals; the last row ends the picture.
+        {"RLE4",
+         BuildBmp(40, 5, 3, 4, 2,
+                  Bytes({3, 0x12, 0, 2, 1, 1, 1, 0x30, 0, 0, 0, 3, 0x23, 0x10, 0, 0}), kPalette),
+         5,
+         3,
+         {P2, P3, P1, P0, P0, P0, P0, P0, P0, P3, P1, P2, P1, P0, P0}},
+    };
+}
+
+void ExpectDecodes(const std::vector<DecodeCase>& cases) {
+    for (const DecodeCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::optional<Image> image = DecodeBmp(c.file);
+        ASSERT_TRUE(image.has_value());
+        EXPECT_EQ(image->width, c.width);
+        EXPECT_EQ(image->height, c.height);
+        EXPECT_THAT(image->pixels, ElementsAreArray(c.pixels));
+    }
+}
+
+TEST(DecodeBmp, ReadsPaletteIndexesOfEachDepth) {
+    ExpectDecodes(IndexedCases());
+}
+TEST(DecodeBmp, ReadsDirectColourAndChannelMasks) {
+    ExpectDecodes(DirectColourCases());
+}
+TEST(DecodeBmp, ReadsRunLengthEncodedPixels) {
+    ExpectDecodes(RunLengthCases());
+}
+
+TEST(DecodeBmp, RefusesDamagedAbsurdAndUnknownFiles) {
+    const std::string good = BuildBmp(40, 2, 2, 24, 0, std::string(16, '\0'));
+    const std::string rle = BuildBmp(40, 4, 1, 8, 1, Bytes({4, 1, 0, 1}), kPalette);
+    // RLE codes (ends of lines) enough for a huge picture, so that only the limits refuse one.
+    const std::string roomy = BuildBmp(40, 1, 1, 8, 1, std::string(1100000, '\0'), kPalette);
+    ASSERT_TRUE(DecodeBmp(good));
+    ASSERT_TRUE(DecodeBmp(rle));
+    ASSERT_TRUE(DecodeBmp(roomy));
+    const std::pair<const char*, std::string> cases[] = {
+        {"empty", ""},
+        {"header cut short", good.substr(0, 40)},
+        {"pixels cut short", good.substr(0, good.size() - 3)},
+        {"not BM", "BA" + good.substr(2)},
+        {"unknown header size", With32(good, 14, 64)},
+        {"negative width", With32(good, 18, static_cast<std::uint32_t>(-2))},
+        {"zero height", With32(good, 22, 0)},
+        {"height with no magnitude", With32(good, 22, 0x80000000)},
+        {"too wide", With32(roomy, 18, 32769)},
+        {"too many pixels", With32(With32(roomy, 18, 16385), 22, 16385)},
+        {"two planes", With32(good, 26, 2 | 24 << 16)},
+        {"5 bits a pixel", With32(good, 26, 1 | 5 << 16)},
+        {"JPEG inside", With32(good, 30, 4)},
+        {"RLE8 of 24 bits", With32(good, 30, 1)},
+        {"masks on 24 bits", With32(good, 30, 3)},
+        {"pixels past the end", With32(good, 10, static_cast<std::uint32_t>(good.size() + 1))},
+        {"pixels inside the header", With32(good, 10, 40)},
+        {"more colours than indexes", With32(rle, 46, 257)},
+        {"RLE top-down", With32(rle, 22, static_cast<std::uint32_t>(-1))},
+        {"RLE without its end", rle.substr(0, rle.size() - 2)},
+        {"RLE literals past the end", rle.substr(0, rle.size() - 4) + Bytes({0, 5, 1, 1})},
+        {"RLE of many pixels in few bytes", With32(With32(rle, 18, 16384), 22, 16384)},
+        {"gap in a mask", BuildBmp(40, 1, 1, 16, 3, Bytes({0, 0}), {}, {0xF0F0, 0x0F00, 0x000F})},
+        {"masks missing", BuildBmp(40, 1, 1, 16, 3, "")},
+    };
+    for (const auto& [name, bytes] : cases) EXPECT_FALSE(DecodeBmp(bytes)) << name;
+}
+
+// Damage of every kind, header fields set to extremes included: the reader must neither crash
+// nor read out of bounds (run it under the sanitizers), and whatever it returns is whole.
+TEST(DecodeBmp, SurvivesRandomDamage) {
+    std::vector<std::string> originals = {EncodeBmp24(RandomImage(5, 3, 1))};
+    for (const auto& cases : {IndexedCases(), DirectColourCases(), RunLengthCases()})
+        for (const DecodeCase& c : cases) originals.push_back(c.file);
+    const std::uint32_t extremes[] = {0,      1,          0x7FFF,     0x8000,
+                                      0xFFFF, 0x7FFFFFFF, 0x80000000, 0xFFFFFFFF};
+    std::mt19937 random(2024);
+    const auto below = [&](std::size_t n) {
+        return std::uniform_int_distribution<std::size_t>(0, n - 1)(random);
+    };
+    int decoded = 0;
+    for (int round = 0; round < 20000; ++round) {
+        std::string bytes = originals[below(originals.size())];
+        switch (below(4)) {
+            case 0:
+                bytes.resize(below(bytes.size()));
+                break;
+            case 1:
+                for (std::size_t n = below(4) + 1; n > 0; --n)
+                    bytes[below(bytes.size())] = static_cast<char>(below(256));
+                break;
+            case 2:  // a header field
+                bytes = With32(bytes, below(std::min<std::size_t>(bytes.size(), 70) - 3),
+                               extremes[below(std::size(extremes))]);
+                break;
+            default:  // a pixel or an RLE code
+                bytes[bytes.size() - 1 - below(4)] = static_cast<char>(below(256));
+        }
+        const std::optional<Image> image = DecodeBmp(bytes);
+        if (!image) continue;
+        ++decoded;
+        ASSERT_GE(std::min(image->width, image->height), 1);
+        ASSERT_EQ(image->pixels.size(),
+                  static_cast<std::size_t>(image->width) * static_cast<std::size_t>(image->height));
+    }
+    EXPECT_GT(decoded, 1000);  // damage so crude that nothing gets through would test nothing
+}
+
+std::string Rgba(const Image& image) {
+    std::string bytes;
+    for (const std::uint32_t pixel : image.pixels) {
+        for (const int shift : {16, 8, 0, 24}) bytes.push_back(static_cast<char>(pixel >> shift));
+    }
+    return bytes;
+}
+
+// Each byte cut to its top `bits` bits.
+std::string CutTo(std::string bytes, int bits) {
+    for (char& byte : bytes) byte = static_cast<char>(byte & (0xFF << (8 - bits)));
+    return bytes;
+}
+
+// The common variants as ImageMagick writes them, against its own reading of the same file.
+TEST(DecodeBmp, ReadsWhatImageMagickWrites) {
+    if (!HasImageMagick()) GTEST_SKIP() << "ImageMagick's convert is not available";
+    struct Variant {
+        std::string options;
+        const char* format;
+        std::uint32_t headerSize, bits, compression;  // that it really is the variant meant
+        int storedBits;  // ImageMagick widens narrow channels its own way: compare these only
+    };
+    const std::string alpha = "-alpha set -channel A -evaluate set 40% +channel";
+    const std::string palette = "-type palette -colors ";
+    const Variant variants[] = {
+        {"", "bmp2", 12, 24, 0, 8},
+        {palette + "2", "bmp2", 12, 1, 0, 8},
+        {palette + "16", "bmp2", 12, 4, 0, 8},
+        {palette + "200", "bmp2", 12, 8, 0, 8},
+        {"", "bmp3", 40, 24, 0, 8},
+        {palette + "2", "bmp3", 40, 1, 0, 8},
+        {palette + "16", "bmp3", 40, 4, 0, 8},
+        {palette + "200 -compress none", "bmp3", 40, 8, 0, 8},
+        {palette + "200", "bmp3", 40, 8, 1, 8},
+        {"", "bmp", 124, 24, 0, 8},
+        {palette + "12 -compress rle", "bmp", 124, 8, 1, 8},
+        {"-define bmp:subtype=RGB565", "bmp", 124, 16, 3, 5},
+        {"-define bmp:subtype=RGB555", "bmp", 124, 16, 3, 5},
+        {alpha, "bmp", 124, 32, 3, 8},
+        {alpha + " -define bmp:subtype=ARGB4444", "bmp", 124, 16, 3, 4},
+    };
+    const auto folder = std::filesystem::temp_directory_path();
+    const std::string source = (folder / "vexaframe_bmp_source.bmp").string();
+    const std::string written = (folder / "vexaframe_bmp_written.bmp").string();
+    const std::string rgba = (folder / "vexaframe_bmp_written.rgba").string();
+    // Runs of three equal pixels give RLE runs to encode; 15 wide gives every row padding.
+    Image image = RandomImage(15, 7, 5);
+    for (std::size_t i = 0; i < image.pixels.size(); ++i) image.pixels[i] = image.pixels[i / 3 * 3];
+    std::ofstream(source, std::ios::binary) << EncodeBmp24(image);
+
+    for (const Variant& variant : variants) {
+        const std::string convert =
+            "convert " + source + " " + variant.options + " " + variant.format + ":" + written;
+        SCOPED_TRACE(convert);
+        ASSERT_EQ(std::system(convert.c_str()), 0);
+        ASSERT_EQ(std::system(("convert " + written + " -depth 8 rgba:" + rgba).c_str()), 0);
+        const std::string file = ReadWholeFile(written);
+        EXPECT_EQ(Read32(file, 14), variant.headerSize);
+        EXPECT_EQ(Read16(file, variant.headerSize == 12 ? 24 : 28), variant.bits);
+        EXPECT_EQ(variant.headerSize == 12 ? 0 : Read32(file, 30), variant.compression);
+
+        const std::optional<Image> decoded = DecodeBmp(file);
+        ASSERT_TRUE(decoded.has_value());
+        ASSERT_EQ(decoded->width, 15);
+        EXPECT_EQ(CutTo(Rgba(*decoded), variant.storedBits),
+                  CutTo(ReadWholeFile(rgba), variant.storedBits));
+    }
+    for (const std::string& path : {source, written, rgba}) std::filesystem::remove(path);
 }
 
 }  // namespace

@@ -1,0 +1,28 @@
+#pragma once
+// The texture made from a bitmap file: the file's picture resampled to a size the device takes.
+
+#include <optional>
+#include <string_view>
+
+#include "render/image.h"
+#include "render/render_device.h"
+
+namespace vexaframe {
+
+struct TextureSize {
+    int width = 0;
+    int height = 0;
+};
+
+// Each side rounded up to a power of two when the device needs it, then cut down to the largest
+// side the device takes.
+TextureSize TextureSizeFor(int pictureWidth, int pictureHeight, DeviceLimits limits);
+
+// A box filter along a side that shrinks, a triangle filter along a side that grows. The picture
+// must not be empty.
+Image Resample(Image picture, TextureSize size);
+
+// Nothing when the file is no bitmap the reader takes, or the device reports no usable size.
+std::optional<Image> TextureFromBitmapFile(std::string_view fileBytes, DeviceLimits limits);
+
+}  // namespace vexaframe
