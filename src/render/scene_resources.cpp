@@ -1,0 +1,46 @@
+#include "render/scene_resources.h"
+
+#include <cmath>
+#include <span>
+
+#include "render/solid.h"
+#include "render/texture_loader.h"
+
+namespace vexaframe {
+
+namespace {
+
+constexpr std::size_t kSolidBytes = sizeof(SolidVertexList);
+
+std::unique_ptr<DeviceTexture> TextureFromFile(RenderDevice& device, std::string_view bitmapFile) {
+    const std::optional<Image> picture = TextureFromBitmapFile(bitmapFile, device.Limits());
+    return picture ? device.CreateTexture(*picture) : nullptr;
+}
+
+template <typename Resource>
+void ReplaceOrReport(std::unique_ptr<Resource> made, std::unique_ptr<Resource>& kept,
+                     ResourceProblem problem, const std::function<void(ResourceProblem)>& report) {
+    if (made) {
+        kept = std::move(made);
+    } else {
+        report(problem);
+    }
+}
+
+}  // namespace
+
+bool CreateResources(RenderDevice& device, std::string_view bitmapFile, SceneResources& resources,
+                     const std::function<void(ResourceProblem)>& report) {
+    ReplaceOrReport(device.CreateVertexBuffer(kSolidBytes, kSolidVertexFormat),
+                    resources.Vertices, ResourceProblem::VertexBuffer, report);
+    ReplaceOrReport(TextureFromFile(device, bitmapFile), resources.Texture,
+                    ResourceProblem::Texture, report);
+    const SolidVertexList solid = BuildSolid();
+    if (!resources.Vertices) return false;
+    return device.SetVertexShader(kSolidVertexFormat) &&
+           device.SetStreamSource(0, resources.Vertices.get(),
+                                  static_cast<int>(std::lround(VertexStride))) &&
+           resources.Vertices->SetData(0, std::as_bytes(std::span(solid)));
+}
+
+}  // namespace vexaframe

@@ -1,0 +1,271 @@
+#include "render/software_device.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstring>
+#include <optional>
+
+#include "render/solid.h"
+
+namespace vexaframe {
+
+namespace {
+
+constexpr int kMaxTextureSide = 4096;
+constexpr int kVertexStride = sizeof(SolidVertex);
+
+class SoftwareTexture final : public DeviceTexture {
+public:
+    explicit SoftwareTexture(const Image& picture)
+        : texels(std::make_shared<const TiledTexture>(picture)) {}
+
+    const std::shared_ptr<const TiledTexture> texels;
+};
+
+class SoftwareVertexBuffer final : public VertexBuffer {
+public:
+    explicit SoftwareVertexBuffer(std::size_t size)
+        : bytes_(std::make_shared<std::vector<std::byte>>(size)) {}
+
+    bool SetData(std::size_t offset, std::span<const std::byte> data) override {
+        if (offset > bytes_->size() || data.size() > bytes_->size() - offset) return false;
+        std::copy(data.begin(), data.end(), bytes_->begin() + static_cast<std::ptrdiff_t>(offset));
+        return true;
+    }
+
+    std::shared_ptr<const std::vector<std::byte>> Bytes() const { return bytes_; }
+
+private:
+    std::shared_ptr<std::vector<std::byte>> bytes_;
+};
+
+bool IsPowerOfTwo(int side) {
+    return side > 0 && (side & (side - 1)) == 0;
+}
+
+bool FitsLimits(const Image& picture, const DeviceLimits& limits) {
+    const auto fits = [&](int side) {
+        return side >= 1 && side <= limits.maxTextureSize &&
+               (!limits.powerOfTwoOnly || IsPowerOfTwo(side));
+    };
+    return fits(picture.width) && fits(picture.height) &&
+           picture.pixels.size() == static_cast<std::size_t>(picture.width) * picture.height;
+}
+
+std::optional<BlendFactor> BlendFactorFor(std::uint32_t value) {
+    using namespace render_value;
+    switch (value) {
+        case kBlendZero:
+            return BlendFactor{0, 0};
+        case kBlendOne:
+            return BlendFactor{255, 0};
+        case kBlendSrcColour:
+            return BlendFactor{0, 1};
+        case kBlendInvSrcColour:
+            return BlendFactor{255, ~0u};
+        default:
+            return std::nullopt;
+    }
+}
+
+bool IsCullMode(std::uint32_t value) {
+    return value >= static_cast<std::uint32_t>(CullMode::None) &&
+           value <= static_cast<std::uint32_t>(CullMode::CounterClockwise);
+}
+
+// A lit channel, 0..255: emissive plus material ambient times the ambient light, saturated.
+std::uint32_t LitChannel(float emissive, float ambientReflectance, std::uint32_t ambientLight) {
+    const float lit = emissive + ambientReflectance * static_cast<float>(ambientLight) / 255;
+    return static_cast<std::uint32_t>(std::lround(255 * std::clamp(lit, 0.0f, 1.0f)));
+}
+
+SolidVertex VertexAt(const std::vector<std::byte>& bytes, int index) {
+    SolidVertex vertex;
+    std::memcpy(&vertex, bytes.data() + static_cast<std::size_t>(index) * kVertexStride,
+                sizeof vertex);
+    return vertex;
+}
+
+}  // namespace
+
+SoftwareDevice::SoftwareDevice(int width, int height, FrameSink sink)
+    : sink_(std::move(sink)), rasteriser_(width, height) {
+    rasteriser_.Clear(0, 1.0f);
+}
+
+// Power-of-two sides keep wrapping a mask; 4096 covers a picture at full screen size.
+DeviceLimits SoftwareDevice::Limits() const {
+    return {kMaxTextureSide, true};
+}
+
+std::unique_ptr<VertexBuffer> SoftwareDevice::CreateVertexBuffer(std::size_t bytes,
+                                                                 std::uint32_t vertexFormat) {
+    if (vertexFormat != kSolidVertexFormat || bytes == 0) return nullptr;
+    return std::make_unique<SoftwareVertexBuffer>(bytes);
+}
+
+std::unique_ptr<DeviceTexture> SoftwareDevice::CreateTexture(const Image& picture) {
+    if (!FitsLimits(picture, Limits())) return nullptr;
+    return std::make_unique<SoftwareTexture>(picture);
+}
+
+bool SoftwareDevice::SetVertexShader(std::uint32_t vertexFormat) {
+    if (vertexFormat != kSolidVertexFormat) return false;
+    vertexFormatSet_ = true;
+    return true;
+}
+
+bool SoftwareDevice::SetStreamSource(int stream, VertexBuffer* buffer, int stride) {
+    if (stream != 0 || stride != kVertexStride) return false;
+    if (!buffer) {
+        stream_.reset();
+        return true;
+    }
+    const auto* ours = dynamic_cast<const SoftwareVertexBuffer*>(buffer);
+    if (!ours) return false;
+    stream_ = ours->Bytes();
+    return true;
+}
+
+bool SoftwareDevice::SetTransform(TransformKind kind, const Matrix4& matrix) {
+    switch (kind) {
+        case TransformKind::View:
+            view_ = matrix;
+            return true;
+        case TransformKind::Projection:
+            projection_ = matrix;
+            return true;
+    }
+    return false;
+}
+
+bool SoftwareDevice::Clear(std::uint32_t colour, float depth) {
+    if (!(depth >= 0 && depth <= 1)) return false;
+    rasteriser_.Clear(colour, depth);
+    return true;
+}
+
+bool SoftwareDevice::BeginScene() {
+    if (inScene_) return false;
+    inScene_ = true;
+    return true;
+}
+
+bool SoftwareDevice::EndScene() {
+    if (!inScene_) return false;
+    inScene_ = false;
+    return true;
+}
+
+bool SoftwareDevice::SetMaterial(const Material& material) {
+    material_ = material;
+    return true;
+}
+
+bool SoftwareDevice::SetTexture(int stage, DeviceTexture* texture) {
+    if (stage != 0) return false;
+    if (!texture) {
+        texture_.reset();
+        return true;
+    }
+    const auto* ours = dynamic_cast<const SoftwareTexture*>(texture);
+    if (!ours) return false;
+    texture_ = ours->texels;
+    return true;
+}
+
+bool SoftwareDevice::SetRenderState(RenderState state, std::uint32_t value) {
+    switch (state) {
+        case RenderState::ZEnable:
+            if (value > render_value::kZBufferOn) return false;  // no w-buffer
+            states_.depthTest = value == render_value::kZBufferOn;
+            return true;
+        case RenderState::FillMode:
+            return value == render_value::kFillSolid;
+        case RenderState::SrcBlend:
+        case RenderState::DestBlend:
+            if (!BlendFactorFor(value)) return false;
+            (state == RenderState::SrcBlend ? states_.sourceBlend : states_.destinationBlend) =
+                value;
+            return true;
+        case RenderState::CullMode:
+            if (!IsCullMode(value)) return false;
+            states_.cull = static_cast<CullMode>(value);
+            return true;
+        case RenderState::AlphaBlendEnable:
+            states_.blend = value != 0;
+            return true;
+        case RenderState::Lighting:
+            states_.lighting = value != 0;
+            return true;
+        case RenderState::Ambient:
+            states_.ambient = value;
+            return true;
+    }
+    return false;
+}
+
+// No light can be set through this interface, so none can be switched on.
+bool SoftwareDevice::LightEnable(int index, bool enable) {
+    return index >= 0 && !enable;
+}
+
+bool SoftwareDevice::Present() {
+    if (inScene_) return false;
+    if (sink_) sink_(rasteriser_.Target());
+    return true;
+}
+
+RasterState SoftwareDevice::CurrentRasterState() const {
+    RasterState state;
+    state.cull = states_.cull;
+    state.pixels.depthTest = states_.depthTest;
+    state.pixels.texture = texture_.get();
+    if (states_.blend)
+        state.pixels.blend = BlendEquation{*BlendFactorFor(states_.sourceBlend),
+                                           *BlendFactorFor(states_.destinationBlend)};
+    return state;
+}
+
+// With no light on, only the ambient and emissive terms remain, the same for every vertex.
+std::uint32_t SoftwareDevice::LitColour() const {
+    const ColourValue& emissive = material_.Emissive;
+    const ColourValue& ambient = material_.Ambient;
+    const std::uint32_t light = states_.ambient;
+    return PackRgb(LitChannel(emissive.r, ambient.r, Channel(light, 16)),
+                   LitChannel(emissive.g, ambient.g, Channel(light, 8)),
+                   LitChannel(emissive.b, ambient.b, Channel(light, 0)));
+}
+
+bool SoftwareDevice::DrawPrimitive(PrimitiveType type, int firstVertex, int primitiveCount) {
+    if (type != PrimitiveType::TriangleList || !inScene_ || !vertexFormatSet_ || !stream_ ||
+        firstVertex < 0 || primitiveCount < 1)
+        return false;
+    const std::vector<std::byte>& bytes = *stream_;
+    const std::int64_t endVertex = firstVertex + 3 * static_cast<std::int64_t>(primitiveCount);
+    if (endVertex * kVertexStride > static_cast<std::int64_t>(bytes.size())) return false;
+
+    const RasterState state = CurrentRasterState();
+    const ClipVolume volume = rasteriser_.Volume();
+    const Matrix4 worldToClip = view_ * projection_;  // the world transform is the identity
+    const std::optional<std::uint32_t> lit =
+        states_.lighting ? std::optional(LitColour()) : std::nullopt;
+    for (int first = firstVertex; first < endVertex; first += 3) {
+        std::array<ClipVertex, 3> triangle;
+        for (int i = 0; i < 3; ++i) {
+            const SolidVertex vertex = VertexAt(bytes, first + i);
+            const std::uint32_t colour = lit.value_or(vertex.colour);
+            triangle[i] = {Transform({vertex.x, vertex.y, vertex.z}, worldToClip),
+                           vertex.tu,
+                           vertex.tv,
+                           static_cast<float>(Channel(colour, 16)),
+                           static_cast<float>(Channel(colour, 8)),
+                           static_cast<float>(Channel(colour, 0))};
+        }
+        rasteriser_.DrawPolygon(ClipTriangle(triangle, volume), state);
+    }
+    return true;
+}
+
+}  // namespace vexaframe

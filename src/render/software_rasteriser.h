@@ -1,0 +1,49 @@
+#pragma once
+// The triangle stage of the software device: window mapping, fixed-point edges with the
+// top-left fill rule, and the rows that the pixel stage paints; with the colour and depth
+// buffers it draws into.
+
+#include <cstdint>
+#include <vector>
+
+#include "render/image.h"
+#include "render/software_clipper.h"
+#include "render/software_span.h"
+
+namespace vexaframe {
+
+// Which winding, as seen on the screen, is not drawn; Direct3D's numbers.
+enum class CullMode : std::uint32_t { None = 1, Clockwise = 2, CounterClockwise = 3 };
+
+struct RasterState {
+    CullMode cull = CullMode::CounterClockwise;
+    PixelState pixels;
+};
+
+class Rasteriser {
+public:
+    static constexpr int kMaxSide = 16384;
+
+    // Both sides 1..kMaxSide.
+    Rasteriser(int width, int height);
+
+    // Opaque: the alpha byte of every pixel is 0xFF.
+    const Image& Target() const { return colour_; }
+
+    // What ClipTriangle must cut polygons to before they are drawn here.
+    ClipVolume Volume() const;
+
+    void Clear(std::uint32_t colour, float depth);
+    void DrawPolygon(const ClippedPolygon& polygon, const RasterState& state);
+
+private:
+    struct WindowVertex;
+    WindowVertex ToWindow(const ClipVertex& vertex, const TiledTexture* texture) const;
+    void DrawTriangle(const WindowVertex& a, const WindowVertex& b, const WindowVertex& c,
+                      SpanPainter& painter, CullMode cull);
+
+    Image colour_;
+    std::vector<DepthValue> depth_;
+};
+
+}  // namespace vexaframe

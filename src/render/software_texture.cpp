@@ -1,0 +1,30 @@
+#include "render/software_texture.h"
+
+#include <bit>
+#include <cstddef>
+
+namespace vexaframe {
+
+namespace {
+
+// log2 of the tiles along a side; a side shorter than a tile takes one, partly used.
+std::uint32_t TileCountShift(int side) {
+    const auto sideShift =
+        static_cast<std::uint32_t>(std::countr_zero(static_cast<unsigned>(side)));
+    constexpr std::uint32_t kTileShift = TexelAddressing::kTileShift;
+    return sideShift > kTileShift ? sideShift - kTileShift : 0;
+}
+
+}  // namespace
+
+TiledTexture::TiledTexture(const Image& picture)
+    : addressing_{static_cast<std::uint32_t>(picture.width) - 1,
+                  static_cast<std::uint32_t>(picture.height) - 1, TileCountShift(picture.width)},
+      texels_(std::size_t{1} << (addressing_.tilesAcrossShift + TileCountShift(picture.height) +
+                                 2 * TexelAddressing::kTileShift)) {
+    for (int row = 0; row < picture.height; ++row)
+        for (int column = 0; column < picture.width; ++column)
+            texels_[addressing_.IndexOf(column, row)] = picture.At(column, row);
+}
+
+}  // namespace vexaframe

@@ -1,0 +1,105 @@
+// Small scenes drawn by the software device, compared with checked-in pictures. After a
+// deliberate change to the drawing, regenerate them with VEXAFRAME_UPDATE_REFERENCES=1,
+// look at them, and check them in.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "render/bmp_file.h"
+#include "render/frame.h"
+#include "render/scene_resources.h"
+#include "render/software_device.h"
+
+namespace vexaframe {
+namespace {
+
+constexpr int kWidth = 128, kHeight = 96;
+
+class StillClock : public FrameClock {
+public:
+    explicit StillClock(float seconds) : seconds_(seconds) {}
+    float SecondsSinceMidnight() override { return seconds_; }
+
+private:
+    float seconds_;
+};
+
+// Four coloured quarters with a bright frame and a diagonal, so that every corner and the
+// picture's orientation can be told apart on each face.
+Image TestPicture() {
+    Image picture(64, 64);
+    for (int y = 0; y < 64; ++y) {
+        for (int x = 0; x < 64; ++x) {
+            const std::uint32_t quarters[2][2] = {{0xFFE03030, 0xFF30C040}, {0xFF3050E0, 0xFFE0C020}};
+            std::uint32_t colour = quarters[y / 32][x / 32];
+            if (x < 3 || y < 3 || x > 60 || y > 60 || x == y) colour = 0xFFFFFFFF;
+            picture.At(x, y) = colour;
+        }
+    }
+    return picture;
+}
+
+std::string ReferencePath(const std::string& name) {
+    return std::string(VEXAFRAME_REFERENCE_DIR) + "/" + name + ".bmp";
+}
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+Image Draw(SceneState scene, float time, int frames = 2) {
+    Image drawn;
+    SoftwareDevice device(kWidth, kHeight, [&drawn](const Image& frame) { drawn = frame; });
+    SceneResources resources;
+    const bool made = CreateResources(device, EncodeBmp24(TestPicture()), resources,
+                                      [](ResourceProblem) { ADD_FAILURE(); });
+    EXPECT_TRUE(made);
+    scene.Texture = resources.Texture.get();
+    StillClock clock(time);
+    for (int frame = 0; frame < frames; ++frame) EXPECT_TRUE(RenderFrame(device, clock, scene));
+    return drawn;
+}
+
+int Channel(std::uint32_t pixel, int shift) { return static_cast<int>((pixel >> shift) & 0xFF); }
+
+// Edges may fall a pixel either way between compilers; the picture as a whole may not.
+void ExpectLike(const std::string& name, const Image& drawn) {
+    if (std::getenv("VEXAFRAME_UPDATE_REFERENCES")) {
+        std::ofstream(ReferencePath(name), std::ios::binary) << EncodeBmp24(drawn);
+        return;
+    }
+    const std::optional<Image> reference = DecodeBmp(ReadFile(ReferencePath(name)));
+    ASSERT_TRUE(reference) << "missing " << ReferencePath(name);
+    ASSERT_EQ(reference->width, drawn.width);
+    ASSERT_EQ(reference->height, drawn.height);
+    int differing = 0;
+    for (std::size_t i = 0; i < drawn.pixels.size(); ++i) {
+        for (int shift : {0, 8, 16}) {
+            if (std::abs(Channel(drawn.pixels[i], shift) - Channel(reference->pixels[i], shift)) > 16) {
+                ++differing;
+                break;
+            }
+        }
+    }
+    EXPECT_LE(differing, kWidth * kHeight / 200) << name << ": " << differing << " pixels differ";
+}
+
+TEST(ReferenceImages, WholeSolidOpaque) { ExpectLike("whole_solid_opaque", Draw({10, 0, 0, nullptr}, 0.6f)); }
+
+TEST(ReferenceImages, WholeSolidBlended) { ExpectLike("whole_solid_blended", Draw({10, 0, 1, nullptr}, 2.0f)); }
+
+TEST(ReferenceImages, ThreeTrianglesFromTheSecondVertex) {
+    ExpectLike("three_triangles_random_blend", Draw({2, 1, 2, nullptr}, 4.0f));
+}
+
+TEST(ReferenceImages, TheFirstFrameIsBlack) {
+    const Image first = Draw({10, 0, 0, nullptr}, 0.6f, 1);
+    for (std::uint32_t pixel : first.pixels) ASSERT_EQ(pixel & 0xFFFFFF, 0u);
+}
+
+}  // namespace
+}  // namespace vexaframe
