@@ -16,6 +16,16 @@ public:
     virtual float SecondsSinceMidnight() = 0;
 };
 
+// A clock stopped at one time of day: for stills, and for frames that must come out alike.
+class StillClock final : public FrameClock {
+public:
+    explicit StillClock(float seconds) : seconds_(seconds) {}
+    float SecondsSinceMidnight() override { return seconds_; }
+
+private:
+    float seconds_;
+};
+
 // What the saver window decides at every picture change, and the picture's texture.
 struct SceneState {
     std::int16_t PatternIndex = 0;      // 0..10: which run of triangles is drawn

@@ -18,15 +18,6 @@ namespace {
 
 constexpr int kWidth = 128, kHeight = 96;
 
-class StillClock : public FrameClock {
-public:
-    explicit StillClock(float seconds) : seconds_(seconds) {}
-    float SecondsSinceMidnight() override { return seconds_; }
-
-private:
-    float seconds_;
-};
-
 // Four coloured quarters with a bright frame and a diagonal, so that every corner and the
 // picture's orientation can be told apart on each face.
 Image TestPicture() {

@@ -26,15 +26,6 @@ struct Options {
     SceneState scene{10, 0, 0, nullptr};
 };
 
-class StillClock : public FrameClock {
-public:
-    explicit StillClock(float seconds) : seconds_(seconds) {}
-    float SecondsSinceMidnight() override { return seconds_; }
-
-private:
-    float seconds_;
-};
-
 std::optional<std::string> ReadWholeFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in) return std::nullopt;
