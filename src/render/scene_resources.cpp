@@ -35,12 +35,12 @@ bool CreateResources(RenderDevice& device, std::string_view bitmapFile, SceneRes
                     resources.Vertices, ResourceProblem::VertexBuffer, report);
     ReplaceOrReport(TextureFromFile(device, bitmapFile), resources.Texture,
                     ResourceProblem::Texture, report);
-    const SolidVertexList solid = BuildSolid();
+    const SolidVertexList SolidVertices = BuildSolid();
     if (!resources.Vertices) return false;
     return device.SetVertexShader(kSolidVertexFormat) &&
            device.SetStreamSource(0, resources.Vertices.get(),
                                   static_cast<int>(std::lround(VertexStride))) &&
-           resources.Vertices->SetData(0, std::as_bytes(std::span(solid)));
+           resources.Vertices->SetData(0, std::as_bytes(std::span(SolidVertices)));
 }
 
 }  // namespace vexaframe
