@@ -1,12 +1,11 @@
 #include "app/startup.h"
 
 #include <algorithm>
-#include <charconv>
-#include <cmath>
 #include <limits>
 #include <optional>
 
 #include "settings/image_order.h"
+#include "settings/number_text.h"
 
 namespace vexaframe {
 namespace {
@@ -28,34 +27,6 @@ std::size_t OffsetOfCharacter(std::string_view utf8, std::size_t index) {
         while (offset < utf8.size() && isContinuation(utf8[offset])) ++offset;
     }
     return utf8.size();
-}
-
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-
-// A decimal number at the start of the text: an optional sign, digits, an optional
-// fraction. Nothing when the text does not start with one or it is out of range.
-std::optional<double> LeadingNumber(std::string_view text) {
-    const bool negative = !text.empty() && text.front() == '-';
-    if (!text.empty() && (text.front() == '-' || text.front() == '+')) text.remove_prefix(1);
-
-    std::size_t end = 0;
-    while (end < text.size() && IsDigit(text[end])) ++end;
-    bool hasDigits = end > 0;
-    if (end < text.size() && text[end] == '.') {
-        std::size_t fractionEnd = end + 1;
-        while (fractionEnd < text.size() && IsDigit(text[fractionEnd])) ++fractionEnd;
-        hasDigits = hasDigits || fractionEnd > end + 1;
-        end = fractionEnd;
-    }
-    if (!hasDigits) return std::nullopt;
-
-    double value = 0;
-    const auto [last, error] =
-        std::from_chars(text.data(), text.data() + end, value, std::chars_format::fixed);
-    if (error != std::errc{} || last != text.data() + end) return std::nullopt;
-    return negative ? -value : value;
 }
 
 bool AnotherInstanceRuns(StartupServices& services) {
@@ -101,14 +72,13 @@ std::string ModeLetter(std::string_view argumentText) {
 
 std::int32_t WindowHandleFromArgument(std::string_view argumentText) {
     const std::string_view text = argumentText.substr(OffsetOfCharacter(argumentText, 3));
-    const std::optional<double> number = LeadingNumber(WithoutLeadingBlanks(text));
-    if (!number) return 0;
-    const double whole = std::nearbyint(*number);
+    const std::optional<LeadingNumber> number =
+        ReadLeadingNumber(WithoutLeadingBlanks(text), Rounding::HalfToEven);
     // Handles are 32 bits wide: the unsigned spelling of a high handle means the same bits.
-    constexpr double lowest = std::numeric_limits<std::int32_t>::min();
-    constexpr double highest = std::numeric_limits<std::uint32_t>::max();
-    if (whole < lowest || whole > highest) return 0;
-    return static_cast<std::int32_t>(static_cast<std::int64_t>(whole));
+    constexpr std::int64_t lowest = std::numeric_limits<std::int32_t>::min();
+    constexpr std::int64_t highest = std::numeric_limits<std::uint32_t>::max();
+    if (!number || number->value < lowest || number->value > highest) return 0;
+    return static_cast<std::int32_t>(number->value);
 }
 
 StartupOutcome Main(RunState& run, StartupServices& services) {

@@ -1,5 +1,6 @@
 #pragma once
-// Numbers in the settings file: how texts become 16-bit values and values become texts.
+// Numbers written as text, in the settings file and on the command line: how texts become
+// whole values and values become texts.
 
 #include <cstdint>
 #include <optional>
@@ -12,6 +13,15 @@ enum class Rounding {
     Floor,       // the largest whole number not above
     HalfToEven,  // the nearest whole number, halves to the even one
 };
+
+// The decimal number at the start of the text (an optional sign, digits, an optional
+// fraction) brought to a whole number. Magnitudes past 2^40 are held there, so that any
+// length of digits stays in range. Nothing when the text starts with no digit.
+struct LeadingNumber {
+    std::int64_t value;
+    std::size_t length;  // characters of the text the number took
+};
+std::optional<LeadingNumber> ReadLeadingNumber(std::string_view text, Rounding rounding);
 
 // A decimal number with optional blanks around it, a sign and a fraction, brought to a
 // whole number; nothing when the text is no such number or the result does not fit 16 bits.

@@ -47,3 +47,19 @@ TEST(NumberText, WritesABlankWhereTheSignWouldStand) {
 
 }  // namespace
 }  // namespace vexaframe
+
+namespace vexaframe {
+namespace {
+
+TEST(NumberText, ReadsTheNumberAtTheStartAndSaysHowMuchItTook) {
+    const std::optional<LeadingNumber> read = ReadLeadingNumber("-12.5x7", Rounding::HalfToEven);
+    ASSERT_TRUE(read);
+    EXPECT_EQ(read->value, -12);
+    EXPECT_EQ(read->length, 5u);
+    EXPECT_EQ(ReadLeadingNumber(std::string(200, '9'), Rounding::Floor)->value, std::int64_t{1} << 40);
+    EXPECT_FALSE(ReadLeadingNumber("x12", Rounding::Floor));
+    EXPECT_FALSE(ReadLeadingNumber("-.", Rounding::Floor));
+}
+
+}  // namespace
+}  // namespace vexaframe
