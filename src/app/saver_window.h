@@ -1,0 +1,67 @@
+#pragma once
+// The full-screen saver window's decisions: what its load step, its one-second tick and its
+// ways out do, and in which order. The window itself, the renderer and the system's
+// password check are reached through SaverPlatform.
+
+#include <cstdint>
+
+#include "app/startup.h"
+
+namespace vexaframe {
+
+class SaverPlatform {
+public:
+    virtual ~SaverPlatform() = default;
+
+    virtual void CoverPrimaryScreen() = 0;  // the window and its drawing surface, at 0,0
+    virtual void StageNextImage() = 0;      // advances SaverState::PicturePosition
+    virtual void InitDirect3D() = 0;
+    virtual void CreateResources() = 0;
+    virtual void StartFrames() = 0;
+    virtual void ShowTopmost() = 0;
+
+    virtual bool IsWindowsNT() = 0;
+    virtual int ShowCursor(bool show) = 0;
+    virtual bool VerifyScreenSavePassword() = 0;  // true: the saver may end
+    virtual void EnableSystemKeys(bool enable) = 0;
+    virtual void SetScreenSaveActive() = 0;
+    virtual void ReleaseDirect3D() = 0;  // stops the frames and ends the program
+};
+
+struct MouseAnchor {
+    float X = 0, Y = 0;
+    bool IsSet = false;
+};
+
+struct SaverState {
+    std::int16_t TickCount = 0;
+    std::int16_t PicturePosition = 0;
+    std::int16_t PatternIndex = 0;  // 0..10
+    std::int16_t PatternAlpha = 0;  // 0 or 1, drawn only in transparency mode 2
+    MouseAnchor Anchor;
+};
+
+class SaverWindow {
+public:
+    SaverWindow(RunState& run, SaverPlatform& platform) : run_(run), platform_(platform) {}
+
+    void Form_Load();
+    void Timer1_Timer();
+    void Form_KeyPress() { EndSaver(); }  // a key that produces a character
+    void pic3d_Click() { EndSaver(); }
+    void pic3d_MouseMove(float X, float Y);
+    void EndSaver();
+
+    SaverState& State() { return state_; }
+
+private:
+    void DrawPattern();
+    void ShowCursorAsCounted();
+    bool StartedWithS() const { return ModeLetter(run_.ArgumentText) == "S"; }
+
+    RunState& run_;
+    SaverPlatform& platform_;
+    SaverState state_;
+};
+
+}  // namespace vexaframe

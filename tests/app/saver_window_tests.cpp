@@ -1,0 +1,160 @@
+#include "app/saver_window.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+#include <vector>
+
+namespace vexaframe {
+namespace {
+
+using Calls = std::vector<std::string>;
+
+class FakeSaverPlatform : public SaverPlatform {
+public:
+    Calls calls;
+    bool windowsNT = true;
+    bool passwordAccepted = true;
+    int cursorCounter = -1;  // hidden once at start-up
+
+    void CoverPrimaryScreen() override { calls.push_back("cover screen"); }
+    void StageNextImage() override { calls.push_back("stage"); }
+    void InitDirect3D() override { calls.push_back("init"); }
+    void CreateResources() override { calls.push_back("resources"); }
+    void StartFrames() override { calls.push_back("start frames"); }
+    void ShowTopmost() override { calls.push_back("show topmost"); }
+    bool IsWindowsNT() override { return windowsNT; }
+    int ShowCursor(bool show) override {
+        calls.push_back(show ? "show cursor" : "hide cursor");
+        return cursorCounter += show ? 1 : -1;
+    }
+    bool VerifyScreenSavePassword() override {
+        calls.push_back("ask password");
+        return passwordAccepted;
+    }
+    void EnableSystemKeys(bool) override { calls.push_back("system keys"); }
+    void SetScreenSaveActive() override { calls.push_back("saver active"); }
+    void ReleaseDirect3D() override { calls.push_back("release"); }
+};
+
+class SaverWindowTest : public ::testing::Test {
+protected:
+    void Start(std::string argumentText, std::int16_t interval = 10, std::int16_t mode = 2) {
+        run = std::make_unique<RunState>(std::move(argumentText), UniformRandom(11));
+        run->settings.IntervalSeconds = interval;
+        run->settings.TransparencyMode = mode;
+        run->CursorCount = platform.cursorCounter;
+        window = std::make_unique<SaverWindow>(*run, platform);
+        window->Form_Load();
+        platform.calls.clear();
+    }
+
+    // The ticks, counted from 1, at which the picture changed.
+    std::vector<int> ChangesOver(int ticks) {
+        std::vector<int> changes;
+        for (int tick = 1; tick <= ticks; ++tick) {
+            platform.calls.clear();
+            window->Timer1_Timer();
+            if (platform.calls == Calls{"stage", "resources"}) changes.push_back(tick);
+        }
+        return changes;
+    }
+
+    FakeSaverPlatform platform;
+    std::unique_ptr<RunState> run;
+    std::unique_ptr<SaverWindow> window;
+};
+
+TEST_F(SaverWindowTest, LoadingStagesThenSetsUpTheDeviceThenShows) {
+    run = std::make_unique<RunState>("/s", UniformRandom(1));
+    SaverWindow saver(*run, platform);
+    saver.Form_Load();
+    EXPECT_EQ(platform.calls, (Calls{"cover screen", "stage", "init", "resources", "start frames",
+                                     "show topmost"}));
+    EXPECT_EQ(saver.State().TickCount, 0);
+    EXPECT_EQ(saver.State().PicturePosition, 0);
+}
+
+TEST_F(SaverWindowTest, ThePictureChangesEveryIntervalOrEveryTickWhenItIsNotPositive) {
+    Start("/s", 3);
+    EXPECT_EQ(ChangesOver(10), (std::vector<int>{3, 6, 9}));
+    for (std::int16_t interval : {1, 0, -5}) {
+        Start("/s", interval);
+        EXPECT_EQ(ChangesOver(3), (std::vector<int>{1, 2, 3})) << interval;
+    }
+    Start("/s", 32767);  // the count stops at its largest value and still gets there
+    window->State().TickCount = 32766;
+    EXPECT_EQ(ChangesOver(1), (std::vector<int>{1}));
+}
+
+TEST_F(SaverWindowTest, PatternsAreDrawnAtEveryChangeAndBlendingOnlyInRandomMode) {
+    for (std::int16_t mode : {0, 1, 2}) {
+        Start("/s", 1, mode);
+        std::set<int> indexes, alphas;
+        for (int change = 0; change < 500; ++change) {
+            window->Timer1_Timer();
+            indexes.insert(window->State().PatternIndex);
+            alphas.insert(window->State().PatternAlpha);
+        }
+        EXPECT_EQ(indexes.size(), 11u);
+        EXPECT_EQ(*indexes.rbegin(), 10);
+        const std::set<int> expected = mode == 2 ? std::set<int>{0, 1} : std::set<int>{0};
+        EXPECT_EQ(alphas, expected) << mode;
+    }
+}
+
+TEST_F(SaverWindowTest, OnlyAMoveAlongBothAxesFromTheFirstPositionEnds) {
+    Start("/s");
+    window->pic3d_MouseMove(100, 100);  // records only
+    window->pic3d_MouseMove(150, 100);
+    window->pic3d_MouseMove(100, 180);
+    window->pic3d_MouseMove(150, 100);  // the anchor did not follow the moves
+    EXPECT_TRUE(platform.calls.empty());
+    window->pic3d_MouseMove(101, 101);
+    EXPECT_EQ(platform.calls.back(), "release");
+
+    Start("");  // started by hand: the mouse never ends it
+    for (float at : {0.0f, 50.0f, 99.0f}) window->pic3d_MouseMove(at, at);
+    EXPECT_TRUE(platform.calls.empty());
+    window->Form_KeyPress();
+    EXPECT_EQ(platform.calls, (Calls{"saver active", "release"}));
+}
+
+TEST_F(SaverWindowTest, OnNtLeavingRestoresTheCursorAndTheSystemState) {
+    Start("/s");
+    window->pic3d_Click();
+    EXPECT_EQ(platform.calls, (Calls{"system keys", "show cursor", "saver active", "release"}));
+    EXPECT_EQ(run->CursorCount, 0);
+}
+
+TEST_F(SaverWindowTest, ARefusedPasswordKeepsTheSaverRunningWithTheCursorHidden) {
+    platform.windowsNT = false;
+    platform.passwordAccepted = false;
+    Start("/s");
+    window->pic3d_MouseMove(10, 10);
+    window->pic3d_MouseMove(20, 20);
+    EXPECT_EQ(platform.calls, (Calls{"show cursor", "ask password", "hide cursor"}));
+    EXPECT_EQ(run->CursorCount, -1);
+    EXPECT_FALSE(window->State().Anchor.IsSet);  // the next move only records again
+
+    platform.calls.clear();
+    window->pic3d_MouseMove(30, 30);
+    EXPECT_TRUE(platform.calls.empty());
+
+    platform.passwordAccepted = true;  // accepted after a key: the cursor is hidden at the end
+    window->Form_KeyPress();
+    EXPECT_EQ(platform.calls, (Calls{"show cursor", "ask password", "system keys", "hide cursor",
+                                     "saver active", "release"}));
+    EXPECT_TRUE(window->State().Anchor.IsSet);  // a key leaves the anchor alone
+}
+
+TEST_F(SaverWindowTest, WithoutTheSaverSwitchNoPasswordIsAsked) {
+    platform.windowsNT = false;
+    Start("");
+    window->pic3d_Click();
+    EXPECT_EQ(platform.calls, (Calls{"saver active", "release"}));
+}
+
+}  // namespace
+}  // namespace vexaframe
