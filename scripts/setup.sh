@@ -8,6 +8,7 @@ packages=(
   g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev           # Windows cross build
   wine64 xvfb xdotool x11-apps imagemagick                   # running and driving it
   fonts-ipafont-gothic locales                               # Japanese texts and code page 932
+  python3                                                    # the end-to-end test driver
 )
 
 missing=()
