@@ -146,6 +146,15 @@ void PineTree(Sketch& sketch, Point foot, double height) {
     }
 }
 
+// A sun: a halo of the given size around a disc of the same size in every picture.
+void Sun(Sketch& sketch, Point centre, double haloRadius, std::uint32_t halo,
+         std::uint32_t disc) {
+    sketch.Fill(halo);
+    sketch.Disc(centre, haloRadius);
+    sketch.Fill(disc);
+    sketch.Disc(centre, 0.07);
+}
+
 void Cloud(Sketch& sketch, Point centre, double size) {
     sketch.Disc(centre, size);
     sketch.Disc(centre + Point{-size * 1.1, size * 0.35}, size * 0.65);
@@ -275,10 +284,7 @@ Metafile MountainLake(std::int16_t width, std::int16_t height) {
     const double a = sketch.Aspect();
     constexpr double kShore = 0.64;
     sketch.Bands(Gradient{0x2B5F8E, 0x6A9BC3, 0xBFD7EA, 0xF7D6B0, 0xF7B58F}, 0, kShore, 12);
-    sketch.Fill(0xFAD7A0);
-    sketch.Disc({a * 0.72, 0.34}, 0.095);
-    sketch.Fill(0xFFEDB5);
-    sketch.Disc({a * 0.72, 0.34}, 0.07);
+    Sun(sketch, {a * 0.72, 0.34}, 0.095, 0xFAD7A0, 0xFFEDB5);
     sketch.Fill(0xFDF3E7);
     Cloud(sketch, {a * 0.2, 0.16}, 0.05);
     Cloud(sketch, {a * 0.55, 0.1}, 0.035);
@@ -394,10 +400,7 @@ Metafile SailingRegatta(std::int16_t width, std::int16_t height) {
     const double a = sketch.Aspect();
     constexpr double kHorizon = 0.58;
     sketch.Bands(Gradient{0x4A90C2, 0x8CC4E3, 0xD4ECF5}, 0, kHorizon, 8);
-    sketch.Fill(0xFFF7D1);
-    sketch.Disc({a * 0.16, 0.18}, 0.1);
-    sketch.Fill(0xFFE58F);
-    sketch.Disc({a * 0.16, 0.18}, 0.07);
+    Sun(sketch, {a * 0.16, 0.18}, 0.1, 0xFFF7D1, 0xFFE58F);
     sketch.Fill(0xFFFFFF);
     Cloud(sketch, {a * 0.52, 0.14}, 0.045);
     Cloud(sketch, {a * 0.8, 0.26}, 0.035);
