@@ -2,6 +2,8 @@
 
 #include <limits>
 
+#include "settings/image_order.h"
+
 namespace vexaframe {
 
 void SaverWindow::Form_Load() {
@@ -9,7 +11,7 @@ void SaverWindow::Form_Load() {
     state_.PatternIndex = 0;
     state_.PicturePosition = 0;
     DrawPattern();
-    platform_.StageNextImage();
+    StageNextImage();
     platform_.InitDirect3D();
     platform_.CreateResources();
     platform_.StartFrames();
@@ -22,8 +24,33 @@ void SaverWindow::Timer1_Timer() {
     if (state_.TickCount < run_.settings.IntervalSeconds) return;
     state_.TickCount = 0;
     DrawPattern();
-    platform_.StageNextImage();
+    StageNextImage();
     platform_.CreateResources();
+}
+
+// The file the order holds at `position`; nothing outside the order or the catalogue.
+const std::string* SaverWindow::PictureFileAt(std::int16_t position) const {
+    const auto& order = run_.ImageOrder;
+    if (position < 1 || static_cast<std::size_t>(position) >= order.size()) return nullptr;
+    const std::int16_t number = order[static_cast<std::size_t>(position)];
+    if (number < 1 || static_cast<std::size_t>(number) > run_.catalogue.ImageFiles.size())
+        return nullptr;
+    return &run_.catalogue.ImageFile(number);
+}
+
+// A picture that cannot be loaded writes nothing: the bitmap file keeps the previous picture,
+// which is then shown again.
+void SaverWindow::StageNextImage() {
+    const std::int16_t position = ++state_.PicturePosition;
+    if (const std::string* file = PictureFileAt(position)) {
+        if (const std::optional<Image> picture = platform_.LoadPicture(*file))
+            platform_.WriteStagedPicture(*picture);
+    }
+    if (position >= run_.catalogue.ImageCount) {
+        BuildImageOrder(run_.settings.OrderMode, run_.catalogue.ImageCount, run_.ImageOrder,
+                        run_.random);
+        state_.PicturePosition = 0;
+    }
 }
 
 // Both draws come from the program's one generator, so they are independent of each other.

@@ -4,8 +4,12 @@
 // password check are reached through SaverPlatform.
 
 #include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
 
 #include "app/startup.h"
+#include "render/image.h"
 
 namespace vexaframe {
 
@@ -14,7 +18,10 @@ public:
     virtual ~SaverPlatform() = default;
 
     virtual void CoverPrimaryScreen() = 0;  // the window and its drawing surface, at 0,0
-    virtual void StageNextImage() = 0;      // advances SaverState::PicturePosition
+    // The picture at its own pixel size; nothing when the file cannot be loaded.
+    virtual std::optional<Image> LoadPicture(const std::string& path) = 0;
+    // Replaces the intermediate bitmap file the texture is made from.
+    virtual void WriteStagedPicture(const Image& picture) = 0;
     virtual void InitDirect3D() = 0;
     virtual void CreateResources() = 0;
     virtual void StartFrames() = 0;
@@ -27,6 +34,14 @@ public:
     virtual void SetScreenSaveActive() = 0;
     virtual void ReleaseDirect3D() = 0;  // stops the frames and ends the program
 };
+
+// The messages of the renderer's failures, shown with the program's title as caption.
+inline constexpr std::wstring_view kRootObjectError = L"DirectX8 Object Error!";
+inline constexpr std::wstring_view kDirect3DObjectError =
+    L"Error! Could not create a Direct3d Object.";
+inline constexpr std::wstring_view kVertexBufferProblem = L"VertexBuffer problem!";
+inline constexpr std::wstring_view kTextureProblem = L"Texture problem!";
+inline constexpr std::wstring_view kRenderingError = L"Error Rendering!";
 
 struct MouseAnchor {
     float X = 0, Y = 0;
@@ -51,12 +66,15 @@ public:
     void pic3d_Click() { EndSaver(); }
     void pic3d_MouseMove(float X, float Y);
     void EndSaver();
+    void StageNextImage();
 
     SaverState& State() { return state_; }
+    const SaverState& State() const { return state_; }
 
 private:
     void DrawPattern();
     void ShowCursorAsCounted();
+    const std::string* PictureFileAt(std::int16_t position) const;
     bool StartedWithS() const { return ModeLetter(run_.ArgumentText) == "S"; }
 
     RunState& run_;

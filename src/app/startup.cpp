@@ -86,8 +86,10 @@ StartupOutcome Main(RunState& run, StartupServices& services) {
 
     const std::string mode = ModeLetter(run.ArgumentText);
     if (mode == "P") {
-        services.OpenPreview(WindowHandleFromArgument(run.ArgumentText));
-        return StartupOutcome::RunWindows;
+        // Without a host the preview window would never be seen, nor ever be closed.
+        const std::int32_t host = WindowHandleFromArgument(run.ArgumentText);
+        const bool opened = host != 0 && services.OpenPreview(host);
+        return opened ? StartupOutcome::RunWindows : StartupOutcome::EndProgram;
     }
 
     services.LoadSettings(run.settings, run.catalogue);

@@ -51,7 +51,8 @@ public:
     // Returns the new display counter.
     virtual int ShowCursor(bool show) = 0;
 
-    virtual void OpenPreview(std::int32_t hostWindow) = 0;
+    // False when `hostWindow` is no window to show the preview in.
+    virtual bool OpenPreview(std::int32_t hostWindow) = 0;
     // Returns once the dialog has closed.
     virtual void ShowSettingsDialog(RunState& run) = 0;
     virtual void OpenSaver(RunState& run) = 0;

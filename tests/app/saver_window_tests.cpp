@@ -1,10 +1,11 @@
-#include "app/saver_window.h"
-
 #include <gtest/gtest.h>
 
 #include <set>
 #include <string>
 #include <vector>
+
+#include "app/saver_window.h"
+#include "settings/image_order.h"
 
 namespace vexaframe {
 namespace {
@@ -19,7 +20,19 @@ public:
     int cursorCounter = -1;  // hidden once at start-up
 
     void CoverPrimaryScreen() override { calls.push_back("cover screen"); }
-    void StageNextImage() override { calls.push_back("stage"); }
+    std::set<std::string> unreadable;
+    std::vector<std::string> written;  // the pictures' paths, as their widths carry no name
+
+    std::optional<Image> LoadPicture(const std::string& path) override {
+        calls.push_back("load " + path);
+        if (unreadable.contains(path)) return std::nullopt;
+        loaded_ = path;
+        return Image(2, 1);
+    }
+    void WriteStagedPicture(const Image&) override {
+        calls.push_back("write");
+        written.push_back(loaded_);
+    }
     void InitDirect3D() override { calls.push_back("init"); }
     void CreateResources() override { calls.push_back("resources"); }
     void StartFrames() override { calls.push_back("start frames"); }
@@ -36,14 +49,24 @@ public:
     void EnableSystemKeys(bool) override { calls.push_back("system keys"); }
     void SetScreenSaveActive() override { calls.push_back("saver active"); }
     void ReleaseDirect3D() override { calls.push_back("release"); }
+
+private:
+    std::string loaded_;
 };
 
 class SaverWindowTest : public ::testing::Test {
 protected:
-    void Start(std::string argumentText, std::int16_t interval = 10, std::int16_t mode = 2) {
+    void Start(std::string argumentText, std::int16_t interval = 10, std::int16_t mode = 2,
+               std::int16_t pictures = 3, std::int16_t orderMode = 0) {
+        platform.written.clear();
         run = std::make_unique<RunState>(std::move(argumentText), UniformRandom(11));
         run->settings.IntervalSeconds = interval;
         run->settings.TransparencyMode = mode;
+        run->settings.OrderMode = orderMode;
+        for (int n = 1; n <= pictures; ++n) run->catalogue.ImageFiles.push_back(std::to_string(n));
+        run->catalogue.ImageCount = pictures;
+        run->ImageOrder.assign(static_cast<std::size_t>(pictures) + 1, 0);
+        BuildImageOrder(orderMode, pictures, run->ImageOrder, run->random);
         run->CursorCount = platform.cursorCounter;
         window = std::make_unique<SaverWindow>(*run, platform);
         window->Form_Load();
@@ -56,7 +79,8 @@ protected:
         for (int tick = 1; tick <= ticks; ++tick) {
             platform.calls.clear();
             window->Timer1_Timer();
-            if (platform.calls == Calls{"stage", "resources"}) changes.push_back(tick);
+            if (!platform.calls.empty() && platform.calls.back() == "resources")
+                changes.push_back(tick);
         }
         return changes;
     }
@@ -66,14 +90,45 @@ protected:
     std::unique_ptr<SaverWindow> window;
 };
 
-TEST_F(SaverWindowTest, LoadingStagesThenSetsUpTheDeviceThenShows) {
-    run = std::make_unique<RunState>("/s", UniformRandom(1));
+TEST_F(SaverWindowTest, LoadingStagesTheFirstPictureThenSetsUpTheDeviceThenShows) {
+    Start("/s");
+    run->ImageOrder = {0, 2, 3, 1};
     SaverWindow saver(*run, platform);
+    platform.calls.clear();
     saver.Form_Load();
-    EXPECT_EQ(platform.calls, (Calls{"cover screen", "stage", "init", "resources", "start frames",
-                                     "show topmost"}));
+    EXPECT_EQ(platform.calls, (Calls{"cover screen", "load 2", "write", "init", "resources",
+                                     "start frames", "show topmost"}));
     EXPECT_EQ(saver.State().TickCount, 0);
-    EXPECT_EQ(saver.State().PicturePosition, 0);
+    EXPECT_EQ(saver.State().PicturePosition, 1);
+}
+
+TEST_F(SaverWindowTest, StagingWalksTheOrderThenRebuildsItAfterTheLastPosition) {
+    Start("/s", 1);
+    ChangesOver(5);
+    EXPECT_EQ(platform.written, (std::vector<std::string>{"1", "2", "3", "1", "2", "3"}));
+    EXPECT_EQ(window->State().PicturePosition, 0);  // the order was just rebuilt
+
+    Start("/s", 1, 0, 1);  // one picture: staged again at every change
+    ChangesOver(3);
+    EXPECT_EQ(platform.written, (std::vector<std::string>{"1", "1", "1", "1"}));
+
+    Start("/s", 1, 0, 300, 1);  // a random order is drawn anew for every cycle
+    ChangesOver(599);
+    const std::vector<std::string> first(platform.written.begin(), platform.written.begin() + 300);
+    const std::vector<std::string> second(platform.written.begin() + 300, platform.written.end());
+    EXPECT_NE(first, second);
+    EXPECT_EQ(std::set<std::string>(second.begin(), second.end()).size(), 300u);
+}
+
+TEST_F(SaverWindowTest, APictureThatCannotBeLoadedLeavesThePreviousBitmapFile) {
+    platform.unreadable = {"2"};
+    Start("/s", 1);
+    platform.written.clear();
+    window->Timer1_Timer();
+    EXPECT_EQ(platform.calls, (Calls{"load 2", "resources"}));
+    EXPECT_TRUE(platform.written.empty());
+    window->Timer1_Timer();
+    EXPECT_EQ(platform.written, (std::vector<std::string>{"3"}));
 }
 
 TEST_F(SaverWindowTest, ThePictureChangesEveryIntervalOrEveryTickWhenItIsNotPositive) {

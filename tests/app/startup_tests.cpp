@@ -16,6 +16,8 @@ using ::testing::ElementsAre;
 
 using Calls = std::vector<std::string>;
 
+constexpr std::int32_t kNotAWindow = 77;
+
 // Records every request in order; the scene is set through its public fields.
 class FakeStartupServices : public StartupServices {
 public:
@@ -54,8 +56,9 @@ public:
         cursorCounter_ += show ? 1 : -1;
         return cursorCounter_;
     }
-    void OpenPreview(std::int32_t hostWindow) override {
+    bool OpenPreview(std::int32_t hostWindow) override {
         calls.push_back("preview in " + std::to_string(hostWindow));
+        return hostWindow != kNotAWindow;
     }
     void ShowSettingsDialog(RunState&) override { calls.push_back("settings dialog"); }
     void OpenSaver(RunState& run) override {
@@ -157,7 +160,8 @@ TEST(Main, FollowsTheCommandLineTable) {
         {"/p:1234", StartupOutcome::RunWindows, LookUpsThen({"preview in 1234"})},
         {"-p 1234", StartupOutcome::RunWindows, LookUpsThen({"preview in 1234"})},
         {"/P1234", StartupOutcome::RunWindows, LookUpsThen({"preview in 234"})},
-        {"/p", StartupOutcome::RunWindows, LookUpsThen({"preview in 0"})},
+        {"/p", StartupOutcome::EndProgram, kLookUps},
+        {"/p 77", StartupOutcome::EndProgram, LookUpsThen({"preview in 77"})},
         {"/c", StartupOutcome::EndProgram, dialog},
         {"/c:1234", StartupOutcome::EndProgram, dialog},
         {"-c", StartupOutcome::EndProgram, dialog},
