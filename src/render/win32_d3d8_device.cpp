@@ -1,0 +1,296 @@
+#include "render/win32_d3d8_device.h"
+
+#include <d3d8.h>
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+#include <optional>
+
+namespace vexaframe {
+
+// A COM object released after its library is gone would call into unloaded code, so whatever
+// the runtime made shares this and the library goes with the last of them.
+class D3D8Runtime {
+public:
+    explicit D3D8Runtime(HMODULE module) : module_(module) {}
+    ~D3D8Runtime() { FreeLibrary(module_); }
+    D3D8Runtime(const D3D8Runtime&) = delete;
+    D3D8Runtime& operator=(const D3D8Runtime&) = delete;
+
+private:
+    HMODULE module_;
+};
+
+namespace {
+
+using Direct3DCreate8Function = IDirect3D8*(WINAPI*)(UINT);
+
+struct LoadedRuntime {
+    std::shared_ptr<const D3D8Runtime> runtime;
+    Direct3DCreate8Function create;
+};
+
+// A COM object of the runtime that keeps the runtime loaded until the object is released.
+template <typename Interface>
+class RuntimeObject {
+public:
+    RuntimeObject(std::shared_ptr<const D3D8Runtime> runtime, Interface* object)
+        : runtime_(std::move(runtime)), object_(object) {}
+
+    Interface* operator->() const { return object_.get(); }
+    Interface* get() const { return object_.get(); }
+
+private:
+    std::shared_ptr<const D3D8Runtime> runtime_;
+    std::unique_ptr<Interface, ComRelease> object_;
+};
+
+class D3D8Texture final : public DeviceTexture {
+public:
+    D3D8Texture(std::shared_ptr<const D3D8Runtime> runtime, IDirect3DTexture8* texture)
+        : texture_(std::move(runtime), texture) {}
+
+    IDirect3DTexture8* Native() const { return texture_.get(); }
+
+private:
+    RuntimeObject<IDirect3DTexture8> texture_;
+};
+
+class D3D8VertexBuffer final : public VertexBuffer {
+public:
+    D3D8VertexBuffer(std::shared_ptr<const D3D8Runtime> runtime, IDirect3DVertexBuffer8* buffer,
+                     std::size_t size)
+        : buffer_(std::move(runtime), buffer), size_(size) {}
+
+    bool SetData(std::size_t offset, std::span<const std::byte> bytes) override {
+        if (offset > size_ || bytes.size() > size_ - offset) return false;
+        if (bytes.empty()) return true;  // a lock of size 0 would lock the whole buffer
+        BYTE* data = nullptr;
+        if (FAILED(buffer_->Lock(static_cast<UINT>(offset), static_cast<UINT>(bytes.size()), &data,
+                                 0)))
+            return false;
+        std::memcpy(data, bytes.data(), bytes.size());
+        return SUCCEEDED(buffer_->Unlock());
+    }
+
+    IDirect3DVertexBuffer8* Native() const { return buffer_.get(); }
+
+private:
+    RuntimeObject<IDirect3DVertexBuffer8> buffer_;
+    std::size_t size_;
+};
+
+std::optional<LoadedRuntime> LoadRuntime(const wchar_t* file) {
+    const HMODULE module = LoadLibraryW(file);
+    if (!module) return std::nullopt;
+    auto runtime = std::make_shared<const D3D8Runtime>(module);
+    const FARPROC entry = GetProcAddress(module, "Direct3DCreate8");
+    if (!entry) return std::nullopt;
+    // Through the generic function type, which converts to any other function type.
+    return LoadedRuntime{std::move(runtime), reinterpret_cast<Direct3DCreate8Function>(
+                                                 reinterpret_cast<void (*)()>(entry))};
+}
+
+std::optional<D3DFORMAT> DisplayFormat(IDirect3D8& direct3d) {
+    D3DDISPLAYMODE mode{};
+    if (FAILED(direct3d.GetAdapterDisplayMode(D3DADAPTER_DEFAULT, &mode))) return std::nullopt;
+    return mode.Format;
+}
+
+// A back buffer of size 0 takes the client area of the window.
+D3DPRESENT_PARAMETERS WindowedPresentation(HWND window, D3DFORMAT displayFormat) {
+    D3DPRESENT_PARAMETERS parameters{};
+    parameters.BackBufferFormat = displayFormat;
+    parameters.MultiSampleType = D3DMULTISAMPLE_NONE;
+    parameters.SwapEffect = D3DSWAPEFFECT_COPY_VSYNC;
+    parameters.hDeviceWindow = window;
+    parameters.Windowed = TRUE;
+    parameters.EnableAutoDepthStencil = TRUE;
+    parameters.AutoDepthStencilFormat = D3DFMT_D16;
+    return parameters;
+}
+
+// The hardware device where the adapter can draw in the display's format, else the reference one.
+D3D8DeviceType DeviceTypeFor(IDirect3D8& direct3d, D3DFORMAT displayFormat) {
+    const HRESULT result = direct3d.CheckDeviceType(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL,
+                                                    displayFormat, displayFormat, TRUE);
+    return result == D3D_OK ? D3D8DeviceType::Hardware : D3D8DeviceType::Reference;
+}
+
+IDirect3DDevice8* CreateNativeDevice(IDirect3D8& direct3d, HWND window, D3D8DeviceType type,
+                                     D3DFORMAT displayFormat) {
+    const bool hardware = type == D3D8DeviceType::Hardware;
+    D3DPRESENT_PARAMETERS parameters = WindowedPresentation(window, displayFormat);
+    IDirect3DDevice8* device = nullptr;
+    const HRESULT result = direct3d.CreateDevice(
+        D3DADAPTER_DEFAULT, hardware ? D3DDEVTYPE_HAL : D3DDEVTYPE_REF, window,
+        hardware ? D3DCREATE_HARDWARE_VERTEXPROCESSING : D3DCREATE_SOFTWARE_VERTEXPROCESSING,
+        &parameters, &device);
+    return SUCCEEDED(result) ? device : nullptr;
+}
+
+bool HoldsItsPixels(const Image& picture) {
+    return picture.width > 0 && picture.height > 0 &&
+           picture.pixels.size() == static_cast<std::size_t>(picture.width) * picture.height;
+}
+
+// Both formats lay a texel out as the picture does: 0xAARRGGBB in a 32-bit word.
+IDirect3DTexture8* NewTexture(IDirect3DDevice8& device, int width, int height) {
+    for (const D3DFORMAT format : {D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8}) {
+        IDirect3DTexture8* texture = nullptr;
+        if (SUCCEEDED(device.CreateTexture(static_cast<UINT>(width), static_cast<UINT>(height), 1,
+                                           0, format, D3DPOOL_MANAGED, &texture)))
+            return texture;
+    }
+    return nullptr;
+}
+
+bool CopyPixels(IDirect3DTexture8& texture, const Image& picture) {
+    D3DLOCKED_RECT locked{};
+    if (FAILED(texture.LockRect(0, &locked, nullptr, 0))) return false;
+    const std::size_t rowBytes = static_cast<std::size_t>(picture.width) * sizeof(std::uint32_t);
+    auto* row = static_cast<std::byte*>(locked.pBits);
+    for (int y = 0; y < picture.height; ++y, row += locked.Pitch)
+        std::memcpy(row, picture.pixels.data() + static_cast<std::size_t>(y) * picture.width,
+                    rowBytes);
+    return SUCCEEDED(texture.UnlockRect(0));
+}
+
+D3DMATRIX NativeMatrix(const Matrix4& matrix) {
+    D3DMATRIX native;
+    for (int row = 0; row < 4; ++row)
+        for (int column = 0; column < 4; ++column) native.m[row][column] = matrix.m[row][column];
+    return native;
+}
+
+D3DCOLORVALUE NativeColour(const ColourValue& colour) {
+    return {colour.r, colour.g, colour.b, colour.a};
+}
+
+}  // namespace
+
+std::variant<std::unique_ptr<D3D8Device>, D3D8Failure> D3D8Device::Create(
+    HWND window, const wchar_t* runtimeFile) {
+    std::optional<LoadedRuntime> loaded = LoadRuntime(runtimeFile);
+    if (!loaded) return D3D8Failure::NoRuntime;
+    Direct3DPtr direct3d(loaded->create(D3D_SDK_VERSION));
+    if (!direct3d) return D3D8Failure::NoDirect3DObject;
+    const std::optional<D3DFORMAT> displayFormat = DisplayFormat(*direct3d);
+    if (!displayFormat) return D3D8Failure::NoDevice;
+    const D3D8DeviceType type = DeviceTypeFor(*direct3d, *displayFormat);
+    DevicePtr device(CreateNativeDevice(*direct3d, window, type, *displayFormat));
+    if (!device) return D3D8Failure::NoDevice;
+    return std::unique_ptr<D3D8Device>(
+        new D3D8Device(std::move(loaded->runtime), std::move(direct3d), std::move(device), type));
+}
+
+D3D8Device::D3D8Device(std::shared_ptr<const D3D8Runtime> runtime, Direct3DPtr direct3d,
+                       DevicePtr device, D3D8DeviceType type)
+    : runtime_(std::move(runtime)),
+      direct3d_(std::move(direct3d)),
+      device_(std::move(device)),
+      type_(type) {}
+
+D3D8Device::~D3D8Device() = default;
+
+// Without the device's capabilities no texture size can be trusted, so none is offered.
+DeviceLimits D3D8Device::Limits() const {
+    D3DCAPS8 caps{};
+    if (FAILED(device_->GetDeviceCaps(&caps))) return {0, false};
+    const DWORD side = std::min({caps.MaxTextureWidth, caps.MaxTextureHeight, DWORD{INT_MAX}});
+    return {static_cast<int>(side), (caps.TextureCaps & D3DPTEXTURECAPS_POW2) != 0};
+}
+
+std::unique_ptr<VertexBuffer> D3D8Device::CreateVertexBuffer(std::size_t bytes,
+                                                             std::uint32_t vertexFormat) {
+    if (bytes == 0 || bytes > UINT_MAX) return nullptr;
+    IDirect3DVertexBuffer8* buffer = nullptr;
+    if (FAILED(device_->CreateVertexBuffer(static_cast<UINT>(bytes), 0, vertexFormat,
+                                           D3DPOOL_DEFAULT, &buffer)))
+        return nullptr;
+    return std::make_unique<D3D8VertexBuffer>(runtime_, buffer, bytes);
+}
+
+std::unique_ptr<DeviceTexture> D3D8Device::CreateTexture(const Image& picture) {
+    if (!HoldsItsPixels(picture)) return nullptr;
+    IDirect3DTexture8* native = NewTexture(*device_, picture.width, picture.height);
+    if (!native) return nullptr;
+    auto texture = std::make_unique<D3D8Texture>(runtime_, native);
+    if (!CopyPixels(*native, picture)) return nullptr;
+    return texture;
+}
+
+bool D3D8Device::SetVertexShader(std::uint32_t vertexFormat) {
+    return SUCCEEDED(device_->SetVertexShader(vertexFormat));
+}
+
+bool D3D8Device::SetStreamSource(int stream, VertexBuffer* buffer, int stride) {
+    if (stream < 0 || stride < 0) return false;
+    IDirect3DVertexBuffer8* native = nullptr;
+    if (buffer) {
+        const auto* ours = dynamic_cast<const D3D8VertexBuffer*>(buffer);
+        if (!ours) return false;
+        native = ours->Native();
+    }
+    return SUCCEEDED(
+        device_->SetStreamSource(static_cast<UINT>(stream), native, static_cast<UINT>(stride)));
+}
+
+bool D3D8Device::SetTransform(TransformKind kind, const Matrix4& matrix) {
+    const D3DMATRIX native = NativeMatrix(matrix);
+    return SUCCEEDED(device_->SetTransform(static_cast<D3DTRANSFORMSTATETYPE>(kind), &native));
+}
+
+bool D3D8Device::Clear(std::uint32_t colour, float depth) {
+    return SUCCEEDED(
+        device_->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, colour, depth, 0));
+}
+
+bool D3D8Device::BeginScene() {
+    return SUCCEEDED(device_->BeginScene());
+}
+
+bool D3D8Device::EndScene() {
+    return SUCCEEDED(device_->EndScene());
+}
+
+bool D3D8Device::SetMaterial(const Material& material) {
+    const D3DMATERIAL8 native{NativeColour(material.Diffuse), NativeColour(material.Ambient),
+                              NativeColour(material.Specular), NativeColour(material.Emissive),
+                              material.Power};
+    return SUCCEEDED(device_->SetMaterial(&native));
+}
+
+bool D3D8Device::SetTexture(int stage, DeviceTexture* texture) {
+    if (stage < 0) return false;
+    IDirect3DBaseTexture8* native = nullptr;
+    if (texture) {
+        const auto* ours = dynamic_cast<const D3D8Texture*>(texture);
+        if (!ours) return false;
+        native = ours->Native();
+    }
+    return SUCCEEDED(device_->SetTexture(static_cast<DWORD>(stage), native));
+}
+
+bool D3D8Device::SetRenderState(RenderState state, std::uint32_t value) {
+    return SUCCEEDED(device_->SetRenderState(static_cast<D3DRENDERSTATETYPE>(state), value));
+}
+
+bool D3D8Device::DrawPrimitive(PrimitiveType type, int firstVertex, int primitiveCount) {
+    if (firstVertex < 0 || primitiveCount < 0) return false;
+    return SUCCEEDED(device_->DrawPrimitive(static_cast<D3DPRIMITIVETYPE>(type),
+                                            static_cast<UINT>(firstVertex),
+                                            static_cast<UINT>(primitiveCount)));
+}
+
+bool D3D8Device::LightEnable(int index, bool enable) {
+    if (index < 0) return false;
+    return SUCCEEDED(device_->LightEnable(static_cast<DWORD>(index), enable ? TRUE : FALSE));
+}
+
+bool D3D8Device::Present() {
+    return SUCCEEDED(device_->Present(nullptr, nullptr, nullptr, nullptr));
+}
+
+}  // namespace vexaframe

@@ -1,0 +1,86 @@
+#pragma once
+// The Direct3D 8 rendering path: the frame's calls passed straight on to an IDirect3DDevice8
+// drawing into a window. d3d8.dll is loaded at run time, so the program still starts where it
+// is missing and can say so.
+
+#include <windows.h>
+
+#include <memory>
+#include <variant>
+
+#include "render/render_device.h"
+
+struct IDirect3D8;
+struct IDirect3DDevice8;
+
+namespace vexaframe {
+
+// Which step of making the device failed, so that the caller can act on it.
+enum class D3D8Failure {
+    NoRuntime,         // d3d8.dll or its Direct3DCreate8 is missing
+    NoDirect3DObject,  // Direct3DCreate8 gave nothing
+    NoDevice,          // no display mode, or neither a hardware nor a reference device
+};
+
+enum class D3D8DeviceType { Hardware, Reference };
+
+// Releases a COM interface when its owner goes.
+struct ComRelease {
+    template <typename Interface>
+    void operator()(Interface* object) const {
+        object->Release();
+    }
+};
+
+// Keeps d3d8.dll loaded while anything made from it lives.
+class D3D8Runtime;
+
+class D3D8Device final : public RenderDevice {
+public:
+    // A windowed device on `window` with a 16-bit depth buffer, the back buffer the size of the
+    // window's client area. `runtimeFile` only names another library in tests.
+    static std::variant<std::unique_ptr<D3D8Device>, D3D8Failure> Create(
+        HWND window, const wchar_t* runtimeFile = L"d3d8.dll");
+
+    ~D3D8Device() override;
+    D3D8Device(const D3D8Device&) = delete;
+    D3D8Device& operator=(const D3D8Device&) = delete;
+
+    D3D8DeviceType Type() const { return type_; }
+    // For reading frames back; the device keeps its reference.
+    IDirect3DDevice8* Native() const { return device_.get(); }
+
+    DeviceLimits Limits() const override;
+    std::unique_ptr<VertexBuffer> CreateVertexBuffer(std::size_t bytes,
+                                                     std::uint32_t vertexFormat) override;
+    std::unique_ptr<DeviceTexture> CreateTexture(const Image& picture) override;
+
+    bool SetVertexShader(std::uint32_t vertexFormat) override;
+    bool SetStreamSource(int stream, VertexBuffer* buffer, int stride) override;
+    bool SetTransform(TransformKind kind, const Matrix4& matrix) override;
+    bool Clear(std::uint32_t colour, float depth) override;
+    bool BeginScene() override;
+    bool EndScene() override;
+    bool SetMaterial(const Material& material) override;
+    bool SetTexture(int stage, DeviceTexture* texture) override;
+    bool SetRenderState(RenderState state, std::uint32_t value) override;
+    bool DrawPrimitive(PrimitiveType type, int firstVertex, int primitiveCount) override;
+    bool LightEnable(int index, bool enable) override;
+    bool Present() override;
+
+private:
+    using Direct3DPtr = std::unique_ptr<IDirect3D8, ComRelease>;
+    using DevicePtr = std::unique_ptr<IDirect3DDevice8, ComRelease>;
+
+    D3D8Device(std::shared_ptr<const D3D8Runtime> runtime, Direct3DPtr direct3d, DevicePtr device,
+               D3D8DeviceType type);
+
+    // Declared in this order so that they go in the reverse one: the device, the Direct3D
+    // object, then the library.
+    std::shared_ptr<const D3D8Runtime> runtime_;
+    Direct3DPtr direct3d_;
+    DevicePtr device_;
+    D3D8DeviceType type_;
+};
+
+}  // namespace vexaframe
