@@ -1,21 +1,19 @@
 // The entry of Vexaframe.scr.
 
+#include <objbase.h>
 #include <windows.h>
 
 #include "app/startup.h"
+#include "app/win32_message_loop.h"
 #include "app/win32_startup_services.h"
 #include "platform/random.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     using namespace vexaframe;
+    // The picture loader and the shell's dialogs work through OLE.
+    OleInitialize(nullptr);
     RunState run(ArgumentText(), UniformRandom::FromTimeAndEntropy());
     Win32StartupServices services;
     if (Main(run, services) == StartupOutcome::EndProgram) return 0;
-
-    MSG message{};
-    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-    }
-    return static_cast<int>(message.wParam);
+    return RunMessageLoop(services.Frames());
 }

@@ -66,9 +66,8 @@ bool Win32StartupServices::WindowTitledExists(std::string_view title) {
 }
 
 void Win32StartupServices::LoadSettings(Settings& settings, Catalogue& catalogue) {
-    const SettingsLocation location =
-        ChooseSettingsLocation(files_, ProgramFolder(), PerUserFolder());
-    vexaframe::LoadSettings(files_, codePage_, location, settings, catalogue);
+    location_ = ChooseSettingsLocation(files_, ProgramFolder(), PerUserFolder());
+    vexaframe::LoadSettings(files_, codePage_, location_, settings, catalogue);
 }
 
 bool Win32StartupServices::IsWindowsNT() {
@@ -97,16 +96,18 @@ int Win32StartupServices::ShowCursor(bool show) {
     return ::ShowCursor(show ? TRUE : FALSE);
 }
 
-// Until the preview window, the settings dialog and the saver window exist, each mode ends
-// right after the dispatch: with no window there is nothing to keep the program alive.
-void Win32StartupServices::OpenPreview(std::int32_t) {
-    ExitProcess(0);
+bool Win32StartupServices::OpenPreview(std::int32_t hostWindow) {
+    const HWND host = HandleFromNumber(hostWindow);
+    if (!IsWindow(host)) return false;
+    preview_ = std::make_unique<Win32PreviewWindow>(host);
+    return true;
 }
 
+// Until the settings dialog exists, /c ends right after the dispatch.
 void Win32StartupServices::ShowSettingsDialog(RunState&) {}
 
-void Win32StartupServices::OpenSaver(RunState&) {
-    ExitProcess(0);
+void Win32StartupServices::OpenSaver(RunState& run) {
+    saver_ = std::make_unique<Win32SaverWindow>(run, location_.pictureFile);
 }
 
 }  // namespace vexaframe

@@ -1,9 +1,13 @@
 #pragma once
 // The Windows side of start-up.
 
+#include <memory>
 #include <string>
 
 #include "app/startup.h"
+#include "app/win32_message_loop.h"
+#include "app/win32_preview_window.h"
+#include "app/win32_saver_window.h"
 #include "platform/win32_code_page.h"
 #include "platform/win32_file_system.h"
 
@@ -26,13 +30,19 @@ public:
     void ChangeSaverPassword(std::int32_t ownerWindow) override;
     void ShowMessage(std::wstring_view text) override;
     int ShowCursor(bool show) override;
-    void OpenPreview(std::int32_t hostWindow) override;
+    bool OpenPreview(std::int32_t hostWindow) override;
     void ShowSettingsDialog(RunState& run) override;
     void OpenSaver(RunState& run) override;
+
+    // The saver's frames, once it runs.
+    FrameSource* Frames() { return saver_.get(); }
 
 private:
     Win32FileSystem files_;
     Win32CodePage codePage_;
+    SettingsLocation location_;
+    std::unique_ptr<Win32PreviewWindow> preview_;
+    std::unique_ptr<Win32SaverWindow> saver_;
 };
 
 }  // namespace vexaframe

@@ -1,0 +1,239 @@
+#include "app/win32_picture_loader.h"
+
+#include <windows.h>
+// windows.h first: this needs its types.
+#include <olectl.h>
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <limits>
+#include <memory>
+#include <utility>
+
+#include "platform/win32_text.h"
+#include "render/bmp_file.h"
+
+namespace vexaframe {
+namespace {
+
+// Owners, so that every way out releases what was made on the way in.
+struct CloseFile {
+    void operator()(HANDLE file) const { CloseHandle(file); }
+};
+struct FreeGlobal {
+    void operator()(HGLOBAL memory) const { GlobalFree(memory); }
+};
+struct DeleteDeviceContext {
+    void operator()(HDC dc) const { DeleteDC(dc); }
+};
+struct DeleteGdiObject {
+    void operator()(HGDIOBJ object) const { DeleteObject(object); }
+};
+struct ReleaseInterface {
+    void operator()(IUnknown* object) const { object->Release(); }
+};
+using OwnedFile = std::unique_ptr<void, CloseFile>;
+using OwnedGlobal = std::unique_ptr<void, FreeGlobal>;
+using OwnedDeviceContext = std::unique_ptr<HDC__, DeleteDeviceContext>;
+using OwnedBitmap = std::unique_ptr<HBITMAP__, DeleteGdiObject>;
+template <typename Interface>
+using ComOwned = std::unique_ptr<Interface, ReleaseInterface>;
+
+// Puts the previous object back before the selected one is deleted.
+class Selection {
+public:
+    Selection(HDC dc, HGDIOBJ object) : dc_(dc), previous_(SelectObject(dc, object)) {}
+    ~Selection() { SelectObject(dc_, previous_); }
+    Selection(const Selection&) = delete;
+    Selection& operator=(const Selection&) = delete;
+
+private:
+    HDC dc_;
+    HGDIOBJ previous_;
+};
+
+struct FileInMemory {
+    OwnedGlobal memory;
+    LONG size = 0;
+};
+
+struct PixelSize {
+    int width = 0;
+    int height = 0;
+};
+
+struct Resolution {
+    int x = 0;
+    int y = 0;
+};
+
+constexpr std::int64_t kHimetricPerInch = 2540;
+constexpr int kUsualDotsPerInch = 96;
+constexpr std::uint32_t kOpaqueWhite = 0xFFFFFFFF;
+constexpr std::uint32_t kOpaque = 0xFF000000;
+
+bool ReadAll(HANDLE file, std::byte* target, std::size_t count) {
+    while (count > 0) {
+        DWORD read = 0;
+        const auto chunk =
+            static_cast<DWORD>(std::min<std::size_t>(count, std::numeric_limits<DWORD>::max()));
+        if (!ReadFile(file, target, chunk, &read, nullptr) || read == 0) return false;
+        target += read;
+        count -= read;
+    }
+    return true;
+}
+
+// The whole file in movable global memory, which a stream can take over. The loader counts
+// bytes in a LONG, so larger files are refused.
+std::optional<FileInMemory> ReadIntoGlobalMemory(const std::string& utf8Path) {
+    const HANDLE opened = CreateFileW(WideFromUtf8(utf8Path).c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                      nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (opened == INVALID_HANDLE_VALUE) return std::nullopt;
+    const OwnedFile file(opened);
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(file.get(), &size) || size.QuadPart <= 0 ||
+        size.QuadPart > std::numeric_limits<LONG>::max()) {
+        return std::nullopt;
+    }
+    const auto bytes = static_cast<std::size_t>(size.QuadPart);
+    OwnedGlobal memory(GlobalAlloc(GMEM_MOVEABLE, bytes));
+    if (!memory) return std::nullopt;
+    auto* target = static_cast<std::byte*>(GlobalLock(memory.get()));
+    if (target == nullptr) return std::nullopt;
+    const bool read = ReadAll(file.get(), target, bytes);
+    GlobalUnlock(memory.get());
+    if (!read) return std::nullopt;
+    return FileInMemory{std::move(memory), static_cast<LONG>(bytes)};
+}
+
+ComOwned<IPicture> LoadOlePicture(FileInMemory file) {
+    IStream* opened = nullptr;
+    if (FAILED(CreateStreamOnHGlobal(file.memory.get(), TRUE, &opened))) return nullptr;
+    file.memory.release();  // the stream frees it now
+    const ComOwned<IStream> stream(opened);
+    IPicture* loaded = nullptr;
+    // Run mode: the picture need not keep a copy of the file's bytes.
+    const HRESULT result = OleLoadPicture(stream.get(), file.size, TRUE, IID_IPicture,
+                                          reinterpret_cast<void**>(&loaded));
+    ComOwned<IPicture> picture(loaded);
+    if (FAILED(result)) return nullptr;
+    return picture;
+}
+
+std::optional<PixelSize> WithinLimits(std::int64_t width, std::int64_t height) {
+    if (width <= 0 || height <= 0 || width > bmp::kMaxSide || height > bmp::kMaxSide ||
+        static_cast<std::uint64_t>(width * height) > bmp::kMaxPixels) {
+        return std::nullopt;
+    }
+    return PixelSize{static_cast<int>(width), static_cast<int>(height)};
+}
+
+// OLE passes GDI handles as 32-bit numbers; 64-bit Windows sign-extends them.
+HGDIOBJ GdiHandle(OLE_HANDLE handle) {
+    return reinterpret_cast<HGDIOBJ>(static_cast<std::intptr_t>(static_cast<std::int32_t>(handle)));
+}
+
+// The bitmap's own size: its HIMETRIC size is rounded and need not give the pixels back.
+std::optional<PixelSize> BitmapSize(IPicture& picture) {
+    OLE_HANDLE handle = 0;
+    if (FAILED(picture.get_Handle(&handle))) return std::nullopt;
+    BITMAP bitmap{};
+    if (GetObjectW(GdiHandle(handle), sizeof bitmap, &bitmap) != sizeof bitmap) return std::nullopt;
+    return WithinLimits(bitmap.bmWidth, bitmap.bmHeight);
+}
+
+// 96 where the screen does not tell.
+int DotsPerInch(HDC screen, int axis) {
+    const int dots = screen == nullptr ? 0 : GetDeviceCaps(screen, axis);
+    return dots > 0 ? dots : kUsualDotsPerInch;
+}
+
+Resolution ScreenResolution() {
+    const HDC screen = GetDC(nullptr);
+    const Resolution dots{DotsPerInch(screen, LOGPIXELSX), DotsPerInch(screen, LOGPIXELSY)};
+    if (screen != nullptr) ReleaseDC(nullptr, screen);
+    return dots;
+}
+
+std::int64_t PixelsFromHimetric(std::int64_t length, int dotsPerInch) {
+    return (length * dotsPerInch + kHimetricPerInch / 2) / kHimetricPerInch;
+}
+
+// A metafile has no pixels of its own: its nominal size on the screen.
+std::optional<PixelSize> NominalSize(IPicture& picture) {
+    OLE_XSIZE_HIMETRIC width = 0;
+    OLE_YSIZE_HIMETRIC height = 0;
+    if (FAILED(picture.get_Width(&width)) || FAILED(picture.get_Height(&height))) {
+        return std::nullopt;
+    }
+    const Resolution dots = ScreenResolution();
+    return WithinLimits(PixelsFromHimetric(width, dots.x), PixelsFromHimetric(height, dots.y));
+}
+
+std::optional<PixelSize> PictureSize(IPicture& picture) {
+    SHORT type = PICTYPE_NONE;
+    if (FAILED(picture.get_Type(&type))) return std::nullopt;
+    switch (type) {
+        case PICTYPE_BITMAP:
+            return BitmapSize(picture);
+        case PICTYPE_METAFILE:
+        case PICTYPE_ENHMETAFILE:
+            return NominalSize(picture);
+        default:
+            return std::nullopt;  // icons and empty pictures
+    }
+}
+
+std::optional<Image> Render(IPicture& picture, PixelSize size) {
+    OLE_XSIZE_HIMETRIC width = 0;
+    OLE_YSIZE_HIMETRIC height = 0;
+    if (FAILED(picture.get_Width(&width)) || FAILED(picture.get_Height(&height))) {
+        return std::nullopt;
+    }
+    const OwnedDeviceContext dc(CreateCompatibleDC(nullptr));
+    if (!dc) return std::nullopt;
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = size.width;
+    info.bmiHeader.biHeight = -size.height;  // top-down, as an Image holds its rows
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    const OwnedBitmap target(CreateDIBSection(dc.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!target || bits == nullptr) return std::nullopt;
+
+    const auto count = static_cast<std::size_t>(size.width) * static_cast<std::size_t>(size.height);
+    auto* const pixels = static_cast<std::uint32_t*>(bits);
+    // What transparent parts and the areas a metafile leaves undrawn show.
+    std::fill_n(pixels, count, kOpaqueWhite);
+    const Selection selected(dc.get(), target.get());
+    // The source rectangle in HIMETRIC runs from the picture's top: the whole picture.
+    if (FAILED(picture.Render(dc.get(), 0, 0, size.width, size.height, 0, height, width, -height,
+                              nullptr))) {
+        return std::nullopt;
+    }
+    GdiFlush();
+
+    // GDI leaves the alpha bytes of what it draws at 0.
+    Image image(size.width, size.height);
+    std::transform(pixels, pixels + count, image.pixels.begin(),
+                   [](std::uint32_t pixel) { return pixel | kOpaque; });
+    return image;
+}
+
+}  // namespace
+
+std::optional<Image> LoadPicture(const std::string& utf8Path) {
+    std::optional<FileInMemory> file = ReadIntoGlobalMemory(utf8Path);
+    if (!file) return std::nullopt;
+    const ComOwned<IPicture> picture = LoadOlePicture(std::move(*file));
+    if (!picture) return std::nullopt;
+    const std::optional<PixelSize> size = PictureSize(*picture);
+    if (!size) return std::nullopt;
+    return Render(*picture, *size);
+}
+
+}  // namespace vexaframe

@@ -1,0 +1,24 @@
+#pragma once
+// The preview window "Preview Window": the built-in still, unstretched at the top-left corner
+// of the host's preview area, black elsewhere. It lives as long as the host keeps the area.
+
+#include <windows.h>
+
+namespace vexaframe {
+
+class Win32PreviewWindow {
+public:
+    // Shows the preview in `host`; the program ends when the host destroys it.
+    explicit Win32PreviewWindow(HWND host);
+    ~Win32PreviewWindow();
+    Win32PreviewWindow(const Win32PreviewWindow&) = delete;
+    Win32PreviewWindow& operator=(const Win32PreviewWindow&) = delete;
+
+private:
+    static LRESULT CALLBACK Procedure(HWND, UINT, WPARAM, LPARAM);
+    void Paint(HDC target) const;
+
+    HBITMAP still_ = nullptr;
+};
+
+}  // namespace vexaframe

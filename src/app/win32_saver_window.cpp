@@ -1,0 +1,268 @@
+#include "app/win32_saver_window.h"
+
+// windows.h first: these need its types.
+#include <mmsystem.h>
+#include <windowsx.h>
+
+#include <chrono>
+
+#include "app/win32_picture_loader.h"
+#include "app/win32_software_presenter.h"
+#include "app/win32_startup_services.h"
+#include "platform/time_of_day.h"
+#include "render/bmp_file.h"
+#include "render/win32_d3d8_device.h"
+
+namespace vexaframe {
+namespace {
+
+constexpr wchar_t kFormClass[] = L"VexaframeSaver";
+constexpr wchar_t kSurfaceClass[] = L"VexaframeSurface";
+constexpr UINT_PTR kTimer1 = 1;
+constexpr UINT kTimer1Milliseconds = 1000;
+constexpr UINT kTimerResolutionMilliseconds = 1;
+
+class TimeOfDayClock final : public FrameClock {
+public:
+    float SecondsSinceMidnight() override {
+        return static_cast<float>(vexaframe::SecondsSinceMidnight());
+    }
+};
+
+void RegisterClassOnce(const wchar_t* name, WNDPROC procedure) {
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = procedure;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+    windowClass.lpszClassName = name;
+    RegisterClassExW(&windowClass);  // fails harmlessly when it is already registered
+}
+
+// The object a window belongs to, attached when the window is created.
+template <typename Owner>
+Owner* OwnerOf(HWND window, UINT message, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        auto* owner = static_cast<Owner*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(owner));
+        return owner;
+    }
+    return reinterpret_cast<Owner*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+}
+
+int DisplayRefreshHertz(HWND window) {
+    const HDC context = GetDC(window);
+    const int hertz = context != nullptr ? GetDeviceCaps(context, VREFRESH) : 0;
+    if (context != nullptr) ReleaseDC(window, context);
+    return hertz;
+}
+
+}  // namespace
+
+Win32SaverWindow::Win32SaverWindow(RunState& run, std::string pictureFile)
+    : run_(run),
+      pictureFile_(std::move(pictureFile)),
+      window_(run, *this),
+      clock_(std::make_unique<TimeOfDayClock>()) {
+    // Frame deadlines need a finer sleep than the default 15.6 ms tick.
+    timeBeginPeriod(kTimerResolutionMilliseconds);
+    CreateWindows();
+    window_.Form_Load();
+}
+
+Win32SaverWindow::~Win32SaverWindow() {
+    timeEndPeriod(kTimerResolutionMilliseconds);
+}
+
+void Win32SaverWindow::CreateWindows() {
+    RegisterClassOnce(kFormClass, FormProcedure);
+    RegisterClassOnce(kSurfaceClass, SurfaceProcedure);
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    const std::wstring caption(kSaverWindowTitle.begin(), kSaverWindowTitle.end());
+    form_ = CreateWindowExW(0, kFormClass, caption.c_str(), WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                            instance, this);
+    // The drawing surface is a window of its own that the form owns and that covers it, rather
+    // than a child window: Wine shows Direct3D frames only in windows without a parent or
+    // children. It never takes the activation, so keys still reach the form.
+    pic3d_ = CreateWindowExW(WS_EX_NOACTIVATE, kSurfaceClass, L"", WS_POPUP, 0, 0, 0, 0, form_,
+                             nullptr, instance, this);
+    SetTimer(form_, kTimer1, kTimer1Milliseconds, nullptr);
+}
+
+LRESULT CALLBACK Win32SaverWindow::FormProcedure(HWND window, UINT message, WPARAM wParam,
+                                                 LPARAM lParam) {
+    auto* owner = OwnerOf<Win32SaverWindow>(window, message, lParam);
+    return owner != nullptr ? owner->OnFormMessage(window, message, wParam, lParam)
+                            : DefWindowProcW(window, message, wParam, lParam);
+}
+
+LRESULT CALLBACK Win32SaverWindow::SurfaceProcedure(HWND window, UINT message, WPARAM wParam,
+                                                    LPARAM lParam) {
+    auto* owner = OwnerOf<Win32SaverWindow>(window, message, lParam);
+    return owner != nullptr ? owner->OnSurfaceMessage(window, message, wParam, lParam)
+                            : DefWindowProcW(window, message, wParam, lParam);
+}
+
+LRESULT Win32SaverWindow::OnFormMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_CHAR:  // only keys that produce a character
+            window_.Form_KeyPress();
+            return 0;
+        case WM_TIMER:
+            // A message box's own loop goes on dispatching the ticks: a picture that keeps
+            // failing would stack up one box a second.
+            if (wParam == kTimer1 && !messageShown_) window_.Timer1_Timer();
+            return 0;
+        case WM_CLOSE:  // leave the way every other way out does, restoring the system's state
+            window_.EndSaver();
+            return 0;
+        default:
+            return DefWindowProcW(window, message, wParam, lParam);
+    }
+}
+
+LRESULT Win32SaverWindow::OnSurfaceMessage(HWND window, UINT message, WPARAM wParam,
+                                           LPARAM lParam) {
+    switch (message) {
+        case WM_LBUTTONDOWN:
+            leftButtonDown_ = true;
+            return 0;
+        case WM_LBUTTONUP:  // a click: pressed and released on the surface
+            if (leftButtonDown_) window_.pic3d_Click();
+            leftButtonDown_ = false;
+            return 0;
+        case WM_MOUSEMOVE:
+            window_.pic3d_MouseMove(static_cast<float>(GET_X_LPARAM(lParam)),
+                                    static_cast<float>(GET_Y_LPARAM(lParam)));
+            return 0;
+        case WM_PAINT:  // the frames repaint the whole surface
+            ValidateRect(window, nullptr);
+            return 0;
+        default:
+            return DefWindowProcW(window, message, wParam, lParam);
+    }
+}
+
+DWORD Win32SaverWindow::DrawDueFrame() {
+    if (!pacer_) return INFINITE;
+    using Clock = FramePacer::Clock;
+    if (pacer_->TimeToNextFrame(Clock::now()) == Clock::duration::zero()) {
+        const SaverState& state = window_.State();
+        const SceneState scene{state.PatternIndex, state.PatternAlpha,
+                               run_.settings.TransparencyMode, resources_.Texture.get()};
+        if (!device_ || !RenderFrame(*device_, *clock_, scene)) EndWithMessage(kRenderingError);
+        pacer_->FrameDrawn(Clock::now());
+    }
+    const auto wait = pacer_->TimeToNextFrame(Clock::now());
+    return static_cast<DWORD>(std::chrono::ceil<std::chrono::milliseconds>(wait).count());
+}
+
+void Win32SaverWindow::CoverPrimaryScreen() {
+    // The manifest declares the program DPI-aware, so these are the display's own pixels.
+    const int width = GetSystemMetrics(SM_CXSCREEN);
+    const int height = GetSystemMetrics(SM_CYSCREEN);
+    constexpr UINT kPlaceOnly = SWP_NOZORDER | SWP_NOACTIVATE;
+    SetWindowPos(form_, nullptr, 0, 0, width, height, kPlaceOnly);
+    SetWindowPos(pic3d_, nullptr, 0, 0, width, height, kPlaceOnly);
+}
+
+std::optional<Image> Win32SaverWindow::LoadPicture(const std::string& path) {
+    return vexaframe::LoadPicture(path);
+}
+
+void Win32SaverWindow::WriteStagedPicture(const Image& picture) {
+    files_.WriteFileAtomically(pictureFile_, EncodeBmp24(picture));
+}
+
+// Without the runtime the saver cannot run at all; without a device of the kinds asked for
+// (the reference device exists only where the developer kit is installed) it draws on the
+// processor instead.
+void Win32SaverWindow::InitDirect3D() {
+    auto made = D3D8Device::Create(pic3d_);
+    if (auto* device = std::get_if<std::unique_ptr<D3D8Device>>(&made)) {
+        device_ = std::move(*device);
+        return;
+    }
+    switch (std::get<D3D8Failure>(made)) {
+        case D3D8Failure::NoRuntime:
+            EndWithMessage(kRootObjectError);
+        case D3D8Failure::NoDirect3DObject:
+            EndWithMessage(kDirect3DObjectError);
+        case D3D8Failure::NoDevice:
+            device_ = MakeSoftwareDeviceFor(pic3d_);
+            return;
+    }
+}
+
+void Win32SaverWindow::CreateResources() {
+    if (!device_) return;
+    const std::string bitmapFile = files_.ReadFile(pictureFile_).value_or(std::string());
+    vexaframe::CreateResources(*device_, bitmapFile, resources_, [this](ResourceProblem problem) {
+        ShowMessage(problem == ResourceProblem::VertexBuffer ? kVertexBufferProblem
+                                                             : kTextureProblem);
+    });
+}
+
+void Win32SaverWindow::StartFrames() {
+    pacer_ = std::make_unique<FramePacer>(DisplayRefreshHertz(pic3d_), FramePacer::Clock::now());
+}
+
+void Win32SaverWindow::ShowTopmost() {
+    ShowWindow(form_, SW_SHOWNORMAL);
+    ShowWindow(pic3d_, SW_SHOWNOACTIVATE);
+    SetWindowPos(form_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
+}
+
+bool Win32SaverWindow::IsWindowsNT() {
+    return vexaframe::IsWindowsNT();
+}
+
+int Win32SaverWindow::ShowCursor(bool show) {
+    return ::ShowCursor(show ? TRUE : FALSE);
+}
+
+bool Win32SaverWindow::VerifyScreenSavePassword() {
+    // Only the non-NT platforms have it; without it there is no password to ask for.
+    using VerifyFunction = BOOL(WINAPI*)(HWND);
+    const HMODULE library = LoadLibraryW(L"password.cpl");
+    if (library == nullptr) return true;
+    bool mayEnd = true;
+    if (const FARPROC found = GetProcAddress(library, "VerifyScreenSavePwd")) {
+        const auto verify = reinterpret_cast<VerifyFunction>(reinterpret_cast<void (*)()>(found));
+        mayEnd = verify(form_) != 0;
+    }
+    FreeLibrary(library);
+    return mayEnd;
+}
+
+void Win32SaverWindow::EnableSystemKeys(bool enable) {
+    vexaframe::EnableSystemKeys(enable);
+}
+
+void Win32SaverWindow::SetScreenSaveActive() {
+    SystemParametersInfoA(SPI_SETSCREENSAVEACTIVE, 1, nullptr, 0);
+}
+
+void Win32SaverWindow::ReleaseDirect3D() {
+    pacer_.reset();
+    resources_.Texture.reset();
+    device_.reset();
+    // Ending the process takes its windows with it, at once; destroying them first would wait
+    // for the window manager to withdraw them.
+    ExitProcess(0);
+}
+
+void Win32SaverWindow::ShowMessage(std::wstring_view text) {
+    messageShown_ = true;
+    MessageBoxW(form_, std::wstring(text).c_str(), std::wstring(kProgramTitle).c_str(), MB_OK);
+    messageShown_ = false;
+}
+
+void Win32SaverWindow::EndWithMessage(std::wstring_view text) {
+    pacer_.reset();
+    ShowMessage(text);
+    ExitProcess(1);
+}
+
+}  // namespace vexaframe

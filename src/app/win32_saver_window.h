@@ -1,0 +1,71 @@
+#pragma once
+// The full-screen saver window on Windows: the window "Vexaframe_S" with its drawing surface
+// pic3d, its one-second timer and its frames. It turns messages into calls of SaverWindow and
+// carries out what SaverWindow asks of the platform.
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+
+#include "app/frame_pacer.h"
+#include "app/saver_window.h"
+#include "app/win32_message_loop.h"
+#include "platform/win32_file_system.h"
+#include "render/frame.h"
+#include "render/scene_resources.h"
+
+namespace vexaframe {
+
+class Win32SaverWindow final : public SaverPlatform, public FrameSource {
+public:
+    // Makes the window and runs its load step; the window shows at its end.
+    Win32SaverWindow(RunState& run, std::string pictureFile);
+    ~Win32SaverWindow() override;
+    Win32SaverWindow(const Win32SaverWindow&) = delete;
+    Win32SaverWindow& operator=(const Win32SaverWindow&) = delete;
+
+    DWORD DrawDueFrame() override;
+
+private:
+    static LRESULT CALLBACK FormProcedure(HWND, UINT, WPARAM, LPARAM);
+    static LRESULT CALLBACK SurfaceProcedure(HWND, UINT, WPARAM, LPARAM);
+    LRESULT OnFormMessage(HWND, UINT, WPARAM, LPARAM);
+    LRESULT OnSurfaceMessage(HWND, UINT, WPARAM, LPARAM);
+    void CreateWindows();
+
+    // SaverPlatform
+    void CoverPrimaryScreen() override;
+    std::optional<Image> LoadPicture(const std::string& path) override;
+    void WriteStagedPicture(const Image& picture) override;
+    void InitDirect3D() override;
+    void CreateResources() override;
+    void StartFrames() override;
+    void ShowTopmost() override;
+    bool IsWindowsNT() override;
+    int ShowCursor(bool show) override;
+    bool VerifyScreenSavePassword() override;
+    void EnableSystemKeys(bool enable) override;
+    void SetScreenSaveActive() override;
+    void ReleaseDirect3D() override;
+
+    // Modal, OK only, the program's title as caption.
+    void ShowMessage(std::wstring_view text);
+    [[noreturn]] void EndWithMessage(std::wstring_view text);
+
+    RunState& run_;
+    const std::string pictureFile_;
+    Win32FileSystem files_;
+    SaverWindow window_;
+    HWND form_ = nullptr;
+    HWND pic3d_ = nullptr;
+    bool leftButtonDown_ = false;
+    bool messageShown_ = false;
+
+    std::unique_ptr<RenderDevice> device_;
+    SceneResources resources_;
+    std::unique_ptr<FrameClock> clock_;
+    std::unique_ptr<FramePacer> pacer_;  // present while frames run
+};
+
+}  // namespace vexaframe

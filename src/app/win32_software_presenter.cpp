@@ -1,0 +1,38 @@
+#include "app/win32_software_presenter.h"
+
+#include <stdexcept>
+
+namespace vexaframe {
+namespace {
+
+void CopyToWindow(HWND window, const Image& frame) {
+    BITMAPINFO format{};
+    format.bmiHeader.biSize = sizeof format.bmiHeader;
+    format.bmiHeader.biWidth = frame.width;
+    format.bmiHeader.biHeight = -frame.height;  // top-down, as the frame's rows are
+    format.bmiHeader.biPlanes = 1;
+    format.bmiHeader.biBitCount = 32;
+    format.bmiHeader.biCompression = BI_RGB;
+    const HDC context = GetDC(window);
+    if (context == nullptr) return;
+    SetDIBitsToDevice(context, 0, 0, static_cast<DWORD>(frame.width),
+                      static_cast<DWORD>(frame.height), 0, 0, 0, static_cast<UINT>(frame.height),
+                      frame.pixels.data(), &format, DIB_RGB_COLORS);
+    ReleaseDC(window, context);
+}
+
+}  // namespace
+
+std::unique_ptr<SoftwareDevice> MakeSoftwareDeviceFor(HWND window) {
+    RECT client{};
+    if (!GetClientRect(window, &client)) return nullptr;
+    try {
+        return std::make_unique<SoftwareDevice>(
+            client.right - client.left, client.bottom - client.top,
+            [window](const Image& frame) { CopyToWindow(window, frame); });
+    } catch (const std::invalid_argument&) {
+        return nullptr;
+    }
+}
+
+}  // namespace vexaframe

@@ -1,0 +1,230 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <windows.h>
+// windows.h first: this needs its types.
+#include <objbase.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "app/win32_picture_loader.h"
+#include "render/bmp_file.h"
+#include "sample_pictures/metafile.h"
+
+namespace vexaframe {
+namespace {
+
+namespace fs = std::filesystem;
+using ::testing::ElementsAre;
+
+const fs::path kSamples = VEXAFRAME_SAMPLES_DIR;
+// The bitmaps the GIF and JPEG samples were converted from, in gif/ and jpg/.
+const fs::path kSampleSources = VEXAFRAME_SAMPLE_SOURCES_DIR;
+constexpr std::uint32_t kWhite = 0xFFFFFFFF;
+
+std::string ReadWholeFile(const fs::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+std::string Utf8(const fs::path& path) {
+    const std::u8string text = path.u8string();
+    return {text.begin(), text.end()};
+}
+
+std::optional<Image> Load(const fs::path& path) {
+    return LoadPicture(Utf8(path));
+}
+
+std::size_t TranslucentPixels(const Image& image) {
+    return static_cast<std::size_t>(std::ranges::count_if(
+        image.pixels, [](std::uint32_t pixel) { return pixel >> 24 != 0xFF; }));
+}
+
+double MeanChannelDifference(const Image& image, const Image& reference) {
+    std::uint64_t sum = 0;
+    for (std::size_t i = 0; i < image.pixels.size(); ++i) {
+        for (const int shift : {0, 8, 16}) {
+            const int channel = static_cast<int>(image.pixels[i] >> shift & 0xFF);
+            sum += static_cast<std::uint64_t>(
+                std::abs(channel - static_cast<int>(reference.pixels[i] >> shift & 0xFF)));
+        }
+    }
+    return static_cast<double>(sum) / (3.0 * static_cast<double>(image.pixels.size()));
+}
+
+int ScreenDotsPerInch() {
+    const HDC screen = GetDC(nullptr);
+    const int dots = screen ? GetDeviceCaps(screen, LOGPIXELSX) : 0;
+    if (screen) ReleaseDC(nullptr, screen);
+    return dots > 0 ? dots : 96;
+}
+
+class PictureLoader : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
+    }
+    void TearDown() override {
+        std::error_code ignored;
+        fs::remove_all(scratch_, ignored);
+        CoUninitialize();
+    }
+
+    fs::path Write(const fs::path& name, const std::string& bytes) {
+        fs::create_directories(scratch_);
+        const fs::path path = scratch_ / name;
+        std::ofstream(path, std::ios::binary) << bytes;
+        return path;
+    }
+
+private:
+    fs::path scratch_ =
+        fs::temp_directory_path() / ("vexaframe-picture-" + std::to_string(std::random_device{}()));
+};
+
+// Bitmaps and GIF pictures come out exactly: the GIF palettes hold every colour of their
+// pictures. JPEG pictures are near their sources.
+TEST_F(PictureLoader, LoadsEachRasterSampleAtItsSizeWithTheColoursItWasMadeFrom) {
+    struct Case {
+        const char* file;
+        int width, height;
+        double meanDifference;
+    };
+    const Case cases[] = {
+        {"aurora_lake.bmp", 1024, 576, 0},      {"ringed_planet.bmp", 800, 600, 0},
+        {"mandelbrot_detail.bmp", 640, 480, 0}, {"rainbow_bubbles.bmp", 450, 601, 0},
+        {"stained_glass.gif", 640, 480, 0},     {"rainbow_rings.gif", 512, 512, 0},
+        {"night_city.gif", 320, 240, 0},        {"tumbling_blocks.gif", 720, 480, 0},
+        {"sunset_hills.jpg", 1280, 720, 4},     {"moonlit_sea.jpg", 800, 600, 4},
+        {"plasma_waves.jpg", 512, 512, 4},      {"julia_spiral.jpg", 480, 640, 4},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        const fs::path file = kSamples / c.file;
+        const std::string kind = file.extension().string().substr(1);
+        const fs::path source =
+            kind == "bmp" ? file
+                          : kSampleSources / kind / file.filename().replace_extension(".bmp");
+        const std::optional<Image> reference = DecodeBmp(ReadWholeFile(source));
+        ASSERT_TRUE(reference);
+
+        const std::optional<Image> picture = Load(file);
+        ASSERT_TRUE(picture);
+        EXPECT_EQ(picture->width, c.width);
+        EXPECT_EQ(picture->height, c.height);
+        ASSERT_EQ(picture->pixels.size(), reference->pixels.size());
+        EXPECT_LE(MeanChannelDifference(*picture, *reference), c.meanDifference);
+        EXPECT_EQ(TranslucentPixels(*picture), 0u);
+    }
+}
+
+// The metafile samples fill their frame: drawn at too small a scale, much would stay white.
+TEST_F(PictureLoader, DrawsEachMetafileSampleAtItsNominalSize) {
+    struct Case {
+        const char* file;
+        int width, height;  // at 96 dots per inch
+    };
+    const Case cases[] = {{"mountain_lake.wmf", 800, 600},
+                          {"sunflower.wmf", 512, 512},
+                          {"bauhaus_tiles.wmf", 480, 640},
+                          {"sailing_regatta.wmf", 1024, 576}};
+    const int dots = ScreenDotsPerInch();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        const std::optional<Image> picture = Load(kSamples / c.file);
+        ASSERT_TRUE(picture);
+        EXPECT_NEAR(picture->width, MulDiv(c.width, dots, 96), 1);
+        EXPECT_NEAR(picture->height, MulDiv(c.height, dots, 96), 1);
+        EXPECT_EQ(TranslucentPixels(*picture), 0u);
+        EXPECT_LT(static_cast<std::size_t>(std::ranges::count(picture->pixels, kWhite)),
+                  picture->pixels.size() / 10);
+    }
+}
+
+// 3 x 2 pixels, palette red, green, blue, black; black is transparent.
+const unsigned char kTransparentGif[] = {
+    0x47, 0x49, 0x46, 0x38, 0x39, 0x61, 0x03, 0x00, 0x02, 0x00, 0xf1, 0x00, 0x00,
+    0xff, 0x00, 0x00, 0x00, 0xff, 0x00, 0x00, 0x00, 0xff, 0x00, 0x00, 0x00, 0x21,
+    0xf9, 0x04, 0x01, 0x00, 0x00, 0x03, 0x00, 0x2c, 0x00, 0x00, 0x00, 0x00, 0x03,
+    0x00, 0x02, 0x00, 0x00, 0x02, 0x04, 0xc4, 0x34, 0x31, 0x05, 0x00, 0x3b};
+
+TEST_F(PictureLoader, ShowsTransparentPartsOnOpaqueWhite) {
+    const fs::path file = Write(
+        "transparent.gif", std::string(std::begin(kTransparentGif), std::end(kTransparentGif)));
+    const std::optional<Image> picture = Load(file);
+    ASSERT_TRUE(picture);
+    EXPECT_EQ(picture->width, 3);
+    EXPECT_EQ(picture->height, 2);
+    EXPECT_THAT(picture->pixels,
+                ElementsAre(0xFFFF0000, kWhite, 0xFF0000FF, kWhite, 0xFF00FF00, kWhite));
+}
+
+TEST_F(PictureLoader, LeavesWhatAMetafileDoesNotDrawOpaqueWhite) {
+    // One inch by half an inch, the top left quarter red.
+    samples::Metafile metafile(960, 480, 960);
+    metafile.SetFill(0xFF0000);
+    metafile.SetOutline(0xFF0000, 0);
+    metafile.Rectangle({0, 0, 480, 240});
+    const std::optional<Image> picture = Load(Write("quarter.wmf", metafile.Bytes()));
+    ASSERT_TRUE(picture);
+    const int dots = ScreenDotsPerInch();
+    EXPECT_NEAR(picture->width, dots, 1);
+    EXPECT_NEAR(picture->height, dots / 2, 1);
+    const int w = picture->width, h = picture->height;
+    EXPECT_THAT((std::vector{picture->At(w / 4, h / 4), picture->At(w * 3 / 4, h / 4),
+                             picture->At(w / 4, h * 3 / 4), picture->At(w * 3 / 4, h * 3 / 4)}),
+                ElementsAre(0xFFFF0000, kWhite, kWhite, kWhite));
+}
+
+TEST_F(PictureLoader, FollowsAPathOutsideTheCodePage) {
+    // Korean and accented Latin too, which code page 932 cannot hold.
+    const fs::path file = Write(u8"写真 사진 café.gif", ReadWholeFile(kSamples / "night_city.gif"));
+    const std::optional<Image> picture = Load(file);
+    ASSERT_TRUE(picture);
+    EXPECT_EQ(picture->width, 320);
+}
+
+TEST_F(PictureLoader, RefusesWhatIsNoPictureItCanShow) {
+    const std::string jpeg = ReadWholeFile(kSamples / "plasma_waves.jpg");
+    const std::string gif = ReadWholeFile(kSamples / "night_city.gif");
+    const std::string bmp = ReadWholeFile(kSamples / "ringed_planet.bmp");
+    const struct {
+        const char* name;
+        std::string bytes;
+    } cases[] = {
+        {"empty.jpg", ""},
+        {"words.jpg", "Not a picture at all, only words.\r\n"},
+        {"header_only.gif", gif.substr(0, 13)},
+        {"half.jpg", jpeg.substr(0, jpeg.size() / 2)},
+        {"half.bmp", bmp.substr(0, bmp.size() / 2)},
+        // Over 32768 pixels wide, though a bitmap of its size would fit in memory.
+        {"too_wide.wmf", samples::Metafile(30000, 60, 60).Bytes()},
+        {"miles_wide.wmf", samples::Metafile(32767, 100, 1).Bytes()},
+        {"empty_bounds.wmf", samples::Metafile(0, 0, 1440).Bytes()},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_FALSE(Load(Write(c.name, c.bytes)));
+    }
+    EXPECT_FALSE(Load(kSamples / "no such picture.jpg"));
+    EXPECT_FALSE(Load(kSamples));  // a folder
+}
+
+TEST_F(PictureLoader, LoadsA24MegapixelPhotograph) {
+    const std::optional<Image> picture = Load(VEXAFRAME_LARGE_JPEG);
+    ASSERT_TRUE(picture);
+    EXPECT_EQ(picture->width, 6000);
+    EXPECT_EQ(picture->height, 4000);
+}
+
+}  // namespace
+}  // namespace vexaframe

@@ -1,0 +1,100 @@
+// The preview window inside a host area, drawn into a bitmap as the window draws itself.
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <optional>
+
+#include "app/win32_preview_window.h"
+#include "platform/win32_file_system.h"
+#include "render/bmp_file.h"
+
+namespace vexaframe {
+namespace {
+
+constexpr std::uint32_t kBlack = 0xFF000000;
+
+Image Still() {
+    Win32FileSystem files;
+    const std::optional<Image> still =
+        DecodeBmp(files.ReadFile(VEXAFRAME_PREVIEW_STILL_FILE).value());
+    return still.value();
+}
+
+// What the window draws for a copy of itself: its background, then its picture.
+Image DrawingOf(HWND window) {
+    RECT client{};
+    GetClientRect(window, &client);
+    BITMAPINFO format{};
+    format.bmiHeader.biSize = sizeof format.bmiHeader;
+    format.bmiHeader.biWidth = client.right;
+    format.bmiHeader.biHeight = -client.bottom;
+    format.bmiHeader.biPlanes = 1;
+    format.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    const HBITMAP bitmap = CreateDIBSection(nullptr, &format, DIB_RGB_COLORS, &bits, nullptr, 0);
+    const HDC memory = CreateCompatibleDC(nullptr);
+    const HGDIOBJ previous = SelectObject(memory, bitmap);
+    SendMessageW(window, WM_PRINT, reinterpret_cast<WPARAM>(memory), PRF_CLIENT | PRF_ERASEBKGND);
+    GdiFlush();
+    Image drawing(client.right, client.bottom);
+    const auto* pixels = static_cast<const std::uint32_t*>(bits);
+    for (std::uint32_t& pixel : drawing.pixels) pixel = 0xFF000000 | *pixels++;
+    SelectObject(memory, previous);
+    DeleteDC(memory);
+    DeleteObject(bitmap);
+    return drawing;
+}
+
+struct Host {
+    explicit Host(int width, int height)
+        : window(CreateWindowExW(0, L"Static", L"", WS_POPUP | WS_CLIPCHILDREN, 0, 0, width, height,
+                                 nullptr, nullptr, nullptr, nullptr)) {}
+    ~Host() { DestroyWindow(window); }
+    HWND window;
+};
+
+TEST(PreviewWindowTest, ShowsTheStillUnstretchedAtTheTopLeftOfAnyAreaOnBlack) {
+    const Image still = Still();
+    ASSERT_EQ(still.width, 152);
+    ASSERT_EQ(still.height, 112);
+    struct Area {
+        int width, height;
+    };
+    for (const Area area : {Area{152, 112}, Area{200, 150}, Area{100, 80}}) {
+        const Host host(area.width, area.height);
+        const Win32PreviewWindow preview(host.window);
+        const HWND window = FindWindowExW(host.window, nullptr, nullptr, L"Preview Window");
+        ASSERT_NE(window, nullptr);
+        RECT placed{};
+        GetWindowRect(window, &placed);
+        EXPECT_EQ(placed.left, 0);
+        EXPECT_EQ(placed.top, 0);
+        const Image drawing = DrawingOf(window);
+        ASSERT_EQ(drawing.width, area.width);
+        ASSERT_EQ(drawing.height, area.height);
+        int wrong = 0;
+        for (int y = 0; y < area.height; ++y) {
+            for (int x = 0; x < area.width; ++x) {
+                const bool onStill = x < still.width && y < still.height;
+                wrong += drawing.At(x, y) != (onStill ? still.At(x, y) : kBlack);
+            }
+        }
+        EXPECT_EQ(wrong, 0) << area.width << " x " << area.height;
+    }
+}
+
+TEST(PreviewWindowTest, TheProgramEndsWhenTheHostDestroysThePreview) {
+    {
+        const Host host(152, 112);
+        const Win32PreviewWindow preview(host.window);
+    }
+    MSG message{};
+    bool quit = false;
+    while (!quit && PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+        quit = message.message == WM_QUIT;
+    EXPECT_TRUE(quit);
+}
+
+}  // namespace
+}  // namespace vexaframe
