@@ -1,8 +1,15 @@
 // A helper of the end-to-end tests: looks at the windows of the Wine session.
 //   window_probe list          one line per top-level window and per child window:
-//                              "window<TAB>class<TAB>caption" / "child<TAB>class<TAB>text"
+//                              "window<TAB>class<TAB>caption<TAB>left,top,right,bottom" (on
+//                              the screen) / "child<TAB>class<TAB>text<TAB>rectangle" (in
+//                              its parent's client area), then "<TAB>visible" or "<TAB>hidden"
+//   window_probe cursor X Y    puts the mouse pointer at X,Y, where Wine knows it is
 //   window_probe hold TITLE    makes a hidden top-level window captioned TITLE, prints
 //                              "ready" and keeps it until it is closed or killed
+//   window_probe host W H      shows a window with a W x H child area at the screen's top-left
+//                              corner, as the display settings' preview area; prints
+//                              "ready <area handle>" and destroys it when a line arrives
+//                              on its input or the input ends
 // Output is UTF-8 with bare line feeds.
 
 #include <fcntl.h>
@@ -10,7 +17,9 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <cwchar>
 #include <string>
+#include <thread>
 
 #include "platform/win32_text.h"
 
@@ -29,8 +38,20 @@ std::string TextOf(HWND window) {
     return vexaframe::Utf8FromWide(text);
 }
 
+RECT RectangleOf(HWND window) {
+    RECT rectangle{};
+    GetWindowRect(window, &rectangle);
+    if (const HWND parent = GetAncestor(window, GA_PARENT); parent != GetDesktopWindow()) {
+        MapWindowPoints(HWND_DESKTOP, parent, reinterpret_cast<POINT*>(&rectangle), 2);
+    }
+    return rectangle;
+}
+
 void PrintLine(const char* kind, HWND window) {
-    std::printf("%s\t%s\t%s\n", kind, ClassOf(window).c_str(), TextOf(window).c_str());
+    const RECT r = RectangleOf(window);
+    std::printf("%s\t%s\t%s\t%ld,%ld,%ld,%ld\t%s\n", kind, ClassOf(window).c_str(),
+                TextOf(window).c_str(), r.left, r.top, r.right, r.bottom,
+                IsWindowVisible(window) ? "visible" : "hidden");
 }
 
 BOOL CALLBACK PrintChild(HWND window, LPARAM) {
@@ -54,21 +75,47 @@ LRESULT CALLBACK HeldWindowProcedure(HWND window, UINT message, WPARAM wParam, L
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
-int Hold(const wchar_t* title) {
+const wchar_t* RegisterProbeClass() {
     WNDCLASSW windowClass{};
     windowClass.lpfnWndProc = HeldWindowProcedure;
     windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
     windowClass.lpszClassName = L"VexaframeProbeWindow";
     RegisterClassW(&windowClass);
-    const HWND window =
-        CreateWindowExW(0, windowClass.lpszClassName, title, WS_OVERLAPPEDWINDOW, 0, 0, 100, 100,
-                        nullptr, nullptr, windowClass.hInstance, nullptr);
-    if (window == nullptr) return 1;
-    std::printf("ready\n");
-    std::fflush(stdout);
+    return windowClass.lpszClassName;
+}
+
+int PumpMessages() {
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) DispatchMessageW(&message);
     return 0;
+}
+
+int Hold(const wchar_t* title) {
+    const HWND window = CreateWindowExW(0, RegisterProbeClass(), title, WS_OVERLAPPEDWINDOW, 0, 0,
+                                        100, 100, nullptr, nullptr, nullptr, nullptr);
+    if (window == nullptr) return 1;
+    std::printf("ready\n");
+    std::fflush(stdout);
+    return PumpMessages();
+}
+
+int Host(int width, int height) {
+    const wchar_t* probeClass = RegisterProbeClass();
+    const HWND host = CreateWindowExW(0, probeClass, L"Preview host", WS_POPUP | WS_VISIBLE, 0, 0,
+                                      width + 40, height + 40, nullptr, nullptr, nullptr, nullptr);
+    const HWND area = CreateWindowExW(0, L"Static", L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0,
+                                      0, width, height, host, nullptr, nullptr, nullptr);
+    if (area == nullptr) return 1;
+    std::printf("ready %lld\n", static_cast<long long>(reinterpret_cast<INT_PTR>(area)));
+    std::fflush(stdout);
+    // The host goes when told to: a line on the input, or its end.
+    std::thread([host] {
+        wchar_t line[16];
+        std::fgetws(line, 16, stdin);
+        PostMessageW(host, WM_CLOSE, 0, 0);
+    }).detach();
+    return PumpMessages();
 }
 
 }  // namespace
@@ -78,6 +125,9 @@ int wmain(int argc, wchar_t** argv) {
     const std::wstring command = argc > 1 ? argv[1] : L"";
     if (command == L"list" && argc == 2) return List();
     if (command == L"hold" && argc == 3) return Hold(argv[2]);
-    std::fprintf(stderr, "usage: window_probe list | window_probe hold TITLE\n");
+    if (command == L"host" && argc == 4) return Host(_wtoi(argv[2]), _wtoi(argv[3]));
+    if (command == L"cursor" && argc == 4)
+        return SetCursorPos(_wtoi(argv[2]), _wtoi(argv[3])) ? 0 : 1;
+    std::fprintf(stderr, "usage: window_probe list | hold TITLE | host W H | cursor X Y\n");
     return 2;
 }

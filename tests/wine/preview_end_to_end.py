@@ -1,0 +1,74 @@
+#!/usr/bin/env python3
+"""The preview of the real Vexaframe.scr under Wine on a virtual X display, in a preview
+area that window_probe.exe hosts as the display settings would.
+
+Wine 8 never shows what one process draws inside another process's window (the host's own
+window surface covers it), so the picture itself is checked by the Windows unit tests; here
+the window's place, size and life are.
+"""
+
+import select
+import subprocess
+import sys
+
+from wine_session import RUN_BOUND_SECONDS, Failure, ended_within, run_cases, stop
+
+ENDED_WITHIN_SECONDS = 2
+
+
+class Host:
+    """A preview area of the given size at the screen's top-left corner."""
+
+    def __init__(self, session, width, height):
+        self.process = session.wine([session.probe, "host", str(width), str(height)],
+                                    stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                                    stderr=subprocess.DEVNULL)
+        ready, _, _ = select.select([self.process.stdout], [], [], RUN_BOUND_SECONDS)
+        words = self.process.stdout.readline().split() if ready else []
+        if len(words) != 2 or words[0] != b"ready":
+            stop(self.process)
+            raise Failure("the preview host did not start")
+        self.area = words[1].decode()
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *_):
+        stop(self.process)
+
+    def destroy(self):
+        """Destroys the host window; returns once it is gone (under Wine without a window
+        manager that takes a while, as Wine waits for the X server to withdraw the window)."""
+        self.process.stdin.write(b"destroy\n")
+        self.process.stdin.flush()
+        self.process.wait(RUN_BOUND_SECONDS)
+
+
+def case_preview_covers_the_host_area_and_ends_with_it(session):
+    width, height = 200, 150
+    with Host(session, width, height) as host:
+        preview = session.start_saver("preview", ["/p", host.area])
+        try:
+            def has_preview(window):
+                return any(child.text == "Preview Window" for child in window.children)
+            window = session.wait_for_window(has_preview)
+            if window is None:
+                raise Failure("no window Preview Window inside the host")
+            child = next(c for c in window.children if c.text == "Preview Window")
+            if child.rect != (0, 0, width, height):
+                raise Failure(f"the preview covers {child.rect} of the area")
+
+            if not child.visible or child.window_class != "VexaframePreview":
+                raise Failure(f"the preview window is {child}")
+
+            host.destroy()
+            if not ended_within(preview, ENDED_WITHIN_SECONDS):
+                raise Failure(f"still running {ENDED_WITHIN_SECONDS} s after the host went")
+        finally:
+            stop(preview)
+
+
+CASES = [case_preview_covers_the_host_area_and_ends_with_it]
+
+if __name__ == "__main__":
+    sys.exit(run_cases(CASES, __doc__))

@@ -1,0 +1,277 @@
+"""Runs the real Vexaframe.scr under Wine on a virtual X display, for the end-to-end tests.
+
+A run has a Wine prefix of its own: Wine binds a prefix's desktop to the X display of the
+first program started in it, so a prefix shared with other tests (which run without a
+display) would leave our windows nowhere, and their windows would meet our look-ups.
+"""
+
+import argparse
+import collections
+import os
+import select
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+
+OUR_CAPTIONS = {"Vexaframe", "Vexaframe_S", "Vexaframe_P", "Preview Window"}
+FIRST_WINE_START_SECONDS = 300  # a fresh prefix is set up on the first run
+RUN_BOUND_SECONDS = 30  # only guards against a hang; speed is not asserted here
+POLL_SECONDS = 0.2
+SCREEN = (1024, 768)
+
+Window = collections.namedtuple("Window", "window_class caption rect visible children")
+Child = collections.namedtuple("Child", "window_class text rect visible")
+
+# The saver's settings keys, in Shift-JIS.
+ORDER_KEY = "画像ﾁｪﾝｼﾞ"
+INTERVAL_KEY = "ｲﾝﾀｰﾊﾞﾙ"
+TRANSPARENCY_KEY = "透明効果"
+FOLDER_KEY = "画像のﾌｫﾙﾀﾞ"
+
+
+class Failure(Exception):
+    pass
+
+
+class Session:
+    def __init__(self, options):
+        self.saver = os.path.abspath(options.saver)
+        self.probe = os.path.abspath(options.probe)
+        self.wine_run = os.path.abspath(options.wine_run)
+        self.prefix = os.path.abspath(options.wine_prefix)
+        self.env = dict(os.environ, WINEPREFIX=self.prefix)
+        self.samples = options.samples
+        self.xvfb = None
+        self.folders = tempfile.mkdtemp(prefix="vexaframe-e2e-")
+
+    # --- Set-up and tear-down ---
+
+    def start_display(self):
+        # Always a display of our own: the saver covers the whole screen, of a known size.
+        read_end, write_end = os.pipe()
+        # -noreset: the server would otherwise reset whenever its last client leaves.
+        self.xvfb = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_end), "-noreset", "-nolisten", "tcp",
+             "-screen", "0", f"{SCREEN[0]}x{SCREEN[1]}x24"],
+            pass_fds=[write_end], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.close(write_end)
+        # Xvfb ends when it cannot write the whole line, so the pipe stays open until the
+        # line is complete.
+        with os.fdopen(read_end, "rb") as display_fd:
+            line = b""
+            while not line.endswith(b"\n"):
+                ready, _, _ = select.select([display_fd], [], [], 20)
+                chunk = display_fd.read1(64) if ready else b""
+                if not chunk:
+                    raise Failure("Xvfb did not start")
+                line += chunk
+        self.env["DISPLAY"] = ":" + line.decode().strip()
+
+    def keep_wine_server(self):
+        os.makedirs(self.prefix, exist_ok=True)
+        # A server left by an earlier run keeps its desktop on that run's display.
+        self.wine_server("--kill")
+        self.wine_server("--wait")
+        # One server for the whole run, started before any program so that none starts a
+        # short-lived one first.
+        self.wine_server("--persistent=15")
+        self.windows(FIRST_WINE_START_SECONDS)  # sets up a new prefix
+
+    def wine_server(self, option):
+        wineserver = shutil.which("wineserver") or "/usr/lib/wine/wineserver"
+        subprocess.run([wineserver, option], env=self.env, stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL, timeout=20)
+
+    def close(self):
+        if os.path.isdir(self.prefix):
+            self.wine_server("--kill")
+        if self.xvfb:
+            self.xvfb.terminate()
+            self.xvfb.wait(10)
+        shutil.rmtree(self.folders, ignore_errors=True)
+
+    # --- Running programs ---
+
+    def wine(self, arguments, **popen):
+        return subprocess.Popen([self.wine_run] + arguments, env=self.env, **popen)
+
+    def fresh_copy(self, name, settings=None):
+        """A copy of the program in a folder of its own, with `settings` (key: value) written
+        beside it."""
+        # A blank and a Japanese name in the path: the program's name arrives quoted.
+        folder = os.path.join(self.folders, name, "写真 saver")
+        os.makedirs(folder)
+        copy = os.path.join(folder, "Vexaframe.scr")
+        shutil.copy(self.saver, copy)
+        if settings is not None:
+            lines = ["[Section]"] + [f"{key}={value}" for key, value in settings.items()]
+            with open(os.path.join(folder, "Vexaframe.ini"), "wb") as ini:
+                ini.write("\r\n".join(lines + [""]).encode("shift_jis"))
+        return copy
+
+    def start_saver(self, name, arguments, settings=None):
+        return self.start_copy(self.fresh_copy(name, settings), arguments)
+
+    def start_copy(self, copy, arguments):
+        return self.wine([copy] + arguments, stdout=subprocess.DEVNULL,
+                         stderr=subprocess.DEVNULL)
+
+    def picture_folder(self, name, pictures):
+        """A folder holding `pictures` (name: source path), as a Windows path and a local one."""
+        folder = os.path.join(self.folders, name, "pictures")
+        os.makedirs(folder)
+        for picture, source in pictures.items():
+            shutil.copy(source, os.path.join(folder, picture))
+        return "Z:" + folder.replace("/", "\\"), folder
+
+    def xdotool(self, *arguments):
+        subprocess.run(["xdotool", *arguments], env=self.env, check=True, timeout=10,
+                       stdout=subprocess.DEVNULL)
+
+    def screenshot(self):
+        """The whole screen as rows of RGB bytes."""
+        capture = subprocess.run(["xwd", "-root", "-silent"], env=self.env, check=True,
+                                 capture_output=True, timeout=20).stdout
+        return rgb_of("xwd:-", capture)
+
+    def windows(self, bound=RUN_BOUND_SECONDS):
+        """The top-level windows, each with its child windows."""
+        listing = self.wine([self.probe, "list"], stdout=subprocess.PIPE,
+                            stderr=subprocess.DEVNULL)
+        try:
+            out, _ = listing.communicate(timeout=bound)
+        except subprocess.TimeoutExpired:
+            listing.kill()
+            raise Failure("window_probe list did not finish")
+        if listing.returncode != 0:
+            raise Failure(f"window_probe list failed with code {listing.returncode}")
+        found = []
+        for line in out.decode("utf-8", "replace").split("\n"):
+            fields = line.split("\t")
+            if len(fields) != 5:
+                continue
+            kind, window_class, text, rect, shown = fields
+            rect = tuple(int(number) for number in rect.split(","))
+            visible = shown == "visible"
+            if kind == "window":
+                found.append(Window(window_class, text, rect, visible, []))
+            elif kind == "child" and found:
+                found[-1].children.append(Child(window_class, text, rect, visible))
+        return found
+
+    def wait_for_window(self, matches, bound=RUN_BOUND_SECONDS):
+        deadline = time.monotonic() + bound
+        while time.monotonic() < deadline:
+            for window in self.windows():
+                if matches(window):
+                    return window
+            time.sleep(POLL_SECONDS)
+        return None
+
+    def hold_window(self, title):
+        holder = self.wine([self.probe, "hold", title], stdout=subprocess.PIPE,
+                           stderr=subprocess.DEVNULL)
+        ready, _, _ = select.select([holder.stdout], [], [], RUN_BOUND_SECONDS)
+        if not ready or holder.stdout.readline().strip() != b"ready":
+            stop(holder)
+            raise Failure(f"could not hold a window titled {title}")
+        return holder
+
+    def press_enter_on(self, caption):
+        # The X window may exist a moment before it can take the focus.
+        deadline = time.monotonic() + RUN_BOUND_SECONDS
+        while time.monotonic() < deadline:
+            found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name",
+                                    f"^{caption}$"], env=self.env, capture_output=True,
+                                   text=True, timeout=10)
+            for window_id in found.stdout.split():
+                focused = subprocess.run(["xdotool", "windowfocus", "--sync", window_id, "key",
+                                          "Return"], env=self.env, capture_output=True,
+                                         timeout=10)
+                if focused.returncode == 0:
+                    return
+            time.sleep(POLL_SECONDS)
+        raise Failure(f"could not press Enter on an X window named {caption}")
+
+    def put_pointer(self, x, y):
+        """Moves the mouse pointer through Wine, so that Wine knows where it is."""
+        self.wine([self.probe, "cursor", str(x), str(y)]).wait(RUN_BOUND_SECONDS)
+
+    # --- Checks ---
+
+    def expect_end(self, process, what):
+        try:
+            code = process.wait(RUN_BOUND_SECONDS)
+        except subprocess.TimeoutExpired:
+            raise Failure(f"{what}: still running after {RUN_BOUND_SECONDS} s")
+        if code != 0:
+            raise Failure(f"{what}: ended with code {code}")
+
+    def expect_none_of_our_windows(self, what):
+        left = [window for window in self.windows() if window.caption in OUR_CAPTIONS]
+        if left:
+            raise Failure(f"{what}: windows left behind: {left}")
+
+
+def stop(process):
+    if process.poll() is None:
+        process.kill()
+        process.wait(10)
+
+
+def rgb_of(source, data=None):
+    """Raw RGB bytes of a picture ImageMagick reads (a file, or `data` for "format:-")."""
+    convert = shutil.which("convert-im6.q16") or "convert"
+    return subprocess.run([convert, source, "-depth", "8", "rgb:-"], input=data, check=True,
+                          capture_output=True, timeout=60).stdout
+
+
+def picture_size(path):
+    identify = shutil.which("identify-im6.q16") or "identify"
+    out = subprocess.run([identify, "-format", "%w %h", path], check=True, capture_output=True,
+                         text=True, timeout=60).stdout
+    width, height = out.split()
+    return int(width), int(height)
+
+
+def ended_within(process, seconds):
+    try:
+        process.wait(seconds)
+        return True
+    except subprocess.TimeoutExpired:
+        return False
+
+
+def run_cases(cases, description):
+    """Runs each case in one session and reports; the exit code says whether all passed."""
+    parser = argparse.ArgumentParser(description=description)
+    parser.add_argument("--saver", required=True, help="the built Vexaframe.scr")
+    parser.add_argument("--probe", required=True, help="the built window_probe.exe")
+    parser.add_argument("--wine-run", required=True, help="cmake/wine-run.sh")
+    parser.add_argument("--wine-prefix", required=True, help="this run's own Wine prefix")
+    parser.add_argument("--samples", required=True, help="the build's sample pictures")
+    options = parser.parse_args()
+    session = Session(options)
+    passed = 0
+    try:
+        session.start_display()
+        session.keep_wine_server()
+        for case in cases:
+            name = case.__name__.removeprefix("case_")
+            started = time.monotonic()
+            try:
+                case(session)
+                passed += 1
+                print(f"PASS {name} ({time.monotonic() - started:.1f} s)", flush=True)
+            except (Failure, subprocess.SubprocessError) as failure:
+                print(f"FAIL {name}: {failure}", flush=True)
+    except Failure as failure:
+        print(f"FAIL set-up: {failure}", flush=True)
+    finally:
+        session.close()
+    print(f"{passed} of {len(cases)} cases passed")
+    return 0 if passed == len(cases) else 1
+
+
