@@ -1,0 +1,199 @@
+#!/usr/bin/env python3
+"""From starting the real Vexaframe.scr /s under Wine to its window and its first lit frame,
+on a virtual X display, against the start of a trivial Wine program (window_probe list).
+
+The window is looked for with window_probe list and the screen with xwd screenshots, each
+as fast as one look follows the other; a time is when the first look that saw it ended, so
+it can be late by up to one look. The saver's first frame is black by design, so the cube
+first shows lit in its second frame.
+"""
+
+import argparse
+import importlib.util
+import os
+import statistics
+import threading
+import time
+
+ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+RUNS = 5
+BOUND_SECONDS = 30  # only guards against a hang
+LIT_LEVEL = 24  # a colour channel above this is lit
+LIT_CHANNELS = 3000  # lit channels around the centre: some thousand pixels of the cube
+CORNER = 16
+
+
+def load_wine_session():
+    path = os.path.join(ROOT, "tests", "wine", "wine_session.py")
+    spec = importlib.util.spec_from_file_location("wine_session", path)
+    module = importlib.util.module_from_spec(spec)
+    spec.loader.exec_module(module)
+    return module
+
+
+wine_session = load_wine_session()
+WIDTH, HEIGHT = wine_session.SCREEN
+LIT_TABLE = bytes(1 if level > LIT_LEVEL else 0 for level in range(256))
+
+
+def region(screen, left, top, right, bottom):
+    """The RGB bytes of a rectangle of the screen, row after row."""
+    return b"".join(screen[(y * WIDTH + left) * 3:(y * WIDTH + right) * 3]
+                    for y in range(top, bottom))
+
+
+def corners_black(screen):
+    corners = ((0, 0), (WIDTH - CORNER, 0), (0, HEIGHT - CORNER),
+               (WIDTH - CORNER, HEIGHT - CORNER))
+    return not any(region(screen, x, y, x + CORNER, y + CORNER).strip(b"\0")
+                   for x, y in corners)
+
+
+def centre(screen):
+    return region(screen, WIDTH // 4, HEIGHT // 4, WIDTH * 3 // 4, HEIGHT * 3 // 4)
+
+
+def cube_lit(screen, before):
+    """The screen holds a lit frame of this start: the root window keeps whatever was last
+    drawn on it, so a frame of the previous start stays there until something covers it."""
+    now = centre(screen)
+    return (corners_black(screen) and now.translate(LIT_TABLE).count(1) >= LIT_CHANNELS
+            and now != centre(before))
+
+
+def saver_window_shown(windows):
+    return any(window.caption == "Vexaframe_S" and window.visible for window in windows)
+
+
+class Watch(threading.Thread):
+    """Looks again and again until a look passes `test`; records when that look ended and
+    how long each look took."""
+
+    def __init__(self, event, look, test, started):
+        super().__init__(daemon=True)
+        self.event, self.look, self.test, self.started = event, look, test, started
+        self.seen_after = None
+        self.look_seconds = []
+
+    def run(self):
+        deadline = self.started + BOUND_SECONDS
+        while self.seen_after is None and time.monotonic() < deadline:
+            look_started = time.monotonic()
+            passed = self.test(self.look())
+            now = time.monotonic()
+            self.look_seconds.append(now - look_started)
+            if passed:
+                self.seen_after = now - self.started
+
+
+def start_once(session, copy, look_for_window):
+    """The seconds from the start to the cube lit (and to the window shown), and the seconds
+    each look took. Each window_probe list is a Wine start of its own, which competes with the
+    saver's start for the processor."""
+    before = session.screenshot()
+    started = time.monotonic()
+    process = session.start_copy(copy, ["/s"])
+    watches = []
+    if look_for_window:
+        watches.append(
+            Watch("window shown (window_probe)", session.windows, saver_window_shown, started))
+    lit = "cube lit (xwd)" if look_for_window else "cube lit (xwd alone)"
+    watches.append(
+        Watch(lit, session.screenshot, lambda screen: cube_lit(screen, before), started))
+    for watch in watches:
+        watch.start()
+    for watch in watches:
+        watch.join()
+    wine_session.stop(process)
+    wait_until_no_saver_window(session)
+    missing = [watch.event for watch in watches if watch.seen_after is None]
+    if missing:
+        raise wine_session.Failure(f"not seen within {BOUND_SECONDS} s: {', '.join(missing)}")
+    return ({watch.event: watch.seen_after for watch in watches},
+            {watch.event: watch.look_seconds for watch in watches})
+
+
+def wait_until_no_saver_window(session):
+    # A second saver beside a running one ends at once.
+    deadline = time.monotonic() + BOUND_SECONDS
+    while any(window.caption in wine_session.OUR_CAPTIONS for window in session.windows()):
+        if time.monotonic() > deadline:
+            raise wine_session.Failure("the saver's windows stayed after it was stopped")
+        time.sleep(wine_session.POLL_SECONDS)
+
+
+def trivial_start_seconds(session):
+    started = time.monotonic()
+    session.windows()
+    return time.monotonic() - started
+
+
+def milliseconds(seconds):
+    return f"{seconds * 1e3:7.0f}"
+
+
+def print_row(name, values):
+    print(f"  {name:34} {milliseconds(statistics.median(values))} "
+          f"{milliseconds(min(values))} {milliseconds(max(values))}")
+
+
+def benchmark(session):
+    windows_folder, _ = session.picture_folder("pictures", {
+        name: os.path.join(session.samples, name) for name in sorted(os.listdir(session.samples))})
+    settings = {wine_session.ORDER_KEY: 0, wine_session.INTERVAL_KEY: 60,
+                wine_session.TRANSPARENCY_KEY: 0, wine_session.FOLDER_KEY: windows_folder}
+    copies = [session.fresh_copy(f"run{run}", settings) for run in range(2 * RUNS + 1)]
+
+    first, _ = start_once(session, copies[0], True)  # the disk cache is cold for the first
+    times, look_seconds = {}, {}
+    for run, copy in enumerate(copies[1:]):
+        seen, looks = start_once(session, copy, look_for_window=run % 2 == 0)
+        for name, seconds in seen.items():
+            times.setdefault(name, []).append(seconds)
+        for name, seconds in looks.items():
+            look_seconds.setdefault(name, []).extend(seconds)
+    trivial = [trivial_start_seconds(session) for _ in range(RUNS)]
+
+    pictures = len(os.listdir(session.samples))
+    print(f"Vexaframe.scr /s under Wine at {WIDTH} x {HEIGHT}, {pictures} sample pictures, "
+          f"sequential, opaque; after one run not counted, {RUNS} runs looking for the window "
+          f"and the screen, and {RUNS} looking at the screen alone, taking turns")
+    print(f"  {'from the start (ms)':34} {'median':>7} {'min':>7} {'max':>7}")
+    for name, values in times.items():
+        print_row(name, values)
+    print_row("window_probe list (start to end)", trivial)
+    print("  the first run: " + ", ".join(
+        f"{name} {milliseconds(seconds).strip()}" for name, seconds in first.items()))
+    trivial_median = statistics.median(trivial)
+    print("  against window_probe list: " + ", ".join(
+        f"{name} {statistics.median(values) / trivial_median:.1f}x"
+        for name, values in times.items()))
+    print("  a look took (median, so a time may be late by up to this): " + ", ".join(
+        f"{name} {milliseconds(statistics.median(values)).strip()} ms"
+        for name, values in look_seconds.items()))
+
+
+def main():
+    build = os.path.join(ROOT, "build", "windows")
+    parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
+    parser.add_argument("--saver", default=os.path.join(build, "Vexaframe.scr"))
+    parser.add_argument("--probe", default=os.path.join(build, "tests", "wine", "window_probe.exe"))
+    parser.add_argument("--wine-run", default=os.path.join(ROOT, "cmake", "wine-run.sh"))
+    parser.add_argument("--wine-prefix",
+                        default=os.path.join(build, "benchmarks", "saver_start_prefix"))
+    parser.add_argument("--samples", default=os.path.join(build, "samples"))
+    session = wine_session.Session(parser.parse_args())
+    try:
+        session.start_display()
+        session.keep_wine_server()
+        benchmark(session)
+    except wine_session.Failure as failure:
+        print(f"saver start benchmark failed: {failure}")
+        return 1
+    finally:
+        session.close()
+    return 0
+
+
+if __name__ == "__main__":
+    raise SystemExit(main())
