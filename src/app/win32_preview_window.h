@@ -16,8 +16,11 @@ public:
 
 private:
     static LRESULT CALLBACK Procedure(HWND, UINT, WPARAM, LPARAM);
+    static LRESULT CALLBACK HostWatchProcedure(HWND, UINT, WPARAM, LPARAM);
     void Paint(HDC target) const;
 
+    HWND host_;
+    HWND hostWatch_ = nullptr;
     HBITMAP still_ = nullptr;
 };
 

@@ -9,6 +9,7 @@
 #include "app/win32_picture_loader.h"
 #include "app/win32_software_presenter.h"
 #include "app/win32_startup_services.h"
+#include "app/win32_window_class.h"
 #include "platform/time_of_day.h"
 #include "render/bmp_file.h"
 #include "render/win32_d3d8_device.h"
@@ -28,28 +29,6 @@ public:
         return static_cast<float>(vexaframe::SecondsSinceMidnight());
     }
 };
-
-void RegisterClassOnce(const wchar_t* name, WNDPROC procedure) {
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = procedure;
-    windowClass.hInstance = GetModuleHandleW(nullptr);
-    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
-    windowClass.lpszClassName = name;
-    RegisterClassExW(&windowClass);  // fails harmlessly when it is already registered
-}
-
-// The object a window belongs to, attached when the window is created.
-template <typename Owner>
-Owner* OwnerOf(HWND window, UINT message, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        auto* owner = static_cast<Owner*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(owner));
-        return owner;
-    }
-    return reinterpret_cast<Owner*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-}
 
 int DisplayRefreshHertz(HWND window) {
     const HDC context = GetDC(window);
@@ -76,8 +55,8 @@ Win32SaverWindow::~Win32SaverWindow() {
 }
 
 void Win32SaverWindow::CreateWindows() {
-    RegisterClassOnce(kFormClass, FormProcedure);
-    RegisterClassOnce(kSurfaceClass, SurfaceProcedure);
+    RegisterWindowClass(kFormClass, FormProcedure);
+    RegisterWindowClass(kSurfaceClass, SurfaceProcedure);
     const HINSTANCE instance = GetModuleHandleW(nullptr);
     const std::wstring caption(kSaverWindowTitle.begin(), kSaverWindowTitle.end());
     form_ = CreateWindowExW(0, kFormClass, caption.c_str(), WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
@@ -92,14 +71,14 @@ void Win32SaverWindow::CreateWindows() {
 
 LRESULT CALLBACK Win32SaverWindow::FormProcedure(HWND window, UINT message, WPARAM wParam,
                                                  LPARAM lParam) {
-    auto* owner = OwnerOf<Win32SaverWindow>(window, message, lParam);
+    auto* owner = WindowOwner<Win32SaverWindow>(window, message, lParam);
     return owner != nullptr ? owner->OnFormMessage(window, message, wParam, lParam)
                             : DefWindowProcW(window, message, wParam, lParam);
 }
 
 LRESULT CALLBACK Win32SaverWindow::SurfaceProcedure(HWND window, UINT message, WPARAM wParam,
                                                     LPARAM lParam) {
-    auto* owner = OwnerOf<Win32SaverWindow>(window, message, lParam);
+    auto* owner = WindowOwner<Win32SaverWindow>(window, message, lParam);
     return owner != nullptr ? owner->OnSurfaceMessage(window, message, wParam, lParam)
                             : DefWindowProcW(window, message, wParam, lParam);
 }

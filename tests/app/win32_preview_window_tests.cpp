@@ -85,11 +85,13 @@ TEST(PreviewWindowTest, ShowsTheStillUnstretchedAtTheTopLeftOfAnyAreaOnBlack) {
 }
 
 TEST(PreviewWindowTest, TheProgramEndsWhenTheHostDestroysThePreview) {
+    MSG message{};
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+    }
     {
         const Host host(152, 112);
         const Win32PreviewWindow preview(host.window);
     }
-    MSG message{};
     bool quit = false;
     while (!quit && PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
         quit = message.message == WM_QUIT;

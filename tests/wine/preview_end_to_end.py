@@ -44,31 +44,54 @@ class Host:
         self.process.wait(RUN_BOUND_SECONDS)
 
 
+def preview_window(window):
+    return next((child for child in window.children if child.text == "Preview Window"), None)
+
+
+def start_preview_in(session, host, name):
+    """The preview started in `host`, and its window once it is there."""
+    preview = session.start_saver(name, ["/p", host.area])
+    host_window = session.wait_for_window(lambda window: preview_window(window) is not None)
+    if host_window is None:
+        stop(preview)
+        raise Failure("no window Preview Window inside the host")
+    return preview, preview_window(host_window)
+
+
+def expect_ended(preview, after):
+    if not ended_within(preview, ENDED_WITHIN_SECONDS):
+        raise Failure(f"still running {ENDED_WITHIN_SECONDS} s after {after}")
+
+
 def case_preview_covers_the_host_area_and_ends_with_it(session):
     width, height = 200, 150
     with Host(session, width, height) as host:
-        preview = session.start_saver("preview", ["/p", host.area])
+        preview, window = start_preview_in(session, host, "preview")
         try:
-            def has_preview(window):
-                return any(child.text == "Preview Window" for child in window.children)
-            window = session.wait_for_window(has_preview)
-            if window is None:
-                raise Failure("no window Preview Window inside the host")
-            child = next(c for c in window.children if c.text == "Preview Window")
-            if child.rect != (0, 0, width, height):
-                raise Failure(f"the preview covers {child.rect} of the area")
-
-            if not child.visible or child.window_class != "VexaframePreview":
-                raise Failure(f"the preview window is {child}")
-
+            if window.rect != (0, 0, width, height):
+                raise Failure(f"the preview covers {window.rect} of the area")
+            if not window.visible or window.window_class != "VexaframePreview":
+                raise Failure(f"the preview window is {window}")
             host.destroy()
-            if not ended_within(preview, ENDED_WITHIN_SECONDS):
-                raise Failure(f"still running {ENDED_WITHIN_SECONDS} s after the host went")
+            expect_ended(preview, "the host went")
         finally:
             stop(preview)
 
 
-CASES = [case_preview_covers_the_host_area_and_ends_with_it]
+def case_preview_ends_when_its_host_process_is_killed(session):
+    with Host(session, 152, 112) as host:
+        preview, _ = start_preview_in(session, host, "killed-host")
+        try:
+            stop(host.process)
+            expect_ended(preview, "the host was killed")
+        finally:
+            stop(preview)
+
+
+CASES = [
+    case_preview_covers_the_host_area_and_ends_with_it,
+    case_preview_ends_when_its_host_process_is_killed,
+]
 
 if __name__ == "__main__":
     sys.exit(run_cases(CASES, __doc__))
