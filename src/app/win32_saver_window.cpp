@@ -104,6 +104,9 @@ LRESULT Win32SaverWindow::OnFormMessage(HWND window, UINT message, WPARAM wParam
 LRESULT Win32SaverWindow::OnSurfaceMessage(HWND window, UINT message, WPARAM wParam,
                                            LPARAM lParam) {
     switch (message) {
+        case WM_CHAR:  // should the surface ever hold the focus
+            window_.Form_KeyPress();
+            return 0;
         case WM_LBUTTONDOWN:
             leftButtonDown_ = true;
             return 0;
