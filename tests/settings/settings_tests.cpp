@@ -2,26 +2,15 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/code_page.h"
 #include "settings/catalogue.h"
 #include "settings/settings_keys.h"
+#include "support/ascii_code_page.h"
 #include "support/fake_file_system.h"
 
 namespace vexaframe {
 namespace {
 
 namespace keys = settings_keys;
-
-// A code page like a western system's: it spells ASCII only.
-class AsciiCodePage : public CodePage {
-public:
-    std::optional<std::string> FromUtf8(std::string_view utf8) const override {
-        for (char c : utf8)
-            if (static_cast<unsigned char>(c) >= 0x80) return std::nullopt;
-        return std::string(utf8);
-    }
-    std::string ToUtf8(std::string_view encoded) const override { return std::string(encoded); }
-};
 
 const std::string kIni = "C:\\Saver\\Vexaframe.ini";
 const SettingsLocation kLocation{kIni, kIni, "C:\\Saver\\Vexaframe.bmp"};

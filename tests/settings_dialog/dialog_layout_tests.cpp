@@ -1,0 +1,49 @@
+#include <gtest/gtest.h>
+
+#include "settings_dialog/dialog_layout.h"
+
+namespace vexaframe {
+namespace {
+
+TEST(DialogLayoutTest, TheWindowIs485By389AndOpensCentredAThirdDown) {
+    EXPECT_EQ(layout::kWindowSize, (PixelSize{485, 389}));
+    EXPECT_EQ(DialogPosition({1024, 768}), (PixelPoint{269, 126}));
+    EXPECT_EQ(DialogPosition({1920, 1080}), (PixelPoint{717, 230}));
+    EXPECT_EQ(DialogPosition({400, 300}), (PixelPoint{-42, -29}));  // toward zero
+    EXPECT_EQ(ListHorizontalExtent(), 311);
+    EXPECT_EQ(layout::Pic_K, (PixelRect{204, 84, 100, 100}));
+}
+
+TEST(DialogLayoutTest, TheBodyRunsFromDarkBlueToLightGreyBlueAndBack) {
+    const std::vector<Rgb> rows = BodyGradient(369);
+    ASSERT_EQ(rows.size(), 370u);
+    EXPECT_EQ(rows.front(), (Rgb{0, 0, 30}));
+    EXPECT_EQ(rows[184], (Rgb{220, 220, 250}));
+    EXPECT_LT(rows.back().red, 2);
+    for (std::size_t i = 1; i <= 184; ++i) EXPECT_GE(rows[i].red, rows[i - 1].red) << i;
+}
+
+TEST(DialogLayoutTest, TilesCoverThePanelColumnByColumn) {
+    const std::vector<PixelPoint> origins = TileOrigins({129, 233}, {579, 21});
+    // Each column reaches one copy below the panel; the column that starts beyond the panel's
+    // right edge is the last.
+    ASSERT_EQ(origins.size(), 26u);
+    EXPECT_EQ(origins[0], (PixelPoint{0, 0}));
+    EXPECT_EQ(origins[12], (PixelPoint{0, 252}));
+    EXPECT_EQ(origins[13], (PixelPoint{579, 0}));
+    EXPECT_TRUE(TileOrigins({129, 233}, {0, 21}).empty());
+}
+
+TEST(DialogLayoutTest, PreviewsKeepTheirProportionsInAHundredPixels) {
+    struct Case {
+        PixelSize picture, preview;
+    };
+    for (const Case& c :
+         {Case{{640, 480}, {100, 75}}, Case{{480, 640}, {75, 100}}, Case{{50, 20}, {100, 40}},
+          Case{{300, 300}, {100, 100}}, Case{{1, 1000}, {0, 100}}, Case{{0, 10}, {0, 0}}}) {
+        EXPECT_EQ(FitPreview(c.picture), c.preview) << c.picture.width << " x " << c.picture.height;
+    }
+}
+
+}  // namespace
+}  // namespace vexaframe
