@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "platform/win32_text.h"
+#include "settings_dialog/win32_settings_dialog.h"
 
 namespace vexaframe {
 namespace {
@@ -103,8 +104,10 @@ bool Win32StartupServices::OpenPreview(std::int32_t hostWindow) {
     return true;
 }
 
-// Until the settings dialog exists, /c ends right after the dispatch.
-void Win32StartupServices::ShowSettingsDialog(RunState&) {}
+void Win32StartupServices::ShowSettingsDialog(RunState& run) {
+    Win32SettingsDialog dialog(run, files_, codePage_, location_);
+    dialog.ShowModal();
+}
 
 void Win32StartupServices::OpenSaver(RunState& run) {
     saver_ = std::make_unique<Win32SaverWindow>(run, location_.pictureFile);

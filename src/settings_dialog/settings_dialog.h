@@ -37,7 +37,7 @@ inline constexpr std::array<std::string_view, 2> kOrders{"ｼｰｹﾝｼｬﾙ"
 inline constexpr std::array<std::string_view, 3> kTransparencies{"不透明", "半透明",
                                                                  "ﾊﾟﾀｰﾝでﾗﾝﾀﾞﾑ"};
 inline constexpr std::string_view kAddress = "https://vexaframe.example/";
-inline constexpr std::string_view kCredit = "Design & Program: The Vexaframe Team  Ver.1.0.1";
+inline constexpr std::string_view kCredit = "© Vexaframe  Ver.1.0.1";
 inline constexpr std::wstring_view kBrowseTitle =
     L"ﾌｫﾙﾀﾞをｸﾘｯｸして選択状態にしてから ＯＫ を押してください";
 inline constexpr std::wstring_view kTooManyFiles =

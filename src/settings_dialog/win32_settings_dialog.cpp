@@ -1,0 +1,462 @@
+#include "settings_dialog/win32_settings_dialog.h"
+
+// windows.h first: these need its types.
+#include <shellapi.h>
+#include <windowsx.h>
+
+#include <algorithm>
+
+#include "app/startup.h"
+#include "app/win32_picture_loader.h"
+#include "app/win32_window_class.h"
+#include "platform/win32_text.h"
+#include "settings_dialog/win32_folder_browser.h"
+
+namespace vexaframe {
+namespace {
+
+constexpr wchar_t kDialogClass[] = L"VexaframeSettings";
+constexpr COLORREF kWindowColour = RGB(0, 0, 128);
+constexpr COLORREF kWhite = RGB(255, 255, 255);
+constexpr COLORREF kPreviewBackground = RGB(224, 224, 224);
+constexpr int kListId = 1, kSpinnerId = 2;
+constexpr int kTextHeight = 13;
+
+RECT RectOf(PixelRect box) {
+    return {box.left, box.top, box.Right(), box.Bottom()};
+}
+
+PixelPoint PointOf(LPARAM lParam) {
+    return {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+}
+
+// A label that sizes itself to its text, from where it starts.
+PixelRect TextBox(PixelPoint start, std::string_view text, const Win32Skin& skin) {
+    return {start.x, start.y, skin.TextWidth(text), kTextHeight};
+}
+
+void FillBox(HDC target, PixelRect box, COLORREF colour) {
+    const HBRUSH brush = CreateSolidBrush(colour);
+    const RECT area = RectOf(box);
+    FillRect(target, &area, brush);
+    DeleteObject(brush);
+}
+
+void PaintBodyGradient(HDC target) {
+    const PixelRect body = layout::Pic_C;
+    const int saved = SaveDC(target);
+    IntersectClipRect(target, body.left, body.top, body.Right(), body.Bottom());
+    const std::vector<Rgb> rows = BodyGradient(body.height);
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const Rgb c = rows[i];
+        FillBox(target, {body.left, body.top + static_cast<int>(i), body.width, 1},
+                RGB(c.red, c.green, c.blue));
+    }
+    RestoreDC(target, saved);
+}
+
+void DrawBorder(HDC target, PixelRect box) {
+    RECT area = RectOf(box);
+    DrawEdge(target, &area, BDR_SUNKENOUTER, BF_RECT);
+}
+
+// The picture stretched over the preview box, as the preview shows it.
+void PaintPreview(HDC target, const DialogView& view) {
+    const PixelRect box{layout::Pic_K.left, layout::Pic_K.top, view.Pic_K.width, view.Pic_K.height};
+    FillBox(target, box, kPreviewBackground);
+    const Image& picture = view.Pic_F;
+    if (view.PreviewShown && picture.width > 0 && picture.height > 0) {
+        BITMAPINFO format{};
+        format.bmiHeader.biSize = sizeof format.bmiHeader;
+        format.bmiHeader.biWidth = picture.width;
+        format.bmiHeader.biHeight = -picture.height;
+        format.bmiHeader.biPlanes = 1;
+        format.bmiHeader.biBitCount = 32;
+        SetStretchBltMode(target, COLORONCOLOR);
+        StretchDIBits(target, box.left, box.top, box.width, box.height, 0, 0, picture.width,
+                      picture.height, picture.pixels.data(), &format, DIB_RGB_COLORS, SRCCOPY);
+    }
+    RECT edge = RectOf(box);
+    DrawEdge(target, &edge, EDGE_RAISED, BF_RECT);
+}
+
+}  // namespace
+
+Win32SettingsDialog::Win32SettingsDialog(RunState& run, FileSystem& files, const CodePage& codePage,
+                                         SettingsLocation location)
+    : dialog_(run, files, codePage, std::move(location), *this),
+      hitAreas_(DialogHitAreas([this](std::string_view text) { return skin_.TextWidth(text); })) {}
+
+Win32SettingsDialog::~Win32SettingsDialog() {
+    if (window_ != nullptr && IsWindow(window_)) DestroyWindow(window_);
+}
+
+void Win32SettingsDialog::ShowModal() {
+    CreateWindowAndControls();
+    if (window_ == nullptr) return;
+    dialog_.Form_Load();
+    SyncControls();
+
+    const PixelPoint at =
+        DialogPosition({GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)});
+    SetWindowPos(window_, nullptr, at.x, at.y, layout::kWindowSize.width,
+                 layout::kWindowSize.height, SWP_NOZORDER | SWP_NOACTIVATE);
+    SendMessageW(list_, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(ListHorizontalExtent()), 0);
+
+    // The dialog grows out of where the cursor was, and shrinks back there when it closes.
+    POINT cursor{};
+    if (GetCursorPos(&cursor)) openPoint_ = {cursor.x, cursor.y, cursor.x, cursor.y};
+    RECT opened{};
+    GetWindowRect(window_, &opened);
+    DrawAnimatedRects(window_, IDANI_CAPTION, &openPoint_, &opened);
+    ShowWindow(window_, SW_SHOW);
+    UpdateWindow(window_);
+
+    MSG message;
+    while (!closed_ && GetMessageW(&message, nullptr, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+}
+
+void Win32SettingsDialog::CreateWindowAndControls() {
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = Procedure;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = skin_.Icon();
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.lpszClassName = kDialogClass;
+    RegisterClassExW(&windowClass);
+
+    const std::wstring caption(kSettingsDialogTitle.begin(), kSettingsDialogTitle.end());
+    window_ = CreateWindowExW(0, kDialogClass, caption.c_str(), WS_POPUP | WS_CLIPCHILDREN, 0, 0,
+                              layout::kWindowSize.width, layout::kWindowSize.height, nullptr,
+                              nullptr, instance, this);
+    if (window_ == nullptr) return;
+    const PixelRect list = layout::List_1;
+    list_ = CreateWindowExW(
+        0, L"LISTBOX", nullptr,
+        WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT,
+        list.left, list.top, list.width, list.height, window_,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(kListId)), instance, nullptr);
+    SendMessageW(list_, WM_SETFONT, reinterpret_cast<WPARAM>(skin_.Font()), FALSE);
+    const PixelRect spin = layout::HS_Interval;
+    spinner_ = CreateWindowExW(0, L"SCROLLBAR", nullptr, WS_CHILD | WS_VISIBLE | SBS_HORZ,
+                               spin.left, spin.top, spin.width, spin.height, window_,
+                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(kSpinnerId)), instance,
+                               nullptr);
+    SetScrollRange(spinner_, SB_CTL, kIntervalLowest, kIntervalHighest, FALSE);
+}
+
+LRESULT CALLBACK Win32SettingsDialog::Procedure(HWND window, UINT message, WPARAM wParam,
+                                                LPARAM lParam) {
+    auto* owner = WindowOwner<Win32SettingsDialog>(window, message, lParam);
+    if (owner == nullptr) return DefWindowProcW(window, message, wParam, lParam);
+    owner->window_ = window;
+    return owner->OnMessage(message, wParam, lParam);
+}
+
+LRESULT Win32SettingsDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_PAINT: {
+            PAINTSTRUCT paint;
+            const HDC target = BeginPaint(window_, &paint);
+            Paint(target);
+            EndPaint(window_, &paint);
+            return 0;
+        }
+        case WM_ERASEBKGND:
+            return 1;  // painted whole, double-buffered
+        case WM_LBUTTONDOWN:
+            OnButtonDown(MouseButton::Left, lParam);
+            return 0;
+        case WM_RBUTTONDOWN:
+            OnButtonDown(MouseButton::Right, lParam);
+            return 0;
+        case WM_MBUTTONDOWN:
+            OnButtonDown(MouseButton::Middle, lParam);
+            return 0;
+        case WM_LBUTTONUP:
+        case WM_RBUTTONUP:
+        case WM_MBUTTONUP:
+            OnButtonUp(lParam);
+            return 0;
+        case WM_MOUSEMOVE:
+            OnMouseMove();
+            return 0;
+        case WM_SETCURSOR:
+            if (OnSetCursor(reinterpret_cast<HWND>(wParam))) return TRUE;
+            break;
+        case WM_COMMAND:
+            if (LOWORD(wParam) == kListId && HIWORD(wParam) == LBN_SELCHANGE) {
+                dialog_.List_1_Click(static_cast<int>(SendMessageW(list_, LB_GETCURSEL, 0, 0)));
+                Repaint();
+            }
+            return 0;
+        case WM_HSCROLL:
+            if (reinterpret_cast<HWND>(lParam) == spinner_) OnSpinner(LOWORD(wParam));
+            return 0;
+        case WM_CLOSE:  // the system's close command: as the close button
+            dialog_.CloseRequested();
+            return 0;
+        default:
+            break;
+    }
+    return DefWindowProcW(window_, message, wParam, lParam);
+}
+
+std::optional<HitArea> Win32SettingsDialog::HitAt(LPARAM lParam) const {
+    return ControlAt(hitAreas_, PointOf(lParam));
+}
+
+void Win32SettingsDialog::OnButtonDown(MouseButton button, LPARAM lParam) {
+    if (pressed_) return;
+    const std::optional<HitArea> hit = HitAt(lParam);
+    if (!hit) return;
+    pressed_ = hit;
+    SetCapture(window_);
+    switch (hit->control) {
+        case DialogControl::TitleStrip:
+            dialog_.Image1_MouseDown(button);
+            break;
+        case DialogControl::Close:
+            dialog_.ImgExit_MouseDown();
+            break;
+        case DialogControl::Button:
+            dialog_.lbl_Button_MouseDown(hit->index);
+            break;
+        case DialogControl::Kind:
+            dialog_.ToggleKind(hit->index);
+            break;
+        case DialogControl::Order:
+            dialog_.SelectOrder(hit->index);
+            break;
+        case DialogControl::Transparency:
+        case DialogControl::Link:
+            break;  // they act on the release
+    }
+    if (!closed_) Repaint();
+}
+
+// The control that took the press takes the release, wherever it happens.
+void Win32SettingsDialog::OnButtonUp(LPARAM lParam) {
+    if (!pressed_) return;
+    const HitArea area = *pressed_;
+    pressed_.reset();
+    ReleaseCapture();
+    switch (area.control) {
+        case DialogControl::TitleStrip:
+            dialog_.Image1_MouseUp();
+            break;
+        case DialogControl::Close:
+            dialog_.ImgExit_MouseUp();
+            break;
+        case DialogControl::Button:
+            dialog_.lbl_Button_MouseUp(area.index);
+            break;
+        case DialogControl::Transparency: {
+            // Only a click completed over the same option selects it.
+            const std::optional<HitArea> over = HitAt(lParam);
+            if (over && over->control == area.control && over->index == area.index)
+                dialog_.SelectTransparency(area.index);
+            break;
+        }
+        case DialogControl::Link:
+            dialog_.lbl_URL_MouseUp();
+            break;
+        case DialogControl::Kind:
+        case DialogControl::Order:
+            break;  // they acted on the press
+    }
+    if (!closed_) Repaint();
+}
+
+void Win32SettingsDialog::OnMouseMove() {
+    if (pressed_ && pressed_->control == DialogControl::TitleStrip) dialog_.Image1_MouseMove();
+}
+
+bool Win32SettingsDialog::OnSetCursor(HWND over) {
+    if (busy_) {
+        SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+        return true;
+    }
+    bool dialogPointer = over == list_ || over == spinner_;
+    if (over == window_) {
+        POINT at{};
+        GetCursorPos(&at);
+        ScreenToClient(window_, &at);
+        const std::optional<HitArea> hit = ControlAt(hitAreas_, {at.x, at.y});
+        dialogPointer = hit && ShowsDialogPointer(hit->control);
+    }
+    if (!dialogPointer || skin_.DialogPointer() == nullptr) return false;
+    SetCursor(skin_.DialogPointer());
+    return true;
+}
+
+void Win32SettingsDialog::OnSpinner(WPARAM request) {
+    switch (request) {
+        case SB_LINELEFT:
+        case SB_PAGELEFT:
+            dialog_.SpinInterval(-1);
+            break;
+        case SB_LINERIGHT:
+        case SB_PAGERIGHT:
+            dialog_.SpinInterval(1);
+            break;
+        default:
+            return;
+    }
+    Repaint();
+}
+
+// The list box and the spinner follow the view; the list only takes the lines it lacks.
+void Win32SettingsDialog::SyncControls() {
+    const DialogView& view = dialog_.View();
+    if (view.ListGeneration != shownListGeneration_) {
+        SendMessageW(list_, LB_RESETCONTENT, 0, 0);
+        shownListGeneration_ = view.ListGeneration;
+        shownListLines_ = 0;
+    }
+    for (; shownListLines_ < view.List_1.size(); ++shownListLines_) {
+        const std::wstring line = WideFromUtf8(view.List_1[shownListLines_]);
+        SendMessageW(list_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
+    }
+    SetScrollPos(spinner_, SB_CTL, view.HS_Interval, TRUE);
+}
+
+void Win32SettingsDialog::Repaint() {
+    SyncControls();
+    InvalidateRect(window_, nullptr, FALSE);
+    UpdateWindow(window_);
+}
+
+void Win32SettingsDialog::Paint(HDC target) const {
+    const PixelSize size = layout::kWindowSize;
+    const HDC canvas = CreateCompatibleDC(target);
+    const HBITMAP surface = CreateCompatibleBitmap(target, size.width, size.height);
+    const HGDIOBJ previous = SelectObject(canvas, surface);
+
+    const DialogView& view = dialog_.View();
+    const COLORREF buttonText = GetSysColor(COLOR_BTNTEXT);
+    const COLORREF windowText = GetSysColor(COLOR_WINDOWTEXT);
+    FillBox(canvas, {0, 0, size.width, size.height}, kWindowColour);
+    skin_.DrawTitleStrip(canvas, layout::Image1);
+    skin_.DrawText(canvas, dialog_text::kTitle, TextBox(layout::kTitle, dialog_text::kTitle, skin_),
+                   kWhite, TextAlign::Left);
+    skin_.DrawPicture(canvas, view.ImgExit, layout::ImgExit);
+
+    PaintBodyGradient(canvas);
+    skin_.TilePanel(canvas, layout::FilePanel);
+    skin_.TilePanel(canvas, layout::OptionsPanel);
+
+    const std::array<std::string_view, 6> headings{
+        dialog_text::kFileNamesHeading, dialog_text::kPreviewHeading,
+        dialog_text::kKindsHeading,     dialog_text::kOrderHeading,
+        dialog_text::kIntervalHeading,  dialog_text::kTransparencyHeading};
+    for (std::size_t i = 0; i < headings.size(); ++i) {
+        skin_.DrawHeadingTab(canvas, layout::Img_H[i].tab);
+        skin_.DrawText(canvas, headings[i], layout::Img_H[i].caption, buttonText,
+                       TextAlign::Centre);
+    }
+    for (std::size_t i = 0; i < layout::Img_Button.size(); ++i) {
+        skin_.DrawPicture(canvas, view.Img_Button[i], layout::Img_Button[i].face);
+        skin_.DrawText(canvas, dialog_text::kButtons[i], layout::Img_Button[i].caption, buttonText,
+                       TextAlign::Centre);
+    }
+    const auto drawOptions = [&](const auto& options, const auto& pictures, const auto& captions,
+                                 COLORREF colour) {
+        for (std::size_t i = 0; i < options.size(); ++i) {
+            skin_.DrawPicture(canvas, pictures[i], options[i].box);
+            skin_.DrawText(canvas, captions[i], TextBox(options[i].caption, captions[i], skin_),
+                           colour, TextAlign::Left);
+        }
+    };
+    drawOptions(layout::Img_Kind, view.Img_Kind, dialog_text::kKinds, buttonText);
+    drawOptions(layout::Img_SR, view.Img_SR, dialog_text::kOrders, buttonText);
+    drawOptions(layout::Img_Tomei, view.Img_Tomei, dialog_text::kTransparencies, windowText);
+
+    skin_.DrawText(canvas, view.lbl_Kei, layout::lbl_Kei, buttonText, TextAlign::Right);
+    DrawBorder(canvas, layout::lbl_Kei);
+    skin_.DrawText(canvas, dialog_text::kPictureUnit,
+                   TextBox(layout::kPictureUnit, dialog_text::kPictureUnit, skin_), buttonText,
+                   TextAlign::Left);
+    skin_.DrawText(canvas, view.Folder_Path, layout::Folder_Path, buttonText, TextAlign::Left);
+    DrawBorder(canvas, layout::Folder_Path);
+    skin_.DrawText(canvas, view.lbl_PreSize, layout::lbl_PreSize, buttonText, TextAlign::Centre);
+    PaintPreview(canvas, view);
+    skin_.DrawText(canvas, view.lbl_Sec, TextBox(layout::lbl_Sec, view.lbl_Sec, skin_), buttonText,
+                   TextAlign::Left);
+    skin_.DrawText(canvas, dialog_text::kCredit,
+                   TextBox(layout::kCredit, dialog_text::kCredit, skin_), kWhite, TextAlign::Left);
+    skin_.DrawText(canvas, dialog_text::kAddress,
+                   TextBox(layout::lbl_URL, dialog_text::kAddress, skin_), kWhite, TextAlign::Left,
+                   true);
+
+    BitBlt(target, 0, 0, size.width, size.height, canvas, 0, 0, SRCCOPY);
+    SelectObject(canvas, previous);
+    DeleteObject(surface);
+    DeleteDC(canvas);
+}
+
+void Win32SettingsDialog::PumpMessages() {
+    Repaint();
+    MSG message;
+    while (!closed_ && PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) {
+            PostQuitMessage(static_cast<int>(message.wParam));
+            return;
+        }
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+}
+
+std::optional<std::string> Win32SettingsDialog::BrowseForFolder() {
+    return BrowseForFolderWithTitle(window_, dialog_text::kBrowseTitle);
+}
+
+std::optional<Image> Win32SettingsDialog::LoadPicture(const std::string& path) {
+    return vexaframe::LoadPicture(path);
+}
+
+void Win32SettingsDialog::ShowMessage(std::wstring_view text) {
+    MessageBoxW(window_, std::wstring(text).c_str(), std::wstring(kProgramTitle).c_str(), MB_OK);
+}
+
+void Win32SettingsDialog::OpenAddress(std::string_view address) {
+    ShellExecuteW(window_, L"open", WideFromUtf8(address).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+void Win32SettingsDialog::ShowBusyCursor(bool busy) {
+    busy_ = busy;
+    SetCursor(LoadCursorW(nullptr, busy ? IDC_WAIT : IDC_ARROW));
+}
+
+void Win32SettingsDialog::Unload() {
+    RECT current{};
+    GetWindowRect(window_, &current);
+    DrawAnimatedRects(window_, IDANI_CAPTION, &current, &openPoint_);
+    DestroyWindow(window_);
+    closed_ = true;
+}
+
+std::optional<PixelPoint> Win32SettingsDialog::CursorPosition() {
+    POINT at{};
+    if (!GetCursorPos(&at)) return std::nullopt;
+    return PixelPoint{at.x, at.y};
+}
+
+PixelPoint Win32SettingsDialog::WindowPosition() {
+    RECT area{};
+    GetWindowRect(window_, &area);
+    return {area.left, area.top};
+}
+
+void Win32SettingsDialog::MoveWindowTo(PixelPoint topLeft) {
+    SetWindowPos(window_, nullptr, topLeft.x, topLeft.y, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+}  // namespace vexaframe

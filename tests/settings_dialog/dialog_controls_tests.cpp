@@ -1,0 +1,57 @@
+#include <gtest/gtest.h>
+
+#include "settings_dialog/dialog_controls.h"
+
+namespace vexaframe {
+namespace {
+
+// Seven pixels a byte: wide enough that every caption has some width.
+int FakeTextWidth(std::string_view text) {
+    return 7 * static_cast<int>(text.size());
+}
+
+struct Expected {
+    PixelPoint at;
+    std::optional<DialogControl> control;
+    int index = 0;
+};
+
+TEST(DialogControlsTest, EachPointFindsTheControlOnTop) {
+    const std::vector<HitArea> areas = DialogHitAreas(FakeTextWidth);
+    const layout::Option gif = layout::Img_Kind[1];
+    const layout::Button set = layout::Img_Button[2];
+    for (const Expected& e : std::initializer_list<Expected>{
+             {{gif.box.left + 2, gif.box.top + 2}, DialogControl::Kind, 1},
+             {{gif.caption.x + 3, gif.caption.y + 3}, DialogControl::Kind, 1},  // its caption
+             {{set.caption.left + 40, set.caption.top + 5}, DialogControl::Button, 2},
+             {{set.face.left + 40, set.face.top + 1}, std::nullopt},  // the face alone: nothing
+             {{layout::ImgExit.left + 3, layout::ImgExit.top + 3}, DialogControl::Close},
+             {{200, 5}, DialogControl::TitleStrip},
+             {{layout::Img_Tomei[2].box.left + 1, layout::Img_Tomei[2].box.top + 12},
+              DialogControl::Transparency,
+              2},
+             {{layout::Img_SR[0].caption.x + 1, layout::Img_SR[0].caption.y + 1},
+              DialogControl::Order,
+              0},
+             {{layout::lbl_URL.x + 1, layout::lbl_URL.y + 1}, DialogControl::Link},
+             {{layout::Pic_K.left + 50, layout::Pic_K.top + 50}, std::nullopt},
+         }) {
+        const std::optional<HitArea> hit = ControlAt(areas, e.at);
+        ASSERT_EQ(hit.has_value(), e.control.has_value()) << e.at.x << "," << e.at.y;
+        if (!hit) continue;
+        EXPECT_EQ(hit->control, *e.control) << e.at.x << "," << e.at.y;
+        EXPECT_EQ(hit->index, e.index) << e.at.x << "," << e.at.y;
+    }
+}
+
+TEST(DialogControlsTest, CaptionsCoverJustTheirText) {
+    const std::vector<HitArea> areas = DialogHitAreas(FakeTextWidth);
+    const PixelPoint bmp = layout::Img_Kind[0].caption;
+    EXPECT_TRUE(ControlAt(areas, {bmp.x + 7 * 5 - 1, bmp.y + 1}));  // "*.bmp": 35 pixels
+    EXPECT_FALSE(ControlAt(areas, {bmp.x + 7 * 5 + 1, bmp.y + 1}));
+    EXPECT_FALSE(ShowsDialogPointer(DialogControl::TitleStrip));
+    EXPECT_TRUE(ShowsDialogPointer(DialogControl::Transparency));
+}
+
+}  // namespace
+}  // namespace vexaframe
