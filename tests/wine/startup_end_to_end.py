@@ -44,9 +44,7 @@ def case_bare_letter(session):
     ends_silently(session, "bare", ["s"])
 
 
-def case_settings_and_hostless_preview_end_at_once(session):
-    ends_silently(session, "settings", ["/c"])
-    ends_silently(session, "settings-handle", ["/c:1234"])
+def case_hostless_preview_ends_at_once(session):
     ends_silently(session, "preview-no-handle", ["/p"])
     ends_silently(session, "preview-no-window", ["/p", "1234"])
 
@@ -98,7 +96,7 @@ CASES = [
     case_saver_without_switch_or_pictures,
     case_single_instance_saver,
     case_single_instance_dialog,
-    case_settings_and_hostless_preview_end_at_once,
+    case_hostless_preview_ends_at_once,
 ]
 
 
