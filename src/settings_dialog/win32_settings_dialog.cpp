@@ -137,7 +137,7 @@ void Win32SettingsDialog::CreateWindowAndControls() {
     if (window_ == nullptr) return;
     const PixelRect list = layout::List_1;
     list_ = CreateWindowExW(
-        0, L"LISTBOX", nullptr,
+        WS_EX_CLIENTEDGE, L"LISTBOX", nullptr,
         WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT,
         list.left, list.top, list.width, list.height, window_,
         reinterpret_cast<HMENU>(static_cast<INT_PTR>(kListId)), instance, nullptr);

@@ -11,6 +11,7 @@ namespace {
 
 // 9.75 points at 96 dots an inch.
 constexpr int kFontHeight = -13;
+constexpr int kDescenderRoom = 8;
 // The dialog's font, then proportional Japanese fonts of other systems that look like it.
 constexpr const wchar_t* kFontNames[] = {L"ＭＳ Ｐゴシック", L"MS PGothic", L"Meiryo UI",
                                          L"Yu Gothic UI", L"IPAPGothic", L"VL PGothic"};
@@ -166,12 +167,13 @@ void Win32Skin::TilePanel(HDC target, PixelRect panel) const {
 void Win32Skin::DrawText(HDC target, std::string_view utf8, PixelRect box, COLORREF colour,
                          TextAlign align, bool underlined) const {
     std::wstring text = WideFromUtf8(utf8);
-    RECT area{box.left, box.top, box.Right(), box.Bottom()};
+    // Cut at the label's sides, never through a line's descenders.
+    RECT area{box.left, box.top, box.Right(), box.Bottom() + kDescenderRoom};
     const HGDIOBJ previous = SelectObject(target, underlined ? linkFont_ : font_);
     SetBkMode(target, TRANSPARENT);
     SetTextColor(target, colour);
     ::DrawTextW(target, text.data(), static_cast<int>(text.size()), &area,
-                FormatOf(align) | DT_SINGLELINE | DT_NOPREFIX | DT_NOCLIP);
+                FormatOf(align) | DT_SINGLELINE | DT_NOPREFIX);
     SelectObject(target, previous);
 }
 
