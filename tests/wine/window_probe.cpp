@@ -4,6 +4,9 @@
 //                              the screen) / "child<TAB>class<TAB>text<TAB>rectangle" (in
 //                              its parent's client area), then "<TAB>visible" or "<TAB>hidden"
 //   window_probe cursor X Y    puts the mouse pointer at X,Y, where Wine knows it is
+//   window_probe lines TITLE   one line per item of the list box in the top-level window
+//                              captioned TITLE: "left,top,right,bottom<TAB>text" (on the
+//                              screen)
 //   window_probe hold TITLE    makes a hidden top-level window captioned TITLE, prints
 //                              "ready" and keeps it until it is closed or killed
 //   window_probe host W H      shows a window with a W x H child area at the screen's top-left
@@ -16,6 +19,7 @@
 #include <io.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cwchar>
 #include <string>
@@ -67,6 +71,33 @@ BOOL CALLBACK PrintTopLevel(HWND window, LPARAM) {
 
 int List() {
     EnumWindows(PrintTopLevel, 0);
+    return 0;
+}
+
+// The list may change while it is read: an item that went reads as empty.
+std::string ItemText(HWND list, LRESULT item) {
+    const LRESULT length = SendMessageW(list, LB_GETTEXTLEN, item, 0);
+    if (length < 0) return {};
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    const LRESULT copied =
+        SendMessageW(list, LB_GETTEXT, item, reinterpret_cast<LPARAM>(text.data()));
+    text.resize(static_cast<std::size_t>(std::clamp<LRESULT>(copied, 0, length)));
+    return vexaframe::Utf8FromWide(text);
+}
+
+// List boxes are a system class: their item messages reach across processes.
+int ListLines(const wchar_t* title) {
+    const HWND window = FindWindowW(nullptr, title);
+    const HWND list = window ? FindWindowExW(window, nullptr, L"ListBox", nullptr) : nullptr;
+    if (list == nullptr) return 1;
+    const LRESULT count = SendMessageW(list, LB_GETCOUNT, 0, 0);
+    for (LRESULT item = 0; item < count; ++item) {
+        RECT r{};
+        SendMessageW(list, LB_GETITEMRECT, item, reinterpret_cast<LPARAM>(&r));
+        MapWindowPoints(list, HWND_DESKTOP, reinterpret_cast<POINT*>(&r), 2);
+        std::printf("%ld,%ld,%ld,%ld\t%s\n", r.left, r.top, r.right, r.bottom,
+                    ItemText(list, item).c_str());
+    }
     return 0;
 }
 
@@ -124,10 +155,12 @@ int wmain(int argc, wchar_t** argv) {
     _setmode(_fileno(stdout), _O_BINARY);  // bare line feeds: the tests read this on Linux
     const std::wstring command = argc > 1 ? argv[1] : L"";
     if (command == L"list" && argc == 2) return List();
+    if (command == L"lines" && argc == 3) return ListLines(argv[2]);
     if (command == L"hold" && argc == 3) return Hold(argv[2]);
     if (command == L"host" && argc == 4) return Host(_wtoi(argv[2]), _wtoi(argv[3]));
     if (command == L"cursor" && argc == 4)
         return SetCursorPos(_wtoi(argv[2]), _wtoi(argv[3])) ? 0 : 1;
-    std::fprintf(stderr, "usage: window_probe list | hold TITLE | host W H | cursor X Y\n");
+    std::fprintf(stderr,
+                 "usage: window_probe list | lines TITLE | hold TITLE | host W H | cursor X Y\n");
     return 2;
 }

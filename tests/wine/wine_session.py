@@ -138,17 +138,8 @@ class Session:
 
     def windows(self, bound=RUN_BOUND_SECONDS):
         """The top-level windows, each with its child windows."""
-        listing = self.wine([self.probe, "list"], stdout=subprocess.PIPE,
-                            stderr=subprocess.DEVNULL)
-        try:
-            out, _ = listing.communicate(timeout=bound)
-        except subprocess.TimeoutExpired:
-            listing.kill()
-            raise Failure("window_probe list did not finish")
-        if listing.returncode != 0:
-            raise Failure(f"window_probe list failed with code {listing.returncode}")
         found = []
-        for line in out.decode("utf-8", "replace").split("\n"):
+        for line in self.probe_output(["list"], bound):
             fields = line.split("\t")
             if len(fields) != 5:
                 continue
@@ -180,6 +171,9 @@ class Session:
         return holder
 
     def press_enter_on(self, caption):
+        self.press_key_on(caption, "Return")
+
+    def press_key_on(self, caption, key):
         # The X window may exist a moment before it can take the focus.
         deadline = time.monotonic() + RUN_BOUND_SECONDS
         while time.monotonic() < deadline:
@@ -188,12 +182,35 @@ class Session:
                                    text=True, timeout=10)
             for window_id in found.stdout.split():
                 focused = subprocess.run(["xdotool", "windowfocus", "--sync", window_id, "key",
-                                          "Return"], env=self.env, capture_output=True,
-                                         timeout=10)
+                                          key], env=self.env, capture_output=True, timeout=10)
                 if focused.returncode == 0:
                     return
             time.sleep(POLL_SECONDS)
-        raise Failure(f"could not press Enter on an X window named {caption}")
+        raise Failure(f"could not press {key} on an X window named {caption}")
+
+    def list_box_lines(self, caption):
+        """The lines of the list box in the top-level window `caption`: each its rectangle on
+        the screen and its text."""
+        lines = []
+        for line in self.probe_output(["lines", caption]):
+            if "\t" in line:
+                rect, text = line.split("\t", 1)
+                lines.append((tuple(int(number) for number in rect.split(",")), text))
+        return lines
+
+    def probe_output(self, arguments, bound=RUN_BOUND_SECONDS):
+        """The lines window_probe prints."""
+        probe = self.wine([self.probe] + arguments, stdout=subprocess.PIPE,
+                          stderr=subprocess.DEVNULL)
+        try:
+            out, _ = probe.communicate(timeout=bound)
+        except subprocess.TimeoutExpired:
+            probe.kill()
+            raise Failure(f"window_probe {arguments[0]} did not finish")
+        if probe.returncode != 0:
+            raise Failure(f"window_probe {' '.join(arguments)} failed with code "
+                          f"{probe.returncode}")
+        return out.decode("utf-8", "replace").split("\n")
 
     def put_pointer(self, x, y):
         """Moves the mouse pointer through Wine, so that Wine knows where it is."""

@@ -1,0 +1,527 @@
+#!/usr/bin/env python3
+"""The settings dialog of the real Vexaframe.scr (/c) under Wine on a virtual X display: its
+window and what it paints, the options, the file list and its preview, the folder browser,
+the ways out, and the settings file it writes.
+
+Each case starts a fresh copy of the program with a settings file that points at a folder of
+some of the build's sample pictures.
+"""
+
+import collections
+import math
+import os
+import sys
+import time
+
+from wine_session import (FOLDER_KEY, INTERVAL_KEY, ORDER_KEY, POLL_SECONDS, RUN_BOUND_SECONDS,
+                          SCREEN, TRANSPARENCY_KEY, Failure, ended_within, picture_size, rgb_of,
+                          run_cases, stop)
+
+CAPTION = "Vexaframe_P"
+KIND_KEYS = [f"画像種類_{index}" for index in range(4)]
+BROWSE_TEXT = "ﾌｫﾙﾀﾞをｸﾘｯｸして選択状態にしてから ＯＫ を押してください"
+SETTLE_SECONDS = 0.5  # from showing the window to its X window taking input
+ENDED_WITHIN_SECONDS = 10  # Wine without a window manager takes a while to destroy a window
+KEEPS_RUNNING_SECONDS = 1
+DOUBLE_CLICK_SECONDS = 0.6  # two clicks closer than this would make a double click
+
+# --- Where the controls lie, in pixels of the window (src/settings_dialog/dialog_layout.h).
+# The layout was designed in twips, 15 to the pixel; each number rounds toward zero. ---
+
+TWIPS = 15
+
+
+class Rect(collections.namedtuple("Rect", "left top width height")):
+    @property
+    def right(self):
+        return self.left + self.width
+
+    @property
+    def bottom(self):
+        return self.top + self.height
+
+    @property
+    def centre(self):
+        return self.left + self.width // 2, self.top + self.height // 2
+
+    def points(self):
+        return [(x, y) for y in range(self.top, self.bottom) for x in range(self.left, self.right)]
+
+
+def from_twips(origin, left, top, width, height):
+    return Rect(origin[0] + left // TWIPS, origin[1] + top // TWIPS, width // TWIPS,
+                height // TWIPS)
+
+
+def in_twips(origin, left, top):
+    return origin[0] + left // TWIPS, origin[1] + top // TWIPS
+
+
+WINDOW = (0, 0)
+BODY = from_twips(WINDOW, 0, 300, 7275, 5535)
+WINDOW_SIZE = (BODY.width, BODY.top + BODY.height)
+FILES = from_twips(BODY[:2], 180, 180, 4635, 4815)
+OPTIONS = from_twips(BODY[:2], 5040, 180, 1935, 3495)
+TITLE_STRIP = from_twips(WINDOW, 0, 0, 7275, 330)
+TITLE = in_twips(WINDOW, 180, 60)
+CLOSE = from_twips(WINDOW, 6960, 60, 225, 225)
+LIST = from_twips(FILES[:2], 180, 1020, 2535, 3180)
+FOLDER_LABEL = from_twips(FILES[:2], 180, 4320, 4215, 255)
+PREVIEW = from_twips(FILES[:2], 2880, 780, 1500, 1500)
+SECONDS_LABEL = Rect(*in_twips(OPTIONS[:2], 720, 1740), 40, 13)  # as wide as "60 秒" and more
+SPINNER = from_twips(OPTIONS[:2], 360, 1620, 255, 375)
+HEADING_TABS = [from_twips(FILES[:2], 180, 120, 1425, 330),
+                from_twips(FILES[:2], 2880, 120, 1425, 330),
+                from_twips(FILES[:2], 2880, 2460, 1425, 330),
+                from_twips(OPTIONS[:2], 180, 120, 1425, 330),
+                from_twips(OPTIONS[:2], 180, 1200, 1425, 330),
+                from_twips(OPTIONS[:2], 180, 2160, 1425, 330)]
+FOLDER_BUTTON = from_twips(FILES[:2], 180, 660, 1425, 255)  # the captions take the mouse
+SET_BUTTON = from_twips(BODY[:2], 5520, 4320, 1425, 255)
+CANCEL_BUTTON = from_twips(BODY[:2], 5520, 4680, 1425, 255)
+KIND_TOPS = (2880, 3120, 3360, 3600)
+KIND_BOXES = [from_twips(FILES[:2], 3120, top, 180, 180) for top in KIND_TOPS]
+KIND_CAPTIONS = [in_twips(FILES[:2], 3360, top) for top in KIND_TOPS]
+SEQUENTIAL_CAPTION = in_twips(OPTIONS[:2], 600, 540)
+BMP, GIF, JPG, WMF = range(4)
+
+
+def within_caption(start):
+    """A point on the first letters of a caption that sizes itself to its text."""
+    return start[0] + 6, start[1] + 6
+
+
+def body_gradient(row):
+    c = round(abs(math.sin(row / (BODY.height / 3.142)) * 220))
+    return c, c, c + 30
+
+
+# --- The dialog on the screen ---
+
+class Screenshot:
+    """The screen, read in the dialog window's pixels."""
+
+    def __init__(self, screen, origin):
+        self.screen = screen
+        self.origin = origin
+
+    def pixel(self, x, y):
+        at = ((self.origin[1] + y) * SCREEN[0] + self.origin[0] + x) * 3
+        return tuple(self.screen[at:at + 3])
+
+    def area(self, rect):
+        return [self.pixel(x, y) for x, y in rect.points()]
+
+    def save(self, name):
+        """The dialog alone, as a picture in the working folder (the test's output folder)."""
+        width, height = WINDOW_SIZE
+        rows = [bytes(channel for x in range(width) for channel in self.pixel(x, y))
+                for y in range(height)]
+        with open(f"{name}.ppm", "wb") as ppm:
+            ppm.write(f"P6 {width} {height} 255\n".encode() + b"".join(rows))
+
+
+def wait_until(condition, bound=RUN_BOUND_SECONDS):
+    deadline = time.monotonic() + bound
+    while not condition():
+        if time.monotonic() > deadline:
+            return False
+        time.sleep(POLL_SECONDS)
+    return True
+
+
+def no_window(session, matches):
+    return wait_until(lambda: not any(map(matches, session.windows())))
+
+
+class Dialog:
+    """A settings dialog opened on a folder of `pictures` (name: source path), with the settings
+    `entries(folder)` gives for that folder; stopped when the case leaves it."""
+
+    def __init__(self, session, name, pictures, entries=lambda folder: {FOLDER_KEY: folder}):
+        self.session = session
+        self.windows_folder, _ = session.picture_folder(name, pictures)
+        self.copy = session.fresh_copy(name, entries(self.windows_folder))
+        self.settings_file = os.path.join(os.path.dirname(self.copy), "Vexaframe.ini")
+        self.written = self.settings_bytes()
+        self.process = None
+        self.window = None
+
+    def __enter__(self):
+        # A dialog that is still going away would make this one end at once.
+        if not no_window(self.session, lambda window: window.caption == CAPTION):
+            raise Failure("an earlier dialog is still there")
+        self.process = self.session.start_copy(self.copy, ["/c"])
+        self.window = self.session.wait_for_window(lambda w: w.caption == CAPTION and w.visible)
+        if self.window is None:
+            stop(self.process)
+            raise Failure(f"no window {CAPTION} shown")
+        time.sleep(SETTLE_SECONDS)
+        return self
+
+    def __exit__(self, *_):
+        stop(self.process)
+
+    def settings_bytes(self):
+        with open(self.settings_file, "rb") as settings:
+            return settings.read()
+
+    def origin(self):
+        return self.window.rect[:2]
+
+    def on_screen(self, point):
+        return self.origin()[0] + point[0], self.origin()[1] + point[1]
+
+    def click(self, point, button=1):
+        x, y = self.on_screen(point)
+        self.session.xdotool("mousemove", str(x), str(y), "click", str(button))
+
+    def screenshot(self):
+        return Screenshot(self.session.screenshot(), self.origin())
+
+    def lines(self):
+        return [text for _, text in self.session.list_box_lines(CAPTION)]
+
+    def changed(self, before, read, what):
+        """What `read()` gives once it differs from `before`."""
+        now = [before]
+
+        def differs():
+            now[0] = read()
+            return now[0] != before
+        if not wait_until(differs):
+            raise Failure(f"{what}: nothing changed")
+        return now[0]
+
+    def area_changed(self, rect, before, what):
+        return self.changed(before, lambda: self.screenshot().area(rect), what)
+
+    def expect_running(self, after):
+        if ended_within(self.process, KEEPS_RUNNING_SECONDS):
+            raise Failure(f"ended after {after}")
+
+    def expect_ended(self, after):
+        if not ended_within(self.process, ENDED_WITHIN_SECONDS):
+            raise Failure(f"still running {ENDED_WITHIN_SECONDS} s after {after}")
+        if self.process.returncode != 0:
+            raise Failure(f"ended with code {self.process.returncode} after {after}")
+
+    def expect_settings_untouched(self, after):
+        if self.settings_bytes() != self.written:
+            raise Failure(f"the settings file changed after {after}")
+
+
+def samples(session, *names):
+    return {name: os.path.join(session.samples, name) for name in names}
+
+
+SOME_PICTURES = ("aurora_lake.bmp", "night_city.gif", "julia_spiral.jpg", "sunflower.wmf",
+                 "stained_glass.gif", "moonlit_sea.jpg")
+
+
+def without_wmf(folder):
+    return {FOLDER_KEY: folder, KIND_KEYS[WMF]: 0}
+
+
+def mean_colour(pixels):
+    return tuple(sum(pixel[channel] for pixel in pixels) / len(pixels) for channel in range(3))
+
+
+def picture_mean_colour(path):
+    rgb = rgb_of(path)
+    return tuple(sum(rgb[channel::3]) / (len(rgb) // 3) for channel in range(3))
+
+
+# --- What the dialog paints ---
+
+def expect_body_gradient(shot):
+    # Left and right of the panels and buttons only the body shows, row by row.
+    for x in (5, WINDOW_SIZE[0] - 10):
+        for row in range(BODY.height):
+            pixel = shot.pixel(x, BODY.top + row)
+            if max(abs(a - b) for a, b in zip(pixel, body_gradient(row))) > 1:
+                raise Failure(f"at {x},{BODY.top + row} the body shows {pixel}, "
+                              f"not {body_gradient(row)}")
+
+
+def expect_tiled_panels(shot):
+    # The tiles cover the gradient up to the panels' edges, no further.
+    for panel in (FILES, OPTIONS):
+        rows = range(panel.top, panel.bottom)
+        for x, inside in ((panel.left + 2, True), (panel.right - 2, True),
+                          (panel.left - 2, False), (panel.right + 1, False)):
+            gradient = sum(shot.pixel(x, y) == body_gradient(y - BODY.top) for y in rows)
+            if gradient != (0 if inside else len(rows)):
+                raise Failure(f"{gradient} pixels of column {x} by the panel at {panel} show "
+                              f"the body")
+
+
+def expect_heading_tabs(shot):
+    # One picture for all six, unlike the panel beside them, each with a caption in dark
+    # letters.
+    def left_end(tab):
+        return shot.area(tab._replace(width=4))
+    for tab in HEADING_TABS:
+        if left_end(tab) != left_end(HEADING_TABS[0]):
+            raise Failure(f"the heading tab at {tab} differs from the first")
+        panel = left_end(tab._replace(left=tab.left - 6))
+        if sum(a == b for a, b in zip(left_end(tab), panel)) > len(panel) // 4:
+            raise Failure(f"the heading tab at {tab} looks like the panel")
+        dark = sum(max(pixel) < 96 for pixel in shot.area(tab))
+        if dark < 20:
+            raise Failure(f"the heading tab at {tab} has no caption ({dark} dark pixels)")
+
+
+def expect_kind_boxes(shot, kinds):
+    """One picture for the kinds set to 1, another for those set to 0."""
+    on = [shot.area(KIND_BOXES[kind]) for kind in range(4) if kinds[kind]]
+    off = [shot.area(KIND_BOXES[kind]) for kind in range(4) if not kinds[kind]]
+    if any(box != on[0] for box in on) or any(box != off[0] for box in off) or on[0] == off[0]:
+        raise Failure(f"the kinds' boxes do not show {kinds}")
+
+
+def expect_title(shot):
+    # White letters where the title starts, none further right on the strip.
+    title = Rect(TITLE[0], TITLE[1], 110, 13)
+    white = sum(min(pixel) > 200 for pixel in shot.area(title))
+    elsewhere = sum(min(pixel) > 200 for pixel in shot.area(title._replace(left=250)))
+    if white < 100 or elsewhere:
+        raise Failure(f"the title strip has {white} white pixels at the title, "
+                      f"{elsewhere} right of it")
+
+
+# --- Cases ---
+
+def case_window_place_and_layout(session):
+    # A folder path short enough for its label.
+    with Dialog(session, "l", samples(session, *SOME_PICTURES), without_wmf) as dialog:
+        expected = ((SCREEN[0] - WINDOW_SIZE[0]) // 2, (SCREEN[1] - WINDOW_SIZE[1]) // 3)
+        if dialog.window.rect != expected + (expected[0] + WINDOW_SIZE[0],
+                                             expected[1] + WINDOW_SIZE[1]):
+            raise Failure(f"the window covers {dialog.window.rect}")
+        controls = {child.window_class: child.rect for child in dialog.window.children}
+        for window_class, rect in (("ListBox", LIST), ("ScrollBar", SPINNER)):
+            if controls.get(window_class) != (rect.left, rect.top, rect.right, rect.bottom):
+                raise Failure(f"the {window_class} lies at {controls.get(window_class)}")
+        listed = sorted(name for name in SOME_PICTURES if not name.endswith(".wmf"))
+        if dialog.lines() != listed:
+            raise Failure(f"the list shows {dialog.lines()}")
+
+        shot = dialog.screenshot()
+        try:
+            expect_body_gradient(shot)
+            expect_tiled_panels(shot)
+            expect_heading_tabs(shot)
+            expect_kind_boxes(shot, (1, 1, 1, 0))
+            expect_title(shot)
+        except Failure:
+            shot.save("dialog_layout_failure")
+            raise
+
+
+def case_a_long_folder_path_stays_inside_its_label(session):
+    with Dialog(session, "long-" + "x" * 60, samples(session, "night_city.gif")) as dialog:
+        shot = dialog.screenshot()
+        rows = range(FOLDER_LABEL.top, FOLDER_LABEL.bottom)
+        beside = [shot.pixel(x, y)
+                  for y in rows for x in range(FOLDER_LABEL.right + 1, FILES.right)]
+        body = [shot.pixel(x, y) == body_gradient(y - BODY.top)
+                for y in rows for x in range(FILES.right, FILES.right + 10)]
+        if any(max(pixel) < 96 for pixel in beside) or not all(body):
+            shot.save("dialog_long_folder_failure")
+            raise Failure("the folder path is drawn beyond its label")
+
+
+def case_a_kind_toggles_with_either_button_and_the_list_follows(session):
+    with Dialog(session, "kinds", samples(session, *SOME_PICTURES), without_wmf) as dialog:
+        all_lines = dialog.lines()
+        presses = [(within_caption(KIND_CAPTIONS[GIF]), 1, (1, 0, 1, 0),
+                    [line for line in all_lines if not line.endswith(".gif")]),
+                   (KIND_BOXES[GIF].centre, 3, (1, 1, 1, 0), all_lines)]
+        for point, button, kinds, lines in presses:
+            before = dialog.lines()
+            dialog.click(point, button)
+            if dialog.changed(before, dialog.lines, f"button {button} on *.gif") != lines:
+                raise Failure(f"after button {button} on *.gif the list shows {dialog.lines()}")
+            expect_kind_boxes(dialog.screenshot(), kinds)
+        dialog.expect_settings_untouched("toggling kinds")
+
+
+def settings_text(entries):
+    return "".join(f"{line}\r\n" for line in ["[Section]"] + entries).encode("cp932")
+
+
+def case_set_writes_the_settings_file_and_ends(session):
+    # Keys the file lacks come after the section's last entry, in the order they are written;
+    # keys it has keep their place, and values that read the same keep their text.
+    starting_files = [
+        ("missing", lambda folder: {FOLDER_KEY: folder},
+         lambda folder: [f"{FOLDER_KEY}={folder}", f"{ORDER_KEY}= 0", f"{INTERVAL_KEY}= 12",
+                         f"{TRANSPARENCY_KEY}= 2", f"{KIND_KEYS[0]}= 1", f"{KIND_KEYS[1]}= 1",
+                         f"{KIND_KEYS[2]}= 0", f"{KIND_KEYS[3]}= 1"]),
+        ("present", lambda folder: {KIND_KEYS[3]: "0", TRANSPARENCY_KEY: "1", ORDER_KEY: "1",
+                                    FOLDER_KEY: folder, INTERVAL_KEY: "10", KIND_KEYS[2]: "1"},
+         lambda folder: [f"{KIND_KEYS[3]}=0", f"{TRANSPARENCY_KEY}=1", f"{ORDER_KEY}= 0",
+                         f"{FOLDER_KEY}={folder}", f"{INTERVAL_KEY}= 12", f"{KIND_KEYS[2]}= 0",
+                         f"{KIND_KEYS[0]}= 1", f"{KIND_KEYS[1]}= 1"]),
+    ]
+    for name, entries, expected in starting_files:
+        # A Japanese folder name: the folder is stored in the system's code page.
+        with Dialog(session, f"設定-{name}", samples(session, *SOME_PICTURES), entries) as dialog:
+            dialog.click(within_caption(SEQUENTIAL_CAPTION))
+            right_arrow = (SPINNER.right - 3, SPINNER.centre[1])
+            for _ in range(2):
+                seconds = dialog.screenshot().area(SECONDS_LABEL)
+                dialog.click(right_arrow)
+                dialog.area_changed(SECONDS_LABEL, seconds, "the spinner's right arrow")
+                time.sleep(DOUBLE_CLICK_SECONDS)
+            lines = dialog.lines()
+            dialog.click(within_caption(KIND_CAPTIONS[JPG]))
+            dialog.changed(lines, dialog.lines, "*.jpg")
+            dialog.click(SET_BUTTON.centre)
+            dialog.expect_ended(f"設定 ({name})")
+            if dialog.settings_bytes() != settings_text(expected(dialog.windows_folder)):
+                raise Failure(f"from the {name} keys the file holds "
+                              f"{dialog.settings_bytes().decode('cp932')!r}")
+
+
+def case_each_way_out_but_set_leaves_the_settings_file_untouched(session):
+    ways_out = [("ｷｬﾝｾﾙ", CANCEL_BUTTON.centre, 1),
+                ("ｷｬﾝｾﾙ with the right button", CANCEL_BUTTON.centre, 3),
+                ("the close picture", CLOSE.centre, 1)]
+    for number, (way, point, button) in enumerate(ways_out):
+        with Dialog(session, f"out-{number}", samples(session, *SOME_PICTURES)) as dialog:
+            # Changes a save would write.
+            dialog.click(within_caption(SEQUENTIAL_CAPTION))
+            lines = dialog.lines()
+            dialog.click(within_caption(KIND_CAPTIONS[BMP]))
+            dialog.changed(lines, dialog.lines, "*.bmp")
+            dialog.click(point, button)
+            dialog.expect_ended(way)
+            dialog.expect_settings_untouched(way)
+
+
+def case_enter_and_escape_do_nothing(session):
+    with Dialog(session, "keys", samples(session, *SOME_PICTURES)) as dialog:
+        for key in ("Return", "Escape"):
+            session.press_key_on(CAPTION, key)
+            dialog.expect_running(key)
+        dialog.expect_settings_untouched("Enter and Escape")
+
+
+def case_dragging_the_title_strip_moves_the_window(session):
+    with Dialog(session, "drag", samples(session, *SOME_PICTURES)) as dialog:
+        start = dialog.on_screen((300, TITLE_STRIP.height // 2))  # right of the title
+        moved = (60, 40)
+        session.xdotool("mousemove", str(start[0]), str(start[1]), "mousedown", "1")
+        steps = 6
+        for step in range(1, steps + 1):
+            session.xdotool("mousemove", str(start[0] + moved[0] * step // steps),
+                            str(start[1] + moved[1] * step // steps))
+        session.xdotool("mouseup", "1")
+        left, top, right, bottom = dialog.window.rect
+        expected = (left + moved[0], top + moved[1], right + moved[0], bottom + moved[1])
+        if session.wait_for_window(lambda w: w.caption == CAPTION and w.rect == expected) is None:
+            raise Failure(f"the window did not move to {expected}")
+        dialog.expect_running("a drag")
+
+
+def fitted(size):
+    width, height = size
+    if width > height:
+        return 100, round(height * 100 / width)
+    return round(width * 100 / height), 100
+
+
+def preview_edge(pixels, shadow, dark):
+    """Where the raised edge's shadow ends along a row or column of the preview box."""
+    ends = [i + 1 for i in range(1, len(pixels)) if pixels[i - 1:i + 1] == [shadow, dark]]
+    return ends[-1] if ends else None
+
+
+def case_a_list_click_previews_the_picture_fitted(session):
+    names = ("aurora_lake.bmp", "julia_spiral.jpg", "night_city.gif")  # wide, tall, 4:3
+    pictures = samples(session, *names)
+    with Dialog(session, "preview", pictures) as dialog:
+        shot = dialog.screenshot()
+        # Before any click the box is empty: light grey inside its raised edge.
+        grey = shot.pixel(*PREVIEW.centre)
+        shadow, dark = (shot.pixel(PREVIEW.right - i, PREVIEW.top + 50) for i in (2, 1))
+        if grey != (224, 224, 224) or shadow == dark:
+            raise Failure(f"the empty preview box shows {grey}, edge {shadow} {dark}")
+        for rect, name in session.list_box_lines(CAPTION):
+            before = shot.area(PREVIEW)
+            session.xdotool("mousemove", str((rect[0] + rect[2]) // 2),
+                            str((rect[1] + rect[3]) // 2), "click", "1")
+            dialog.area_changed(PREVIEW, before, f"a click on {name}")
+            shot = dialog.screenshot()
+            width, height = fitted(picture_size(pictures[name]))
+            across = [shot.pixel(PREVIEW.left + x, PREVIEW.top + height // 2) for x in range(100)]
+            down = [shot.pixel(PREVIEW.left + width // 2, PREVIEW.top + y) for y in range(100)]
+            ends = (preview_edge(across, shadow, dark), preview_edge(down, shadow, dark))
+            if None in ends or abs(ends[0] - width) > 1 or abs(ends[1] - height) > 1:
+                raise Failure(f"{name}: the preview box ends at {ends}, not {width} x {height}")
+            inside = shot.area(Rect(PREVIEW.left + 3, PREVIEW.top + 3, width - 6, height - 6))
+            shown, original = mean_colour(inside), picture_mean_colour(pictures[name])
+            if max(abs(a - b) for a, b in zip(shown, original)) > 12:
+                raise Failure(f"{name}: the preview's colours average {shown}, the picture's "
+                              f"{original}")
+            beyond = [shot.pixel(x, y) for x, y in PREVIEW.points()
+                      if x > PREVIEW.left + width or y > PREVIEW.top + height]
+            if grey in beyond:
+                raise Failure(f"{name}: the empty box still shows beyond the picture")
+
+
+def case_the_folder_browser_cancelled_changes_nothing(session):
+    with Dialog(session, "browse", samples(session, *SOME_PICTURES)) as dialog:
+        lines = dialog.lines()
+        folder_label = dialog.screenshot().area(FOLDER_LABEL)
+        dialog.click(FOLDER_BUTTON.centre)
+
+        def is_browser(window):
+            return (window.window_class == "#32770" and window.visible
+                    and any(child.window_class == "Static" and child.text == BROWSE_TEXT
+                            for child in window.children))
+        browser = session.wait_for_window(is_browser)
+        if browser is None:
+            raise Failure(f"no folder browser saying {BROWSE_TEXT}")
+        session.press_key_on(browser.caption, "Escape")
+        if not no_window(session, is_browser):
+            raise Failure("the folder browser stayed after Escape")
+
+        if dialog.lines() != lines:
+            raise Failure(f"after the cancelled browse the list shows {dialog.lines()}")
+        if dialog.screenshot().area(FOLDER_LABEL) != folder_label:
+            raise Failure("after the cancelled browse the folder label changed")
+        dialog.expect_settings_untouched("the cancelled browse")
+        dialog.expect_running("the cancelled browse")
+
+
+def case_a_second_dialog_ends_at_once_the_first_stays(session):
+    with Dialog(session, "second", samples(session, *SOME_PICTURES)) as dialog:
+        second = session.start_copy(dialog.copy, ["/c"])
+        try:
+            if not ended_within(second, ENDED_WITHIN_SECONDS) or second.returncode != 0:
+                raise Failure("a second dialog did not end at once")
+        finally:
+            stop(second)
+        dialog.expect_running("a second dialog")
+        if [w for w in session.windows() if w.caption == CAPTION] != [dialog.window]:
+            raise Failure("the first dialog's window is not the only one")
+
+
+CASES = [
+    case_window_place_and_layout,
+    case_a_long_folder_path_stays_inside_its_label,
+    case_a_kind_toggles_with_either_button_and_the_list_follows,
+    case_set_writes_the_settings_file_and_ends,
+    case_each_way_out_but_set_leaves_the_settings_file_untouched,
+    case_enter_and_escape_do_nothing,
+    case_dragging_the_title_strip_moves_the_window,
+    case_a_list_click_previews_the_picture_fitted,
+    case_the_folder_browser_cancelled_changes_nothing,
+    case_a_second_dialog_ends_at_once_the_first_stays,
+]
+
+if __name__ == "__main__":
+    sys.exit(run_cases(CASES, __doc__))
