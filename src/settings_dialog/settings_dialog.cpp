@@ -152,6 +152,7 @@ void SettingsDialog::ClearPage() {
     view_.Folder_Path.clear();
     view_.lbl_Kei.clear();
     view_.PreviewShown = false;
+    ++view_.PreviewGeneration;
     view_.lbl_PreSize.clear();
 }
 
@@ -208,6 +209,7 @@ void SettingsDialog::List_1_Click(int line) {
     view_.lbl_PreSize = std::to_string(size.width) + " * " + std::to_string(size.height);
     view_.Pic_K = FitPreview(size);
     view_.PreviewShown = true;
+    ++view_.PreviewGeneration;
     platform_.ShowBusyCursor(false);
 }
 

@@ -86,6 +86,7 @@ struct DialogView {
     Image Pic_F = Image(45, 41);
     PixelSize Pic_K{layout::Pic_K.width, layout::Pic_K.height};
     bool PreviewShown = false;
+    int PreviewGeneration = 0;  // counts the changes of the preview
 };
 
 class DialogPlatform {

@@ -5,6 +5,7 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <chrono>
 
 #include "app/startup.h"
 #include "app/win32_picture_loader.h"
@@ -21,6 +22,7 @@ constexpr COLORREF kWhite = RGB(255, 255, 255);
 constexpr COLORREF kPreviewBackground = RGB(224, 224, 224);
 constexpr int kListId = 1, kSpinnerId = 2;
 constexpr int kTextHeight = 13;
+constexpr std::chrono::milliseconds kRepaintEvery{30};
 
 RECT RectOf(PixelRect box) {
     return {box.left, box.top, box.Right(), box.Bottom()};
@@ -60,24 +62,31 @@ void DrawBorder(HDC target, PixelRect box) {
     DrawEdge(target, &area, BDR_SUNKENOUTER, BF_RECT);
 }
 
-// The picture stretched over the preview box, as the preview shows it.
-void PaintPreview(HDC target, const DialogView& view) {
-    const PixelRect box{layout::Pic_K.left, layout::Pic_K.top, view.Pic_K.width, view.Pic_K.height};
-    FillBox(target, box, kPreviewBackground);
+// The picture stretched to the preview's size, once for each new preview: the source may be
+// a photograph of many megapixels, and the dialog repaints often.
+HBITMAP StretchedPreview(const DialogView& view) {
     const Image& picture = view.Pic_F;
-    if (view.PreviewShown && picture.width > 0 && picture.height > 0) {
-        BITMAPINFO format{};
-        format.bmiHeader.biSize = sizeof format.bmiHeader;
-        format.bmiHeader.biWidth = picture.width;
-        format.bmiHeader.biHeight = -picture.height;
-        format.bmiHeader.biPlanes = 1;
-        format.bmiHeader.biBitCount = 32;
-        SetStretchBltMode(target, COLORONCOLOR);
-        StretchDIBits(target, box.left, box.top, box.width, box.height, 0, 0, picture.width,
-                      picture.height, picture.pixels.data(), &format, DIB_RGB_COLORS, SRCCOPY);
-    }
-    RECT edge = RectOf(box);
-    DrawEdge(target, &edge, EDGE_RAISED, BF_RECT);
+    const PixelSize size = view.Pic_K;
+    if (!view.PreviewShown || picture.width <= 0 || picture.height <= 0 || size.width <= 0 ||
+        size.height <= 0)
+        return nullptr;
+    const HDC screen = GetDC(nullptr);
+    const HBITMAP stretched = CreateCompatibleBitmap(screen, size.width, size.height);
+    const HDC target = CreateCompatibleDC(screen);
+    const HGDIOBJ previous = SelectObject(target, stretched);
+    BITMAPINFO format{};
+    format.bmiHeader.biSize = sizeof format.bmiHeader;
+    format.bmiHeader.biWidth = picture.width;
+    format.bmiHeader.biHeight = -picture.height;
+    format.bmiHeader.biPlanes = 1;
+    format.bmiHeader.biBitCount = 32;
+    SetStretchBltMode(target, COLORONCOLOR);
+    StretchDIBits(target, 0, 0, size.width, size.height, 0, 0, picture.width, picture.height,
+                  picture.pixels.data(), &format, DIB_RGB_COLORS, SRCCOPY);
+    SelectObject(target, previous);
+    DeleteDC(target);
+    ReleaseDC(nullptr, screen);
+    return stretched;
 }
 
 }  // namespace
@@ -89,6 +98,7 @@ Win32SettingsDialog::Win32SettingsDialog(RunState& run, FileSystem& files, const
 
 Win32SettingsDialog::~Win32SettingsDialog() {
     if (window_ != nullptr && IsWindow(window_)) DestroyWindow(window_);
+    if (preview_ != nullptr) DeleteObject(preview_);
 }
 
 void Win32SettingsDialog::ShowModal() {
@@ -324,6 +334,11 @@ void Win32SettingsDialog::SyncControls() {
         SendMessageW(list_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
     }
     SetScrollPos(spinner_, SB_CTL, view.HS_Interval, TRUE);
+    if (view.PreviewGeneration != shownPreviewGeneration_) {
+        if (preview_ != nullptr) DeleteObject(preview_);
+        preview_ = StretchedPreview(view);
+        shownPreviewGeneration_ = view.PreviewGeneration;
+    }
 }
 
 void Win32SettingsDialog::Repaint() {
@@ -385,7 +400,7 @@ void Win32SettingsDialog::Paint(HDC target) const {
     skin_.DrawText(canvas, view.Folder_Path, layout::Folder_Path, buttonText, TextAlign::Left);
     DrawBorder(canvas, layout::Folder_Path);
     skin_.DrawText(canvas, view.lbl_PreSize, layout::lbl_PreSize, buttonText, TextAlign::Centre);
-    PaintPreview(canvas, view);
+    PaintPreview(canvas);
     skin_.DrawText(canvas, view.lbl_Sec, TextBox(layout::lbl_Sec, view.lbl_Sec, skin_), buttonText,
                    TextAlign::Left);
     skin_.DrawText(canvas, dialog_text::kCredit,
@@ -400,8 +415,26 @@ void Win32SettingsDialog::Paint(HDC target) const {
     DeleteDC(canvas);
 }
 
+void Win32SettingsDialog::PaintPreview(HDC target) const {
+    const DialogView& view = dialog_.View();
+    const PixelRect box{layout::Pic_K.left, layout::Pic_K.top, view.Pic_K.width, view.Pic_K.height};
+    FillBox(target, box, kPreviewBackground);
+    if (preview_ != nullptr) StretchBitmap(target, preview_, box);
+    RECT edge = RectOf(box);
+    DrawEdge(target, &edge, EDGE_RAISED, BF_RECT);
+}
+
+// While a browse reads a large folder it asks for a pump after every file: the count is
+// repainted at most every few frames' time, and messages always run.
 void Win32SettingsDialog::PumpMessages() {
-    Repaint();
+    const auto now = std::chrono::steady_clock::now();
+    const bool rapid = now - lastPump_ < kRepaintEvery;
+    lastPump_ = now;
+    if (rapid) {
+        SyncControls();
+    } else {
+        Repaint();
+    }
     MSG message;
     while (!closed_ && PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
         if (message.message == WM_QUIT) {

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <chrono>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -34,6 +35,7 @@ private:
     void SyncControls();
     void Repaint();
     void Paint(HDC target) const;
+    void PaintPreview(HDC target) const;
 
     std::optional<HitArea> HitAt(LPARAM lParam) const;
     void OnButtonDown(MouseButton button, LPARAM lParam);
@@ -68,6 +70,9 @@ private:
 
     int shownListGeneration_ = -1;
     std::size_t shownListLines_ = 0;
+    int shownPreviewGeneration_ = 0;
+    HBITMAP preview_ = nullptr;  // the preview, stretched to its box
+    std::chrono::steady_clock::time_point lastPump_;
 };
 
 }  // namespace vexaframe

@@ -14,7 +14,7 @@ constexpr int kFontHeight = -13;
 constexpr int kDescenderRoom = 8;
 // The dialog's font, then proportional Japanese fonts of other systems that look like it.
 constexpr const wchar_t* kFontNames[] = {L"ＭＳ Ｐゴシック", L"MS PGothic", L"Meiryo UI",
-                                         L"Yu Gothic UI", L"IPAPGothic", L"VL PGothic"};
+                                         L"Yu Gothic UI",    L"IPAPGothic", L"VL PGothic"};
 
 HBITMAP LoadSkinBitmap(int id) {
     return static_cast<HBITMAP>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id),

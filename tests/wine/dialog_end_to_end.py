@@ -154,8 +154,10 @@ class Dialog:
         self.process = self.session.start_copy(self.copy, ["/c"])
         self.window = self.session.wait_for_window(lambda w: w.caption == CAPTION and w.visible)
         if self.window is None:
+            code = self.process.poll()
             stop(self.process)
-            raise Failure(f"no window {CAPTION} shown")
+            state = "still running" if code is None else f"ended with code {code}"
+            raise Failure(f"no window {CAPTION} shown; the program was {state}")
         time.sleep(SETTLE_SECONDS)
         return self
 
