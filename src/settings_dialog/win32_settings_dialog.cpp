@@ -89,6 +89,19 @@ HBITMAP StretchedPreview(const DialogView& view) {
     return stretched;
 }
 
+// The dialog is laid out in pixels of a 96-dot screen. On a scaled display the system
+// enlarges it, as it does for programs that know nothing of scaling, instead of showing it
+// at a fraction of its size. Only Windows 10 and later have the call, so it is looked up.
+void UseSystemScalingForTheDialog() {
+    using SetContext = DPI_AWARENESS_CONTEXT(WINAPI*)(DPI_AWARENESS_CONTEXT);
+    const FARPROC found =
+        GetProcAddress(GetModuleHandleW(L"user32.dll"), "SetThreadDpiAwarenessContext");
+    if (found == nullptr) return;
+    const auto setContext = reinterpret_cast<SetContext>(reinterpret_cast<void (*)()>(found));
+    if (setContext(DPI_AWARENESS_CONTEXT_UNAWARE_GDISCALED) == nullptr)
+        setContext(DPI_AWARENESS_CONTEXT_UNAWARE);
+}
+
 }  // namespace
 
 Win32SettingsDialog::Win32SettingsDialog(RunState& run, FileSystem& files, const CodePage& codePage,
@@ -102,6 +115,7 @@ Win32SettingsDialog::~Win32SettingsDialog() {
 }
 
 void Win32SettingsDialog::ShowModal() {
+    UseSystemScalingForTheDialog();
     CreateWindowAndControls();
     if (window_ == nullptr) return;
     dialog_.Form_Load();
