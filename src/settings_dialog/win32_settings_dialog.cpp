@@ -21,7 +21,6 @@ constexpr COLORREF kWindowColour = RGB(0, 0, 128);
 constexpr COLORREF kWhite = RGB(255, 255, 255);
 constexpr COLORREF kPreviewBackground = RGB(224, 224, 224);
 constexpr int kListId = 1, kSpinnerId = 2;
-constexpr int kTextHeight = 13;
 constexpr std::chrono::milliseconds kRepaintEvery{30};
 
 RECT RectOf(PixelRect box) {
@@ -34,7 +33,8 @@ PixelPoint PointOf(LPARAM lParam) {
 
 // A label that sizes itself to its text, from where it starts.
 PixelRect TextBox(PixelPoint start, std::string_view text, const Win32Skin& skin) {
-    return {start.x, start.y, skin.TextWidth(text), kTextHeight};
+    return CaptionBox(start, text,
+                      [&skin](std::string_view words) { return skin.TextWidth(words); });
 }
 
 void FillBox(HDC target, PixelRect box, COLORREF colour) {
