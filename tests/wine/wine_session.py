@@ -261,8 +261,9 @@ def ended_within(process, seconds):
         return False
 
 
-def run_cases(cases, description):
-    """Runs each case in one session and reports; the exit code says whether all passed."""
+def run_cases(cases, description, prepare=None):
+    """Runs each case in one session and reports; the exit code says whether all passed.
+    `prepare(session)` runs first, once the session's prefix is set up."""
     parser = argparse.ArgumentParser(description=description)
     parser.add_argument("--saver", required=True, help="the built Vexaframe.scr")
     parser.add_argument("--probe", required=True, help="the built window_probe.exe")
@@ -275,6 +276,8 @@ def run_cases(cases, description):
     try:
         session.start_display()
         session.keep_wine_server()
+        if prepare:
+            prepare(session)
         for case in cases:
             name = case.__name__.removeprefix("case_")
             started = time.monotonic()
