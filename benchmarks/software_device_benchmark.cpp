@@ -13,6 +13,7 @@
 #include "render/frame.h"
 #include "render/software_device.h"
 #include "render/solid.h"
+#include "step_clock.h"
 
 namespace {
 
@@ -22,18 +23,6 @@ using Clock = std::chrono::steady_clock;
 constexpr int kTextureSide = 4096;
 constexpr int kCameraPositions = 24;
 constexpr int kRounds = 5;
-
-// Each time of day twice in a row: the camera reads the clock twice per frame.
-class StepClock : public FrameClock {
-public:
-    float SecondsSinceMidnight() override {
-        const int position = reading_++ / 2 % kCameraPositions;
-        return 43200.0f + 6.2831853f * static_cast<float>(position) / kCameraPositions;
-    }
-
-private:
-    int reading_ = 0;
-};
 
 // Smooth shading with fine detail, so that neither the texture cache nor the blend sees
 // one flat colour.
@@ -62,7 +51,7 @@ double FramesPerSecond(int width, int height, const Image& picture) {
         return 0;
     }
     const SceneState blendedPattern10{10, 0, 1, texture.get()};
-    StepClock clock;
+    StepClock clock(kCameraPositions);
     RenderFrame(device, clock, blendedPattern10);  // the first frame is black: lights it
 
     std::vector<double> rounds;

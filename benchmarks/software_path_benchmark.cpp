@@ -21,6 +21,7 @@
 #include "render/frame.h"
 #include "render/scene_resources.h"
 #include "render/software_device.h"
+#include "step_clock.h"
 
 namespace {
 
@@ -30,18 +31,6 @@ using Clock = std::chrono::steady_clock;
 constexpr int kCameraPositions = 24;  // frames per round: once around the cube
 constexpr int kRounds = 5;
 constexpr wchar_t kWindowClass[] = L"VexaframeSoftwarePathBenchmark";
-
-// Each time of day twice in a row: the camera reads the clock twice per frame.
-class StepClock final : public FrameClock {
-public:
-    float SecondsSinceMidnight() override {
-        const int position = reading_++ / 2 % kCameraPositions;
-        return 43200.0f + 6.2831853f * static_cast<float>(position) / kCameraPositions;
-    }
-
-private:
-    int reading_ = 0;
-};
 
 struct Renderer {
     std::unique_ptr<SoftwareDevice> device;
@@ -123,7 +112,7 @@ struct Rounds {
 // Once around the cube; false when the device fails a frame.
 bool RenderRound(Renderer& renderer, SceneState scene, Rounds& rounds) {
     scene.Texture = renderer.resources.Texture.get();
-    StepClock clock;
+    StepClock clock(kCameraPositions);
     const double processorStart = ProcessorSeconds();
     const Clock::time_point wallStart = Clock::now();
     for (int frame = 0; frame < kCameraPositions; ++frame) {

@@ -11,6 +11,7 @@
 #include <memory>
 #include <utility>
 
+#include "app/win32_image_format.h"
 #include "platform/win32_text.h"
 #include "render/bmp_file.h"
 
@@ -194,13 +195,7 @@ std::optional<Image> Render(IPicture& picture, PixelSize size) {
     }
     const OwnedDeviceContext dc(CreateCompatibleDC(nullptr));
     if (!dc) return std::nullopt;
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = size.width;
-    info.bmiHeader.biHeight = -size.height;  // top-down, as an Image holds its rows
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
+    const BITMAPINFO info = ImageFormat(size.width, size.height);
     void* bits = nullptr;
     const OwnedBitmap target(CreateDIBSection(dc.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
     if (!target || bits == nullptr) return std::nullopt;

@@ -2,17 +2,13 @@
 
 #include <stdexcept>
 
+#include "app/win32_image_format.h"
+
 namespace vexaframe {
 namespace {
 
 void CopyToWindow(HWND window, const Image& frame) {
-    BITMAPINFO format{};
-    format.bmiHeader.biSize = sizeof format.bmiHeader;
-    format.bmiHeader.biWidth = frame.width;
-    format.bmiHeader.biHeight = -frame.height;  // top-down, as the frame's rows are
-    format.bmiHeader.biPlanes = 1;
-    format.bmiHeader.biBitCount = 32;
-    format.bmiHeader.biCompression = BI_RGB;
+    const BITMAPINFO format = ImageFormat(frame.width, frame.height);
     const HDC context = GetDC(window);
     if (context == nullptr) return;
     SetDIBitsToDevice(context, 0, 0, static_cast<DWORD>(frame.width),

@@ -8,6 +8,7 @@
 #include <chrono>
 
 #include "app/startup.h"
+#include "app/win32_image_format.h"
 #include "app/win32_picture_loader.h"
 #include "app/win32_window_class.h"
 #include "platform/win32_text.h"
@@ -74,12 +75,7 @@ HBITMAP StretchedPreview(const DialogView& view) {
     const HBITMAP stretched = CreateCompatibleBitmap(screen, size.width, size.height);
     const HDC target = CreateCompatibleDC(screen);
     const HGDIOBJ previous = SelectObject(target, stretched);
-    BITMAPINFO format{};
-    format.bmiHeader.biSize = sizeof format.bmiHeader;
-    format.bmiHeader.biWidth = picture.width;
-    format.bmiHeader.biHeight = -picture.height;
-    format.bmiHeader.biPlanes = 1;
-    format.bmiHeader.biBitCount = 32;
+    const BITMAPINFO format = ImageFormat(picture.width, picture.height);
     SetStretchBltMode(target, COLORONCOLOR);
     StretchDIBits(target, 0, 0, size.width, size.height, 0, 0, picture.width, picture.height,
                   picture.pixels.data(), &format, DIB_RGB_COLORS, SRCCOPY);

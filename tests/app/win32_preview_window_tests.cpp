@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 
+#include "app/win32_image_format.h"
 #include "app/win32_preview_window.h"
 #include "platform/win32_file_system.h"
 #include "render/bmp_file.h"
@@ -25,12 +26,7 @@ Image Still() {
 Image DrawingOf(HWND window) {
     RECT client{};
     GetClientRect(window, &client);
-    BITMAPINFO format{};
-    format.bmiHeader.biSize = sizeof format.bmiHeader;
-    format.bmiHeader.biWidth = client.right;
-    format.bmiHeader.biHeight = -client.bottom;
-    format.bmiHeader.biPlanes = 1;
-    format.bmiHeader.biBitCount = 32;
+    const BITMAPINFO format = ImageFormat(client.right, client.bottom);
     void* bits = nullptr;
     const HBITMAP bitmap = CreateDIBSection(nullptr, &format, DIB_RGB_COLORS, &bits, nullptr, 0);
     const HDC memory = CreateCompatibleDC(nullptr);
