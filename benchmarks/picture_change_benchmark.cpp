@@ -16,10 +16,10 @@
 #include <string>
 #include <vector>
 
-#include "app/win32_picture_loader.h"
-#include "render/bmp_file.h"
+#include "pictures/win32_picture_loader.h"
+#include "pictures/bmp_file.h"
 #include "render/software_device.h"
-#include "render/texture_loader.h"
+#include "pictures/texture_picture.h"
 
 namespace {
 
@@ -63,7 +63,7 @@ bool WriteWholeFile(const fs::path& path, const std::string& bytes) {
 
 // Nothing when a stage fails.
 std::optional<StageTimes> ChangePicture(const std::string& photograph, const fs::path& staging,
-                                        DeviceLimits limits, SoftwareDevice& device) {
+                                        TextureLimits limits, SoftwareDevice& device) {
     StageTimes times{};
     const std::optional<Image> picture =
         Timed(times[kDecode], [&] { return LoadPicture(photograph); });
@@ -84,7 +84,7 @@ std::optional<StageTimes> ChangePicture(const std::string& photograph, const fs:
 // caches.
 std::optional<std::pair<double, StageTimes>> MedianChange(const std::string& photograph,
                                                           const fs::path& staging,
-                                                          DeviceLimits limits) {
+                                                          TextureLimits limits) {
     SoftwareDevice device(64, 64, [](const Image&) {});
     std::vector<double> wholes;
     std::array<std::vector<double>, kStageCount> stages;

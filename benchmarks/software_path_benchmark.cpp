@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "app/win32_software_presenter.h"
+#include "render/win32_software_presenter.h"
 #include "render/frame.h"
 #include "render/scene_resources.h"
 #include "render/software_device.h"

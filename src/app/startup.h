@@ -3,38 +3,14 @@
 // window. The platform is reached only through StartupServices.
 
 #include <cstdint>
-#include <string>
 #include <string_view>
-#include <utility>
-#include <vector>
 
-#include "platform/random.h"
-#include "settings/catalogue.h"
-#include "settings/settings.h"
+#include "settings/run_state.h"
 
 namespace vexaframe {
 
-inline constexpr std::wstring_view kProgramTitle = L"Vexaframe";
-
-// The captions of the saver window and the settings dialog double as single-instance markers.
-inline constexpr std::string_view kSaverWindowTitle = "Vexaframe_S";
-inline constexpr std::string_view kSettingsDialogTitle = "Vexaframe_P";
-
 inline constexpr std::wstring_view kChoosePicturesMessage =
     L"設定画面より画像ﾌｧｲﾙを指定して下さい！";
-
-// The program-wide values of one run, owned by the entry.
-struct RunState {
-    explicit RunState(std::string argumentText, UniformRandom randomSource)
-        : ArgumentText(std::move(argumentText)), random(randomSource) {}
-
-    const std::string ArgumentText;  // UTF-8, as the command line gave it
-    Settings settings;
-    Catalogue catalogue;
-    std::vector<std::int16_t> ImageOrder;  // entries 1..ImageCount; entry 0 unused
-    int CursorCount = 0;                   // the cursor display counter after our last change
-    UniformRandom random;
-};
 
 class StartupServices {
 public:
@@ -62,18 +38,6 @@ enum class StartupOutcome {
     EndProgram,
     RunWindows,  // a window was opened; the program lives until it ends it
 };
-
-// The argument text of a whole command line: what follows the program's name (quoted or
-// not) and the blanks after it, kept exactly as given.
-std::string ArgumentTextOf(std::string_view commandLine);
-
-// The second character of the argument text, upper-cased (ASCII letters only); empty when
-// the text has fewer than two characters.
-std::string ModeLetter(std::string_view argumentText);
-
-// The window handle written from the fourth character on: blanks skipped, the leading
-// number rounded to the nearest whole; 0 when there is none or it fits no 32-bit handle.
-std::int32_t WindowHandleFromArgument(std::string_view argumentText);
 
 StartupOutcome Main(RunState& run, StartupServices& services);
 

@@ -4,7 +4,7 @@
 #include <windows.h>
 
 #include "app/startup.h"
-#include "app/win32_message_loop.h"
+#include "saver/win32_message_loop.h"
 #include "app/win32_startup_services.h"
 #include "platform/random.h"
 

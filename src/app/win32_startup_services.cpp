@@ -7,6 +7,7 @@
 
 #include <cstdint>
 
+#include "platform/win32_system.h"
 #include "platform/win32_text.h"
 #include "settings_dialog/win32_settings_dialog.h"
 
@@ -47,19 +48,6 @@ std::string PerUserFolder() {
 
 std::string ArgumentText() {
     return ArgumentTextOf(Utf8FromWide(GetCommandLineW()));
-}
-
-bool IsWindowsNT() {
-    static_assert(sizeof(OSVERSIONINFOA) == 148, "the ANSI version record");
-    OSVERSIONINFOA version{};
-    version.dwOSVersionInfoSize = sizeof version;
-    return GetVersionExA(&version) == 1 && version.dwPlatformId == VER_PLATFORM_WIN32_NT;
-}
-
-void EnableSystemKeys(bool enable) {
-    // The flag is the 16-bit negation of the Boolean, sign-extended: 0 or all ones.
-    const UINT saverRunning = enable ? 0 : ~0u;
-    SystemParametersInfoA(SPI_SCREENSAVERRUNNING, saverRunning, nullptr, 0);
 }
 
 bool Win32StartupServices::WindowTitledExists(std::string_view title) {

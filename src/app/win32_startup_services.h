@@ -5,9 +5,9 @@
 #include <string>
 
 #include "app/startup.h"
-#include "app/win32_message_loop.h"
-#include "app/win32_preview_window.h"
-#include "app/win32_saver_window.h"
+#include "saver/win32_message_loop.h"
+#include "saver/win32_preview_window.h"
+#include "saver/win32_saver_window.h"
 #include "platform/win32_code_page.h"
 #include "platform/win32_file_system.h"
 
@@ -15,12 +15,6 @@ namespace vexaframe {
 
 // The command line after the program's name, as UTF-8.
 std::string ArgumentText();
-
-// True only on the NT platform; the other platforms keep the saver password themselves.
-bool IsWindowsNT();
-
-// Tells the system whether a saver runs, which on the non-NT platforms locks the task keys.
-void EnableSystemKeys(bool enable);
 
 class Win32StartupServices : public StartupServices {
 public:

@@ -9,7 +9,8 @@
 #include <memory>
 #include <span>
 
-#include "render/image.h"
+#include "pictures/image.h"
+#include "pictures/texture_picture.h"
 #include "render/vector_math.h"
 
 namespace vexaframe {
@@ -60,16 +61,11 @@ public:
     virtual bool SetData(std::size_t offset, std::span<const std::byte> bytes) = 0;
 };
 
-struct DeviceLimits {
-    int maxTextureSize;   // in either direction
-    bool powerOfTwoOnly;  // texture sides must be powers of two
-};
-
 class RenderDevice {
 public:
     virtual ~RenderDevice() = default;
 
-    virtual DeviceLimits Limits() const = 0;
+    virtual TextureLimits Limits() const = 0;
     // Nothing when the device cannot make it.
     virtual std::unique_ptr<VertexBuffer> CreateVertexBuffer(std::size_t bytes,
                                                              std::uint32_t vertexFormat) = 0;

@@ -4,7 +4,7 @@
 #include <span>
 
 #include "render/solid.h"
-#include "render/texture_loader.h"
+#include "pictures/texture_picture.h"
 
 namespace vexaframe {
 

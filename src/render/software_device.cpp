@@ -44,7 +44,7 @@ bool IsPowerOfTwo(int side) {
     return side > 0 && (side & (side - 1)) == 0;
 }
 
-bool FitsLimits(const Image& picture, const DeviceLimits& limits) {
+bool FitsLimits(const Image& picture, const TextureLimits& limits) {
     const auto fits = [&](int side) {
         return side >= 1 && side <= limits.maxTextureSize &&
                (!limits.powerOfTwoOnly || IsPowerOfTwo(side));
@@ -95,7 +95,7 @@ SoftwareDevice::SoftwareDevice(int width, int height, FrameSink sink)
 }
 
 // Power-of-two sides keep wrapping a mask; 4096 covers a picture at full screen size.
-DeviceLimits SoftwareDevice::Limits() const {
+TextureLimits SoftwareDevice::Limits() const {
     return {kMaxTextureSide, true};
 }
 

@@ -20,7 +20,7 @@ public:
     // or with the resources, never while drawing.
     SoftwareDevice(int width, int height, FrameSink sink);
 
-    DeviceLimits Limits() const override;
+    TextureLimits Limits() const override;
     std::unique_ptr<VertexBuffer> CreateVertexBuffer(std::size_t bytes,
                                                      std::uint32_t vertexFormat) override;
     std::unique_ptr<DeviceTexture> CreateTexture(const Image& picture) override;

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "render/image.h"
+#include "pictures/image.h"
 #include "render/software_clipper.h"
 #include "render/software_span.h"
 

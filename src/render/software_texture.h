@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "render/image.h"
+#include "pictures/image.h"
 
 namespace vexaframe {
 

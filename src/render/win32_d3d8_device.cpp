@@ -195,7 +195,7 @@ D3D8Device::D3D8Device(std::shared_ptr<const D3D8Runtime> runtime, Direct3DPtr d
 D3D8Device::~D3D8Device() = default;
 
 // Without the device's capabilities no texture size can be trusted, so none is offered.
-DeviceLimits D3D8Device::Limits() const {
+TextureLimits D3D8Device::Limits() const {
     D3DCAPS8 caps{};
     if (FAILED(device_->GetDeviceCaps(&caps))) return {0, false};
     const DWORD side = std::min({caps.MaxTextureWidth, caps.MaxTextureHeight, DWORD{INT_MAX}});

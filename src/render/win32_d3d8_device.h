@@ -50,7 +50,7 @@ public:
     // For reading frames back; the device keeps its reference.
     IDirect3DDevice8* Native() const { return device_.get(); }
 
-    DeviceLimits Limits() const override;
+    TextureLimits Limits() const override;
     std::unique_ptr<VertexBuffer> CreateVertexBuffer(std::size_t bytes,
                                                      std::uint32_t vertexFormat) override;
     std::unique_ptr<DeviceTexture> CreateTexture(const Image& picture) override;

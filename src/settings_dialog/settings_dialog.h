@@ -11,10 +11,10 @@
 #include <string_view>
 #include <vector>
 
-#include "app/startup.h"
+#include "settings/run_state.h"
 #include "platform/code_page.h"
 #include "platform/file_system.h"
-#include "render/image.h"
+#include "pictures/image.h"
 #include "settings/settings.h"
 #include "settings_dialog/dialog_layout.h"
 

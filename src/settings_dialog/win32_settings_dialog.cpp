@@ -7,10 +7,9 @@
 #include <algorithm>
 #include <chrono>
 
-#include "app/startup.h"
-#include "app/win32_image_format.h"
-#include "app/win32_picture_loader.h"
-#include "app/win32_window_class.h"
+#include "pictures/win32_image_format.h"
+#include "pictures/win32_picture_loader.h"
+#include "platform/win32_window_class.h"
 #include "platform/win32_text.h"
 #include "settings_dialog/win32_folder_browser.h"
 

@@ -18,7 +18,7 @@ public:
     int failAt = -1;
     Matrix4 view, projection;
 
-    DeviceLimits Limits() const override { return {1024, true}; }
+    TextureLimits Limits() const override { return {1024, true}; }
     std::unique_ptr<VertexBuffer> CreateVertexBuffer(std::size_t, std::uint32_t) override {
         return nullptr;
     }

@@ -8,7 +8,7 @@
 #include <iterator>
 #include <string>
 
-#include "render/bmp_file.h"
+#include "pictures/bmp_file.h"
 #include "render/frame.h"
 #include "render/scene_resources.h"
 #include "render/software_device.h"

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "render/bmp_file.h"
+#include "pictures/bmp_file.h"
 #include "render/software_device.h"
 
 namespace vexaframe {

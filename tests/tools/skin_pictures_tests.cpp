@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-#include "render/bmp_file.h"
+#include "pictures/bmp_file.h"
 #include "skin_pictures/icon_file.h"
 #include "skin_pictures/skin.h"
 

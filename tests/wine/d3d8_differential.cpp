@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "render/bmp_file.h"
+#include "pictures/bmp_file.h"
 #include "render/frame.h"
 #include "render/scene_resources.h"
 #include "render/software_device.h"
@@ -275,7 +275,7 @@ TEST_F(D3D8ResourceTest, TexturesAreMadeOnlyFromWholePictures) {
 
 TEST_F(D3D8ResourceTest, TakesTexturesAsLargeAsItsLimits) {
     ASSERT_TRUE(device_);
-    const DeviceLimits limits = device_->Limits();
+    const TextureLimits limits = device_->Limits();
     std::printf("%s device; largest texture side %d, powers of two only: %d\n",
                 device_->Type() == D3D8DeviceType::Hardware ? "hardware" : "reference",
                 limits.maxTextureSize, limits.powerOfTwoOnly);

@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "render/bmp_file.h"
+#include "pictures/bmp_file.h"
 #include "render/frame.h"
 #include "render/scene_resources.h"
 #include "render/software_device.h"

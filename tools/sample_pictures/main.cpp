@@ -9,7 +9,7 @@
 #include <string>
 
 #include "pictures.h"
-#include "render/bmp_file.h"
+#include "pictures/bmp_file.h"
 
 namespace {
 

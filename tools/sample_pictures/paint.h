@@ -5,7 +5,7 @@
 
 #include "colour.h"
 #include "geometry.h"
-#include "render/image.h"
+#include "pictures/image.h"
 
 namespace vexaframe::samples {
 

@@ -2,7 +2,7 @@
 // The sample pictures, each drawn at any size asked for.
 
 #include "metafile.h"
-#include "render/image.h"
+#include "pictures/image.h"
 
 namespace vexaframe::samples {
 

@@ -6,7 +6,7 @@
 #include <functional>
 #include <span>
 
-#include "render/image.h"
+#include "pictures/image.h"
 
 namespace vexaframe::skin {
 

@@ -2,7 +2,7 @@
 
 #include <stdexcept>
 
-#include "render/bmp_file.h"
+#include "pictures/bmp_file.h"
 
 namespace vexaframe {
 namespace {

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <string>
 
-#include "render/image.h"
+#include "pictures/image.h"
 
 namespace vexaframe {
 

@@ -5,7 +5,7 @@
 
 #include "canvas.h"
 #include "icon_file.h"
-#include "render/image.h"
+#include "pictures/image.h"
 
 namespace vexaframe::skin {
 

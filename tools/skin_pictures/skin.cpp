@@ -1,7 +1,7 @@
 #include "skin.h"
 
 #include "pictures.h"
-#include "render/bmp_file.h"
+#include "pictures/bmp_file.h"
 
 namespace vexaframe::skin {
 

@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "render/image.h"
+#include "pictures/image.h"
 
 namespace vexaframe {
 

@@ -1,8 +1,8 @@
-#include "app/win32_software_presenter.h"
+#include "render/win32_software_presenter.h"
 
 #include <stdexcept>
 
-#include "app/win32_image_format.h"
+#include "pictures/win32_image_format.h"
 
 namespace vexaframe {
 namespace {

@@ -4,10 +4,15 @@
 #include <optional>
 #include <string_view>
 
-#include "render/image.h"
-#include "render/render_device.h"
+#include "pictures/image.h"
 
 namespace vexaframe {
+
+// The textures a device takes.
+struct TextureLimits {
+    int maxTextureSize;   // in either direction
+    bool powerOfTwoOnly;  // texture sides must be powers of two
+};
 
 struct TextureSize {
     int width = 0;
@@ -16,13 +21,13 @@ struct TextureSize {
 
 // Each side rounded up to a power of two when the device needs it, then cut down to the largest
 // side the device takes.
-TextureSize TextureSizeFor(int pictureWidth, int pictureHeight, DeviceLimits limits);
+TextureSize TextureSizeFor(int pictureWidth, int pictureHeight, TextureLimits limits);
 
 // A box filter along a side that shrinks, a triangle filter along a side that grows. The picture
 // must not be empty.
 Image Resample(Image picture, TextureSize size);
 
 // Nothing when the file is no bitmap the reader takes, or the device reports no usable size.
-std::optional<Image> TextureFromBitmapFile(std::string_view fileBytes, DeviceLimits limits);
+std::optional<Image> TextureFromBitmapFile(std::string_view fileBytes, TextureLimits limits);
 
 }  // namespace vexaframe

@@ -1,4 +1,4 @@
-#include "app/win32_saver_window.h"
+#include "saver/win32_saver_window.h"
 
 // windows.h first: these need its types.
 #include <mmsystem.h>
@@ -6,12 +6,12 @@
 
 #include <chrono>
 
-#include "app/win32_picture_loader.h"
-#include "app/win32_software_presenter.h"
-#include "app/win32_startup_services.h"
-#include "app/win32_window_class.h"
+#include "pictures/win32_picture_loader.h"
+#include "render/win32_software_presenter.h"
+#include "platform/win32_system.h"
+#include "platform/win32_window_class.h"
 #include "platform/time_of_day.h"
-#include "render/bmp_file.h"
+#include "pictures/bmp_file.h"
 #include "render/win32_d3d8_device.h"
 
 namespace vexaframe {

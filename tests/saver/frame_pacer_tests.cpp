@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/frame_pacer.h"
+#include "saver/frame_pacer.h"
 
 namespace vexaframe {
 namespace {

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "render/bmp_file.h"
+#include "pictures/bmp_file.h"
 
 namespace vexaframe {
 namespace {

@@ -1,4 +1,4 @@
-#include "app/saver_window.h"
+#include "saver/saver_session.h"
 
 #include <limits>
 

@@ -5,8 +5,8 @@
 #include <optional>
 #include <string>
 
-#include "render/bmp_file.h"
-#include "render/texture_loader.h"
+#include "pictures/bmp_file.h"
+#include "pictures/texture_picture.h"
 
 namespace vexaframe {
 namespace {
@@ -17,7 +17,7 @@ using ::testing::ElementsAre;
 TEST(TextureSizeFor, RoundsUpToPowersOfTwoWhereNeededAndCutsToTheDevicesLargest) {
     struct Case {
         int width, height;
-        DeviceLimits limits;
+        TextureLimits limits;
         int expectedWidth, expectedHeight;
     };
     const Case cases[] = {

@@ -1,4 +1,4 @@
-#include "app/win32_picture_loader.h"
+#include "pictures/win32_picture_loader.h"
 
 #include <windows.h>
 // windows.h first: this needs its types.
@@ -11,9 +11,9 @@
 #include <memory>
 #include <utility>
 
-#include "app/win32_image_format.h"
+#include "pictures/win32_image_format.h"
 #include "platform/win32_text.h"
-#include "render/bmp_file.h"
+#include "pictures/bmp_file.h"
 
 namespace vexaframe {
 namespace {

@@ -1,4 +1,4 @@
-#include "render/texture_loader.h"
+#include "pictures/texture_picture.h"
 
 #include <algorithm>
 #include <array>
@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "render/bmp_file.h"
+#include "pictures/bmp_file.h"
 
 namespace vexaframe {
 namespace {
@@ -19,7 +19,7 @@ namespace {
 constexpr int kWeightBits = 14;
 constexpr std::uint32_t kWholeWeight = 1 << kWeightBits;
 
-int SideFor(int pictureSide, DeviceLimits limits) {
+int SideFor(int pictureSide, TextureLimits limits) {
     if (!limits.powerOfTwoOnly) return std::min(pictureSide, limits.maxTextureSize);
     const unsigned largest = std::bit_floor(static_cast<unsigned>(limits.maxTextureSize));
     return static_cast<int>(std::min(std::bit_ceil(static_cast<unsigned>(pictureSide)), largest));
@@ -165,7 +165,7 @@ Image ResampleColumns(const Image& in, const AxisFilter& filter) {
 
 }  // namespace
 
-TextureSize TextureSizeFor(int pictureWidth, int pictureHeight, DeviceLimits limits) {
+TextureSize TextureSizeFor(int pictureWidth, int pictureHeight, TextureLimits limits) {
     return {SideFor(pictureWidth, limits), SideFor(pictureHeight, limits)};
 }
 
@@ -177,7 +177,7 @@ Image Resample(Image picture, TextureSize size) {
     return picture;
 }
 
-std::optional<Image> TextureFromBitmapFile(std::string_view fileBytes, DeviceLimits limits) {
+std::optional<Image> TextureFromBitmapFile(std::string_view fileBytes, TextureLimits limits) {
     if (limits.maxTextureSize < 1) return std::nullopt;
     std::optional<Image> picture = DecodeBmp(fileBytes);
     if (!picture) return std::nullopt;

@@ -5,10 +5,10 @@
 #include <cstdint>
 #include <optional>
 
-#include "app/win32_image_format.h"
-#include "app/win32_preview_window.h"
+#include "pictures/win32_image_format.h"
+#include "saver/win32_preview_window.h"
 #include "platform/win32_file_system.h"
-#include "render/bmp_file.h"
+#include "pictures/bmp_file.h"
 
 namespace vexaframe {
 namespace {

@@ -1,4 +1,4 @@
-#include "app/frame_pacer.h"
+#include "saver/frame_pacer.h"
 
 namespace vexaframe {
 namespace {

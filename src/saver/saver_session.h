@@ -8,8 +8,9 @@
 #include <string>
 #include <string_view>
 
-#include "app/startup.h"
-#include "render/image.h"
+#include "settings/command_line.h"
+#include "settings/run_state.h"
+#include "pictures/image.h"
 
 namespace vexaframe {
 

@@ -8,9 +8,9 @@
 #include <memory>
 #include <string>
 
-#include "app/frame_pacer.h"
-#include "app/saver_window.h"
-#include "app/win32_message_loop.h"
+#include "saver/frame_pacer.h"
+#include "saver/saver_session.h"
+#include "saver/win32_message_loop.h"
 #include "platform/win32_file_system.h"
 #include "render/frame.h"
 #include "render/scene_resources.h"

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "render/image.h"
+#include "pictures/image.h"
 
 namespace vexaframe {
 

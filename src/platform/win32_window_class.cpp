@@ -1,4 +1,4 @@
-#include "app/win32_window_class.h"
+#include "platform/win32_window_class.h"
 
 namespace vexaframe {
 

@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "render/bmp_file.h"
-#include "render/texture_loader.h"
+#include "pictures/bmp_file.h"
+#include "pictures/texture_picture.h"
 
 namespace {
 
@@ -61,7 +61,7 @@ double MedianMilliseconds(const std::function<bool()>& run) {
     return times[times.size() / 2];
 }
 
-bool MakesTexture(const fs::path& path, vexaframe::DeviceLimits limits, int side) {
+bool MakesTexture(const fs::path& path, vexaframe::TextureLimits limits, int side) {
     const std::optional<vexaframe::Image> texture =
         vexaframe::TextureFromBitmapFile(ReadFile(path), limits);
     return texture && texture->width == side && texture->height == side;

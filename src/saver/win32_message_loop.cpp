@@ -1,4 +1,4 @@
-#include "app/win32_message_loop.h"
+#include "saver/win32_message_loop.h"
 
 namespace vexaframe {
 

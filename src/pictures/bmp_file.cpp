@@ -1,4 +1,4 @@
-#include "render/bmp_file.h"
+#include "pictures/bmp_file.h"
 
 #include <algorithm>
 #include <array>

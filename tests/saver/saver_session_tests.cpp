@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/saver_window.h"
+#include "saver/saver_session.h"
 #include "settings/image_order.h"
 
 namespace vexaframe {

@@ -1,6 +1,6 @@
-#include "app/win32_preview_window.h"
+#include "saver/win32_preview_window.h"
 
-#include "app/win32_window_class.h"
+#include "platform/win32_window_class.h"
 #include "resource_ids.h"
 
 namespace vexaframe {
