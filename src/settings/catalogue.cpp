@@ -8,28 +8,60 @@
 namespace vexaframe {
 namespace {
 
-using FilesByKind = std::array<std::vector<FolderEntry>, KindPatterns.size()>;
+using FilesByKind = std::array<std::vector<FolderEntry>, kKindPatterns.size()>;
 
 // Only exactly 1 switches a kind on; 2 or -1 do not.
 bool IsKindEnabled(std::int16_t value) {
     return value == 1;
 }
 
-// One listing of the whole folder, split by kind, costs a twelfth of listing every kind's
-// pattern in every pass. A listing that fails part-way keeps what it returned until then.
-FilesByKind ListFilesByKind(FileSystem& files, const std::string& pattern,
-                            const std::array<std::int16_t, 4>& kindEnabled) {
+bool TakenInSomePass(const FolderEntry& entry) {
+    return std::ranges::find(kAttributePasses, entry.attributes) != kAttributePasses.end();
+}
+
+struct Listing {
     FilesByKind filesByKind;
-    files.ListMatches(pattern, [&](const FolderEntry& entry) {
-        for (std::size_t kind = 0; kind < KindPatterns.size(); ++kind) {
-            if (IsKindEnabled(kindEnabled[kind]) && WildcardMatch(KindPatterns[kind], entry.name)) {
-                filesByKind[kind].push_back(entry);
+    CatalogueEnd end = CatalogueEnd::Complete;
+};
+
+// One listing of the whole folder, split by kind, costs a twelfth of listing every kind's
+// pattern in every pass.
+Listing ListFilesByKind(FileSystem& files, const std::string& pattern,
+                        const std::array<std::int16_t, 4>& kindEnabled,
+                        const CatalogueProgress& progress) {
+    Listing listing;
+    int found = 0;
+    const bool listed = files.ListMatches(pattern, [&](const FolderEntry& entry) {
+        if (!TakenInSomePass(entry)) return true;
+        for (std::size_t kind = 0; kind < kKindPatterns.size(); ++kind) {
+            if (IsKindEnabled(kindEnabled[kind]) &&
+                WildcardMatch(kKindPatterns[kind], entry.name)) {
+                listing.filesByKind[kind].push_back(entry);
+                ++found;
+                if (progress && !progress(std::min<int>(found, kMaxImageCount))) {
+                    listing.end = CatalogueEnd::Stopped;
+                    return false;
+                }
                 break;
             }
         }
         return true;
     });
-    return filesByKind;
+    if (!listed && listing.end == CatalogueEnd::Complete) listing.end = CatalogueEnd::Unreadable;
+    return listing;
+}
+
+// Takes the entries of one kind whose whole attribute value equals the pass's; false once the
+// catalogue is full.
+bool TakeMatches(const std::string& prefix, const std::vector<FolderEntry>& matches,
+                 std::uint32_t pass, Catalogue& catalogue) {
+    for (const FolderEntry& entry : matches) {
+        if (entry.attributes != pass) continue;
+        if (catalogue.ImageCount == kMaxImageCount) return false;
+        ++catalogue.ImageCount;
+        catalogue.ImageFiles.push_back(prefix + entry.name);
+    }
+    return true;
 }
 
 }  // namespace
@@ -44,43 +76,25 @@ bool FolderExists(FileSystem& files, std::string_view folder) {
     return found;
 }
 
-void BuildCatalogue(FileSystem& files, std::string_view folder,
-                    const std::array<std::int16_t, 4>& kindEnabled, Catalogue& catalogue) {
+CatalogueEnd BuildCatalogue(FileSystem& files, std::string_view folder,
+                            const std::array<std::int16_t, 4>& kindEnabled, Catalogue& catalogue,
+                            const CatalogueProgress& progress) {
     catalogue.ImageCount = 0;
     catalogue.ImageFiles.clear();
-    if (folder.empty()) return;
+    if (folder.empty() || !std::ranges::any_of(kindEnabled, IsKindEnabled))
+        return CatalogueEnd::Complete;
 
     const PathStyle paths = files.Paths();
-    const std::string pattern = std::string(folder) + paths.separator + '*';
-    const FilesByKind filesByKind = std::ranges::any_of(kindEnabled, IsKindEnabled)
-                                        ? ListFilesByKind(files, pattern, kindEnabled)
-                                        : FilesByKind{};
-    const std::string prefix = FolderOfPattern(pattern, paths) + paths.separator;
-    for (const std::int16_t pass : kAttributePasses) {
-        catalogue.ScanAttribute = pass;
-        for (const std::vector<FolderEntry>& matches : filesByKind)
-            CollectMatches(prefix, matches, pass, catalogue);
+    const std::string prefix = std::string(folder) + paths.separator;
+    const Listing listing = ListFilesByKind(files, prefix + '*', kindEnabled, progress);
+    bool room = true;
+    for (const std::uint32_t pass : kAttributePasses) {
+        for (const std::vector<FolderEntry>& matches : listing.filesByKind)
+            room = room && TakeMatches(prefix, matches, pass, catalogue);
     }
-    if (catalogue.ImageCount > 1) SortCatalogue(catalogue);
-}
-
-void CollectMatches(std::string_view prefix, const std::vector<FolderEntry>& matches,
-                    std::int16_t attribute, Catalogue& catalogue) {
-    for (const FolderEntry& entry : matches) {
-        if (entry.attributes != static_cast<std::uint32_t>(attribute)) continue;
-        if (catalogue.ImageCount == kMaxImageCount) return;
-        ++catalogue.ImageCount;
-        catalogue.ImageFiles.push_back(std::string(prefix) + entry.name);
-    }
-}
-
-std::string FolderOfPattern(std::string_view pattern, PathStyle paths) {
-    const char folderEnds[] = {paths.separator, paths.hasDriveLetters ? ':' : paths.separator};
-    const std::size_t last = pattern.find_last_of(std::string_view(folderEnds, 2));
-    if (last == std::string_view::npos) return {};
-    std::string_view folder = pattern.substr(0, last + 1);
-    if (folder.back() == paths.separator) folder.remove_suffix(1);
-    return std::string(folder);
+    // Byte order of UTF-8 is code point order, and case stays distinct: "Z.bmp" < "a.bmp".
+    std::ranges::sort(catalogue.ImageFiles);
+    return room ? listing.end : CatalogueEnd::Full;
 }
 
 std::string WithTrailingSeparator(std::string_view path, PathStyle paths) {
@@ -89,9 +103,9 @@ std::string WithTrailingSeparator(std::string_view path, PathStyle paths) {
     return trimmed;
 }
 
-// Byte order of UTF-8 is code point order, and case stays distinct: "Z.bmp" < "a.bmp".
-void SortCatalogue(Catalogue& catalogue) {
-    std::sort(catalogue.ImageFiles.begin(), catalogue.ImageFiles.begin() + catalogue.ImageCount);
+std::string_view FileNameOf(std::string_view path, PathStyle paths) {
+    const std::size_t separator = path.find_last_of(paths.separator);
+    return separator == std::string_view::npos ? path : path.substr(separator + 1);
 }
 
 }  // namespace vexaframe

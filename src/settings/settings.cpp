@@ -33,10 +33,14 @@ std::string InFolder(const FileSystem& files, const std::string& folder, std::st
     return folder + files.Paths().separator + std::string(name);
 }
 
+std::string ValueOf(std::string_view settingsText, std::string_view key) {
+    return FindProfileValue(settingsText, keys::kSection, key).value_or(std::string());
+}
+
 // An empty value gives the default; one that does not convert leaves the setting alone.
-void ReadNumber(FileSystem& files, const std::string& file, std::string_view key,
-                Rounding rounding, std::int16_t fallback, std::int16_t& setting) {
-    const std::string text = ReadIniValue(files, keys::kSection, key, file);
+void ReadNumber(std::string_view settingsText, std::string_view key, Rounding rounding,
+                std::int16_t fallback, std::int16_t& setting) {
+    const std::string text = ValueOf(settingsText, key);
     if (text.empty()) {
         setting = fallback;
     } else if (std::optional<std::int16_t> value = NumberFromText(text, rounding)) {
@@ -44,9 +48,9 @@ void ReadNumber(FileSystem& files, const std::string& file, std::string_view key
     }
 }
 
-void ReadImageFolder(FileSystem& files, const CodePage& codePage, const std::string& file,
+void ReadImageFolder(FileSystem& files, const CodePage& codePage, std::string_view settingsText,
                      Settings& settings, Catalogue& catalogue) {
-    const std::string value = ReadIniValue(files, keys::kSection, keys::kImageFolder, file);
+    const std::string value = ValueOf(settingsText, keys::kImageFolder);
     settings.ImageFolder = value.empty() ? std::string() : FolderFromValue(codePage, value);
     if (settings.ImageFolder.empty()) return;
     if (!FolderExists(files, settings.ImageFolder)) {
@@ -54,6 +58,22 @@ void ReadImageFolder(FileSystem& files, const CodePage& codePage, const std::str
         return;
     }
     BuildCatalogue(files, settings.ImageFolder, settings.KindEnabled, catalogue);
+}
+
+// The settings file's text with every setting written in, in the order the keys were
+// always written.
+std::string WithSettings(std::string text, const CodePage& codePage, const Settings& settings) {
+    const auto write = [&text](std::string_view key, std::string_view value) {
+        text = WithProfileValue(text, keys::kSection, key, value);
+    };
+    write(keys::kOrderMode, NumberText(settings.OrderMode));
+    write(keys::kInterval, NumberText(settings.IntervalSeconds));
+    write(keys::kTransparency, NumberText(settings.TransparencyMode));
+    write(keys::kImageFolder, FolderValue(codePage, settings.ImageFolder));
+    for (int index = 0; index < 4; ++index) {
+        write(keys::KindKey(index), NumberText(settings.KindEnabled[static_cast<size_t>(index)]));
+    }
+    return text;
 }
 
 }  // namespace
@@ -71,53 +91,28 @@ SettingsLocation ChooseSettingsLocation(FileSystem& files, const std::string& pr
             InFolder(files, perUserFolder, keys::kPictureFileName)};
 }
 
-std::string ReadIniValue(FileSystem& files, std::string_view section, std::string_view key,
-                         const std::string& file) {
-    const std::optional<std::string> text = files.ReadFile(file);
-    if (!text) return {};
-    return FindProfileValue(*text, section, key).value_or(std::string());
-}
-
-bool WriteIniValue(FileSystem& files, std::string_view section, std::string_view key,
-                   std::string_view value, const std::string& file) {
-    const std::optional<std::string> text = files.ReadFile(file);
-    if (!text && files.FileExists(file)) return false;  // unreadable: never overwrite it
-    const std::string old = text.value_or(std::string());
-    const std::string updated = WithProfileValue(old, section, key, value);
-    if (text && updated == old) return true;
-    return files.WriteFileAtomically(file, updated);
-}
-
 void LoadSettings(FileSystem& files, const CodePage& codePage, const SettingsLocation& location,
                   Settings& settings, Catalogue& catalogue) {
-    const std::string& file = location.readFrom;
-    ReadNumber(files, file, keys::kOrderMode, Rounding::Floor, 1, settings.OrderMode);
-    ReadNumber(files, file, keys::kInterval, Rounding::HalfToEven, 10, settings.IntervalSeconds);
-    ReadNumber(files, file, keys::kTransparency, Rounding::HalfToEven, 2,
-               settings.TransparencyMode);
+    const std::string text = files.ReadFile(location.readFrom).value_or(std::string());
+    ReadNumber(text, keys::kOrderMode, Rounding::Floor, 1, settings.OrderMode);
+    ReadNumber(text, keys::kInterval, Rounding::HalfToEven, 10, settings.IntervalSeconds);
+    ReadNumber(text, keys::kTransparency, Rounding::HalfToEven, 2, settings.TransparencyMode);
     for (int index = 0; index < 4; ++index) {
-        ReadNumber(files, file, keys::KindKey(index), Rounding::Floor, 1,
+        ReadNumber(text, keys::KindKey(index), Rounding::Floor, 1,
                    settings.KindEnabled[static_cast<size_t>(index)]);
     }
-    catalogue.ImageCount = 0;
-    ReadImageFolder(files, codePage, file, settings, catalogue);
+    catalogue = Catalogue{};
+    ReadImageFolder(files, codePage, text, settings, catalogue);
 }
 
-void SaveSettings(FileSystem& files, const CodePage& codePage, const SettingsLocation& location,
-                  Settings& settings, std::int16_t intervalSpinnerValue,
-                  std::string_view folderLabel) {
+bool SaveSettings(FileSystem& files, const CodePage& codePage, const SettingsLocation& location,
+                  const Settings& settings) {
     const std::string& file = location.settingsFile;
-    const auto write = [&](std::string_view key, std::string_view value) {
-        WriteIniValue(files, keys::kSection, key, value, file);
-    };
-    write(keys::kOrderMode, NumberText(settings.OrderMode));
-    write(keys::kInterval, NumberText(intervalSpinnerValue));
-    write(keys::kTransparency, NumberText(settings.TransparencyMode));
-    settings.ImageFolder = std::string(folderLabel);
-    write(keys::kImageFolder, FolderValue(codePage, settings.ImageFolder));
-    for (int index = 0; index < 4; ++index) {
-        write(keys::KindKey(index), NumberText(settings.KindEnabled[static_cast<size_t>(index)]));
-    }
+    const std::optional<std::string> old = files.ReadFile(file);
+    if (!old && files.FileExists(file)) return false;  // unreadable: never overwrite it
+    const std::string updated = WithSettings(old.value_or(std::string()), codePage, settings);
+    if (old && updated == *old) return true;
+    return files.WriteFileAtomically(file, updated);
 }
 
 }  // namespace vexaframe

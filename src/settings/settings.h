@@ -32,23 +32,15 @@ struct SettingsLocation {
 SettingsLocation ChooseSettingsLocation(FileSystem& files, const std::string& programFolder,
                                         const std::string& perUserFolder);
 
-// The value of `key` in `section`, as raw code-page bytes; empty when absent.
-std::string ReadIniValue(FileSystem& files, std::string_view section, std::string_view key,
-                         const std::string& file);
-// Sets `key` in `section` to `value`, keeping every other line of the file as it was.
-// Returns false when the file could not be written (the old file is then left whole).
-bool WriteIniValue(FileSystem& files, std::string_view section, std::string_view key,
-                   std::string_view value, const std::string& file);
-
 // Reads every setting (a value that does not convert keeps its earlier value) and builds
 // the catalogue when the configured folder exists.
 void LoadSettings(FileSystem& files, const CodePage& codePage, const SettingsLocation& location,
                   Settings& settings, Catalogue& catalogue);
 
-// Writes every setting; the interval comes from the dialog's spinner and the folder from its
-// folder label, which also becomes `ImageFolder`.
-void SaveSettings(FileSystem& files, const CodePage& codePage, const SettingsLocation& location,
-                  Settings& settings, std::int16_t intervalSpinnerValue,
-                  std::string_view folderLabel);
+// Writes every setting into the settings file, keeping every other line of it, with one
+// replacement of the whole file. False when it could not be written: the old file is then
+// left as it was.
+[[nodiscard]] bool SaveSettings(FileSystem& files, const CodePage& codePage,
+                                const SettingsLocation& location, const Settings& settings);
 
 }  // namespace vexaframe

@@ -135,9 +135,9 @@ void SettingsDialog::lbl_Button_MouseUp(int index) {
             ClearPage();
             break;
         case kSetButton:
-            SaveSettings(files_, codePage_, location_, run_.settings,
-                         static_cast<std::int16_t>(view_.HS_Interval), view_.Folder_Path);
-            Close();
+            run_.settings.IntervalSeconds = static_cast<std::int16_t>(view_.HS_Interval);
+            run_.settings.ImageFolder = view_.Folder_Path;
+            if (SaveSettings(files_, codePage_, location_, run_.settings)) Close();
             break;
         case kCancelButton:
             Close();
@@ -219,50 +219,24 @@ void SettingsDialog::BrowseForImageFolder() {
     const std::optional<std::string> folder = platform_.BrowseForFolder();
     if (!folder) return;
     view_.Folder_Path = *folder;
-    DialogFiles.clear();
     listing_ = true;
-    const std::string prefix = WithTrailingSeparator(*folder, files_.Paths());
-    bool room = true;
-    for (const std::int16_t pass : kAttributePasses) {
-        run_.catalogue.ScanAttribute = pass;
-        for (std::size_t kind = 0; room && kind < KindPatterns.size(); ++kind) {
-            if (run_.settings.KindEnabled[kind] == 1)
-                room = ListFolderMatches(prefix + std::string(KindPatterns[kind]), pass);
-        }
-    }
+    const CatalogueEnd end =
+        BuildCatalogue(files_, *folder, run_.settings.KindEnabled, run_.catalogue, [this](int found) {
+            ShowFileCount(static_cast<std::size_t>(found));
+            platform_.PumpMessages();
+            return true;
+        });
     listing_ = false;
+    if (end == CatalogueEnd::Full) platform_.ShowMessage(dialog_text::kTooManyFiles);
+    if (end == CatalogueEnd::Unreadable) platform_.ShowMessage(dialog_text::kFolderUnreadable);
     ClearList();
-    for (const std::string& path : DialogFiles)
-        view_.List_1.push_back(StoredFileName(files_, path));
+    for (const std::string& path : run_.catalogue.ImageFiles)
+        view_.List_1.push_back(std::string(FileNameOf(path, files_.Paths())));
     ShowFileCount(view_.List_1.size());
 }
 
 void SettingsDialog::ShowFileCount(std::size_t count) {
     view_.lbl_Kei = std::to_string(count);
-}
-
-// The count goes up as the files come, and the dialog stays responsive while they do. False
-// once the list is full: the rest of the folder is not read (nor reported again).
-bool SettingsDialog::ListFolderMatches(const std::string& pattern, std::int16_t attribute) {
-    const std::string prefix = FolderOfPattern(pattern, files_.Paths()) + files_.Paths().separator;
-    bool full = false;
-    const bool listed = files_.ListMatches(pattern, [&](const FolderEntry& entry) {
-        if (entry.attributes != static_cast<std::uint32_t>(attribute)) return true;
-        if (DialogFiles.size() == static_cast<std::size_t>(kMaxImageCount)) {
-            full = true;
-            return false;
-        }
-        DialogFiles.push_back(prefix + entry.name);
-        ShowFileCount(DialogFiles.size());
-        platform_.PumpMessages();
-        return true;
-    });
-    if (full) {
-        platform_.ShowMessage(dialog_text::kTooManyFiles);
-    } else if (!listed) {
-        platform_.ShowMessage(dialog_text::kFolderUnreadable);
-    }
-    return !full;
 }
 
 }  // namespace vexaframe

@@ -153,7 +153,6 @@ public:
     bool Listing() const { return listing_; }
 
 private:
-    bool ListFolderMatches(const std::string& pattern, std::int16_t attribute);
     void ShowFileCount(std::size_t count);
     void ClearList();
     void ClearPage();
@@ -166,7 +165,6 @@ private:
     DialogPlatform& platform_;
     DialogView view_;
 
-    std::vector<std::string> DialogFiles;
     bool listing_ = false;  // a browse is reading its folder
 
     bool Dragging = false;

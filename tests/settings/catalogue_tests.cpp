@@ -47,7 +47,6 @@ TEST(BuildCatalogue, TakesPictureKindsOfTheFolderOnlyInOrdinalPathOrder) {
                 ElementsAre("C:\\Pics\\A.bmp", "C:\\Pics\\Z.bmp", "C:\\Pics\\a.bmp",
                             "C:\\Pics\\b.JPG", "C:\\Pics\\c.gif", "C:\\Pics\\d.wmf"));
     EXPECT_EQ(catalogue.ImageCount, 6);
-    EXPECT_EQ(catalogue.ScanAttribute, attribute::kReadOnly);
     EXPECT_EQ(files.ListingCalls(), 1u);
 }
 
@@ -130,13 +129,16 @@ TEST(BuildCatalogue, KeepsWhatWasListedBeforeAFailureAndNothingFromAnUnlistableF
     for (const char* name : {"c.bmp", "a.bmp", "e.bmp", "b.bmp", "d.bmp"})
         files.AddFile(std::string("C:\\P\\") + name);
 
+    Catalogue catalogue;
     files.listingsFailAfter = 5;  // ".", ".." and three files
-    EXPECT_THAT(Entries(Build(files, "C:\\P")),
+    EXPECT_EQ(BuildCatalogue(files, "C:\\P", kAllKinds, catalogue), CatalogueEnd::Unreadable);
+    EXPECT_THAT(Entries(catalogue),
                 ElementsAre("C:\\P\\a.bmp", "C:\\P\\c.bmp", "C:\\P\\e.bmp"));
 
     files.listingsFailAfter.reset();
     files.MakeUnlistable("C:\\P");
-    EXPECT_EQ(Build(files, "C:\\P").ImageCount, 0);
+    EXPECT_EQ(BuildCatalogue(files, "C:\\P", kAllKinds, catalogue), CatalogueEnd::Unreadable);
+    EXPECT_EQ(catalogue.ImageCount, 0);
     EXPECT_EQ(Build(files, "C:\\Missing").ImageCount, 0);
 }
 
@@ -158,8 +160,16 @@ TEST(BuildCatalogue, KeepsTheFirst32767FilesInPassKindAndListingOrder) {
         if (i < kJpegsKept) keptJpegs.push_back(jpeg);
     }
 
-    const Catalogue catalogue = Build(files, "C:\\P");
+    Catalogue catalogue;
+    int lastCount = 0;
+    const CatalogueEnd end = BuildCatalogue(files, "C:\\P", kAllKinds, catalogue, [&](int found) {
+        EXPECT_EQ(found, std::min(lastCount + 1, int{kMaxImageCount}));
+        lastCount = found;
+        return true;
+    });
 
+    EXPECT_EQ(end, CatalogueEnd::Full);
+    EXPECT_EQ(lastCount, kMaxImageCount);
     ASSERT_EQ(catalogue.ImageCount, kMaxImageCount);
     const std::vector<std::string> entries = Entries(catalogue);
     EXPECT_TRUE(std::is_sorted(entries.begin(), entries.end()));
@@ -191,14 +201,30 @@ TEST(FolderExists, IsTrueForAnyListableFolderAndADriveRootOnlyWithEntries) {
     EXPECT_TRUE(FolderExists(files, "F:\\"));
 }
 
-TEST(PathRoutines, FolderOfPatternAndWithTrailingSeparator) {
-    EXPECT_EQ(FolderOfPattern("C:\\Pics\\*.bmp", kWindowsPaths), "C:\\Pics");
-    EXPECT_EQ(FolderOfPattern("C:\\\\*.bmp", kWindowsPaths), "C:\\");
-    EXPECT_EQ(FolderOfPattern("C:*.bmp", kWindowsPaths), "C:");
-    EXPECT_EQ(FolderOfPattern("\\*.bmp", kWindowsPaths), "");
-    EXPECT_EQ(FolderOfPattern("*.bmp", kWindowsPaths), "");
-    EXPECT_EQ(FolderOfPattern("/pics/*.bmp", kPosixPaths), "/pics");
-    EXPECT_EQ(FolderOfPattern("/c:/*.bmp", kPosixPaths), "/c:");
+// The progress sees every picture as it is found, and may stop the listing: what was found
+// until then is kept, in path order.
+TEST(BuildCatalogue, ReportsEachPictureFoundAndStopsWhenAsked) {
+    FakeFileSystem files;
+    for (const char* name : {"d.bmp", "notes.txt", "c.gif", "b.jpg", "a.wmf"})
+        files.AddFile(std::string("C:\\P\\") + name);
+    Catalogue catalogue;
+    std::vector<int> counts;
+
+    const CatalogueEnd end = BuildCatalogue(files, "C:\\P", kAllKinds, catalogue, [&](int found) {
+        counts.push_back(found);
+        return found < 3;
+    });
+
+    EXPECT_EQ(end, CatalogueEnd::Stopped);
+    EXPECT_THAT(counts, ElementsAre(1, 2, 3));
+    EXPECT_THAT(Entries(catalogue), ElementsAre("C:\\P\\b.jpg", "C:\\P\\c.gif", "C:\\P\\d.bmp"));
+    EXPECT_EQ(BuildCatalogue(files, "C:\\P", kAllKinds, catalogue), CatalogueEnd::Complete);
+}
+
+TEST(PathRoutines, FileNameOfAndWithTrailingSeparator) {
+    EXPECT_EQ(FileNameOf("C:\\Pics\\a.bmp", kWindowsPaths), "a.bmp");
+    EXPECT_EQ(FileNameOf("C:\\\\a.bmp", kWindowsPaths), "a.bmp");
+    EXPECT_EQ(FileNameOf("/pics/a.bmp", kPosixPaths), "a.bmp");
 
     EXPECT_EQ(WithTrailingSeparator("C:\\Pics", kWindowsPaths), "C:\\Pics\\");
     EXPECT_EQ(WithTrailingSeparator("C:\\Pics\\", kWindowsPaths), "C:\\Pics\\");

@@ -68,7 +68,8 @@ TEST_F(SettingsTest, AnUnreadableFileReadsAsMissingAndIsNeverOverwritten) {
     files.MakeUnreadable(kIni);
     Load();
     EXPECT_EQ(settings.IntervalSeconds, 10);
-    EXPECT_FALSE(WriteIniValue(files, keys::kSection, keys::kInterval, " 20", kIni));
+    settings.IntervalSeconds = 20;
+    EXPECT_FALSE(SaveSettings(files, codePage, kLocation, settings));
     EXPECT_EQ(files.FileBytes(kIni), "[Section]\r\n" + Line(keys::kInterval, "30"));
 }
 
@@ -86,10 +87,10 @@ TEST_F(SettingsTest, AnExistingFolderIsCataloguedAndAMissingOneForgotten) {
     EXPECT_EQ(catalogue.ImageCount, 0);
 }
 
-TEST_F(SettingsTest, SavingDefaultsWritesTheseExactBytes) {
-    settings = {1, 10, 2, {1, 1, 1, 1}, ""};
-    SaveSettings(files, codePage, kLocation, settings, 10, "C:\\Pics");
-    EXPECT_EQ(settings.ImageFolder, "C:\\Pics");
+TEST_F(SettingsTest, SavingDefaultsWritesTheseExactBytesInOneReplacement) {
+    settings = {1, 10, 2, {1, 1, 1, 1}, "C:\\Pics"};
+    EXPECT_TRUE(SaveSettings(files, codePage, kLocation, settings));
+    EXPECT_EQ(files.writeCount, 1);
     EXPECT_EQ(files.FileBytes(kIni),
               "[Section]\r\n" + Line(keys::kOrderMode, " 1") + Line(keys::kInterval, " 10") +
                   Line(keys::kTransparency, " 2") + Line(keys::kImageFolder, "C:\\Pics") +
@@ -103,12 +104,12 @@ TEST_F(SettingsTest, SavedSettingsLoadBackIncludingFoldersTheCodePageCannotSpell
     for (const std::string& folder : {longFolder, japaneseFolder}) {
         files.AddFolder(folder);
         files.AddFile(folder + "\\x.gif");
-        Settings saved{0, 1, -1, {0, 1, 0, 0}, ""};
-        SaveSettings(files, codePage, kLocation, saved, 45, folder);
+        const Settings saved{0, 45, -1, {0, 1, 0, 0}, folder};
+        EXPECT_TRUE(SaveSettings(files, codePage, kLocation, saved));
         settings = Settings{};
         Load();
         EXPECT_EQ(settings.ImageFolder, folder);
-        EXPECT_EQ(settings.IntervalSeconds, 45);  // the spinner's value, not the setting's
+        EXPECT_EQ(settings.IntervalSeconds, 45);
         EXPECT_EQ(settings.OrderMode, 0);
         EXPECT_EQ(settings.TransparencyMode, -1);
         EXPECT_EQ(settings.KindEnabled, saved.KindEnabled);
@@ -122,12 +123,12 @@ TEST_F(SettingsTest, SavingKeepsOtherLinesAndAFailedSaveKeepsTheOldFile) {
                                Line(keys::kInterval, "20");
     WriteFile(before);
     files.failWrites = true;
-    Settings saved{1, 10, 2, {1, 1, 1, 1}, ""};
-    SaveSettings(files, codePage, kLocation, saved, 30, "C:\\Pics");
+    const Settings saved{1, 30, 2, {1, 1, 1, 1}, "C:\\Pics"};
+    EXPECT_FALSE(SaveSettings(files, codePage, kLocation, saved));
     EXPECT_EQ(files.FileBytes(kIni), before);
 
     files.failWrites = false;
-    SaveSettings(files, codePage, kLocation, saved, 30, "C:\\Pics");
+    EXPECT_TRUE(SaveSettings(files, codePage, kLocation, saved));
     const std::string after = *files.FileBytes(kIni);
     EXPECT_EQ(after.rfind("; mine\r\n[Other]\r\nx = 1\r\n\r\n[Section]\r\n" +
                               Line(keys::kInterval, " 30"), 0), 0u);

@@ -67,6 +67,8 @@ public:
 
     // --- Looking at the outcome ---
 
+    // How many files were written.
+    int writeCount = 0;
     // Every pattern asked for, in order.
     std::vector<std::string> listedPatterns;
     std::size_t ListingCalls() const { return listedPatterns.size(); }
@@ -137,6 +139,7 @@ public:
             old == nullptr || (!old->isFolder && (old->attributes & attribute::kReadOnly) == 0);
         if (failWrites || !oldIsReplaceable || !CanCreateFilesIn(ParentOf(key))) return false;
         AddFile(key, bytes);
+        ++writeCount;
         return true;
     }
 
