@@ -7,6 +7,7 @@
 
 #include <cstdint>
 
+#include "platform/win32_handles.h"
 #include "platform/win32_system.h"
 #include "platform/win32_text.h"
 #include "settings_dialog/win32_settings_dialog.h"
@@ -66,15 +67,13 @@ bool Win32StartupServices::IsWindowsNT() {
 void Win32StartupServices::ChangeSaverPassword(std::int32_t ownerWindow) {
     // Only the non-NT platforms' mpr.dll has it, so it is looked up at run time.
     using PwdChangePasswordFunction = DWORD(WINAPI*)(LPCSTR, HWND, DWORD, DWORD);
-    const HMODULE mpr = LoadLibraryW(L"mpr.dll");
-    if (mpr == nullptr) return;
-    const FARPROC found = GetProcAddress(mpr, "PwdChangePasswordA");
-    if (found != nullptr) {
-        const auto changePassword =
-            reinterpret_cast<PwdChangePasswordFunction>(reinterpret_cast<void (*)()>(found));
-        changePassword("SCRSAVE", HandleFromNumber(ownerWindow), 0, 0);
-    }
-    FreeLibrary(mpr);
+    const OwnedModule mpr(LoadLibraryW(L"mpr.dll"));
+    if (!mpr) return;
+    const FARPROC found = GetProcAddress(mpr.get(), "PwdChangePasswordA");
+    if (found == nullptr) return;
+    const auto changePassword =
+        reinterpret_cast<PwdChangePasswordFunction>(reinterpret_cast<void (*)()>(found));
+    changePassword("SCRSAVE", HandleFromNumber(ownerWindow), 0, 0);
 }
 
 void Win32StartupServices::ShowMessage(std::wstring_view text) {

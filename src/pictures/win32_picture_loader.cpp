@@ -12,47 +12,12 @@
 #include <utility>
 
 #include "pictures/win32_image_format.h"
+#include "platform/win32_handles.h"
 #include "platform/win32_text.h"
 #include "pictures/bmp_file.h"
 
 namespace vexaframe {
 namespace {
-
-// Owners, so that every way out releases what was made on the way in.
-struct CloseFile {
-    void operator()(HANDLE file) const { CloseHandle(file); }
-};
-struct FreeGlobal {
-    void operator()(HGLOBAL memory) const { GlobalFree(memory); }
-};
-struct DeleteDeviceContext {
-    void operator()(HDC dc) const { DeleteDC(dc); }
-};
-struct DeleteGdiObject {
-    void operator()(HGDIOBJ object) const { DeleteObject(object); }
-};
-struct ReleaseInterface {
-    void operator()(IUnknown* object) const { object->Release(); }
-};
-using OwnedFile = std::unique_ptr<void, CloseFile>;
-using OwnedGlobal = std::unique_ptr<void, FreeGlobal>;
-using OwnedDeviceContext = std::unique_ptr<HDC__, DeleteDeviceContext>;
-using OwnedBitmap = std::unique_ptr<HBITMAP__, DeleteGdiObject>;
-template <typename Interface>
-using ComOwned = std::unique_ptr<Interface, ReleaseInterface>;
-
-// Puts the previous object back before the selected one is deleted.
-class Selection {
-public:
-    Selection(HDC dc, HGDIOBJ object) : dc_(dc), previous_(SelectObject(dc, object)) {}
-    ~Selection() { SelectObject(dc_, previous_); }
-    Selection(const Selection&) = delete;
-    Selection& operator=(const Selection&) = delete;
-
-private:
-    HDC dc_;
-    HGDIOBJ previous_;
-};
 
 struct FileInMemory {
     OwnedGlobal memory;
@@ -89,10 +54,10 @@ bool ReadAll(HANDLE file, std::byte* target, std::size_t count) {
 // The whole file in movable global memory, which a stream can take over. The loader counts
 // bytes in a LONG, so larger files are refused.
 std::optional<FileInMemory> ReadIntoGlobalMemory(const std::string& utf8Path) {
-    const HANDLE opened = CreateFileW(WideFromUtf8(utf8Path).c_str(), GENERIC_READ, FILE_SHARE_READ,
-                                      nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-    if (opened == INVALID_HANDLE_VALUE) return std::nullopt;
-    const OwnedFile file(opened);
+    const OwnedFile file =
+        TakeFile(CreateFileW(WideFromUtf8(utf8Path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                             OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!file) return std::nullopt;
     LARGE_INTEGER size{};
     if (!GetFileSizeEx(file.get(), &size) || size.QuadPart <= 0 ||
         size.QuadPart > std::numeric_limits<LONG>::max()) {
@@ -152,10 +117,8 @@ int DotsPerInch(HDC screen, int axis) {
 }
 
 Resolution ScreenResolution() {
-    const HDC screen = GetDC(nullptr);
-    const Resolution dots{DotsPerInch(screen, LOGPIXELSX), DotsPerInch(screen, LOGPIXELSY)};
-    if (screen != nullptr) ReleaseDC(nullptr, screen);
-    return dots;
+    const WindowDC screen(nullptr);
+    return {DotsPerInch(screen.get(), LOGPIXELSX), DotsPerInch(screen.get(), LOGPIXELSY)};
 }
 
 std::int64_t PixelsFromHimetric(std::int64_t length, int dotsPerInch) {
@@ -193,7 +156,7 @@ std::optional<Image> Render(IPicture& picture, PixelSize size) {
     if (FAILED(picture.get_Width(&width)) || FAILED(picture.get_Height(&height))) {
         return std::nullopt;
     }
-    const OwnedDeviceContext dc(CreateCompatibleDC(nullptr));
+    const OwnedMemoryDC dc(CreateCompatibleDC(nullptr));
     if (!dc) return std::nullopt;
     const BITMAPINFO info = ImageFormat(size.width, size.height);
     void* bits = nullptr;

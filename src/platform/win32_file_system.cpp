@@ -6,6 +6,7 @@
 #include <memory>
 #include <utility>
 
+#include "platform/win32_handles.h"
 #include "platform/win32_text.h"
 
 namespace vexaframe {
@@ -16,28 +17,6 @@ namespace {
 constexpr DWORD kClassicAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
                                      FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DIRECTORY |
                                      FILE_ATTRIBUTE_ARCHIVE;
-
-struct SearchCloser {
-    void operator()(HANDLE search) const { FindClose(search); }
-};
-using Search = std::unique_ptr<void, SearchCloser>;
-
-class FileHandle {
-public:
-    explicit FileHandle(HANDLE handle) : handle_(handle) {}
-    ~FileHandle() {
-        if (Valid()) CloseHandle(handle_);
-    }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-
-    bool Valid() const { return handle_ != INVALID_HANDLE_VALUE; }
-    HANDLE Get() const { return handle_; }
-    bool Close() { return CloseHandle(std::exchange(handle_, INVALID_HANDLE_VALUE)) != 0; }
-
-private:
-    HANDLE handle_;
-};
 
 bool WriteAll(HANDLE file, std::string_view bytes) {
     while (!bytes.empty()) {
@@ -59,30 +38,29 @@ bool IsFolder(const std::wstring& path) {
 bool Win32FileSystem::ListMatches(std::string_view pattern,
                                   const std::function<bool(const FolderEntry&)>& visit) {
     WIN32_FIND_DATAW found;
-    const HANDLE first =
-        FindFirstFileExW(WideFromUtf8(pattern).c_str(), FindExInfoBasic, &found,
-                         FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
+    const OwnedSearch search =
+        TakeSearch(FindFirstFileExW(WideFromUtf8(pattern).c_str(), FindExInfoBasic, &found,
+                                    FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH));
     // "Not found" is an existing folder without a match: a complete, empty listing.
-    if (first == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_FILE_NOT_FOUND;
-    const Search search(first);
+    if (!search) return GetLastError() == ERROR_FILE_NOT_FOUND;
     do {
         const FolderEntry entry{Utf8FromWide(found.cFileName),
                                 found.dwFileAttributes & kClassicAttributes};
         if (!visit(entry)) return true;
-    } while (FindNextFileW(first, &found));
+    } while (FindNextFileW(search.get(), &found));
     return GetLastError() == ERROR_NO_MORE_FILES;
 }
 
 std::optional<std::string> Win32FileSystem::ReadFile(const std::string& path) {
-    const FileHandle file(CreateFileW(WideFromUtf8(path).c_str(), GENERIC_READ,
-                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.Valid()) return std::nullopt;
+    const OwnedFile file = TakeFile(CreateFileW(
+        WideFromUtf8(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return std::nullopt;
     std::string bytes;
     char buffer[1 << 16];
     DWORD count = 0;
     do {
-        if (!::ReadFile(file.Get(), buffer, sizeof buffer, &count, nullptr)) return std::nullopt;
+        if (!::ReadFile(file.get(), buffer, sizeof buffer, &count, nullptr)) return std::nullopt;
         bytes.append(buffer, count);
     } while (count != 0);
     return bytes;
@@ -100,11 +78,11 @@ bool Win32FileSystem::WriteFileAtomically(const std::string& path, std::string_v
     if (oldAttributes != INVALID_FILE_ATTRIBUTES && (oldAttributes & FILE_ATTRIBUTE_READONLY) != 0)
         return false;
     const std::wstring temporary = target + L".new";
-    FileHandle file(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.Valid()) return false;
-    const bool written = WriteAll(file.Get(), bytes) && FlushFileBuffers(file.Get());
-    const bool closed = file.Close();
+    OwnedFile file = TakeFile(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr,
+                                          CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return false;
+    const bool written = WriteAll(file.get(), bytes) && FlushFileBuffers(file.get());
+    const bool closed = CloseNow(file);
     if (!written || !closed ||
         !MoveFileExW(temporary.c_str(), target.c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
@@ -118,10 +96,10 @@ bool Win32FileSystem::CanCreateFilesIn(const std::string& folder) {
     // Only trying tells: access rules, read-only media and virtualisation all have a say.
     const std::wstring probe = WideFromUtf8(folder) + L"\\vexaframe-probe-" +
                                std::to_wstring(GetCurrentProcessId()) + L".tmp";
-    const FileHandle file(CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                      FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE,
-                                      nullptr));
-    return file.Valid();
+    const OwnedFile file =
+        TakeFile(CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                             FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+    return file != nullptr;
 }
 
 bool Win32FileSystem::CreateFolders(const std::string& folder) {

@@ -13,13 +13,10 @@ namespace vexaframe {
 // the runtime made shares this and the library goes with the last of them.
 class D3D8Runtime {
 public:
-    explicit D3D8Runtime(HMODULE module) : module_(module) {}
-    ~D3D8Runtime() { FreeLibrary(module_); }
-    D3D8Runtime(const D3D8Runtime&) = delete;
-    D3D8Runtime& operator=(const D3D8Runtime&) = delete;
+    explicit D3D8Runtime(OwnedModule module) : module_(std::move(module)) {}
 
 private:
-    HMODULE module_;
+    OwnedModule module_;
 };
 
 namespace {
@@ -43,7 +40,7 @@ public:
 
 private:
     std::shared_ptr<const D3D8Runtime> runtime_;
-    std::unique_ptr<Interface, ComRelease> object_;
+    ComOwned<Interface> object_;
 };
 
 class D3D8Texture final : public DeviceTexture {
@@ -82,10 +79,10 @@ private:
 };
 
 std::optional<LoadedRuntime> LoadRuntime(const wchar_t* file) {
-    const HMODULE module = LoadLibraryW(file);
+    OwnedModule module(LoadLibraryW(file));
     if (!module) return std::nullopt;
-    auto runtime = std::make_shared<const D3D8Runtime>(module);
-    const FARPROC entry = GetProcAddress(module, "Direct3DCreate8");
+    const FARPROC entry = GetProcAddress(module.get(), "Direct3DCreate8");
+    auto runtime = std::make_shared<const D3D8Runtime>(std::move(module));
     if (!entry) return std::nullopt;
     // Through the generic function type, which converts to any other function type.
     return LoadedRuntime{std::move(runtime), reinterpret_cast<Direct3DCreate8Function>(

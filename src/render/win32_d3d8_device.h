@@ -8,6 +8,7 @@
 #include <memory>
 #include <variant>
 
+#include "platform/win32_handles.h"
 #include "render/render_device.h"
 
 struct IDirect3D8;
@@ -23,14 +24,6 @@ enum class D3D8Failure {
 };
 
 enum class D3D8DeviceType { Hardware, Reference };
-
-// Releases a COM interface when its owner goes.
-struct ComRelease {
-    template <typename Interface>
-    void operator()(Interface* object) const {
-        object->Release();
-    }
-};
 
 // Keeps d3d8.dll loaded while anything made from it lives.
 class D3D8Runtime;
@@ -69,8 +62,8 @@ public:
     bool Present() override;
 
 private:
-    using Direct3DPtr = std::unique_ptr<IDirect3D8, ComRelease>;
-    using DevicePtr = std::unique_ptr<IDirect3DDevice8, ComRelease>;
+    using Direct3DPtr = ComOwned<IDirect3D8>;
+    using DevicePtr = ComOwned<IDirect3DDevice8>;
 
     D3D8Device(std::shared_ptr<const D3D8Runtime> runtime, Direct3DPtr direct3d, DevicePtr device,
                D3D8DeviceType type);

@@ -3,18 +3,18 @@
 #include <stdexcept>
 
 #include "pictures/win32_image_format.h"
+#include "platform/win32_handles.h"
 
 namespace vexaframe {
 namespace {
 
 void CopyToWindow(HWND window, const Image& frame) {
     const BITMAPINFO format = ImageFormat(frame.width, frame.height);
-    const HDC context = GetDC(window);
-    if (context == nullptr) return;
-    SetDIBitsToDevice(context, 0, 0, static_cast<DWORD>(frame.width),
+    const WindowDC context(window);
+    if (!context) return;
+    SetDIBitsToDevice(context.get(), 0, 0, static_cast<DWORD>(frame.width),
                       static_cast<DWORD>(frame.height), 0, 0, 0, static_cast<UINT>(frame.height),
                       frame.pixels.data(), &format, DIB_RGB_COLORS);
-    ReleaseDC(window, context);
 }
 
 }  // namespace

@@ -62,7 +62,7 @@ std::unique_ptr<D3D8Device> CreateDevice(HWND window) {
     return std::move(std::get<std::unique_ptr<D3D8Device>>(made));
 }
 
-using SurfacePtr = std::unique_ptr<IDirect3DSurface8, ComRelease>;
+using SurfacePtr = ComOwned<IDirect3DSurface8>;
 
 // The frame last presented, as the software device hands it on. The back buffer cannot be
 // locked, and Wine gives the front buffer back black, so the back buffer is copied out: a

@@ -1,0 +1,100 @@
+#pragma once
+// Owners of the system's handles and interfaces: one for each kind, each giving its handle
+// back the one right way when it goes, whichever way the code leaves.
+
+#include <windows.h>
+#include <unknwn.h>
+
+#include <memory>
+#include <type_traits>
+
+namespace vexaframe {
+
+namespace release {
+struct CloseFile {
+    void operator()(HANDLE file) const { CloseHandle(file); }
+};
+struct CloseSearch {
+    void operator()(HANDLE search) const { FindClose(search); }
+};
+struct FreeGlobal {
+    void operator()(HGLOBAL memory) const { GlobalFree(memory); }
+};
+struct FreeModule {
+    void operator()(HMODULE module) const { FreeLibrary(module); }
+};
+struct DeleteMemoryDC {
+    void operator()(HDC dc) const { DeleteDC(dc); }
+};
+struct DeleteGdiObject {
+    void operator()(void* object) const { DeleteObject(static_cast<HGDIOBJ>(object)); }
+};
+struct ReleaseInterface {
+    void operator()(IUnknown* object) const { object->Release(); }
+};
+}  // namespace release
+
+// A file opened with CreateFile.
+using OwnedFile = std::unique_ptr<void, release::CloseFile>;
+// CreateFile says it failed with INVALID_HANDLE_VALUE, not with null.
+inline OwnedFile TakeFile(HANDLE file) {
+    return OwnedFile(file == INVALID_HANDLE_VALUE ? nullptr : file);
+}
+// Closes the file now; false when the system reports that its last writes failed.
+inline bool CloseNow(OwnedFile& file) {
+    return CloseHandle(file.release()) != 0;
+}
+
+// A listing started with FindFirstFile.
+using OwnedSearch = std::unique_ptr<void, release::CloseSearch>;
+inline OwnedSearch TakeSearch(HANDLE search) {
+    return OwnedSearch(search == INVALID_HANDLE_VALUE ? nullptr : search);
+}
+
+using OwnedGlobal = std::unique_ptr<void, release::FreeGlobal>;
+using OwnedModule = std::unique_ptr<HINSTANCE__, release::FreeModule>;
+// A device context made with CreateCompatibleDC.
+using OwnedMemoryDC = std::unique_ptr<HDC__, release::DeleteMemoryDC>;
+
+// A bitmap, brush, font or other GDI object.
+template <typename Handle>
+using GdiOwned = std::unique_ptr<std::remove_pointer_t<Handle>, release::DeleteGdiObject>;
+using OwnedBitmap = GdiOwned<HBITMAP>;
+using OwnedBrush = GdiOwned<HBRUSH>;
+using OwnedFont = GdiOwned<HFONT>;
+
+template <typename Interface>
+using ComOwned = std::unique_ptr<Interface, release::ReleaseInterface>;
+
+// A window's (or with null, the screen's) device context, from GetDC.
+class WindowDC {
+public:
+    explicit WindowDC(HWND window) : window_(window), dc_(GetDC(window)) {}
+    ~WindowDC() {
+        if (dc_ != nullptr) ReleaseDC(window_, dc_);
+    }
+    WindowDC(const WindowDC&) = delete;
+    WindowDC& operator=(const WindowDC&) = delete;
+
+    HDC get() const { return dc_; }
+    explicit operator bool() const { return dc_ != nullptr; }
+
+private:
+    HWND window_;
+    HDC dc_;
+};
+
+// An object selected into a device context; the previous one goes back in first.
+class Selection {
+public:
+    Selection(HDC dc, HGDIOBJ object) : dc_(dc), previous_(SelectObject(dc, object)) {}
+    ~Selection() { SelectObject(dc_, previous_); }
+    Selection(const Selection&) = delete;
+    Selection& operator=(const Selection&) = delete;
+
+private:
+    HDC dc_;
+    HGDIOBJ previous_;
+};
+
+}  // namespace vexaframe
