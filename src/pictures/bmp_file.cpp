@@ -41,7 +41,6 @@ void PutHeaders(std::string& bytes, const Image& image, std::uint32_t imageSize)
 
 // Reading. Every offset is checked against the buffer before it is read.
 
-constexpr std::uint32_t kOpaque = 0xFF000000;
 
 const std::uint8_t* Data(std::string_view bytes) {
     return reinterpret_cast<const std::uint8_t*>(bytes.data());

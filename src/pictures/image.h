@@ -7,6 +7,9 @@
 
 namespace vexaframe {
 
+// The alpha bits of a pixel that hides what lies behind it.
+inline constexpr std::uint32_t kOpaque = 0xFF000000;
+
 // Rows top to bottom, each pixel 0xAARRGGBB: the memory layout of a 32-bit top-down DIB,
 // so a loaded picture's pixels can be copied over as they are.
 struct Image {

@@ -37,7 +37,6 @@ struct Resolution {
 constexpr std::int64_t kHimetricPerInch = 2540;
 constexpr int kUsualDotsPerInch = 96;
 constexpr std::uint32_t kOpaqueWhite = 0xFFFFFFFF;
-constexpr std::uint32_t kOpaque = 0xFF000000;
 
 bool ReadAll(HANDLE file, std::byte* target, std::size_t count) {
     while (count > 0) {

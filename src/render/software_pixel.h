@@ -8,9 +8,9 @@
 #include <bit>
 #include <cstdint>
 
-namespace vexaframe {
+#include "pictures/image.h"
 
-inline constexpr std::uint32_t kOpaque = 0xFF000000;
+namespace vexaframe {
 
 inline std::uint32_t Channel(std::uint32_t colour, int shift) {
     return colour >> shift & 0xFF;
