@@ -45,12 +45,6 @@ TEST(NumberText, WritesABlankWhereTheSignWouldStand) {
     EXPECT_EQ(NumberText(-32768), "-32768");
 }
 
-}  // namespace
-}  // namespace vexaframe
-
-namespace vexaframe {
-namespace {
-
 TEST(NumberText, ReadsTheNumberAtTheStartAndSaysHowMuchItTook) {
     const std::optional<LeadingNumber> read = ReadLeadingNumber("-12.5x7", Rounding::HalfToEven);
     ASSERT_TRUE(read);

@@ -1,8 +1,9 @@
-#include "settings/settings.h"
-
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "settings/catalogue.h"
+#include "settings/settings.h"
 #include "settings/settings_keys.h"
 #include "support/ascii_code_page.h"
 #include "support/fake_file_system.h"
@@ -17,6 +18,11 @@ const SettingsLocation kLocation{kIni, kIni, "C:\\Saver\\Vexaframe.bmp"};
 
 std::string Line(std::string_view key, std::string_view value) {
     return std::string(key) + "=" + std::string(value) + "\r\n";
+}
+
+auto Fields(const Settings& s) {
+    return std::tie(s.OrderMode, s.IntervalSeconds, s.TransparencyMode, s.KindEnabled,
+                    s.ImageFolder);
 }
 
 class SettingsTest : public ::testing::Test {
@@ -40,11 +46,7 @@ TEST_F(SettingsTest, MissingEmptyOrJunkFilesGiveTheDefaults) {
         if (text) WriteFile(*text);
         settings = Settings{};
         Load();
-        EXPECT_EQ(settings.OrderMode, 1);
-        EXPECT_EQ(settings.IntervalSeconds, 10);
-        EXPECT_EQ(settings.TransparencyMode, 2);
-        EXPECT_EQ(settings.KindEnabled, (std::array<std::int16_t, 4>{1, 1, 1, 1}));
-        EXPECT_EQ(settings.ImageFolder, "");
+        EXPECT_EQ(Fields(settings), Fields(Settings{1, 10, 2, {1, 1, 1, 1}, ""}));
         EXPECT_EQ(catalogue.ImageCount, 0);
     }
 }
@@ -79,7 +81,8 @@ TEST_F(SettingsTest, AnExistingFolderIsCataloguedAndAMissingOneForgotten) {
     WriteFile("[Section]\r\n" + Line(keys::kImageFolder, "C:\\Pics"));
     Load();
     EXPECT_EQ(settings.ImageFolder, "C:\\Pics");
-    EXPECT_EQ(catalogue.ImageFiles, (std::vector<std::string>{"C:\\Pics\\A.bmp", "C:\\Pics\\b.JPG"}));
+    EXPECT_EQ(catalogue.ImageFiles,
+              (std::vector<std::string>{"C:\\Pics\\A.bmp", "C:\\Pics\\b.JPG"}));
 
     WriteFile("[Section]\r\n" + Line(keys::kImageFolder, "C:\\Pic"));
     Load();
@@ -108,19 +111,15 @@ TEST_F(SettingsTest, SavedSettingsLoadBackIncludingFoldersTheCodePageCannotSpell
         EXPECT_TRUE(SaveSettings(files, codePage, kLocation, saved));
         settings = Settings{};
         Load();
-        EXPECT_EQ(settings.ImageFolder, folder);
-        EXPECT_EQ(settings.IntervalSeconds, 45);
-        EXPECT_EQ(settings.OrderMode, 0);
-        EXPECT_EQ(settings.TransparencyMode, -1);
-        EXPECT_EQ(settings.KindEnabled, saved.KindEnabled);
+        EXPECT_EQ(Fields(settings), Fields(saved));
         EXPECT_EQ(catalogue.ImageCount, 1);
     }
     EXPECT_NE(files.FileBytes(kIni)->find("=<utf-8>C:\\写真"), std::string::npos);
 }
 
 TEST_F(SettingsTest, SavingKeepsOtherLinesAndAFailedSaveKeepsTheOldFile) {
-    const std::string before = "; mine\r\n[Other]\r\nx = 1\r\n\r\n[Section]\r\n" +
-                               Line(keys::kInterval, "20");
+    const std::string before =
+        "; mine\r\n[Other]\r\nx = 1\r\n\r\n[Section]\r\n" + Line(keys::kInterval, "20");
     WriteFile(before);
     files.failWrites = true;
     const Settings saved{1, 30, 2, {1, 1, 1, 1}, "C:\\Pics"};
@@ -130,8 +129,10 @@ TEST_F(SettingsTest, SavingKeepsOtherLinesAndAFailedSaveKeepsTheOldFile) {
     files.failWrites = false;
     EXPECT_TRUE(SaveSettings(files, codePage, kLocation, saved));
     const std::string after = *files.FileBytes(kIni);
-    EXPECT_EQ(after.rfind("; mine\r\n[Other]\r\nx = 1\r\n\r\n[Section]\r\n" +
-                              Line(keys::kInterval, " 30"), 0), 0u);
+    EXPECT_EQ(
+        after.rfind(
+            "; mine\r\n[Other]\r\nx = 1\r\n\r\n[Section]\r\n" + Line(keys::kInterval, " 30"), 0),
+        0u);
 }
 
 TEST(SettingsLocation, StaysInAWritableProgramFolderElseGoesPerUser) {
