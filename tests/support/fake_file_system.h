@@ -73,14 +73,6 @@ public:
     std::vector<std::string> listedPatterns;
     std::size_t ListingCalls() const { return listedPatterns.size(); }
 
-    // The paths of all files (not folders), in path order.
-    std::vector<std::string> Files() const {
-        std::vector<std::string> files;
-        for (const auto& [path, node] : nodes_)
-            if (!node.isFolder) files.push_back(path);
-        return files;
-    }
-
     std::optional<std::string> FileBytes(std::string_view path) const {
         const Node* node = Find(path);
         if (node == nullptr || node->isFolder) return std::nullopt;
@@ -165,13 +157,10 @@ private:
 
     bool IsSeparator(char c) const { return c == paths_.separator; }
 
+    // Where the folder part ends: its last separator, or a drive's colon.
     std::size_t LastSeparator(std::string_view path) const {
-        const std::size_t separator = path.find_last_of(paths_.separator);
-        const std::size_t colon =
-            paths_.hasDriveLetters ? path.find_last_of(':') : std::string_view::npos;
-        if (separator == std::string_view::npos) return colon;
-        if (colon == std::string_view::npos) return separator;
-        return std::max(separator, colon);
+        const char ends[] = {paths_.separator, paths_.hasDriveLetters ? ':' : paths_.separator};
+        return path.find_last_of(std::string_view(ends, 2));
     }
 
     // One separator between parts and none at the end, except for a bare root.
