@@ -1,9 +1,9 @@
+#include "settings/command_line.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <string_view>
-
-#include "settings/command_line.h"
 
 namespace vexaframe {
 namespace {

@@ -1,3 +1,5 @@
+#include "settings/image_order.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -5,7 +7,6 @@
 #include <numeric>
 
 #include "platform/random.h"
-#include "settings/image_order.h"
 
 namespace vexaframe {
 namespace {

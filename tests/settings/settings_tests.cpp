@@ -1,9 +1,10 @@
+#include "settings/settings.h"
+
 #include <gtest/gtest.h>
 
 #include <tuple>
 
 #include "settings/catalogue.h"
-#include "settings/settings.h"
 #include "settings/settings_keys.h"
 #include "support/ascii_code_page.h"
 #include "support/fake_file_system.h"

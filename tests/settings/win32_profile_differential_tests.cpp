@@ -1,7 +1,8 @@
 // Our profile reader and writer against the system's own profile functions, on the same
 // bytes. Run under a code-page-932 system (LC_ALL=ja_JP.UTF-8 under Wine).
-#include <gtest/gtest.h>
 #include <windows.h>
+
+#include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
@@ -89,6 +90,8 @@ TEST_F(ProfileDifferential, ReadsTheSameValues) {
         "[Section]\r\n" + kFolderKey + "=C:\\\x8E\xCA\x90\x5E\\\xB6\xD2\xD7\r\n",  // 写真, ｶﾒﾗ
         "[Section]x\r\n" + kOrderKey + "=8\r\n",  // text after the bracket
         "[Section]\r\n" + kOrderKey + "=v\x1a\r\n",
+        "[Section]\r\n" + kOrderKey + "=x" + std::string(1, '\0') + "y\r\n",  // NUL ends a value
+        kOrderKey + "=6\r\n[Section]\r\n",                                    // before any section
         "[Section]\r\n" + kFolderKey + "=C:\\" + std::string(1000, 'x') + "\r\n",  // long
         "",
         "\r\n\r\n",
