@@ -6,8 +6,8 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <random>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -38,9 +38,7 @@ protected:
 
     static std::string Bytes(const std::string& path) {
         std::ifstream in(path, std::ios::binary);
-        std::ostringstream bytes;
-        bytes << in.rdbuf();
-        return bytes.str();
+        return {std::istreambuf_iterator<char>(in), {}};
     }
 
     static std::string SystemRead(const std::string& path, const std::string& section,
