@@ -15,8 +15,8 @@
 #include <string>
 #include <vector>
 
-#include "pictures/bmp_file.h"
 #include "pictures/win32_picture_loader.h"
+#include "pictures/bmp_file.h"
 #include "sample_pictures/metafile.h"
 
 namespace vexaframe {

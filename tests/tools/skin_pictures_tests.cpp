@@ -227,14 +227,5 @@ TEST(IconFile, StoresRowsBottomUpAndPadsMaskRowsToWholeWords) {
     EXPECT_EQ(Read(bytes, mask + 4, 4), 0x60u);  // top row: the last two
 }
 
-TEST(IconFile, RefusesWhatTheFormatCannotHold) {
-    EXPECT_THROW(EncodeIcon(Image(0, 32)), std::invalid_argument);
-    EXPECT_THROW(EncodeIcon(Image(257, 32)), std::invalid_argument);
-    EXPECT_EQ(Read(EncodeIcon(Image(256, 1)), 6, 1), 0u);  // 256 is written as 0
-    for (const Hotspot outside : {Hotspot{-1, 0}, Hotspot{0, 32}, Hotspot{32, 0}})
-        EXPECT_THROW(EncodeCursor(Image(32, 32), outside), std::invalid_argument);
-    EXPECT_EQ(Read(EncodeCursor(Image(32, 32), {31, 31}), 10, 4), 31u | 31u << 16);
-}
-
 }  // namespace
 }  // namespace vexaframe
