@@ -26,15 +26,17 @@ TEST(ImageOrder, SequentialModeFollowsTheCatalogueAndAnOrderTooShortIsLeftAlone)
     EXPECT_EQ(order, (std::vector<std::int16_t>(3, 0)));
 }
 
-TEST(ImageOrder, EveryOtherModeGivesEachPictureOnceAndLeavesEntryZero) {
+TEST(ImageOrder, EveryOtherModeShufflesEachPictureInOnceAndLeavesEntryZero) {
     UniformRandom random(2);
     for (std::int16_t mode : {1, 2, -1, 32767}) {
         for (std::int16_t count : {1, 4, 500}) {
+            SCOPED_TRACE(testing::Message() << "mode " << mode << ", " << count << " pictures");
             std::vector<std::int16_t> order = Build(mode, count, random);
+            std::vector<std::int16_t> sequential(static_cast<size_t>(count) + 1);
+            std::iota(sequential.begin(), sequential.end(), std::int16_t{0});
+            EXPECT_TRUE(count < 500 || order != sequential) << "left in order";
             std::sort(order.begin() + 1, order.end());
-            std::vector<std::int16_t> expected(static_cast<size_t>(count) + 1);
-            std::iota(expected.begin(), expected.end(), std::int16_t{0});
-            EXPECT_EQ(order, expected) << "mode " << mode << ", " << count << " pictures";
+            EXPECT_EQ(order, sequential);
         }
     }
 }
