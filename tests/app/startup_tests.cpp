@@ -12,8 +12,6 @@
 namespace vexaframe {
 namespace {
 
-using ::testing::ElementsAre;
-
 using Calls = std::vector<std::string>;
 
 constexpr std::int32_t kNotAWindow = 77;
@@ -29,6 +27,7 @@ public:
     Calls calls;
     std::vector<std::wstring> messages;
     std::vector<std::int16_t> orderAtSaver;
+    int cursorCounter = 0;
 
     bool WindowTitledExists(std::string_view title) override {
         calls.push_back("find " + std::string(title));
@@ -53,8 +52,7 @@ public:
     }
     int ShowCursor(bool show) override {
         calls.push_back(show ? "show cursor" : "hide cursor");
-        cursorCounter_ += show ? 1 : -1;
-        return cursorCounter_;
+        return cursorCounter += show ? 1 : -1;
     }
     bool OpenPreview(std::int32_t hostWindow) override {
         calls.push_back("preview in " + std::to_string(hostWindow));
@@ -65,85 +63,59 @@ public:
         calls.push_back("saver");
         orderAtSaver = run.ImageOrder;
     }
-
-private:
-    int cursorCounter_ = 0;
 };
 
 const Calls kLookUps{"find Vexaframe_S", "find Vexaframe_P"};
 
-Calls LookUpsThen(const Calls& rest) {
-    Calls all = kLookUps;
-    all.insert(all.end(), rest.begin(), rest.end());
-    return all;
-}
-
-struct Dispatch {
-    StartupOutcome outcome;
-    Calls calls;
-};
-
-Dispatch RunMain(FakeStartupServices& services, std::string argumentText) {
-    RunState run(std::move(argumentText), UniformRandom(7));
-    const StartupOutcome outcome = Main(run, services);
-    return {outcome, services.calls};
-}
-
+// What each command line asks of the platform after the look-ups for a running copy, and
+// whether the program lives on. The run keeps the cursor counter the platform last reported,
+// and the only message is the one asking to choose pictures.
 TEST(Main, FollowsTheCommandLineTable) {
-    const Calls saver = LookUpsThen({"load settings", "hide cursor", "saver"});
-    const Calls dialog = LookUpsThen({"load settings", "settings dialog"});
-    const Calls silentEnd = LookUpsThen({"load settings"});
+    constexpr StartupOutcome kRun = StartupOutcome::RunWindows, kEnd = StartupOutcome::EndProgram;
+    const Calls saver{"load settings", "hide cursor", "saver"};
+    const Calls noPictures{"load settings", "message"};
     const struct {
         std::string argumentText;
         StartupOutcome outcome;
         Calls calls;
+        bool windowsNT = true;
+        std::int16_t imageCount = 3;
     } rows[] = {
-        {"/s", StartupOutcome::RunWindows, saver},
-        {"/S", StartupOutcome::RunWindows, saver},
-        {"-s", StartupOutcome::RunWindows, saver},
-        {"/s 1234", StartupOutcome::RunWindows, saver},
-        {"", StartupOutcome::RunWindows, LookUpsThen({"load settings", "saver"})},
-        {"/p 1234", StartupOutcome::RunWindows, LookUpsThen({"preview in 1234"})},
-        {"/p:1234", StartupOutcome::RunWindows, LookUpsThen({"preview in 1234"})},
-        {"-p 1234", StartupOutcome::RunWindows, LookUpsThen({"preview in 1234"})},
-        {"/P1234", StartupOutcome::RunWindows, LookUpsThen({"preview in 234"})},
-        {"/p", StartupOutcome::EndProgram, kLookUps},
-        {"/p 77", StartupOutcome::EndProgram, LookUpsThen({"preview in 77"})},
-        {"/c", StartupOutcome::EndProgram, dialog},
-        {"/c:1234", StartupOutcome::EndProgram, dialog},
-        {"-c", StartupOutcome::EndProgram, dialog},
-        {"/a 1234", StartupOutcome::EndProgram, LookUpsThen({"load settings", "ask platform"})},
-        {"s", StartupOutcome::EndProgram, silentEnd},
-        {"x", StartupOutcome::EndProgram, silentEnd},
-        {"/x", StartupOutcome::EndProgram, silentEnd},
-        {"/", StartupOutcome::EndProgram, silentEnd},
-        {" /s", StartupOutcome::EndProgram, silentEnd},
+        {"/s", kRun, saver},
+        {"/S", kRun, saver},
+        {"-s", kRun, saver},
+        {"/s 1234", kRun, saver},
+        {"", kRun, {"load settings", "saver"}},
+        {"/s", kEnd, noPictures, true, 0},
+        {"", kEnd, noPictures, true, 0},
+        {"/p 1234", kRun, {"preview in 1234"}},
+        {"/p:1234", kRun, {"preview in 1234"}},
+        {"/P1234", kRun, {"preview in 234"}},
+        {"/p", kEnd, {}},
+        {"/p 77", kEnd, {"preview in 77"}},
+        {"/c", kEnd, {"load settings", "settings dialog"}},
+        {"/a 1234", kEnd, {"load settings", "ask platform"}},
+        {"/A:1234", kEnd, {"load settings", "ask platform", "change password, owner 1234"}, false},
+        {"/a", kEnd, {"load settings", "ask platform", "change password, owner 0"}, false},
+        {"s", kEnd, {"load settings"}},
+        {"/x", kEnd, {"load settings"}},
+        {" /s", kEnd, {"load settings"}},
     };
     for (const auto& row : rows) {
+        SCOPED_TRACE('"' + row.argumentText + (row.windowsNT ? "\"" : "\" off NT"));
         FakeStartupServices services;
-        const Dispatch dispatch = RunMain(services, row.argumentText);
-        EXPECT_EQ(dispatch.outcome, row.outcome) << '"' << row.argumentText << '"';
-        EXPECT_EQ(dispatch.calls, row.calls) << '"' << row.argumentText << '"';
-    }
-}
+        services.windowsNT = row.windowsNT;
+        services.imageCount = row.imageCount;
+        RunState run(row.argumentText, UniformRandom(7));
 
-TEST(Main, ChangesThePasswordOnlyOffNT) {
-    const struct {
-        std::string argumentText;
-        std::string change;
-    } rows[] = {
-        {"/a 1234", "change password, owner 1234"},
-        {"/A:1234", "change password, owner 1234"},
-        {"/a", "change password, owner 0"},
-        {"/a junk", "change password, owner 0"},
-    };
-    for (const auto& row : rows) {
-        FakeStartupServices services;
-        services.windowsNT = false;
-        const Dispatch dispatch = RunMain(services, row.argumentText);
-        EXPECT_EQ(dispatch.outcome, StartupOutcome::EndProgram);
-        EXPECT_EQ(dispatch.calls, LookUpsThen({"load settings", "ask platform", row.change}))
-            << row.argumentText;
+        EXPECT_EQ(Main(run, services), row.outcome);
+
+        Calls expected = kLookUps;
+        expected.insert(expected.end(), row.calls.begin(), row.calls.end());
+        EXPECT_EQ(services.calls, expected);
+        EXPECT_EQ(run.CursorCount, services.cursorCounter);
+        EXPECT_THAT(services.messages,
+                    ::testing::Each(std::wstring(L"設定画面より画像ﾌｧｲﾙを指定して下さい！")));
     }
 }
 
@@ -153,35 +125,22 @@ TEST(Main, EndsBesideARunningSaverOrDialogWhateverTheMode) {
             FakeStartupServices services;
             services.windowsNT = false;
             services.openWindows.insert(marker);
-            const Dispatch dispatch = RunMain(services, argumentText);
-            EXPECT_EQ(dispatch.outcome, StartupOutcome::EndProgram)
+            RunState run(argumentText, UniformRandom(7));
+            EXPECT_EQ(Main(run, services), StartupOutcome::EndProgram)
                 << marker << ' ' << argumentText;
-            EXPECT_EQ(dispatch.calls, kLookUps) << marker << ' ' << argumentText;
+            EXPECT_EQ(services.calls, kLookUps) << marker << ' ' << argumentText;
         }
     }
 }
 
-TEST(Main, AsksToChoosePicturesWhenTheCatalogueIsEmpty) {
-    for (const char* argumentText : {"/s", ""}) {
-        FakeStartupServices services;
-        services.imageCount = 0;
-        const Dispatch dispatch = RunMain(services, argumentText);
-        EXPECT_EQ(dispatch.outcome, StartupOutcome::EndProgram);
-        EXPECT_EQ(dispatch.calls, LookUpsThen({"load settings", "message"}));
-        EXPECT_THAT(services.messages,
-                    ElementsAre(L"\u8A2D\u5B9A\u753B\u9762\u3088\u308A\u753B\u50CF\uFF8C\uFF67"
-                                L"\uFF72\uFF99\u3092\u6307\u5B9A\u3057\u3066\u4E0B\u3055\u3044"
-                                L"\uFF01"));
-    }
-}
-
-TEST(Main, RecreatesImageOrderWithOneEntryMoreThanThePicturesInTheSettingsOrder) {
+// Built afresh with one entry more than the pictures, whatever was there before.
+TEST(Main, HandsTheSaverAnImageOrderInTheSettingsOrder) {
     FakeStartupServices sequential;
     sequential.imageCount = 5;
     RunState run("/s", UniformRandom(7));
     run.ImageOrder.assign(40, 9);
     Main(run, sequential);
-    EXPECT_THAT(sequential.orderAtSaver, ElementsAre(0, 1, 2, 3, 4, 5));
+    EXPECT_THAT(sequential.orderAtSaver, ::testing::ElementsAre(0, 1, 2, 3, 4, 5));
 
     FakeStartupServices random;
     random.imageCount = 50;
@@ -190,20 +149,8 @@ TEST(Main, RecreatesImageOrderWithOneEntryMoreThanThePicturesInTheSettingsOrder)
     Main(shuffled, random);
     std::vector<std::int16_t> inCatalogueOrder(51);
     std::iota(inCatalogueOrder.begin() + 1, inCatalogueOrder.end(), std::int16_t{1});
-    EXPECT_TRUE(std::is_permutation(random.orderAtSaver.begin(), random.orderAtSaver.end(),
-                                    inCatalogueOrder.begin(), inCatalogueOrder.end()));
+    EXPECT_TRUE(std::ranges::is_permutation(random.orderAtSaver, inCatalogueOrder));
     EXPECT_NE(random.orderAtSaver, inCatalogueOrder);
-}
-
-TEST(Main, KeepsTheCursorCounterOnlyForTheSwitchedSaver) {
-    FakeStartupServices services;
-    RunState switched("/s", UniformRandom(7));
-    Main(switched, services);
-    EXPECT_EQ(switched.CursorCount, -1);
-
-    RunState plain("", UniformRandom(7));
-    Main(plain, services);
-    EXPECT_EQ(plain.CursorCount, 0);
 }
 
 }  // namespace

@@ -273,8 +273,8 @@ std::string CutTo(std::string bytes, int bits) {
     return bytes;
 }
 
-// Our file as ImageMagick reads it; then the common variants as ImageMagick writes them, against
-// its own reading of the same file.
+// Our file as ImageMagick reads it; then the variants as ImageMagick writes them, against its own
+// reading of the same file: those the hand-made files above cover only in part, or not at all.
 TEST(BmpFile, RoundTripsThroughImageMagick) {
     if (!HasImageMagick()) GTEST_SKIP() << "ImageMagick's convert is not available";
     struct Variant {
@@ -289,16 +289,9 @@ TEST(BmpFile, RoundTripsThroughImageMagick) {
         {"", "bmp2", 12, 24, 0, 8},
         {palette + "2", "bmp2", 12, 1, 0, 8},
         {palette + "16", "bmp2", 12, 4, 0, 8},
-        {palette + "200", "bmp2", 12, 8, 0, 8},
-        {"", "bmp3", 40, 24, 0, 8},
-        {palette + "2", "bmp3", 40, 1, 0, 8},
-        {palette + "16", "bmp3", 40, 4, 0, 8},
-        {palette + "200 -compress none", "bmp3", 40, 8, 0, 8},
-        {palette + "200", "bmp3", 40, 8, 1, 8},
         {"", "bmp", 124, 24, 0, 8},
         {palette + "12 -compress rle", "bmp", 124, 8, 1, 8},
         {"-define bmp:subtype=RGB565", "bmp", 124, 16, 3, 5},
-        {"-define bmp:subtype=RGB555", "bmp", 124, 16, 3, 5},
         {alpha, "bmp", 124, 32, 3, 8},
         {alpha + " -define bmp:subtype=ARGB4444", "bmp", 124, 16, 3, 4},
     };

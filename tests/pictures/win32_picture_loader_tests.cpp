@@ -87,8 +87,11 @@ protected:
     }
 
 private:
+    // Korean and accented Latin too, which code page 932 cannot hold: every file written here
+    // lies on a path outside the code page.
     fs::path scratch_ =
-        fs::temp_directory_path() / ("vexaframe-picture-" + std::to_string(std::random_device{}()));
+        fs::temp_directory_path() /
+        (u8"写真 사진 café " + fs::path(std::to_string(std::random_device{}())).u8string());
 };
 
 // Bitmaps and GIF pictures come out exactly: the GIF palettes hold every colour of their
@@ -183,14 +186,6 @@ TEST_F(PictureLoader, LeavesWhatAMetafileDoesNotDrawOpaqueWhite) {
     EXPECT_THAT((std::vector{picture->At(w / 4, h / 4), picture->At(w * 3 / 4, h / 4),
                              picture->At(w / 4, h * 3 / 4), picture->At(w * 3 / 4, h * 3 / 4)}),
                 ElementsAre(0xFFFF0000, kWhite, kWhite, kWhite));
-}
-
-TEST_F(PictureLoader, FollowsAPathOutsideTheCodePage) {
-    // Korean and accented Latin too, which code page 932 cannot hold.
-    const fs::path file = Write(u8"写真 사진 café.gif", ReadWholeFile(kSamples / "night_city.gif"));
-    const std::optional<Image> picture = Load(file);
-    ASSERT_TRUE(picture);
-    EXPECT_EQ(picture->width, 320);
 }
 
 TEST_F(PictureLoader, RefusesWhatIsNoPictureItCanShow) {

@@ -53,11 +53,14 @@ const std::string kKorean = "\xED\x95\x9C\xEA\xB5\xAD.jpg";
 const std::string kEmoji = "\xF0\x9F\x98\x80.gif";
 const std::string kJapanese = "\xE5\x86\x99\xE7\x9C\x9F.wmf";
 
+const auto kVisitAll = [](const FolderEntry&) { return true; };
+
 class FileSystemTest : public ::testing::Test {
 protected:
+    // Every path of the tests lies in a folder code page 932 cannot spell.
     void SetUp() override {
-        const std::string name = "vexaframe-files-" + std::to_string(std::random_device{}());
-        folder_ = Utf8(fs::temp_directory_path() / name);
+        folder_ = Utf8(fs::temp_directory_path() /
+                       FsPath(kCafe + kKorean + kEmoji + std::to_string(std::random_device{}())));
         fs::create_directory(FsPath(folder_));
     }
 
@@ -68,11 +71,15 @@ protected:
         fs::remove_all(FsPath(folder_), ignored);
     }
 
-    std::string PathOf(const std::string& name) const {
-        return folder_ + files_.Paths().separator + name;
+    // The folder, then each part after a separator of the platform's own.
+    template <typename... Parts>
+    std::string PathOf(const Parts&... parts) const {
+        std::string path = folder_;
+        ((path += files_.Paths().separator, path += parts), ...);
+        return path;
     }
 
-    void Write(const std::string& name, const std::string& bytes) const {
+    void Write(const std::string& name, const std::string& bytes = "") const {
         std::ofstream(FsPath(PathOf(name)), std::ios::binary) << bytes;
     }
 
@@ -82,18 +89,19 @@ protected:
                         fs::perm_options::remove);
     }
 
-    std::map<std::string, std::uint32_t> List(const std::string& wildcard = "*") {
+    std::map<std::string, std::uint32_t> List(const std::string& pattern) {
         std::map<std::string, std::uint32_t> entries;
-        EXPECT_TRUE(files_.ListMatches(PathOf(wildcard), [&](const FolderEntry& entry) {
+        EXPECT_TRUE(files_.ListMatches(pattern, [&](const FolderEntry& entry) {
             entries[entry.name] = entry.attributes;
             return true;
         }));
         return entries;
     }
 
+    // The names a pattern in the folder lists, but "." and "..".
     std::vector<std::string> Names(const std::string& wildcard = "*") {
         std::vector<std::string> names;
-        for (const auto& [name, attributes] : List(wildcard))
+        for (const auto& [name, attributes] : List(PathOf(wildcard)))
             if (name != "." && name != "..") names.push_back(name);
         return names;
     }
@@ -102,14 +110,16 @@ protected:
     std::string folder_;
 };
 
-TEST_F(FileSystemTest, ListsMatchesIgnoringCaseAndStopsWhenAsked) {
-    Write("PHOTO.JPG", "1");
-    Write("b.jpg", "2");
-    Write("c.jpeg", "3");
-    Write("notes.txt", "4");
+TEST_F(FileSystemTest, ListsMatchesOfAnyNameIgnoringCaseAndStopsWhenAsked) {
+    const std::string names[] = {"PHOTO.JPG", "c.jpeg", kCafe, kKorean, kEmoji, kJapanese};
+    for (const std::string& name : names) Write(name);
 
-    EXPECT_THAT(Names("*.jpg"), UnorderedElementsAre("PHOTO.JPG", "b.jpg"));
+    EXPECT_THAT(Names(), ::testing::UnorderedElementsAreArray(names));
+    EXPECT_THAT(Names("*.jpg"), UnorderedElementsAre("PHOTO.JPG", kKorean));
+    EXPECT_THAT(Names("caf?.bmp"), UnorderedElementsAre(kCafe));
     EXPECT_THAT(Names("*.xyz"), IsEmpty());
+    // A drive root's catalogue entries carry two separators; they must still name the folder.
+    EXPECT_EQ(List(PathOf("", "*.jpg")).size(), 2u);
 
     int visits = 0;
     EXPECT_TRUE(files_.ListMatches(PathOf("*"), [&](const FolderEntry&) { return ++visits < 2; }));
@@ -118,131 +128,82 @@ TEST_F(FileSystemTest, ListsMatchesIgnoringCaseAndStopsWhenAsked) {
 
 TEST_F(FileSystemTest, ReportsTheClassicAttributeBits) {
     using namespace attribute;
-    Write("plain.bmp", "");
+    Write("plain.bmp");
     fs::create_directory(FsPath(PathOf("sub")));
+    std::map<std::string, std::uint32_t> expected{
+        {"plain.bmp", kArchive}, {"sub", kDirectory}, {".", kDirectory}, {"..", kDirectory}};
 #ifdef _WIN32
-    // Wine keeps the archive bit on every file, so the values are the platform's own, masked.
-    const std::map<std::string, DWORD> set{
-        {"readonly.bmp", FILE_ATTRIBUTE_READONLY},
-        {"hidden.bmp", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE},
-        {"system.bmp", FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE},
-        {"normal.bmp", FILE_ATTRIBUTE_NORMAL},
-        {"unindexed.bmp", FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED},
-        {"temporary.bmp", FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_TEMPORARY}};
-    for (const auto& [name, value] : set) {
-        Write(name, "");
-        ASSERT_TRUE(SetFileAttributesW(WideFromUtf8(PathOf(name)).c_str(), value));
+    // Wine keeps the archive bit on every file, so the values expected are the stored ones,
+    // masked; each must show the bit it was set for.
+    const struct {
+        const char* name;
+        DWORD value;
+        std::uint32_t shows;
+    } set[] = {{"readonly.bmp", FILE_ATTRIBUTE_READONLY, kReadOnly},
+               {"hidden.bmp", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE, kHidden},
+               {"system.bmp", FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE, kSystem},
+               {"normal.bmp", FILE_ATTRIBUTE_NORMAL, 0},
+               {"unindexed.bmp", FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED, 0},
+               {"temporary.bmp", FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_TEMPORARY, 0}};
+    for (const auto& file : set) {
+        Write(file.name);
+        const std::wstring path = WideFromUtf8(PathOf(file.name));
+        ASSERT_TRUE(SetFileAttributesW(path.c_str(), file.value));
+        const std::uint32_t stored = GetFileAttributesW(path.c_str());
+        ASSERT_EQ(stored & file.shows, file.shows) << file.name;
+        expected[file.name] = stored & (kReadOnly | kHidden | kSystem | kDirectory | kArchive);
     }
 #else
-    Write("readonly.bmp", "");
+    for (const char* name : {"readonly.bmp", ".hidden.bmp", ".hidden-readonly.bmp"}) Write(name);
     MakeReadOnly("readonly.bmp");
-    Write(".hidden.bmp", "");
-    Write(".hidden-readonly.bmp", "");
     MakeReadOnly(".hidden-readonly.bmp");
     ASSERT_EQ(mkfifo(PathOf("pipe.bmp").c_str(), 0600), 0);
     ASSERT_EQ(symlink("plain.bmp", PathOf("link.bmp").c_str()), 0);
-    ASSERT_EQ(symlink("missing.bmp", PathOf("dangling.bmp").c_str()), 0);
+    ASSERT_EQ(symlink("missing.bmp", PathOf("dangling.bmp").c_str()), 0);  // not listed
+    expected.insert({{"readonly.bmp", kReadOnly},
+                     {".hidden.bmp", kHidden},
+                     {".hidden-readonly.bmp", kHidden | kReadOnly},
+                     {"pipe.bmp", kSystem},
+                     {"link.bmp", kArchive}});
 #endif
 
-    const std::map<std::string, std::uint32_t> entries = List();
-
-    EXPECT_EQ(entries.at("plain.bmp"), kArchive);
-    EXPECT_EQ(entries.at("sub"), kDirectory);
-    EXPECT_EQ(entries.at("."), kDirectory);
-#ifdef _WIN32
-    for (const auto& [name, value] : set) {
-        const DWORD stored = GetFileAttributesW(WideFromUtf8(PathOf(name)).c_str());
-        EXPECT_EQ(entries.at(name),
-                  stored & (kReadOnly | kHidden | kSystem | kDirectory | kArchive))
-            << name;
-    }
-    EXPECT_NE(entries.at("readonly.bmp") & kReadOnly, 0u);
-    EXPECT_NE(entries.at("hidden.bmp") & kHidden, 0u);
-    EXPECT_NE(entries.at("system.bmp") & kSystem, 0u);
-    EXPECT_EQ(entries.at("unindexed.bmp"), kArchive);
-    EXPECT_EQ(entries.at("temporary.bmp"), kArchive);
-#else
-    EXPECT_EQ(entries.at("readonly.bmp"), kReadOnly);
-    EXPECT_EQ(entries.at(".hidden.bmp"), kHidden);
-    EXPECT_EQ(entries.at(".hidden-readonly.bmp"), kHidden | kReadOnly);
-    EXPECT_EQ(entries.at("pipe.bmp"), kSystem);
-    EXPECT_EQ(entries.at("link.bmp"), kArchive);
-    EXPECT_EQ(entries.count("dangling.bmp"), 0u);
-#endif
+    EXPECT_EQ(List(PathOf("*")), expected);
 }
 
-TEST_F(FileSystemTest, FindsAndReadsNamesOutsideTheCodePage) {
-    for (const std::string& name : {kCafe, kKorean, kEmoji, kJapanese}) Write(name, name);
-
-    EXPECT_THAT(Names(), UnorderedElementsAre(kCafe, kKorean, kEmoji, kJapanese));
-    EXPECT_THAT(Names("caf?.bmp"), UnorderedElementsAre(kCafe));
-    for (const std::string& name : {kCafe, kKorean, kEmoji, kJapanese}) {
-        EXPECT_EQ(files_.ReadFile(PathOf(name)), name);
-        EXPECT_TRUE(files_.FileExists(PathOf(name)));
-    }
-}
-
-// A drive root's catalogue entries carry two separators; they must still name the file.
-TEST_F(FileSystemTest, DoubledSeparatorsNameTheSameFolder) {
-    Write("a.bmp", "picture");
-    const std::string doubled = PathOf("") + files_.Paths().separator;
-
-    std::vector<std::string> names;
-    EXPECT_TRUE(files_.ListMatches(doubled + "*.bmp", [&](const FolderEntry& entry) {
-        names.push_back(entry.name);
-        return true;
-    }));
-    EXPECT_THAT(names, UnorderedElementsAre("a.bmp"));
-    EXPECT_EQ(files_.ReadFile(doubled + "a.bmp"), "picture");
-}
-
-TEST_F(FileSystemTest, ListingAMissingOrNonFolderFails) {
-    Write("file.txt", "");
-    const auto ignore = [](const FolderEntry&) { return true; };
-
-    EXPECT_FALSE(files_.ListMatches(PathOf("missing") + files_.Paths().separator + "*", ignore));
-    EXPECT_FALSE(files_.ListMatches(PathOf("file.txt") + files_.Paths().separator + "*", ignore));
-}
-
+TEST_F(FileSystemTest, ListingAMissingUnreadableOrNonFolderFails) {
+    Write("file.txt");
+    EXPECT_FALSE(files_.ListMatches(PathOf("missing", "*"), kVisitAll));
+    EXPECT_FALSE(files_.ListMatches(PathOf("file.txt", "*"), kVisitAll));
 #ifndef _WIN32
-TEST_F(FileSystemTest, ListingAnUnreadableFolderFails) {
     fs::create_directory(FsPath(PathOf("locked")));
-    Write("locked/a.bmp", "");
     fs::permissions(FsPath(PathOf("locked")), fs::perms::none);
     if (access(PathOf("locked").c_str(), R_OK) == 0) GTEST_SKIP() << "permissions do not bind us";
-
-    EXPECT_FALSE(files_.ListMatches(PathOf("locked/*"), [](const FolderEntry&) { return true; }));
-}
+    EXPECT_FALSE(files_.ListMatches(PathOf("locked", "*"), kVisitAll));
 #endif
+}
 
 TEST_F(FileSystemTest, FilesRemovedDuringAListingDoNotFailIt) {
-    for (int i = 0; i < 200; ++i) Write("f" + std::to_string(i) + ".bmp", "");
+    for (int i = 0; i < 200; ++i) Write("f" + std::to_string(i) + ".bmp");
 
-    bool removed = false;
-    std::vector<std::string> visited;
-    const bool listed = files_.ListMatches(PathOf("*.bmp"), [&](const FolderEntry& entry) {
-        visited.push_back(entry.name);
-        if (!removed) {
-            for (int i = 0; i < 200; ++i) {
-                const std::string name = "f" + std::to_string(i) + ".bmp";
-                if (name != entry.name) fs::remove(FsPath(PathOf(name)));
-            }
-            removed = true;
+    int visits = 0;
+    EXPECT_TRUE(files_.ListMatches(PathOf("*.bmp"), [&](const FolderEntry& entry) {
+        if (visits++ == 0) {
+            for (int i = 0; i < 200; ++i)
+                if ("f" + std::to_string(i) + ".bmp" != entry.name)
+                    fs::remove(FsPath(PathOf("f" + std::to_string(i) + ".bmp")));
         }
         return true;
-    });
-
-    EXPECT_TRUE(listed);
-    EXPECT_LE(visited.size(), 200u);
+    }));
+    EXPECT_LE(visits, 200);
 }
 
 TEST_F(FileSystemTest, ReadFileAndFileExistsTellFilesFromFoldersAndMissingPaths) {
-    Write("empty.ini", "");
+    Write("empty.ini");
     Write("big.bin", std::string(300000, 'x'));
     fs::create_directory(FsPath(PathOf("sub")));
 
     EXPECT_EQ(files_.ReadFile(PathOf("empty.ini")), "");
-    EXPECT_EQ(files_.ReadFile(PathOf("big.bin"))->size(), 300000u);
+    EXPECT_EQ(files_.ReadFile(PathOf("", "big.bin")), std::string(300000, 'x'));  // doubled too
     EXPECT_EQ(files_.ReadFile(PathOf("missing.ini")), std::nullopt);
     EXPECT_EQ(files_.ReadFile(PathOf("sub")), std::nullopt);
     EXPECT_TRUE(files_.FileExists(PathOf("empty.ini")));
@@ -250,26 +211,22 @@ TEST_F(FileSystemTest, ReadFileAndFileExistsTellFilesFromFoldersAndMissingPaths)
     EXPECT_FALSE(files_.FileExists(PathOf("sub")));
 }
 
-TEST_F(FileSystemTest, WriteFileAtomicallyCreatesOrReplacesAndLeavesNoTemporaryFile) {
+// Replaced whole or not at all, and never a temporary file left behind.
+TEST_F(FileSystemTest, WriteFileAtomicallyReplacesOrFailsLeavingTheOldFileWhole) {
     EXPECT_TRUE(files_.WriteFileAtomically(PathOf(kKorean), "first"));
     EXPECT_TRUE(files_.WriteFileAtomically(PathOf(kKorean), "second, longer"));
     EXPECT_TRUE(files_.WriteFileAtomically(PathOf(kKorean), "3"));
-
-    EXPECT_EQ(files_.ReadFile(PathOf(kKorean)), "3");
-    EXPECT_THAT(Names(), UnorderedElementsAre(kKorean));
-}
-
-TEST_F(FileSystemTest, WriteFileAtomicallyThatFailsLeavesTheOldFileWhole) {
     Write("readonly.ini", "old");
     MakeReadOnly("readonly.ini");
     fs::create_directory(FsPath(PathOf("folder.ini")));
 
     EXPECT_FALSE(files_.WriteFileAtomically(PathOf("readonly.ini"), "new"));
     EXPECT_FALSE(files_.WriteFileAtomically(PathOf("folder.ini"), "new"));
-    EXPECT_FALSE(files_.WriteFileAtomically(PathOf("missing") + files_.Paths().separator + "a.ini", "new"));
+    EXPECT_FALSE(files_.WriteFileAtomically(PathOf("missing", "a.ini"), "new"));
 
+    EXPECT_EQ(files_.ReadFile(PathOf(kKorean)), "3");
     EXPECT_EQ(files_.ReadFile(PathOf("readonly.ini")), "old");
-    EXPECT_THAT(Names(), UnorderedElementsAre("folder.ini", "readonly.ini"));
+    EXPECT_THAT(Names(), UnorderedElementsAre(kKorean, "folder.ini", "readonly.ini"));
 }
 
 #ifdef _WIN32
@@ -295,24 +252,19 @@ TEST_F(FileSystemTest, WriteFileAtomicallySwapsInANewFile) {
 }
 #endif
 
-TEST_F(FileSystemTest, CanCreateFilesInAnExistingFolderOnlyAndLeavesNoTrace) {
-    Write("file.txt", "");
-
-    EXPECT_TRUE(files_.CanCreateFilesIn(folder_));
-    EXPECT_FALSE(files_.CanCreateFilesIn(PathOf("missing")));
-    EXPECT_FALSE(files_.CanCreateFilesIn(PathOf("file.txt")));
-    EXPECT_THAT(Names(), UnorderedElementsAre("file.txt"));
-}
-
-TEST_F(FileSystemTest, CreateFoldersMakesMissingParents) {
-    const char separator = files_.Paths().separator;
-    const std::string nested = PathOf(kJapanese) + separator + "b" + separator + "c";
-    Write("file.txt", "");
+TEST_F(FileSystemTest, CreatesFoldersWithTheirParentsAndTellsWhereFilesCanBeMade) {
+    Write("file.txt");
+    const std::string nested = PathOf(kJapanese, "b", "c");
 
     EXPECT_TRUE(files_.CreateFolders(nested));
     EXPECT_TRUE(files_.CreateFolders(nested));
     EXPECT_TRUE(fs::is_directory(FsPath(nested)));
-    EXPECT_FALSE(files_.CreateFolders(PathOf("file.txt") + separator + "sub"));
+    EXPECT_FALSE(files_.CreateFolders(PathOf("file.txt", "sub")));
+
+    EXPECT_TRUE(files_.CanCreateFilesIn(folder_));
+    EXPECT_FALSE(files_.CanCreateFilesIn(PathOf("missing")));
+    EXPECT_FALSE(files_.CanCreateFilesIn(PathOf("file.txt")));
+    EXPECT_THAT(Names(), UnorderedElementsAre(kJapanese, "file.txt"));  // the probe leaves none
 }
 
 }  // namespace

@@ -17,30 +17,28 @@ std::vector<std::int16_t> Build(std::int16_t orderMode, std::int16_t count, Unif
     return order;
 }
 
-TEST(ImageOrder, SequentialModeFollowsTheCatalogue) {
+TEST(ImageOrder, SequentialModeFollowsTheCatalogueAndAnOrderTooShortIsLeftAlone) {
     UniformRandom random(1);
     EXPECT_EQ(Build(0, 3, random), (std::vector<std::int16_t>{0, 1, 2, 3}));
-}
 
-TEST(ImageOrder, EveryOtherModeGivesEachPictureOnceAndLeavesEntryZero) {
-    UniformRandom random(2);
-    for (std::int16_t mode : {1, 2, -1, 32767}) {
-        for (std::int16_t count : {1, 4, 500}) {
-            std::vector<std::int16_t> order = Build(mode, count, random);
-            EXPECT_EQ(order[0], 0);
-            std::sort(order.begin() + 1, order.end());
-            std::vector<std::int16_t> expected(static_cast<size_t>(count) + 1);
-            std::iota(expected.begin(), expected.end(), std::int16_t{0});
-            EXPECT_EQ(order, expected) << "mode " << mode << ", " << count << " pictures";
-        }
-    }
-}
-
-TEST(ImageOrder, AnOrderTooShortIsLeftAlone) {
-    UniformRandom random(3);
     std::vector<std::int16_t> order(3, 0);
     BuildImageOrder(1, 5, order, random);
     EXPECT_EQ(order, (std::vector<std::int16_t>(3, 0)));
+}
+
+TEST(ImageOrder, EveryOtherModeShufflesEachPictureInOnceAndLeavesEntryZero) {
+    UniformRandom random(2);
+    for (std::int16_t mode : {1, 2, -1, 32767}) {
+        for (std::int16_t count : {1, 4, 500}) {
+            SCOPED_TRACE(testing::Message() << "mode " << mode << ", " << count << " pictures");
+            std::vector<std::int16_t> order = Build(mode, count, random);
+            std::vector<std::int16_t> sequential(static_cast<size_t>(count) + 1);
+            std::iota(sequential.begin(), sequential.end(), std::int16_t{0});
+            EXPECT_TRUE(count < 500 || order != sequential) << "left in order";
+            std::sort(order.begin() + 1, order.end());
+            EXPECT_EQ(order, sequential);
+        }
+    }
 }
 
 // Chi-square over all 24 arrangements of four pictures: with a fixed seed the test is
@@ -53,27 +51,9 @@ TEST(ImageOrder, RandomArrangementsAreUniform) {
     ASSERT_EQ(seen.size(), 24u);
     const double expected = kCycles / 24.0;
     double chiSquare = 0;
-    for (const auto& [order, count] : seen) chiSquare += (count - expected) * (count - expected) / expected;
+    for (const auto& [order, count] : seen)
+        chiSquare += (count - expected) * (count - expected) / expected;
     EXPECT_LT(chiSquare, 49.7);  // 23 degrees of freedom, p = 0.001
-}
-
-TEST(ImageOrder, EachPictureIsEquallyLikelyAtEachPosition) {
-    UniformRandom random(7);
-    constexpr int kCount = 10, kCycles = 20000;
-    std::vector<std::vector<int>> hits(kCount + 1, std::vector<int>(kCount + 1, 0));
-    for (int cycle = 0; cycle < kCycles; ++cycle) {
-        const std::vector<std::int16_t> order = Build(1, kCount, random);
-        for (int position = 1; position <= kCount; ++position) ++hits[static_cast<size_t>(position)][static_cast<size_t>(order[static_cast<size_t>(position)])];
-    }
-    const double expected = kCycles / static_cast<double>(kCount);
-    double chiSquare = 0;
-    for (int position = 1; position <= kCount; ++position) {
-        for (int picture = 1; picture <= kCount; ++picture) {
-            const double difference = hits[static_cast<size_t>(position)][static_cast<size_t>(picture)] - expected;
-            chiSquare += difference * difference / expected;
-        }
-    }
-    EXPECT_LT(chiSquare, 126.1);  // 81 degrees of freedom, p = 0.001
 }
 
 TEST(UniformRandom, DrawsStayInRange) {

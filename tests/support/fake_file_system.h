@@ -36,13 +36,11 @@ public:
 
     void AddFolder(std::string_view path) {
         const std::string key = Canonical(path);
-        if (nodes_.count(key) != 0 || IsTopFolder(key)) {
-            children_.try_emplace(key);
-            return;
+        if (nodes_.count(key) == 0 && !IsTopFolder(key)) {
+            AddFolder(ParentOf(key));
+            children_[ParentOf(key)].push_back(NameOf(key));
+            nodes_[key] = Node{true, {}, attribute::kDirectory};
         }
-        AddFolder(ParentOf(key));
-        children_[ParentOf(key)].push_back(NameOf(key));
-        nodes_[key] = Node{true, {}, attribute::kDirectory};
         children_.try_emplace(key);
     }
 
@@ -73,14 +71,6 @@ public:
     std::vector<std::string> listedPatterns;
     std::size_t ListingCalls() const { return listedPatterns.size(); }
 
-    // The paths of all files (not folders), in path order.
-    std::vector<std::string> Files() const {
-        std::vector<std::string> files;
-        for (const auto& [path, node] : nodes_)
-            if (!node.isFolder) files.push_back(path);
-        return files;
-    }
-
     std::optional<std::string> FileBytes(std::string_view path) const {
         const Node* node = Find(path);
         if (node == nullptr || node->isFolder) return std::nullopt;
@@ -94,11 +84,9 @@ public:
     bool ListMatches(std::string_view pattern,
                      const std::function<bool(const FolderEntry&)>& visit) override {
         listedPatterns.emplace_back(pattern);
-        const std::size_t split = LastSeparator(pattern);
-        const std::string folder =
-            Canonical(split == std::string_view::npos ? "" : pattern.substr(0, split + 1));
-        const std::string_view wildcard =
-            split == std::string_view::npos ? pattern : pattern.substr(split + 1);
+        const std::size_t split = LastSeparator(pattern) + 1;  // 0 without a folder part
+        const std::string folder = Canonical(pattern.substr(0, split));
+        const std::string_view wildcard = pattern.substr(split);
         const auto listing = children_.find(folder);
         if (listing == children_.end() || unlistable_.count(folder) != 0) return false;
         if (const Node* named = FindNamed(folder, wildcard)) {
@@ -165,13 +153,10 @@ private:
 
     bool IsSeparator(char c) const { return c == paths_.separator; }
 
+    // Where the folder part ends: its last separator, or a drive's colon.
     std::size_t LastSeparator(std::string_view path) const {
-        const std::size_t separator = path.find_last_of(paths_.separator);
-        const std::size_t colon =
-            paths_.hasDriveLetters ? path.find_last_of(':') : std::string_view::npos;
-        if (separator == std::string_view::npos) return colon;
-        if (colon == std::string_view::npos) return separator;
-        return std::max(separator, colon);
+        const char ends[] = {paths_.separator, paths_.hasDriveLetters ? ':' : paths_.separator};
+        return path.find_last_of(std::string_view(ends, 2));
     }
 
     // One separator between parts and none at the end, except for a bare root.
@@ -197,16 +182,11 @@ private:
     // A root, or a relative name's empty folder: present without being added.
     bool IsTopFolder(const std::string& key) const { return key.empty() || IsRoot(key); }
 
+    // Without a folder part the search gives npos, and npos + 1 is 0: no parent, all name.
     std::string ParentOf(const std::string& key) const {
-        const std::size_t split = LastSeparator(key);
-        if (split == std::string::npos) return "";
-        return Canonical(std::string_view(key).substr(0, split + 1));
+        return Canonical(std::string_view(key).substr(0, LastSeparator(key) + 1));
     }
-
-    std::string NameOf(const std::string& key) const {
-        const std::size_t split = LastSeparator(key);
-        return split == std::string::npos ? key : key.substr(split + 1);
-    }
+    std::string NameOf(const std::string& key) const { return key.substr(LastSeparator(key) + 1); }
 
     std::string Join(const std::string& folder, const std::string& name) const {
         if (folder.empty()) return name;
