@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "settings/catalogue.h"
 #include "settings/run_state.h"
 #include "platform/code_page.h"
 #include "platform/file_system.h"
@@ -20,7 +21,7 @@
 
 namespace vexaframe {
 
-// The texts of the dialog, as it shows them.
+// The texts of the dialog, as it shows them. The kinds' captions are kKindPatterns.
 namespace dialog_text {
 inline constexpr std::string_view kTitle = "Vexaframe の設定";
 inline constexpr std::string_view kFileNamesHeading = "画像のﾌｧｲﾙ名";
@@ -32,12 +33,12 @@ inline constexpr std::string_view kTransparencyHeading = "透明効果";
 inline constexpr std::string_view kPictureUnit = "枚";
 inline constexpr std::string_view kSeconds = " 秒";
 inline constexpr std::array<std::string_view, 4> kButtons{"ﾌｫﾙﾀﾞで指定", "ｸﾘｱ", "設定", "ｷｬﾝｾﾙ"};
-inline constexpr std::array<std::string_view, 4> kKinds{"*.bmp", "*.gif", "*.jpg", "*.wmf"};
 inline constexpr std::array<std::string_view, 2> kOrders{"ｼｰｹﾝｼｬﾙ", "ﾗﾝﾀﾞﾑ"};
 inline constexpr std::array<std::string_view, 3> kTransparencies{"不透明", "半透明",
                                                                  "ﾊﾟﾀｰﾝでﾗﾝﾀﾞﾑ"};
 inline constexpr std::string_view kAddress = "https://vexaframe.example/";
-inline constexpr std::string_view kCredit = "© Vexaframe  Ver.1.0.1";
+// The build gives the version, so the dialog always names the program it belongs to.
+inline constexpr std::string_view kCredit = "© Vexaframe  Ver." VEXAFRAME_VERSION;
 inline constexpr std::wstring_view kBrowseTitle =
     L"ﾌｫﾙﾀﾞをｸﾘｯｸして選択状態にしてから ＯＫ を押してください";
 inline constexpr std::wstring_view kTooManyFiles =
@@ -84,7 +85,7 @@ struct DialogView {
     // The preview: the last picture loaded (45 x 41 black before any), and whether Pic_K
     // shows it, stretched to Pic_K's size.
     Image Pic_F = Image(45, 41);
-    PixelSize Pic_K{layout::Pic_K.width, layout::Pic_K.height};
+    PixelSize Pic_K{layout::kPreview.width, layout::kPreview.height};
     bool PreviewShown = false;
     int PreviewGeneration = 0;  // counts the changes of the preview
 };

@@ -45,7 +45,7 @@ void FillBox(HDC target, PixelRect box, COLORREF colour) {
 }
 
 void PaintBodyGradient(HDC target) {
-    const PixelRect body = layout::Pic_C;
+    const PixelRect body = layout::kBody;
     const int saved = SaveDC(target);
     IntersectClipRect(target, body.left, body.top, body.Right(), body.Bottom());
     const std::vector<Rgb> rows = BodyGradient(body.height);
@@ -154,14 +154,14 @@ void Win32SettingsDialog::CreateWindowAndControls() {
                               layout::kWindowSize.width, layout::kWindowSize.height, nullptr,
                               nullptr, instance, this);
     if (window_ == nullptr) return;
-    const PixelRect list = layout::List_1;
+    const PixelRect list = layout::kFileList;
     list_ = CreateWindowExW(
         WS_EX_CLIENTEDGE, L"LISTBOX", nullptr,
         WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT,
         list.left, list.top, list.width, list.height, window_,
         reinterpret_cast<HMENU>(static_cast<INT_PTR>(kListId)), instance, nullptr);
     SendMessageW(list_, WM_SETFONT, reinterpret_cast<WPARAM>(skin_.Font()), FALSE);
-    const PixelRect spin = layout::HS_Interval;
+    const PixelRect spin = layout::kIntervalSpinner;
     spinner_ = CreateWindowExW(0, L"SCROLLBAR", nullptr, WS_CHILD | WS_VISIBLE | SBS_HORZ,
                                spin.left, spin.top, spin.width, spin.height, window_,
                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(kSpinnerId)), instance,
@@ -366,27 +366,27 @@ void Win32SettingsDialog::Paint(HDC target) const {
     const COLORREF buttonText = GetSysColor(COLOR_BTNTEXT);
     const COLORREF windowText = GetSysColor(COLOR_WINDOWTEXT);
     FillBox(canvas, {0, 0, size.width, size.height}, kWindowColour);
-    skin_.DrawTitleStrip(canvas, layout::Image1);
+    skin_.DrawTitleStrip(canvas, layout::kTitleStrip);
     skin_.DrawText(canvas, dialog_text::kTitle, TextBox(layout::kTitle, dialog_text::kTitle, skin_),
                    kWhite, TextAlign::Left);
-    skin_.DrawPicture(canvas, view.ImgExit, layout::ImgExit);
+    skin_.DrawPicture(canvas, view.ImgExit, layout::kCloseButton);
 
     PaintBodyGradient(canvas);
-    skin_.TilePanel(canvas, layout::FilePanel);
-    skin_.TilePanel(canvas, layout::OptionsPanel);
+    skin_.TilePanel(canvas, layout::kFilePanel);
+    skin_.TilePanel(canvas, layout::kOptionsPanel);
 
     const std::array<std::string_view, 6> headings{
         dialog_text::kFileNamesHeading, dialog_text::kPreviewHeading,
         dialog_text::kKindsHeading,     dialog_text::kOrderHeading,
         dialog_text::kIntervalHeading,  dialog_text::kTransparencyHeading};
     for (std::size_t i = 0; i < headings.size(); ++i) {
-        skin_.DrawHeadingTab(canvas, layout::Img_H[i].tab);
-        skin_.DrawText(canvas, headings[i], layout::Img_H[i].caption, buttonText,
+        skin_.DrawHeadingTab(canvas, layout::kHeadings[i].tab);
+        skin_.DrawText(canvas, headings[i], layout::kHeadings[i].caption, buttonText,
                        TextAlign::Centre);
     }
-    for (std::size_t i = 0; i < layout::Img_Button.size(); ++i) {
-        skin_.DrawPicture(canvas, view.Img_Button[i], layout::Img_Button[i].face);
-        skin_.DrawText(canvas, dialog_text::kButtons[i], layout::Img_Button[i].caption, buttonText,
+    for (std::size_t i = 0; i < layout::kButtons.size(); ++i) {
+        skin_.DrawPicture(canvas, view.Img_Button[i], layout::kButtons[i].face);
+        skin_.DrawText(canvas, dialog_text::kButtons[i], layout::kButtons[i].caption, buttonText,
                        TextAlign::Centre);
     }
     const auto drawOptions = [&](const auto& options, const auto& pictures, const auto& captions,
@@ -397,25 +397,25 @@ void Win32SettingsDialog::Paint(HDC target) const {
                            colour, TextAlign::Left);
         }
     };
-    drawOptions(layout::Img_Kind, view.Img_Kind, dialog_text::kKinds, buttonText);
-    drawOptions(layout::Img_SR, view.Img_SR, dialog_text::kOrders, buttonText);
-    drawOptions(layout::Img_Tomei, view.Img_Tomei, dialog_text::kTransparencies, windowText);
+    drawOptions(layout::kKinds, view.Img_Kind, kKindPatterns, buttonText);
+    drawOptions(layout::kOrders, view.Img_SR, dialog_text::kOrders, buttonText);
+    drawOptions(layout::kTransparencies, view.Img_Tomei, dialog_text::kTransparencies, windowText);
 
-    skin_.DrawText(canvas, view.lbl_Kei, layout::lbl_Kei, buttonText, TextAlign::Right);
-    DrawBorder(canvas, layout::lbl_Kei);
+    skin_.DrawText(canvas, view.lbl_Kei, layout::kFileCount, buttonText, TextAlign::Right);
+    DrawBorder(canvas, layout::kFileCount);
     skin_.DrawText(canvas, dialog_text::kPictureUnit,
                    TextBox(layout::kPictureUnit, dialog_text::kPictureUnit, skin_), buttonText,
                    TextAlign::Left);
-    skin_.DrawText(canvas, view.Folder_Path, layout::Folder_Path, buttonText, TextAlign::Left);
-    DrawBorder(canvas, layout::Folder_Path);
-    skin_.DrawText(canvas, view.lbl_PreSize, layout::lbl_PreSize, buttonText, TextAlign::Centre);
+    skin_.DrawText(canvas, view.Folder_Path, layout::kFolderLabel, buttonText, TextAlign::Left);
+    DrawBorder(canvas, layout::kFolderLabel);
+    skin_.DrawText(canvas, view.lbl_PreSize, layout::kPreviewSize, buttonText, TextAlign::Centre);
     PaintPreview(canvas);
-    skin_.DrawText(canvas, view.lbl_Sec, TextBox(layout::lbl_Sec, view.lbl_Sec, skin_), buttonText,
+    skin_.DrawText(canvas, view.lbl_Sec, TextBox(layout::kIntervalText, view.lbl_Sec, skin_), buttonText,
                    TextAlign::Left);
     skin_.DrawText(canvas, dialog_text::kCredit,
                    TextBox(layout::kCredit, dialog_text::kCredit, skin_), kWhite, TextAlign::Left);
     skin_.DrawText(canvas, dialog_text::kAddress,
-                   TextBox(layout::lbl_URL, dialog_text::kAddress, skin_), kWhite, TextAlign::Left,
+                   TextBox(layout::kLink, dialog_text::kAddress, skin_), kWhite, TextAlign::Left,
                    true);
 
     BitBlt(target, 0, 0, size.width, size.height, canvas, 0, 0, SRCCOPY);
@@ -426,7 +426,7 @@ void Win32SettingsDialog::Paint(HDC target) const {
 
 void Win32SettingsDialog::PaintPreview(HDC target) const {
     const DialogView& view = dialog_.View();
-    const PixelRect box{layout::Pic_K.left, layout::Pic_K.top, view.Pic_K.width, view.Pic_K.height};
+    const PixelRect box{layout::kPreview.left, layout::kPreview.top, view.Pic_K.width, view.Pic_K.height};
     FillBox(target, box, kPreviewBackground);
     if (preview_ != nullptr) StretchBitmap(target, preview_, box);
     RECT edge = RectOf(box);
