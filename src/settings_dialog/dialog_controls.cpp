@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "settings/catalogue.h"
 #include "settings_dialog/settings_dialog.h"
 
 namespace vexaframe {
@@ -28,17 +29,16 @@ PixelRect CaptionBox(PixelPoint start, std::string_view text, const TextWidth& t
 
 std::vector<HitArea> DialogHitAreas(const TextWidth& textWidth) {
     std::vector<HitArea> areas;
-    areas.push_back({DialogControl::Close, 0, layout::ImgExit});
-    for (std::size_t i = 0; i < layout::Img_Button.size(); ++i)
-        areas.push_back(
-            {DialogControl::Button, static_cast<int>(i), layout::Img_Button[i].caption});
-    AddOptions(areas, DialogControl::Kind, layout::Img_Kind, dialog_text::kKinds, textWidth);
-    AddOptions(areas, DialogControl::Order, layout::Img_SR, dialog_text::kOrders, textWidth);
-    AddOptions(areas, DialogControl::Transparency, layout::Img_Tomei, dialog_text::kTransparencies,
-               textWidth);
+    areas.push_back({DialogControl::Close, 0, layout::kCloseButton});
+    for (std::size_t i = 0; i < layout::kButtons.size(); ++i)
+        areas.push_back({DialogControl::Button, static_cast<int>(i), layout::kButtons[i].caption});
+    AddOptions(areas, DialogControl::Kind, layout::kKinds, kKindPatterns, textWidth);
+    AddOptions(areas, DialogControl::Order, layout::kOrders, dialog_text::kOrders, textWidth);
+    AddOptions(areas, DialogControl::Transparency, layout::kTransparencies,
+               dialog_text::kTransparencies, textWidth);
     areas.push_back(
-        {DialogControl::Link, 0, CaptionBox(layout::lbl_URL, dialog_text::kAddress, textWidth)});
-    areas.push_back({DialogControl::TitleStrip, 0, layout::Image1});
+        {DialogControl::Link, 0, CaptionBox(layout::kLink, dialog_text::kAddress, textWidth)});
+    areas.push_back({DialogControl::TitleStrip, 0, layout::kTitleStrip});
     return areas;
 }
 

@@ -48,7 +48,7 @@ PixelSize FitPreview(PixelSize picture) {
 
 int ListHorizontalExtent() {
     return static_cast<int>(
-        std::nearbyint(static_cast<double>(layout::List_1.width) / kTwipsPerPixel + 300));
+        std::nearbyint(static_cast<double>(layout::kFileList.width) / kTwipsPerPixel + 300));
 }
 
 }  // namespace vexaframe

@@ -39,41 +39,45 @@ constexpr PixelRect FromTwips(PixelPoint origin, int left, int top, int width, i
 
 namespace layout {
 
-inline constexpr PixelPoint kWindow{0, 0};
-inline constexpr PixelRect Pic_C = FromTwips(kWindow, 0, 300, 7275, 5535);  // body
-inline constexpr PixelPoint kBody{Pic_C.left, Pic_C.top};
-inline constexpr PixelRect FilePanel = FromTwips(kBody, 180, 180, 4635, 4815);      // Pic_1 (1)
-inline constexpr PixelRect OptionsPanel = FromTwips(kBody, 5040, 180, 1935, 3495);  // Pic_1 (0)
-inline constexpr PixelPoint kFiles{FilePanel.left, FilePanel.top};
-inline constexpr PixelPoint kOptions{OptionsPanel.left, OptionsPanel.top};
+inline constexpr PixelPoint kWindowOrigin{0, 0};
+inline constexpr PixelRect kBody = FromTwips(kWindowOrigin, 0, 300, 7275, 5535);
+inline constexpr PixelPoint kBodyOrigin{kBody.left, kBody.top};
+inline constexpr PixelRect kFilePanel = FromTwips(kBodyOrigin, 180, 180, 4635, 4815);
+inline constexpr PixelRect kOptionsPanel = FromTwips(kBodyOrigin, 5040, 180, 1935, 3495);
+inline constexpr PixelPoint kFilesOrigin{kFilePanel.left, kFilePanel.top};
+inline constexpr PixelPoint kOptionsOrigin{kOptionsPanel.left, kOptionsPanel.top};
 
 // The window: as wide as the body, and as tall as the body and the 20 pixels above it.
-inline constexpr PixelSize kWindowSize{Pic_C.width, Pic_C.height + Pic_C.top};
+inline constexpr PixelSize kWindowSize{kBody.width, kBody.height + kBody.top};
 
-inline constexpr PixelRect Image1 = FromTwips(kWindow, 0, 0, 7275, 330);  // title strip
+inline constexpr PixelRect kTitleStrip = FromTwips(kWindowOrigin, 0, 0, 7275, 330);
 inline constexpr PixelPoint kTitle{180 / kTwipsPerPixel, 60 / kTwipsPerPixel};
-inline constexpr PixelRect ImgExit = FromTwips(kWindow, 6960, 60, 225, 225);
+inline constexpr PixelRect kCloseButton = FromTwips(kWindowOrigin, 6960, 60, 225, 225);
 
-inline constexpr PixelRect List_1 = FromTwips(kFiles, 180, 1020, 2535, 3180);
-inline constexpr PixelRect lbl_Kei = FromTwips(kFiles, 1680, 660, 495, 255);
-inline constexpr PixelPoint kPictureUnit{kFiles.x + 2220 / kTwipsPerPixel,
-                                         kFiles.y + 720 / kTwipsPerPixel};  // "枚"
-inline constexpr PixelRect Folder_Path = FromTwips(kFiles, 180, 4320, 4215, 255);
-inline constexpr PixelRect lbl_PreSize = FromTwips(kFiles, 2880, 540, 1515, 195);
-inline constexpr PixelRect Pic_K = FromTwips(kFiles, 2880, 780, 1500, 1500);  // 100 x 100
+inline constexpr PixelRect kFileList = FromTwips(kFilesOrigin, 180, 1020, 2535, 3180);
+inline constexpr PixelRect kFileCount = FromTwips(kFilesOrigin, 1680, 660, 495, 255);
+inline constexpr PixelPoint kPictureUnit{kFilesOrigin.x + 2220 / kTwipsPerPixel,
+                                         kFilesOrigin.y + 720 / kTwipsPerPixel};  // "枚"
+inline constexpr PixelRect kFolderLabel = FromTwips(kFilesOrigin, 180, 4320, 4215, 255);
+inline constexpr PixelRect kPreviewSize = FromTwips(kFilesOrigin, 2880, 540, 1515, 195);
+inline constexpr PixelRect kPreview = FromTwips(kFilesOrigin, 2880, 780, 1500, 1500);  // 100 x 100
 
 // Section headings: the tab picture, and its caption's box.
 struct Heading {
     PixelRect tab;
     PixelRect caption;
 };
-inline constexpr std::array<Heading, 6> Img_H{{
-    {FromTwips(kFiles, 180, 120, 1425, 330), FromTwips(kFiles, 180, 180, 1425, 195)},
-    {FromTwips(kFiles, 2880, 120, 1425, 330), FromTwips(kFiles, 2880, 180, 1425, 195)},
-    {FromTwips(kFiles, 2880, 2460, 1425, 330), FromTwips(kFiles, 2880, 2520, 1425, 195)},
-    {FromTwips(kOptions, 180, 120, 1425, 330), FromTwips(kOptions, 180, 180, 1425, 255)},
-    {FromTwips(kOptions, 180, 1200, 1425, 330), FromTwips(kOptions, 180, 1260, 1425, 255)},
-    {FromTwips(kOptions, 180, 2160, 1425, 330), FromTwips(kOptions, 180, 2220, 1425, 255)},
+inline constexpr std::array<Heading, 6> kHeadings{{
+    {FromTwips(kFilesOrigin, 180, 120, 1425, 330), FromTwips(kFilesOrigin, 180, 180, 1425, 195)},
+    {FromTwips(kFilesOrigin, 2880, 120, 1425, 330), FromTwips(kFilesOrigin, 2880, 180, 1425, 195)},
+    {FromTwips(kFilesOrigin, 2880, 2460, 1425, 330),
+     FromTwips(kFilesOrigin, 2880, 2520, 1425, 195)},
+    {FromTwips(kOptionsOrigin, 180, 120, 1425, 330),
+     FromTwips(kOptionsOrigin, 180, 180, 1425, 255)},
+    {FromTwips(kOptionsOrigin, 180, 1200, 1425, 330),
+     FromTwips(kOptionsOrigin, 180, 1260, 1425, 255)},
+    {FromTwips(kOptionsOrigin, 180, 2160, 1425, 330),
+     FromTwips(kOptionsOrigin, 180, 2220, 1425, 255)},
 }};
 
 // Push buttons: the face picture, and the caption label that takes the mouse.
@@ -81,11 +85,12 @@ struct Button {
     PixelRect face;
     PixelRect caption;
 };
-inline constexpr std::array<Button, 4> Img_Button{{
-    {FromTwips(kFiles, 180, 600, 1425, 300), FromTwips(kFiles, 180, 660, 1425, 255)},
-    {FromTwips(kFiles, 2880, 3900, 1425, 300), FromTwips(kFiles, 2880, 3960, 1425, 255)},
-    {FromTwips(kBody, 5520, 4260, 1425, 300), FromTwips(kBody, 5520, 4320, 1425, 255)},
-    {FromTwips(kBody, 5520, 4620, 1425, 300), FromTwips(kBody, 5520, 4680, 1425, 255)},
+inline constexpr std::array<Button, 4> kButtons{{
+    {FromTwips(kFilesOrigin, 180, 600, 1425, 300), FromTwips(kFilesOrigin, 180, 660, 1425, 255)},
+    {FromTwips(kFilesOrigin, 2880, 3900, 1425, 300),
+     FromTwips(kFilesOrigin, 2880, 3960, 1425, 255)},
+    {FromTwips(kBodyOrigin, 5520, 4260, 1425, 300), FromTwips(kBodyOrigin, 5520, 4320, 1425, 255)},
+    {FromTwips(kBodyOrigin, 5520, 4620, 1425, 300), FromTwips(kBodyOrigin, 5520, 4680, 1425, 255)},
 }};
 
 // Options: the box or radio picture, and where its caption starts (captions size themselves).
@@ -97,22 +102,22 @@ constexpr Option OptionAt(PixelPoint panel, int boxLeft, int captionLeft, int to
     return {FromTwips(panel, boxLeft, top, side, side),
             {panel.x + captionLeft / kTwipsPerPixel, panel.y + top / kTwipsPerPixel}};
 }
-inline constexpr std::array<Option, 4> Img_Kind{
-    OptionAt(kFiles, 3120, 3360, 2880, 180), OptionAt(kFiles, 3120, 3360, 3120, 180),
-    OptionAt(kFiles, 3120, 3360, 3360, 180), OptionAt(kFiles, 3120, 3360, 3600, 180)};
-inline constexpr std::array<Option, 2> Img_SR{OptionAt(kOptions, 360, 600, 540, 195),
-                                              OptionAt(kOptions, 360, 600, 780, 195)};
-inline constexpr std::array<Option, 3> Img_Tomei{OptionAt(kOptions, 360, 600, 2580, 195),
-                                                 OptionAt(kOptions, 360, 600, 2820, 195),
-                                                 OptionAt(kOptions, 360, 600, 3060, 195)};
+inline constexpr std::array<Option, 4> kKinds{
+    OptionAt(kFilesOrigin, 3120, 3360, 2880, 180), OptionAt(kFilesOrigin, 3120, 3360, 3120, 180),
+    OptionAt(kFilesOrigin, 3120, 3360, 3360, 180), OptionAt(kFilesOrigin, 3120, 3360, 3600, 180)};
+inline constexpr std::array<Option, 2> kOrders{OptionAt(kOptionsOrigin, 360, 600, 540, 195),
+                                               OptionAt(kOptionsOrigin, 360, 600, 780, 195)};
+inline constexpr std::array<Option, 3> kTransparencies{
+    OptionAt(kOptionsOrigin, 360, 600, 2580, 195), OptionAt(kOptionsOrigin, 360, 600, 2820, 195),
+    OptionAt(kOptionsOrigin, 360, 600, 3060, 195)};
 
-inline constexpr PixelRect HS_Interval = FromTwips(kOptions, 360, 1620, 255, 375);
-inline constexpr PixelPoint lbl_Sec{kOptions.x + 720 / kTwipsPerPixel,
-                                    kOptions.y + 1740 / kTwipsPerPixel};
-inline constexpr PixelPoint kCredit{kBody.x + 180 / kTwipsPerPixel,
-                                    kBody.y + 5100 / kTwipsPerPixel};
-inline constexpr PixelPoint lbl_URL{kBody.x + 2760 / kTwipsPerPixel,
-                                    kBody.y + 5100 / kTwipsPerPixel};
+inline constexpr PixelRect kIntervalSpinner = FromTwips(kOptionsOrigin, 360, 1620, 255, 375);
+inline constexpr PixelPoint kIntervalText{kOptionsOrigin.x + 720 / kTwipsPerPixel,
+                                          kOptionsOrigin.y + 1740 / kTwipsPerPixel};
+inline constexpr PixelPoint kCredit{kBodyOrigin.x + 180 / kTwipsPerPixel,
+                                    kBodyOrigin.y + 5100 / kTwipsPerPixel};
+inline constexpr PixelPoint kLink{kBodyOrigin.x + 2760 / kTwipsPerPixel,
+                                  kBodyOrigin.y + 5100 / kTwipsPerPixel};
 
 }  // namespace layout
 

@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <utility>
 
-#include "settings/catalogue.h"
-
 namespace vexaframe {
 namespace {
 
@@ -32,99 +30,208 @@ bool Within(int value, int lowest, int highest) {
     return value >= lowest && value <= highest;
 }
 
-}  // namespace
-
-std::string StoredFileName(FileSystem& files, const std::string& path) {
-    std::string name;
-    files.ListMatches(path, [&name](const FolderEntry& entry) {
-        name = entry.name;
-        return false;
-    });
-    return name;
+bool SameControl(const HitArea& a, const HitArea& b) {
+    return a.control == b.control && a.index == b.index;
 }
 
-SettingsDialog::SettingsDialog(RunState& run, FileSystem& files, const CodePage& codePage,
+}  // namespace
+
+namespace dialog_text {
+
+std::string TooManyFiles() {
+    return "このﾌｫﾙﾀﾞには画像が多すぎます。最初の " + std::to_string(kMaxImageCount) +
+           " 枚までを一覧にしました。";
+}
+
+std::string SaveFailed(std::string_view settingsFile) {
+    return "設定を保存できませんでした。\n\n" + std::string(settingsFile) +
+           "\n\nﾌｧｲﾙが読み取り専用になっていないか、ﾃﾞｨｽｸの空きが足りているか、"
+           "保存先のﾌｫﾙﾀﾞがあるかを確かめてから、もう一度「設定」を押してください。"
+           "ここで選んだ内容は消えていません。";
+}
+
+}  // namespace dialog_text
+
+SettingsDialog::SettingsDialog(const Settings& settings, const Catalogue& catalogue,
+                               FileSystem& files, const CodePage& codePage,
                                SettingsLocation location, DialogPlatform& platform)
-    : run_(run),
+    : pending_(settings),
+      pendingCatalogue_(catalogue),
       files_(files),
       codePage_(codePage),
       location_(std::move(location)),
       platform_(platform) {}
 
-// A value outside what a control can show leaves the control as it was designed.
-void SettingsDialog::Form_Load() {
-    const Settings& settings = run_.settings;
-    view_.Img_Button.fill(StorePicture::ButtonAtRest);
-    if (Within(settings.OrderMode, 0, 1)) SelectRadio(view_.Img_SR, settings.OrderMode);
-    if (Within(settings.TransparencyMode, 0, 2))
-        SelectRadio(view_.Img_Tomei, settings.TransparencyMode);
+// A value outside what a control can show leaves the control as it was designed; an interval
+// the spinner cannot hold becomes the spinner's own, which is what a save then writes.
+void SettingsDialog::OnLoad() {
+    view_.buttonFaces.fill(StorePicture::ButtonAtRest);
+    if (Within(pending_.OrderMode, 0, 1)) SelectRadio(view_.orderRadios, pending_.OrderMode);
+    if (Within(pending_.TransparencyMode, 0, 2))
+        SelectRadio(view_.transparencyRadios, pending_.TransparencyMode);
     else
-        view_.Img_Tomei.fill(StorePicture::RadioOff);
+        view_.transparencyRadios.fill(StorePicture::RadioOff);
     RefillFileList();
-    view_.lbl_PreSize.clear();
-    view_.Folder_Path = settings.ImageFolder;
-    for (std::size_t i = 0; i < view_.Img_Kind.size(); ++i)
-        view_.Img_Kind[i] = CheckPicture(settings.KindEnabled[i]);
-    if (Within(settings.IntervalSeconds, kIntervalLowest, kIntervalHighest))
-        view_.HS_Interval = settings.IntervalSeconds;
-    HS_Interval_Change(view_.HS_Interval);
+    view_.previewSizeText.clear();
+    view_.folderText = pending_.ImageFolder;
+    for (std::size_t i = 0; i < view_.kindBoxes.size(); ++i)
+        view_.kindBoxes[i] = CheckPicture(pending_.KindEnabled[i]);
+    if (!Within(pending_.IntervalSeconds, kIntervalLowest, kIntervalHighest))
+        pending_.IntervalSeconds = kIntervalStarting;
+    ShowInterval();
+}
+
+void SettingsDialog::OnPress(std::optional<HitArea> over, MouseButton button) {
+    if (pressed_ || !over) return;
+    // Taken before acting: a kind's rescan lets messages run, and its release may come then.
+    pressed_ = over;
+    platform_.CaptureMouse();
+    const auto index = static_cast<std::size_t>(over->index);
+    switch (over->control) {
+        case DialogControl::TitleStrip:
+            if (button != MouseButton::Left) break;
+            if (const std::optional<PixelPoint> cursor = platform_.CursorPosition()) {
+                const PixelPoint window = platform_.WindowPosition();
+                dragging_ = true;
+                dragOffset_ = {cursor->x - window.x, cursor->y - window.y};
+            }
+            break;
+        case DialogControl::Close:
+            view_.closePicture = StorePicture::ClosePressed;
+            break;
+        case DialogControl::Button:
+            view_.buttonFaces[index] = StorePicture::ButtonPressed;
+            break;
+        case DialogControl::Kind:
+            ToggleKind(over->index);
+            break;
+        case DialogControl::Order:
+            SelectOrder(over->index);
+            break;
+        case DialogControl::Transparency:
+        case DialogControl::Link:
+            break;  // they act on the release
+    }
+}
+
+// The mouse is let go before acting, so that a modal window the action opens gets it.
+void SettingsDialog::OnRelease(std::optional<HitArea> over) {
+    if (!pressed_) return;
+    const HitArea took = *pressed_;
+    pressed_.reset();
+    dragging_ = false;
+    platform_.ReleaseMouse();
+    switch (took.control) {
+        case DialogControl::Close:
+            view_.closePicture = StorePicture::CloseAtRest;
+            platform_.PumpMessages();
+            CloseRequested();
+            break;
+        case DialogControl::Button:
+            ReleaseButton(took.index);
+            break;
+        case DialogControl::Transparency:
+            // Only a click completed over the same option selects it.
+            if (over && SameControl(*over, took)) SelectTransparency(took.index);
+            break;
+        case DialogControl::Link:
+            platform_.OpenAddress(dialog_text::kAddress);
+            break;
+        case DialogControl::TitleStrip:
+        case DialogControl::Kind:
+        case DialogControl::Order:
+            break;  // they acted on the press
+    }
+}
+
+void SettingsDialog::OnMouseMove() {
+    if (!dragging_) return;
+    if (const std::optional<PixelPoint> cursor = platform_.CursorPosition())
+        platform_.MoveWindowTo({cursor->x - dragOffset_.x, cursor->y - dragOffset_.y});
+}
+
+void SettingsDialog::OnCaptureLost() {
+    if (!pressed_) return;
+    pressed_.reset();
+    dragging_ = false;
+    view_.buttonFaces.fill(StorePicture::ButtonAtRest);
+    view_.closePicture = StorePicture::CloseAtRest;
 }
 
 void SettingsDialog::ClearList() {
-    view_.List_1.clear();
-    ++view_.ListGeneration;
+    view_.fileList.clear();
+    ++view_.fileListGeneration;
 }
 
+// The count stays as it was for an empty catalogue: empty after opening, "" after a kind's
+// rescan found nothing.
 void SettingsDialog::RefillFileList() {
     ClearList();
-    const Catalogue& catalogue = run_.catalogue;
-    for (int number = 1; number <= catalogue.ImageCount; ++number)
-        view_.List_1.push_back(StoredFileName(files_, catalogue.ImageFile(number)));
-    if (catalogue.ImageCount != 0) view_.lbl_Kei = std::to_string(view_.List_1.size());
+    for (const std::string& path : pendingCatalogue_.ImageFiles)
+        view_.fileList.emplace_back(FileNameOf(path, files_.Paths()));
+    if (!view_.fileList.empty()) ShowFileCount(view_.fileList.size());
+}
+
+void SettingsDialog::ShowFileCount(std::size_t count) {
+    view_.fileCountText = std::to_string(count);
+}
+
+CatalogueEnd SettingsDialog::ListFolder() {
+    listing_ = true;
+    const CatalogueEnd end = BuildCatalogue(files_, pending_.ImageFolder, pending_.KindEnabled,
+                                            pendingCatalogue_, [this](int found) {
+                                                ShowFileCount(static_cast<std::size_t>(found));
+                                                platform_.PumpMessages();
+                                                return true;
+                                            });
+    listing_ = false;
+    if (end == CatalogueEnd::Full) platform_.ShowMessage(dialog_text::TooManyFiles());
+    if (end == CatalogueEnd::Unreadable) platform_.ShowMessage(dialog_text::kFolderUnreadable);
+    return end;
 }
 
 // Rescans the folder the page shows, which may be one chosen or cleared but not yet saved.
+// While a folder is being read, no other listing starts.
 void SettingsDialog::ToggleKind(int index) {
     if (listing_) return;
-    std::int16_t& enabled = run_.settings.KindEnabled[static_cast<std::size_t>(index)];
+    const auto kind = static_cast<std::size_t>(index);
+    std::int16_t& enabled = pending_.KindEnabled[kind];
     enabled ^= 1;
     if (const StorePicture picture = CheckPicture(enabled); picture != StorePicture::None)
-        view_.Img_Kind[static_cast<std::size_t>(index)] = picture;
+        view_.kindBoxes[kind] = picture;
     platform_.PumpMessages();
-    run_.settings.ImageFolder = view_.Folder_Path;
-    if (view_.Folder_Path.empty() || !FolderExists(files_, view_.Folder_Path)) return;
-    view_.lbl_Kei.clear();
-    BuildCatalogue(files_, view_.Folder_Path, run_.settings.KindEnabled, run_.catalogue);
+    if (pending_.ImageFolder.empty() || !FolderExists(files_, pending_.ImageFolder)) return;
+    view_.fileCountText.clear();
+    ListFolder();
     RefillFileList();
 }
 
 void SettingsDialog::SelectOrder(int index) {
-    SelectRadio(view_.Img_SR, index);
-    run_.settings.OrderMode = static_cast<std::int16_t>(index);
+    SelectRadio(view_.orderRadios, index);
+    pending_.OrderMode = static_cast<std::int16_t>(index);
 }
 
 void SettingsDialog::SelectTransparency(int index) {
-    SelectRadio(view_.Img_Tomei, index);
-    run_.settings.TransparencyMode = static_cast<std::int16_t>(index);
+    SelectRadio(view_.transparencyRadios, index);
+    pending_.TransparencyMode = static_cast<std::int16_t>(index);
 }
 
 void SettingsDialog::SpinInterval(int steps) {
-    HS_Interval_Change(std::clamp(view_.HS_Interval + steps, kIntervalLowest, kIntervalHighest));
+    pending_.IntervalSeconds = static_cast<std::int16_t>(
+        std::clamp(pending_.IntervalSeconds + steps, kIntervalLowest, kIntervalHighest));
+    ShowInterval();
 }
 
-void SettingsDialog::HS_Interval_Change(int value) {
-    view_.HS_Interval = value;
-    view_.lbl_Sec = std::to_string(value) + std::string(dialog_text::kSeconds);
+void SettingsDialog::ShowInterval() {
+    view_.intervalPosition = pending_.IntervalSeconds;
+    view_.intervalText =
+        std::to_string(pending_.IntervalSeconds) + std::string(dialog_text::kSeconds);
 }
 
-void SettingsDialog::lbl_Button_MouseDown(int index) {
-    view_.Img_Button[static_cast<std::size_t>(index)] = StorePicture::ButtonPressed;
-}
-
-// While a browse reads its folder, nothing may start another listing or close the dialog
-// under it: those buttons only come back up.
-void SettingsDialog::lbl_Button_MouseUp(int index) {
-    view_.Img_Button[static_cast<std::size_t>(index)] = StorePicture::ButtonAtRest;
+// While a folder is being read, nothing may start another listing or close the dialog under
+// it: those buttons only come back up.
+void SettingsDialog::ReleaseButton(int index) {
+    view_.buttonFaces[static_cast<std::size_t>(index)] = StorePicture::ButtonAtRest;
     platform_.PumpMessages();
     if (listing_) return;
     switch (index) {
@@ -135,9 +242,7 @@ void SettingsDialog::lbl_Button_MouseUp(int index) {
             ClearPage();
             break;
         case kSetButton:
-            run_.settings.IntervalSeconds = static_cast<std::int16_t>(view_.HS_Interval);
-            run_.settings.ImageFolder = view_.Folder_Path;
-            if (SaveSettings(files_, codePage_, location_, run_.settings)) Close();
+            Save();
             break;
         case kCancelButton:
             Close();
@@ -147,23 +252,26 @@ void SettingsDialog::lbl_Button_MouseUp(int index) {
     }
 }
 
+// A failed save keeps the dialog open with everything chosen in it, so the user can put the
+// cause right and press set again, or cancel.
+void SettingsDialog::Save() {
+    if (SaveSettings(files_, codePage_, location_, pending_)) {
+        Close();
+    } else {
+        platform_.ShowMessage(dialog_text::SaveFailed(location_.settingsFile));
+    }
+}
+
+// The folder, the list and the count go; the settings keep every other choice.
 void SettingsDialog::ClearPage() {
     ClearList();
-    view_.Folder_Path.clear();
-    view_.lbl_Kei.clear();
-    view_.PreviewShown = false;
-    ++view_.PreviewGeneration;
-    view_.lbl_PreSize.clear();
-}
-
-void SettingsDialog::ImgExit_MouseDown() {
-    view_.ImgExit = StorePicture::ClosePressed;
-}
-
-void SettingsDialog::ImgExit_MouseUp() {
-    view_.ImgExit = StorePicture::CloseAtRest;
-    platform_.PumpMessages();
-    CloseRequested();
+    pending_.ImageFolder.clear();
+    pendingCatalogue_ = Catalogue{};
+    view_.folderText.clear();
+    view_.fileCountText.clear();
+    view_.previewShown = false;
+    ++view_.previewGeneration;
+    view_.previewSizeText.clear();
 }
 
 void SettingsDialog::CloseRequested() {
@@ -174,42 +282,19 @@ void SettingsDialog::Close() {
     platform_.Unload();
 }
 
-void SettingsDialog::lbl_URL_MouseUp() {
-    platform_.OpenAddress(dialog_text::kAddress);
-}
-
-void SettingsDialog::Image1_MouseDown(MouseButton button) {
-    if (button != MouseButton::Left) return;
-    const std::optional<PixelPoint> cursor = platform_.CursorPosition();
-    if (!cursor) return;
-    const PixelPoint window = platform_.WindowPosition();
-    Dragging = true;
-    DragOffset = {cursor->x - window.x, cursor->y - window.y};
-}
-
-void SettingsDialog::Image1_MouseMove() {
-    if (!Dragging) return;
-    if (const std::optional<PixelPoint> cursor = platform_.CursorPosition())
-        platform_.MoveWindowTo({cursor->x - DragOffset.x, cursor->y - DragOffset.y});
-}
-
-void SettingsDialog::Image1_MouseUp() {
-    Dragging = false;
-}
-
-// A picture that cannot be loaded leaves the previous one in Pic_F, which is shown again.
-void SettingsDialog::List_1_Click(int line) {
-    if (line < 0 || static_cast<std::size_t>(line) >= view_.List_1.size()) return;
+// A picture that cannot be loaded leaves the previous one, which is shown again.
+void SettingsDialog::PreviewFile(int line) {
+    if (line < 0 || static_cast<std::size_t>(line) >= view_.fileList.size()) return;
     platform_.ShowBusyCursor(true);
-    const std::string path = WithTrailingSeparator(view_.Folder_Path, files_.Paths()) +
-                             view_.List_1[static_cast<std::size_t>(line)];
+    const std::string path = WithTrailingSeparator(view_.folderText, files_.Paths()) +
+                             view_.fileList[static_cast<std::size_t>(line)];
     if (std::optional<Image> picture = platform_.LoadPicture(path))
-        view_.Pic_F = std::move(*picture);
-    const PixelSize size{view_.Pic_F.width, view_.Pic_F.height};
-    view_.lbl_PreSize = std::to_string(size.width) + " * " + std::to_string(size.height);
-    view_.Pic_K = FitPreview(size);
-    view_.PreviewShown = true;
-    ++view_.PreviewGeneration;
+        view_.previewPicture = std::move(*picture);
+    const PixelSize size{view_.previewPicture.width, view_.previewPicture.height};
+    view_.previewSizeText = std::to_string(size.width) + " * " + std::to_string(size.height);
+    view_.previewBox = FitPreview(size);
+    view_.previewShown = true;
+    ++view_.previewGeneration;
     platform_.ShowBusyCursor(false);
 }
 
@@ -218,25 +303,11 @@ void SettingsDialog::List_1_Click(int line) {
 void SettingsDialog::BrowseForImageFolder() {
     const std::optional<std::string> folder = platform_.BrowseForFolder();
     if (!folder) return;
-    view_.Folder_Path = *folder;
-    listing_ = true;
-    const CatalogueEnd end =
-        BuildCatalogue(files_, *folder, run_.settings.KindEnabled, run_.catalogue, [this](int found) {
-            ShowFileCount(static_cast<std::size_t>(found));
-            platform_.PumpMessages();
-            return true;
-        });
-    listing_ = false;
-    if (end == CatalogueEnd::Full) platform_.ShowMessage(dialog_text::kTooManyFiles);
-    if (end == CatalogueEnd::Unreadable) platform_.ShowMessage(dialog_text::kFolderUnreadable);
-    ClearList();
-    for (const std::string& path : run_.catalogue.ImageFiles)
-        view_.List_1.push_back(std::string(FileNameOf(path, files_.Paths())));
-    ShowFileCount(view_.List_1.size());
-}
-
-void SettingsDialog::ShowFileCount(std::size_t count) {
-    view_.lbl_Kei = std::to_string(count);
+    pending_.ImageFolder = *folder;
+    view_.folderText = *folder;
+    ListFolder();
+    RefillFileList();
+    ShowFileCount(view_.fileList.size());
 }
 
 }  // namespace vexaframe

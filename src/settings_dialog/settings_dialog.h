@@ -1,8 +1,8 @@
 #pragma once
-// The settings dialog's decisions: what it shows when it opens, what each option, button and
-// mouse gesture does to the settings and to what it shows, and when the settings are saved.
-// The window and the system's dialogs are reached through DialogPlatform; what the window
-// shows is DialogView.
+// The settings dialog's decisions: what it shows when it opens, what each press and release
+// of the mouse does to the settings being edited and to what it shows, and when the settings
+// are saved. The window and the system's dialogs are reached through DialogPlatform; what the
+// window shows is DialogView.
 
 #include <array>
 #include <cstdint>
@@ -11,16 +11,17 @@
 #include <string_view>
 #include <vector>
 
-#include "settings/run_state.h"
+#include "pictures/image.h"
 #include "platform/code_page.h"
 #include "platform/file_system.h"
-#include "pictures/image.h"
+#include "settings/catalogue.h"
 #include "settings/settings.h"
+#include "settings_dialog/dialog_controls.h"
 #include "settings_dialog/dialog_layout.h"
 
 namespace vexaframe {
 
-// The texts of the dialog, as it shows them.
+// The texts of the dialog, as it shows them (UTF-8). The kinds' captions are kKindPatterns.
 namespace dialog_text {
 inline constexpr std::string_view kTitle = "Vexaframe の設定";
 inline constexpr std::string_view kFileNamesHeading = "画像のﾌｧｲﾙ名";
@@ -32,18 +33,20 @@ inline constexpr std::string_view kTransparencyHeading = "透明効果";
 inline constexpr std::string_view kPictureUnit = "枚";
 inline constexpr std::string_view kSeconds = " 秒";
 inline constexpr std::array<std::string_view, 4> kButtons{"ﾌｫﾙﾀﾞで指定", "ｸﾘｱ", "設定", "ｷｬﾝｾﾙ"};
-inline constexpr std::array<std::string_view, 4> kKinds{"*.bmp", "*.gif", "*.jpg", "*.wmf"};
 inline constexpr std::array<std::string_view, 2> kOrders{"ｼｰｹﾝｼｬﾙ", "ﾗﾝﾀﾞﾑ"};
 inline constexpr std::array<std::string_view, 3> kTransparencies{"不透明", "半透明",
                                                                  "ﾊﾟﾀｰﾝでﾗﾝﾀﾞﾑ"};
 inline constexpr std::string_view kAddress = "https://vexaframe.example/";
-inline constexpr std::string_view kCredit = "© Vexaframe  Ver.1.0.1";
+// The build gives the version, so the dialog always names the program it belongs to.
+inline constexpr std::string_view kCredit = "© Vexaframe  Ver." VEXAFRAME_VERSION;
 inline constexpr std::wstring_view kBrowseTitle =
     L"ﾌｫﾙﾀﾞをｸﾘｯｸして選択状態にしてから ＯＫ を押してください";
-inline constexpr std::wstring_view kTooManyFiles =
-    L"このﾌｫﾙﾀﾞには画像が多すぎます。最初の 32767 枚までを一覧にしました。";
-inline constexpr std::wstring_view kFolderUnreadable =
-    L"ﾌｫﾙﾀﾞを最後まで読めませんでした。読めた分までを一覧にしました。";
+inline constexpr std::string_view kFolderUnreadable =
+    "ﾌｫﾙﾀﾞを最後まで読めませんでした。読めた分までを一覧にしました。";
+
+std::string TooManyFiles();
+// Names the file it could not write, so the user knows what to look at.
+std::string SaveFailed(std::string_view settingsFile);
 }  // namespace dialog_text
 
 // Pictures of the picture store, as the controls show them.
@@ -66,27 +69,27 @@ inline constexpr int kIntervalStarting = 30;
 
 // What the dialog's controls show. Texts are UTF-8.
 struct DialogView {
-    std::array<StorePicture, 4> Img_Kind{};
-    std::array<StorePicture, 2> Img_SR{};
-    std::array<StorePicture, 3> Img_Tomei{};
-    std::array<StorePicture, 4> Img_Button{};
-    StorePicture ImgExit = StorePicture::CloseAtRest;
+    std::array<StorePicture, 4> kindBoxes{};
+    std::array<StorePicture, 2> orderRadios{};
+    std::array<StorePicture, 3> transparencyRadios{};
+    std::array<StorePicture, 4> buttonFaces{};
+    StorePicture closePicture = StorePicture::CloseAtRest;
 
-    std::string Folder_Path;
-    std::string lbl_Kei;
-    std::string lbl_PreSize = "9999 * 9999";
-    std::string lbl_Sec;
-    int HS_Interval = kIntervalStarting;
+    std::string folderText;
+    std::string fileCountText;
+    std::string previewSizeText = "9999 * 9999";
+    std::string intervalText;
+    int intervalPosition = kIntervalStarting;
 
-    std::vector<std::string> List_1;
-    int ListGeneration = 0;  // counts the times the list was emptied
+    std::vector<std::string> fileList;
+    int fileListGeneration = 0;  // counts the times the list was emptied
 
-    // The preview: the last picture loaded (45 x 41 black before any), and whether Pic_K
-    // shows it, stretched to Pic_K's size.
-    Image Pic_F = Image(45, 41);
-    PixelSize Pic_K{layout::Pic_K.width, layout::Pic_K.height};
-    bool PreviewShown = false;
-    int PreviewGeneration = 0;  // counts the changes of the preview
+    // The preview: the last picture loaded (45 x 41 black before any), and whether the
+    // preview box shows it, stretched to the box's size.
+    Image previewPicture = Image(45, 41);
+    PixelSize previewBox{layout::kPreview.width, layout::kPreview.height};
+    bool previewShown = false;
+    int previewGeneration = 0;  // counts the changes of the preview
 };
 
 class DialogPlatform {
@@ -100,12 +103,16 @@ public:
     virtual std::optional<std::string> BrowseForFolder() = 0;
     virtual std::optional<Image> LoadPicture(const std::string& path) = 0;
     // Modal, OK only, the program's title as caption.
-    virtual void ShowMessage(std::wstring_view text) = 0;
+    virtual void ShowMessage(std::string_view text) = 0;
     // In the user's web browser, without waiting; failures are not reported.
     virtual void OpenAddress(std::string_view address) = 0;
     virtual void ShowBusyCursor(bool busy) = 0;
     // Plays the closing animation and closes the dialog.
     virtual void Unload() = 0;
+
+    // Every mouse message goes to the dialog until released, wherever the pointer is.
+    virtual void CaptureMouse() = 0;
+    virtual void ReleaseMouse() = 0;
 
     // Dragging the window: the cursor and the window's top-left corner, in screen pixels.
     virtual std::optional<PixelPoint> CursorPosition() = 0;
@@ -115,63 +122,62 @@ public:
 
 enum class MouseButton { Left, Right, Middle };
 
+// Edits a copy of the settings and of the catalogue; only the set button writes them, to the
+// settings file, and the run's own values are never touched.
 class SettingsDialog {
 public:
-    SettingsDialog(RunState& run, FileSystem& files, const CodePage& codePage,
-                   SettingsLocation location, DialogPlatform& platform);
+    SettingsDialog(const Settings& settings, const Catalogue& catalogue, FileSystem& files,
+                   const CodePage& codePage, SettingsLocation location, DialogPlatform& platform);
 
     // Fills the controls from the settings and the catalogue.
-    void Form_Load();
-    void RefillFileList();
+    void OnLoad();
 
-    // Options: the box or radio and its caption act alike.
-    void ToggleKind(int index);          // at the press of any button
-    void SelectOrder(int index);         // at the press of any button
-    void SelectTransparency(int index);  // on a completed click
+    // The mouse on the dialog's own surface, over the control given (none: over nothing).
+    // The control that takes a press takes its release, wherever that happens.
+    void OnPress(std::optional<HitArea> over, MouseButton button);
+    void OnRelease(std::optional<HitArea> over);
+    void OnMouseMove();
+    // The mouse was taken away before the release came: the press ends without acting.
+    void OnCaptureLost();
+
     // An arrow of the spinner: one step up or down, within its bounds.
     void SpinInterval(int steps);
-    void HS_Interval_Change(int value);
-
-    void lbl_Button_MouseDown(int index);
-    void lbl_Button_MouseUp(int index);
-    void ImgExit_MouseDown();
-    void ImgExit_MouseUp();
-    void lbl_URL_MouseUp();
+    // A line of the file list was selected; nothing when `line` is none of its lines.
+    void PreviewFile(int line);
     // The system's close command: as the close button, nothing saved.
     void CloseRequested();
 
-    void Image1_MouseDown(MouseButton button);
-    void Image1_MouseMove();
-    void Image1_MouseUp();
-
-    // A line of the file list was selected; nothing when `line` is none of its lines.
-    void List_1_Click(int line);
-
-    void BrowseForImageFolder();
-
     const DialogView& View() const { return view_; }
-    bool Listing() const { return listing_; }
 
 private:
+    void RefillFileList();
+    void ShowInterval();
     void ShowFileCount(std::size_t count);
     void ClearList();
+
+    void ToggleKind(int index);
+    void SelectOrder(int index);
+    void SelectTransparency(int index);
+    void ReleaseButton(int index);
+    void BrowseForImageFolder();
+    // Rebuilds the catalogue from the folder shown, counting up as it goes.
+    CatalogueEnd ListFolder();
     void ClearPage();
+    void Save();
     void Close();
 
-    RunState& run_;
+    Settings pending_;
+    Catalogue pendingCatalogue_;
     FileSystem& files_;
     const CodePage& codePage_;
     const SettingsLocation location_;
     DialogPlatform& platform_;
     DialogView view_;
 
-    bool listing_ = false;  // a browse is reading its folder
-
-    bool Dragging = false;
-    PixelPoint DragOffset;
+    std::optional<HitArea> pressed_;  // the control that took the press
+    bool listing_ = false;            // a folder is being read
+    bool dragging_ = false;
+    PixelPoint dragOffset_;
 };
-
-// The name a file has in its folder, as the file system stores it; empty when it is gone.
-std::string StoredFileName(FileSystem& files, const std::string& path);
 
 }  // namespace vexaframe

@@ -9,8 +9,8 @@
 
 #include "pictures/win32_image_format.h"
 #include "pictures/win32_picture_loader.h"
-#include "platform/win32_window_class.h"
 #include "platform/win32_text.h"
+#include "platform/win32_window_class.h"
 #include "settings_dialog/win32_folder_browser.h"
 
 namespace vexaframe {
@@ -38,14 +38,13 @@ PixelRect TextBox(PixelPoint start, std::string_view text, const Win32Skin& skin
 }
 
 void FillBox(HDC target, PixelRect box, COLORREF colour) {
-    const HBRUSH brush = CreateSolidBrush(colour);
+    const OwnedBrush brush(CreateSolidBrush(colour));
     const RECT area = RectOf(box);
-    FillRect(target, &area, brush);
-    DeleteObject(brush);
+    FillRect(target, &area, brush.get());
 }
 
 void PaintBodyGradient(HDC target) {
-    const PixelRect body = layout::Pic_C;
+    const PixelRect body = layout::kBody;
     const int saved = SaveDC(target);
     IntersectClipRect(target, body.left, body.top, body.Right(), body.Bottom());
     const std::vector<Rgb> rows = BodyGradient(body.height);
@@ -64,23 +63,21 @@ void DrawBorder(HDC target, PixelRect box) {
 
 // The picture stretched to the preview's size, once for each new preview: the source may be
 // a photograph of many megapixels, and the dialog repaints often.
-HBITMAP StretchedPreview(const DialogView& view) {
-    const Image& picture = view.Pic_F;
-    const PixelSize size = view.Pic_K;
-    if (!view.PreviewShown || picture.width <= 0 || picture.height <= 0 || size.width <= 0 ||
+OwnedBitmap StretchedPreview(const DialogView& view) {
+    const Image& picture = view.previewPicture;
+    const PixelSize size = view.previewBox;
+    if (!view.previewShown || picture.width <= 0 || picture.height <= 0 || size.width <= 0 ||
         size.height <= 0)
         return nullptr;
-    const HDC screen = GetDC(nullptr);
-    const HBITMAP stretched = CreateCompatibleBitmap(screen, size.width, size.height);
-    const HDC target = CreateCompatibleDC(screen);
-    const HGDIOBJ previous = SelectObject(target, stretched);
+    const WindowDC screen(nullptr);
+    OwnedBitmap stretched(CreateCompatibleBitmap(screen.get(), size.width, size.height));
+    const OwnedMemoryDC target(CreateCompatibleDC(screen.get()));
+    if (!stretched || !target) return nullptr;
+    const Selection selected(target.get(), stretched.get());
     const BITMAPINFO format = ImageFormat(picture.width, picture.height);
-    SetStretchBltMode(target, COLORONCOLOR);
-    StretchDIBits(target, 0, 0, size.width, size.height, 0, 0, picture.width, picture.height,
+    SetStretchBltMode(target.get(), COLORONCOLOR);
+    StretchDIBits(target.get(), 0, 0, size.width, size.height, 0, 0, picture.width, picture.height,
                   picture.pixels.data(), &format, DIB_RGB_COLORS, SRCCOPY);
-    SelectObject(target, previous);
-    DeleteDC(target);
-    ReleaseDC(nullptr, screen);
     return stretched;
 }
 
@@ -99,21 +96,20 @@ void UseSystemScalingForTheDialog() {
 
 }  // namespace
 
-Win32SettingsDialog::Win32SettingsDialog(RunState& run, FileSystem& files, const CodePage& codePage,
-                                         SettingsLocation location)
-    : dialog_(run, files, codePage, std::move(location), *this),
+Win32SettingsDialog::Win32SettingsDialog(const RunState& run, FileSystem& files,
+                                         const CodePage& codePage, SettingsLocation location)
+    : dialog_(run.settings, run.catalogue, files, codePage, std::move(location), *this),
       hitAreas_(DialogHitAreas([this](std::string_view text) { return skin_.TextWidth(text); })) {}
 
 Win32SettingsDialog::~Win32SettingsDialog() {
     if (window_ != nullptr && IsWindow(window_)) DestroyWindow(window_);
-    if (preview_ != nullptr) DeleteObject(preview_);
 }
 
 void Win32SettingsDialog::ShowModal() {
     UseSystemScalingForTheDialog();
     CreateWindowAndControls();
     if (window_ == nullptr) return;
-    dialog_.Form_Load();
+    dialog_.OnLoad();
     SyncControls();
 
     const PixelPoint at =
@@ -154,14 +150,14 @@ void Win32SettingsDialog::CreateWindowAndControls() {
                               layout::kWindowSize.width, layout::kWindowSize.height, nullptr,
                               nullptr, instance, this);
     if (window_ == nullptr) return;
-    const PixelRect list = layout::List_1;
+    const PixelRect list = layout::kFileList;
     list_ = CreateWindowExW(
         WS_EX_CLIENTEDGE, L"LISTBOX", nullptr,
         WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT,
         list.left, list.top, list.width, list.height, window_,
         reinterpret_cast<HMENU>(static_cast<INT_PTR>(kListId)), instance, nullptr);
     SendMessageW(list_, WM_SETFONT, reinterpret_cast<WPARAM>(skin_.Font()), FALSE);
-    const PixelRect spin = layout::HS_Interval;
+    const PixelRect spin = layout::kIntervalSpinner;
     spinner_ = CreateWindowExW(0, L"SCROLLBAR", nullptr, WS_CHILD | WS_VISIBLE | SBS_HORZ,
                                spin.left, spin.top, spin.width, spin.height, window_,
                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(kSpinnerId)), instance,
@@ -189,28 +185,32 @@ LRESULT Win32SettingsDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lPara
         case WM_ERASEBKGND:
             return 1;  // painted whole, double-buffered
         case WM_LBUTTONDOWN:
-            OnButtonDown(MouseButton::Left, lParam);
+            OnPress(MouseButton::Left, lParam);
             return 0;
         case WM_RBUTTONDOWN:
-            OnButtonDown(MouseButton::Right, lParam);
+            OnPress(MouseButton::Right, lParam);
             return 0;
         case WM_MBUTTONDOWN:
-            OnButtonDown(MouseButton::Middle, lParam);
+            OnPress(MouseButton::Middle, lParam);
             return 0;
         case WM_LBUTTONUP:
         case WM_RBUTTONUP:
         case WM_MBUTTONUP:
-            OnButtonUp(lParam);
+            OnRelease(lParam);
             return 0;
         case WM_MOUSEMOVE:
-            OnMouseMove();
+            dialog_.OnMouseMove();
+            return 0;
+        case WM_CAPTURECHANGED:
+            dialog_.OnCaptureLost();
+            if (!closed_) Repaint();
             return 0;
         case WM_SETCURSOR:
             if (OnSetCursor(reinterpret_cast<HWND>(wParam))) return TRUE;
             break;
         case WM_COMMAND:
             if (LOWORD(wParam) == kListId && HIWORD(wParam) == LBN_SELCHANGE) {
-                dialog_.List_1_Click(static_cast<int>(SendMessageW(list_, LB_GETCURSEL, 0, 0)));
+                dialog_.PreviewFile(static_cast<int>(SendMessageW(list_, LB_GETCURSEL, 0, 0)));
                 Repaint();
             }
             return 0;
@@ -230,70 +230,14 @@ std::optional<HitArea> Win32SettingsDialog::HitAt(LPARAM lParam) const {
     return ControlAt(hitAreas_, PointOf(lParam));
 }
 
-void Win32SettingsDialog::OnButtonDown(MouseButton button, LPARAM lParam) {
-    if (pressed_) return;
-    const std::optional<HitArea> hit = HitAt(lParam);
-    if (!hit) return;
-    pressed_ = hit;
-    SetCapture(window_);
-    switch (hit->control) {
-        case DialogControl::TitleStrip:
-            dialog_.Image1_MouseDown(button);
-            break;
-        case DialogControl::Close:
-            dialog_.ImgExit_MouseDown();
-            break;
-        case DialogControl::Button:
-            dialog_.lbl_Button_MouseDown(hit->index);
-            break;
-        case DialogControl::Kind:
-            dialog_.ToggleKind(hit->index);
-            break;
-        case DialogControl::Order:
-            dialog_.SelectOrder(hit->index);
-            break;
-        case DialogControl::Transparency:
-        case DialogControl::Link:
-            break;  // they act on the release
-    }
+void Win32SettingsDialog::OnPress(MouseButton button, LPARAM lParam) {
+    dialog_.OnPress(HitAt(lParam), button);
     if (!closed_) Repaint();
 }
 
-// The control that took the press takes the release, wherever it happens.
-void Win32SettingsDialog::OnButtonUp(LPARAM lParam) {
-    if (!pressed_) return;
-    const HitArea area = *pressed_;
-    pressed_.reset();
-    ReleaseCapture();
-    switch (area.control) {
-        case DialogControl::TitleStrip:
-            dialog_.Image1_MouseUp();
-            break;
-        case DialogControl::Close:
-            dialog_.ImgExit_MouseUp();
-            break;
-        case DialogControl::Button:
-            dialog_.lbl_Button_MouseUp(area.index);
-            break;
-        case DialogControl::Transparency: {
-            // Only a click completed over the same option selects it.
-            const std::optional<HitArea> over = HitAt(lParam);
-            if (over && over->control == area.control && over->index == area.index)
-                dialog_.SelectTransparency(area.index);
-            break;
-        }
-        case DialogControl::Link:
-            dialog_.lbl_URL_MouseUp();
-            break;
-        case DialogControl::Kind:
-        case DialogControl::Order:
-            break;  // they acted on the press
-    }
+void Win32SettingsDialog::OnRelease(LPARAM lParam) {
+    dialog_.OnRelease(HitAt(lParam));
     if (!closed_) Repaint();
-}
-
-void Win32SettingsDialog::OnMouseMove() {
-    if (pressed_ && pressed_->control == DialogControl::TitleStrip) dialog_.Image1_MouseMove();
 }
 
 bool Win32SettingsDialog::OnSetCursor(HWND over) {
@@ -333,20 +277,19 @@ void Win32SettingsDialog::OnSpinner(WPARAM request) {
 // The list box and the spinner follow the view; the list only takes the lines it lacks.
 void Win32SettingsDialog::SyncControls() {
     const DialogView& view = dialog_.View();
-    if (view.ListGeneration != shownListGeneration_) {
+    if (view.fileListGeneration != shownListGeneration_) {
         SendMessageW(list_, LB_RESETCONTENT, 0, 0);
-        shownListGeneration_ = view.ListGeneration;
+        shownListGeneration_ = view.fileListGeneration;
         shownListLines_ = 0;
     }
-    for (; shownListLines_ < view.List_1.size(); ++shownListLines_) {
-        const std::wstring line = WideFromUtf8(view.List_1[shownListLines_]);
+    for (; shownListLines_ < view.fileList.size(); ++shownListLines_) {
+        const std::wstring line = WideFromUtf8(view.fileList[shownListLines_]);
         SendMessageW(list_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
     }
-    SetScrollPos(spinner_, SB_CTL, view.HS_Interval, TRUE);
-    if (view.PreviewGeneration != shownPreviewGeneration_) {
-        if (preview_ != nullptr) DeleteObject(preview_);
+    SetScrollPos(spinner_, SB_CTL, view.intervalPosition, TRUE);
+    if (view.previewGeneration != shownPreviewGeneration_) {
         preview_ = StretchedPreview(view);
-        shownPreviewGeneration_ = view.PreviewGeneration;
+        shownPreviewGeneration_ = view.previewGeneration;
     }
 }
 
@@ -358,35 +301,37 @@ void Win32SettingsDialog::Repaint() {
 
 void Win32SettingsDialog::Paint(HDC target) const {
     const PixelSize size = layout::kWindowSize;
-    const HDC canvas = CreateCompatibleDC(target);
-    const HBITMAP surface = CreateCompatibleBitmap(target, size.width, size.height);
-    const HGDIOBJ previous = SelectObject(canvas, surface);
+    const OwnedBitmap surface(CreateCompatibleBitmap(target, size.width, size.height));
+    const OwnedMemoryDC canvasDC(CreateCompatibleDC(target));
+    if (!surface || !canvasDC) return;
+    const HDC canvas = canvasDC.get();
+    const Selection selected(canvas, surface.get());
 
     const DialogView& view = dialog_.View();
     const COLORREF buttonText = GetSysColor(COLOR_BTNTEXT);
     const COLORREF windowText = GetSysColor(COLOR_WINDOWTEXT);
     FillBox(canvas, {0, 0, size.width, size.height}, kWindowColour);
-    skin_.DrawTitleStrip(canvas, layout::Image1);
+    skin_.DrawTitleStrip(canvas, layout::kTitleStrip);
     skin_.DrawText(canvas, dialog_text::kTitle, TextBox(layout::kTitle, dialog_text::kTitle, skin_),
                    kWhite, TextAlign::Left);
-    skin_.DrawPicture(canvas, view.ImgExit, layout::ImgExit);
+    skin_.DrawPicture(canvas, view.closePicture, layout::kCloseButton);
 
     PaintBodyGradient(canvas);
-    skin_.TilePanel(canvas, layout::FilePanel);
-    skin_.TilePanel(canvas, layout::OptionsPanel);
+    skin_.TilePanel(canvas, layout::kFilePanel);
+    skin_.TilePanel(canvas, layout::kOptionsPanel);
 
     const std::array<std::string_view, 6> headings{
         dialog_text::kFileNamesHeading, dialog_text::kPreviewHeading,
         dialog_text::kKindsHeading,     dialog_text::kOrderHeading,
         dialog_text::kIntervalHeading,  dialog_text::kTransparencyHeading};
     for (std::size_t i = 0; i < headings.size(); ++i) {
-        skin_.DrawHeadingTab(canvas, layout::Img_H[i].tab);
-        skin_.DrawText(canvas, headings[i], layout::Img_H[i].caption, buttonText,
+        skin_.DrawHeadingTab(canvas, layout::kHeadings[i].tab);
+        skin_.DrawText(canvas, headings[i], layout::kHeadings[i].caption, buttonText,
                        TextAlign::Centre);
     }
-    for (std::size_t i = 0; i < layout::Img_Button.size(); ++i) {
-        skin_.DrawPicture(canvas, view.Img_Button[i], layout::Img_Button[i].face);
-        skin_.DrawText(canvas, dialog_text::kButtons[i], layout::Img_Button[i].caption, buttonText,
+    for (std::size_t i = 0; i < layout::kButtons.size(); ++i) {
+        skin_.DrawPicture(canvas, view.buttonFaces[i], layout::kButtons[i].face);
+        skin_.DrawText(canvas, dialog_text::kButtons[i], layout::kButtons[i].caption, buttonText,
                        TextAlign::Centre);
     }
     const auto drawOptions = [&](const auto& options, const auto& pictures, const auto& captions,
@@ -397,38 +342,39 @@ void Win32SettingsDialog::Paint(HDC target) const {
                            colour, TextAlign::Left);
         }
     };
-    drawOptions(layout::Img_Kind, view.Img_Kind, dialog_text::kKinds, buttonText);
-    drawOptions(layout::Img_SR, view.Img_SR, dialog_text::kOrders, buttonText);
-    drawOptions(layout::Img_Tomei, view.Img_Tomei, dialog_text::kTransparencies, windowText);
+    drawOptions(layout::kKinds, view.kindBoxes, kKindPatterns, buttonText);
+    drawOptions(layout::kOrders, view.orderRadios, dialog_text::kOrders, buttonText);
+    drawOptions(layout::kTransparencies, view.transparencyRadios, dialog_text::kTransparencies,
+                windowText);
 
-    skin_.DrawText(canvas, view.lbl_Kei, layout::lbl_Kei, buttonText, TextAlign::Right);
-    DrawBorder(canvas, layout::lbl_Kei);
+    skin_.DrawText(canvas, view.fileCountText, layout::kFileCount, buttonText, TextAlign::Right);
+    DrawBorder(canvas, layout::kFileCount);
     skin_.DrawText(canvas, dialog_text::kPictureUnit,
                    TextBox(layout::kPictureUnit, dialog_text::kPictureUnit, skin_), buttonText,
                    TextAlign::Left);
-    skin_.DrawText(canvas, view.Folder_Path, layout::Folder_Path, buttonText, TextAlign::Left);
-    DrawBorder(canvas, layout::Folder_Path);
-    skin_.DrawText(canvas, view.lbl_PreSize, layout::lbl_PreSize, buttonText, TextAlign::Centre);
+    skin_.DrawText(canvas, view.folderText, layout::kFolderLabel, buttonText, TextAlign::Left);
+    DrawBorder(canvas, layout::kFolderLabel);
+    skin_.DrawText(canvas, view.previewSizeText, layout::kPreviewSize, buttonText,
+                   TextAlign::Centre);
     PaintPreview(canvas);
-    skin_.DrawText(canvas, view.lbl_Sec, TextBox(layout::lbl_Sec, view.lbl_Sec, skin_), buttonText,
+    skin_.DrawText(canvas, view.intervalText,
+                   TextBox(layout::kIntervalText, view.intervalText, skin_), buttonText,
                    TextAlign::Left);
     skin_.DrawText(canvas, dialog_text::kCredit,
                    TextBox(layout::kCredit, dialog_text::kCredit, skin_), kWhite, TextAlign::Left);
     skin_.DrawText(canvas, dialog_text::kAddress,
-                   TextBox(layout::lbl_URL, dialog_text::kAddress, skin_), kWhite, TextAlign::Left,
+                   TextBox(layout::kLink, dialog_text::kAddress, skin_), kWhite, TextAlign::Left,
                    true);
 
     BitBlt(target, 0, 0, size.width, size.height, canvas, 0, 0, SRCCOPY);
-    SelectObject(canvas, previous);
-    DeleteObject(surface);
-    DeleteDC(canvas);
 }
 
 void Win32SettingsDialog::PaintPreview(HDC target) const {
     const DialogView& view = dialog_.View();
-    const PixelRect box{layout::Pic_K.left, layout::Pic_K.top, view.Pic_K.width, view.Pic_K.height};
+    const PixelRect box{layout::kPreview.left, layout::kPreview.top, view.previewBox.width,
+                        view.previewBox.height};
     FillBox(target, box, kPreviewBackground);
-    if (preview_ != nullptr) StretchBitmap(target, preview_, box);
+    if (preview_) StretchBitmap(target, preview_.get(), box);
     RECT edge = RectOf(box);
     DrawEdge(target, &edge, EDGE_RAISED, BF_RECT);
 }
@@ -463,8 +409,8 @@ std::optional<Image> Win32SettingsDialog::LoadPicture(const std::string& path) {
     return vexaframe::LoadPicture(path);
 }
 
-void Win32SettingsDialog::ShowMessage(std::wstring_view text) {
-    MessageBoxW(window_, std::wstring(text).c_str(), std::wstring(kProgramTitle).c_str(), MB_OK);
+void Win32SettingsDialog::ShowMessage(std::string_view text) {
+    MessageBoxW(window_, WideFromUtf8(text).c_str(), std::wstring(kProgramTitle).c_str(), MB_OK);
 }
 
 void Win32SettingsDialog::OpenAddress(std::string_view address) {
@@ -482,6 +428,14 @@ void Win32SettingsDialog::Unload() {
     DrawAnimatedRects(window_, IDANI_CAPTION, &current, &openPoint_);
     DestroyWindow(window_);
     closed_ = true;
+}
+
+void Win32SettingsDialog::CaptureMouse() {
+    SetCapture(window_);
+}
+
+void Win32SettingsDialog::ReleaseMouse() {
+    ReleaseCapture();
 }
 
 std::optional<PixelPoint> Win32SettingsDialog::CursorPosition() {

@@ -1,7 +1,7 @@
 #pragma once
 // The settings dialog on Windows: one borderless window "Vexaframe_P" that paints the skin
-// from SettingsDialog's view, with a real list box and a real spinner, and turns mouse
-// messages into SettingsDialog's handlers.
+// from SettingsDialog's view, with a real list box and a real spinner, and hands mouse
+// messages, with the control under the pointer, to SettingsDialog.
 
 #include <windows.h>
 
@@ -10,6 +10,8 @@
 #include <optional>
 #include <vector>
 
+#include "platform/win32_handles.h"
+#include "settings/run_state.h"
 #include "settings_dialog/dialog_controls.h"
 #include "settings_dialog/settings_dialog.h"
 #include "settings_dialog/win32_skin.h"
@@ -18,7 +20,8 @@ namespace vexaframe {
 
 class Win32SettingsDialog final : public DialogPlatform {
 public:
-    Win32SettingsDialog(RunState& run, FileSystem& files, const CodePage& codePage,
+    // Edits a copy of the run's settings and catalogue.
+    Win32SettingsDialog(const RunState& run, FileSystem& files, const CodePage& codePage,
                         SettingsLocation location);
     ~Win32SettingsDialog() override;
     Win32SettingsDialog(const Win32SettingsDialog&) = delete;
@@ -38,9 +41,8 @@ private:
     void PaintPreview(HDC target) const;
 
     std::optional<HitArea> HitAt(LPARAM lParam) const;
-    void OnButtonDown(MouseButton button, LPARAM lParam);
-    void OnButtonUp(LPARAM lParam);
-    void OnMouseMove();
+    void OnPress(MouseButton button, LPARAM lParam);
+    void OnRelease(LPARAM lParam);
     bool OnSetCursor(HWND over);
     void OnSpinner(WPARAM request);
 
@@ -48,10 +50,12 @@ private:
     void PumpMessages() override;
     std::optional<std::string> BrowseForFolder() override;
     std::optional<Image> LoadPicture(const std::string& path) override;
-    void ShowMessage(std::wstring_view text) override;
+    void ShowMessage(std::string_view text) override;
     void OpenAddress(std::string_view address) override;
     void ShowBusyCursor(bool busy) override;
     void Unload() override;
+    void CaptureMouse() override;
+    void ReleaseMouse() override;
     std::optional<PixelPoint> CursorPosition() override;
     PixelPoint WindowPosition() override;
     void MoveWindowTo(PixelPoint topLeft) override;
@@ -66,12 +70,11 @@ private:
     RECT openPoint_{};  // where the cursor was when the dialog opened
     bool closed_ = false;
     bool busy_ = false;
-    std::optional<HitArea> pressed_;  // the control that took the press
 
     int shownListGeneration_ = -1;
     std::size_t shownListLines_ = 0;
     int shownPreviewGeneration_ = 0;
-    HBITMAP preview_ = nullptr;  // the preview, stretched to its box
+    OwnedBitmap preview_;  // the preview, stretched to its box
     std::chrono::steady_clock::time_point lastPump_;
 };
 

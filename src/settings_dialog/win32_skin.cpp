@@ -16,9 +16,9 @@ constexpr int kDescenderRoom = 8;
 constexpr const wchar_t* kFontNames[] = {L"ＭＳ Ｐゴシック", L"MS PGothic", L"Meiryo UI",
                                          L"Yu Gothic UI",    L"IPAPGothic", L"VL PGothic"};
 
-HBITMAP LoadSkinBitmap(int id) {
-    return static_cast<HBITMAP>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id),
-                                           IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+OwnedBitmap LoadSkinBitmap(int id) {
+    return OwnedBitmap(static_cast<HBITMAP>(LoadImageW(
+        GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
 }
 
 int CALLBACK NoteFontFound(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) {
@@ -31,19 +31,18 @@ bool FontInstalled(const wchar_t* name) {
     wanted.lfCharSet = DEFAULT_CHARSET;
     lstrcpynW(wanted.lfFaceName, name, LF_FACESIZE);
     bool found = false;
-    const HDC screen = GetDC(nullptr);
-    EnumFontFamiliesExW(screen, &wanted, NoteFontFound, reinterpret_cast<LPARAM>(&found), 0);
-    ReleaseDC(nullptr, screen);
+    const WindowDC screen(nullptr);
+    EnumFontFamiliesExW(screen.get(), &wanted, NoteFontFound, reinterpret_cast<LPARAM>(&found), 0);
     return found;
 }
 
 // Where none of the fonts is installed, the system picks one of the Japanese character set.
-HFONT CreateDialogFont(bool underlined) {
+OwnedFont CreateDialogFont(bool underlined) {
     const auto* installed = std::ranges::find_if(kFontNames, FontInstalled);
     const wchar_t* name = installed != std::end(kFontNames) ? *installed : kFontNames[0];
-    return CreateFontW(kFontHeight, 0, 0, 0, FW_NORMAL, FALSE, underlined ? TRUE : FALSE, FALSE,
-                       SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                       DEFAULT_PITCH | FF_SWISS, name);
+    return OwnedFont(CreateFontW(kFontHeight, 0, 0, 0, FW_NORMAL, FALSE, underlined ? TRUE : FALSE,
+                                 FALSE, SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                                 DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, name));
 }
 
 PixelSize SizeOf(HBITMAP bitmap) {
@@ -68,13 +67,12 @@ UINT FormatOf(TextAlign align) {
 void StretchBitmap(HDC target, HBITMAP source, PixelRect box) {
     const PixelSize size = SizeOf(source);
     if (size.width == 0) return;
-    const HDC memory = CreateCompatibleDC(target);
-    const HGDIOBJ previous = SelectObject(memory, source);
+    const OwnedMemoryDC memory(CreateCompatibleDC(target));
+    if (!memory) return;
+    const Selection selected(memory.get(), source);
     SetStretchBltMode(target, COLORONCOLOR);
-    StretchBlt(target, box.left, box.top, box.width, box.height, memory, 0, 0, size.width,
+    StretchBlt(target, box.left, box.top, box.width, box.height, memory.get(), 0, 0, size.width,
                size.height, SRCCOPY);
-    SelectObject(memory, previous);
-    DeleteDC(memory);
 }
 
 Win32Skin::Win32Skin()
@@ -99,13 +97,6 @@ Win32Skin::Win32Skin()
       linkFont_(CreateDialogFont(true)) {}
 
 Win32Skin::~Win32Skin() {
-    for (HBITMAP bitmap : {checkOff_, checkOn_, radioOff_, radioOn_, button_, buttonPressed_,
-                           close_, closePressed_, titleStrip_, headingTab_, panelTile_}) {
-        if (bitmap != nullptr) DeleteObject(bitmap);
-    }
-    for (HFONT font : {font_, linkFont_}) {
-        if (font != nullptr) DeleteObject(font);
-    }
     if (pointer_ != nullptr) DestroyCursor(pointer_);
     if (icon_ != nullptr) DestroyIcon(icon_);
 }
@@ -113,21 +104,21 @@ Win32Skin::~Win32Skin() {
 HBITMAP Win32Skin::StoreBitmap(StorePicture picture) const {
     switch (picture) {
         case StorePicture::CheckOff:
-            return checkOff_;
+            return checkOff_.get();
         case StorePicture::CheckOn:
-            return checkOn_;
+            return checkOn_.get();
         case StorePicture::RadioOff:
-            return radioOff_;
+            return radioOff_.get();
         case StorePicture::RadioOn:
-            return radioOn_;
+            return radioOn_.get();
         case StorePicture::ButtonAtRest:
-            return button_;
+            return button_.get();
         case StorePicture::ButtonPressed:
-            return buttonPressed_;
+            return buttonPressed_.get();
         case StorePicture::CloseAtRest:
-            return close_;
+            return close_.get();
         case StorePicture::ClosePressed:
-            return closePressed_;
+            return closePressed_.get();
         default:
             return nullptr;
     }
@@ -146,20 +137,20 @@ void Win32Skin::DrawPicture(HDC target, StorePicture picture, PixelRect box) con
 }
 
 void Win32Skin::DrawTitleStrip(HDC target, PixelRect box) const {
-    StretchBitmap(target, titleStrip_, box);
+    StretchBitmap(target, titleStrip_.get(), box);
 }
 
 void Win32Skin::DrawHeadingTab(HDC target, PixelRect box) const {
-    const PixelSize size = SizeOf(headingTab_);
-    StretchBitmap(target, headingTab_, {box.left, box.top, size.width, size.height});
+    const PixelSize size = SizeOf(headingTab_.get());
+    StretchBitmap(target, headingTab_.get(), {box.left, box.top, size.width, size.height});
 }
 
 void Win32Skin::TilePanel(HDC target, PixelRect panel) const {
-    const PixelSize tile = SizeOf(panelTile_);
+    const PixelSize tile = SizeOf(panelTile_.get());
     const int saved = SaveDC(target);
     IntersectClipRect(target, panel.left, panel.top, panel.Right(), panel.Bottom());
     for (const PixelPoint at : TileOrigins({panel.width, panel.height}, tile))
-        StretchBitmap(target, panelTile_,
+        StretchBitmap(target, panelTile_.get(),
                       {panel.left + at.x, panel.top + at.y, tile.width, tile.height});
     RestoreDC(target, saved);
 }
@@ -169,22 +160,19 @@ void Win32Skin::DrawText(HDC target, std::string_view utf8, PixelRect box, COLOR
     std::wstring text = WideFromUtf8(utf8);
     // Cut at the label's sides, never through a line's descenders.
     RECT area{box.left, box.top, box.Right(), box.Bottom() + kDescenderRoom};
-    const HGDIOBJ previous = SelectObject(target, underlined ? linkFont_ : font_);
+    const Selection selected(target, underlined ? linkFont_.get() : font_.get());
     SetBkMode(target, TRANSPARENT);
     SetTextColor(target, colour);
     ::DrawTextW(target, text.data(), static_cast<int>(text.size()), &area,
                 FormatOf(align) | DT_SINGLELINE | DT_NOPREFIX);
-    SelectObject(target, previous);
 }
 
 int Win32Skin::TextWidth(std::string_view utf8) const {
     const std::wstring text = WideFromUtf8(utf8);
-    const HDC screen = GetDC(nullptr);
-    const HGDIOBJ previous = SelectObject(screen, font_);
+    const WindowDC screen(nullptr);
+    const Selection selected(screen.get(), font_.get());
     SIZE size{};
-    GetTextExtentPoint32W(screen, text.data(), static_cast<int>(text.size()), &size);
-    SelectObject(screen, previous);
-    ReleaseDC(nullptr, screen);
+    GetTextExtentPoint32W(screen.get(), text.data(), static_cast<int>(text.size()), &size);
     return size.cx;
 }
 

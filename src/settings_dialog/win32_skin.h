@@ -6,6 +6,7 @@
 
 #include <string_view>
 
+#include "platform/win32_handles.h"
 #include "settings_dialog/dialog_layout.h"
 #include "settings_dialog/settings_dialog.h"
 
@@ -22,7 +23,7 @@ public:
 
     HCURSOR DialogPointer() const { return pointer_; }
     HICON Icon() const { return icon_; }
-    HFONT Font() const { return font_; }
+    HFONT Font() const { return font_.get(); }
 
     // A picture of the store, stretched to `box`; nothing for StorePicture::None.
     void DrawPicture(HDC target, StorePicture picture, PixelRect box) const;
@@ -39,12 +40,12 @@ public:
 private:
     HBITMAP StoreBitmap(StorePicture picture) const;
 
-    HBITMAP checkOff_, checkOn_, radioOff_, radioOn_, button_, buttonPressed_, close_,
+    OwnedBitmap checkOff_, checkOn_, radioOff_, radioOn_, button_, buttonPressed_, close_,
         closePressed_, titleStrip_, headingTab_, panelTile_;
     HCURSOR pointer_;
     HICON icon_;
-    HFONT font_;
-    HFONT linkFont_;
+    OwnedFont font_;
+    OwnedFont linkFont_;
 };
 
 // Copies `source` stretched into `box` of `target`.

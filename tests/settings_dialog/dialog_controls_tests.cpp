@@ -18,23 +18,23 @@ struct Expected {
 
 TEST(DialogControlsTest, EachPointFindsTheControlOnTop) {
     const std::vector<HitArea> areas = DialogHitAreas(FakeTextWidth);
-    const layout::Option gif = layout::Img_Kind[1];
-    const layout::Button set = layout::Img_Button[2];
+    const layout::Option gif = layout::kKinds[1];
+    const layout::Button set = layout::kButtons[2];
     for (const Expected& e : std::initializer_list<Expected>{
              {{gif.box.left + 2, gif.box.top + 2}, DialogControl::Kind, 1},
              {{gif.caption.x + 3, gif.caption.y + 3}, DialogControl::Kind, 1},  // its caption
              {{set.caption.left + 40, set.caption.top + 5}, DialogControl::Button, 2},
              {{set.face.left + 40, set.face.top + 1}, std::nullopt},  // the face alone: nothing
-             {{layout::ImgExit.left + 3, layout::ImgExit.top + 3}, DialogControl::Close},
+             {{layout::kCloseButton.left + 3, layout::kCloseButton.top + 3}, DialogControl::Close},
              {{200, 5}, DialogControl::TitleStrip},
-             {{layout::Img_Tomei[2].box.left + 1, layout::Img_Tomei[2].box.top + 12},
+             {{layout::kTransparencies[2].box.left + 1, layout::kTransparencies[2].box.top + 12},
               DialogControl::Transparency,
               2},
-             {{layout::Img_SR[0].caption.x + 1, layout::Img_SR[0].caption.y + 1},
+             {{layout::kOrders[0].caption.x + 1, layout::kOrders[0].caption.y + 1},
               DialogControl::Order,
               0},
-             {{layout::lbl_URL.x + 1, layout::lbl_URL.y + 1}, DialogControl::Link},
-             {{layout::Pic_K.left + 50, layout::Pic_K.top + 50}, std::nullopt},
+             {{layout::kLink.x + 1, layout::kLink.y + 1}, DialogControl::Link},
+             {{layout::kPreview.left + 50, layout::kPreview.top + 50}, std::nullopt},
          }) {
         const std::optional<HitArea> hit = ControlAt(areas, e.at);
         ASSERT_EQ(hit.has_value(), e.control.has_value()) << e.at.x << "," << e.at.y;
@@ -46,7 +46,7 @@ TEST(DialogControlsTest, EachPointFindsTheControlOnTop) {
 
 TEST(DialogControlsTest, CaptionsCoverJustTheirText) {
     const std::vector<HitArea> areas = DialogHitAreas(FakeTextWidth);
-    const PixelPoint bmp = layout::Img_Kind[0].caption;
+    const PixelPoint bmp = layout::kKinds[0].caption;
     EXPECT_TRUE(ControlAt(areas, {bmp.x + 7 * 5 - 1, bmp.y + 1}));  // "*.bmp": 35 pixels
     EXPECT_FALSE(ControlAt(areas, {bmp.x + 7 * 5 + 1, bmp.y + 1}));
     EXPECT_FALSE(ShowsDialogPointer(DialogControl::TitleStrip));

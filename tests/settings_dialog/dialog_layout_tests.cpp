@@ -11,7 +11,7 @@ TEST(DialogLayoutTest, TheWindowIs485By389AndOpensCentredAThirdDown) {
     EXPECT_EQ(DialogPosition({1920, 1080}), (PixelPoint{717, 230}));
     EXPECT_EQ(DialogPosition({400, 300}), (PixelPoint{-42, -29}));  // toward zero
     EXPECT_EQ(ListHorizontalExtent(), 311);
-    EXPECT_EQ(layout::Pic_K, (PixelRect{204, 84, 100, 100}));
+    EXPECT_EQ(layout::kPreview, (PixelRect{204, 84, 100, 100}));
 }
 
 TEST(DialogLayoutTest, TheBodyRunsFromDarkBlueToLightGreyBlueAndBack) {

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "settings/catalogue.h"
+#include <functional>
+#include <memory>
+
 #include "settings/settings_keys.h"
 #include "settings_dialog/settings_dialog.h"
 #include "support/ascii_code_page.h"
@@ -9,43 +11,56 @@
 namespace vexaframe {
 namespace {
 
-using Pictures4 = std::array<StorePicture, 4>;
+using enum DialogControl;
 using Lines = std::vector<std::string>;
-constexpr StorePicture kOff = StorePicture::CheckOff, kOn = StorePicture::CheckOn;
-constexpr StorePicture kRadioOff = StorePicture::RadioOff, kRadioOn = StorePicture::RadioOn;
-
 const std::string kIni = "C:\\Saver\\Vexaframe.ini";
+constexpr int kFolder = 0, kClear = 1, kSet = 2, kCancel = 3;  // the push buttons
+constexpr MouseButton kLeft = MouseButton::Left, kRight = MouseButton::Right;
 
+std::optional<HitArea> Over(DialogControl control, int index = 0) {
+    return HitArea{control, index, {}};
+}
+constexpr std::optional<HitArea> kNowhere;
+
+std::size_t Count(std::string_view text, std::string_view word) {
+    std::size_t count = 0;
+    for (auto at = text.find(word); at != text.npos; at = text.find(word, at + 1)) ++count;
+    return count;
+}
+
+// Writes down what the dialog asks of the platform, in order, pumps apart.
 class FakeDialogPlatform : public DialogPlatform {
 public:
+    std::string calls;
     std::optional<std::string> chosenFolder;
     std::function<void()> duringPump;  // what the user does while messages run
-    std::vector<std::string> countsSeen;
+    Lines countsSeen;                  // the file count at each pump
     const DialogView* view = nullptr;
-    std::vector<std::wstring> messages;
-    std::vector<std::string> opened;
-    int unloads = 0;
     int busy = 0;
     PixelPoint cursor, window{100, 100};
 
     void PumpMessages() override {
-        if (view && (countsSeen.empty() || countsSeen.back() != view->lbl_Kei))
-            countsSeen.push_back(view->lbl_Kei);
+        if (view) countsSeen.push_back(view->fileCountText);
         if (duringPump && !pumping_) {
             pumping_ = true;  // the user's clicks are handled once, not again in their own pumps
             duringPump();
             pumping_ = false;
         }
     }
-    std::optional<std::string> BrowseForFolder() override { return chosenFolder; }
+    std::optional<std::string> BrowseForFolder() override {
+        calls += "browse ";
+        return chosenFolder;
+    }
     std::optional<Image> LoadPicture(const std::string& path) override {
         if (path.ends_with("broken.jpg")) return std::nullopt;
-        return path.ends_with("tall.bmp") ? Image(480, 640) : Image(640, 480);
+        return Image(640, 480);
     }
-    void ShowMessage(std::wstring_view text) override { messages.emplace_back(text); }
-    void OpenAddress(std::string_view address) override { opened.emplace_back(address); }
+    void ShowMessage(std::string_view text) override { calls += "[" + std::string(text) + "] "; }
+    void OpenAddress(std::string_view address) override { calls += std::string(address) + " "; }
     void ShowBusyCursor(bool on) override { busy += on ? 1 : -1; }
-    void Unload() override { ++unloads; }
+    void Unload() override { calls += "unload "; }
+    void CaptureMouse() override { calls += "capture "; }
+    void ReleaseMouse() override { calls += "free "; }
     std::optional<PixelPoint> CursorPosition() override { return cursor; }
     PixelPoint WindowPosition() override { return window; }
     void MoveWindowTo(PixelPoint topLeft) override { window = topLeft; }
@@ -54,262 +69,347 @@ private:
     bool pumping_ = false;
 };
 
+// The options as their pictures show them: kinds, order, transparency; "-" for no picture.
+std::string Options(const DialogView& view) {
+    std::string shown;
+    const auto add = [&shown](const auto& pictures) {
+        for (StorePicture p : pictures)
+            shown += p == StorePicture::CheckOn || p == StorePicture::RadioOn     ? '1'
+                     : p == StorePicture::CheckOff || p == StorePicture::RadioOff ? '0'
+                                                                                  : '-';
+        shown += ' ';
+    };
+    add(view.kindBoxes);
+    add(view.orderRadios);
+    add(view.transparencyRadios);
+    shown.pop_back();
+    return shown;
+}
+
+// The settings file a save writes, transparency 2.
+std::string SavedFile(std::string order, std::string interval, std::string folder,
+                      std::string_view kinds) {
+    namespace keys = settings_keys;
+    std::string text = "[Section]\r\n";
+    const auto line = [&text](std::string_view key, const std::string& value) {
+        text += std::string(key) + "=" + value + "\r\n";
+    };
+    line(keys::kOrderMode, " " + order);
+    line(keys::kInterval, " " + interval);
+    line(keys::kTransparency, " 2");
+    line(keys::kImageFolder, folder);
+    for (int i = 0; i < 4; ++i) line(keys::KindKey(i), {' ', kinds[static_cast<size_t>(i)]});
+    return text;
+}
+
 class SettingsDialogTest : public ::testing::Test {
 protected:
-    SettingsDialogTest() : run("/c", UniformRandom(1)) {
+    SettingsDialogTest() {
         files.AddFolder("C:\\Saver");
         files.AddFile("C:\\Pictures\\A.bmp", "", attribute::kArchive);
         files.AddFile("C:\\Pictures\\B.jpg", "", 0);
         files.AddFile("C:\\Pictures\\C.gif", "", attribute::kArchive);
         files.AddFile("C:\\Other\\D.wmf");
-        run.settings = {1, 10, 2, {1, 1, 1, 1}, "C:\\Pictures"};
     }
 
-    SettingsDialog& Open() {
-        BuildCatalogue(files, run.settings.ImageFolder, run.settings.KindEnabled, run.catalogue);
-        dialog = std::make_unique<SettingsDialog>(run, files, codePage,
-                                                  SettingsLocation{kIni, kIni, ""}, platform);
+    // As the program starts it: the settings loaded, the catalogue built from them.
+    void Open(const std::string& settingsFile = kIni) {
+        BuildCatalogue(files, settings.ImageFolder, settings.KindEnabled, catalogue);
+        platform = FakeDialogPlatform{};
+        dialog = std::make_unique<SettingsDialog>(settings, catalogue, files, codePage,
+                                                  SettingsLocation{settingsFile, settingsFile, ""},
+                                                  platform);
         platform.view = &dialog->View();
-        dialog->Form_Load();
-        return *dialog;
+        dialog->OnLoad();
     }
+    void Click(std::optional<HitArea> over) {
+        dialog->OnPress(over, kLeft);
+        dialog->OnRelease(over);
+    }
+    void Press(int button) { Click(Over(Button, button)); }
     const DialogView& View() const { return dialog->View(); }
 
     FakeFileSystem files;
     AsciiCodePage codePage;
-    RunState run;
+    Settings settings{1, 10, 2, {1, 1, 1, 1}, "C:\\Pictures"};
+    Catalogue catalogue;
     FakeDialogPlatform platform;
     std::unique_ptr<SettingsDialog> dialog;
 };
 
-TEST_F(SettingsDialogTest, OpeningShowsTheSettingsAndTheCatalogue) {
+TEST_F(SettingsDialogTest, OpeningShowsTheSettingsAndValuesNoControlCanShowLeaveTheDesign) {
     Open();
-    EXPECT_EQ(View().Img_Kind, (Pictures4{kOn, kOn, kOn, kOn}));
-    EXPECT_EQ(View().Img_SR, (std::array{kRadioOff, kRadioOn}));
-    EXPECT_EQ(View().Img_Tomei, (std::array{kRadioOff, kRadioOff, kRadioOn}));
-    EXPECT_EQ(View().List_1, (Lines{"A.bmp", "B.jpg", "C.gif"}));  // catalogue order
-    EXPECT_EQ(View().lbl_Kei, "3");
-    EXPECT_EQ(View().Folder_Path, "C:\\Pictures");
-    EXPECT_EQ(View().lbl_Sec, "10 秒");
-    EXPECT_EQ(View().lbl_PreSize, "");
+    EXPECT_EQ(Options(View()), "1111 01 001");
+    EXPECT_EQ(View().fileList, (Lines{"A.bmp", "B.jpg", "C.gif"}));  // catalogue order
+    EXPECT_EQ(View().fileCountText, "3");
+    EXPECT_EQ(View().folderText, "C:\\Pictures");
+    EXPECT_EQ(View().intervalText, "10 秒");
+    EXPECT_EQ(View().previewSizeText, "");
+
+    settings = {7, 500, -1, {2, 0, 1, 1}, ""};
+    Open();
+    EXPECT_EQ(Options(View()), "-011 -- 000");
+    EXPECT_EQ(View().intervalText, "30 秒");  // the spinner's own starting value
+    EXPECT_TRUE(View().fileList.empty());
+    EXPECT_EQ(View().fileCountText, "");  // not "0"
 }
 
-TEST_F(SettingsDialogTest, ValuesNoControlCanShowLeaveTheDesign) {
-    run.settings = {7, 500, -1, {2, 0, 1, 1}, ""};
-    Open();
-    EXPECT_EQ(View().Img_SR, (std::array{StorePicture::None, StorePicture::None}));
-    EXPECT_EQ(View().Img_Tomei, (std::array{kRadioOff, kRadioOff, kRadioOff}));
-    EXPECT_EQ(View().Img_Kind, (Pictures4{StorePicture::None, kOff, kOn, kOn}));
-    EXPECT_EQ(View().lbl_Sec, "30 秒");  // the spinner's own starting value
-    EXPECT_TRUE(View().List_1.empty());
-    EXPECT_EQ(View().lbl_Kei, "");  // not "0"
-
-    run.settings = {0, 10, 0, {1, 1, 1, 1}, "C:\\Pictures"};
-    Open();
-    files.RemoveFile("C:\\Pictures\\B.jpg");  // gone since the scan: an empty line, counted
-    dialog->RefillFileList();
-    EXPECT_EQ(View().List_1, (Lines{"A.bmp", "", "C.gif"}));
-    EXPECT_EQ(View().lbl_Kei, "3");
-}
-
-TEST_F(SettingsDialogTest, AKindToggleRescansTheFolderThePageShows) {
-    Open();
-    platform.chosenFolder = "C:\\Other";  // chosen, not saved
-    dialog->BrowseForImageFolder();
-    dialog->ToggleKind(0);
-    EXPECT_EQ(run.settings.KindEnabled[0], 0);
-    EXPECT_EQ(View().Img_Kind[0], kOff);
-    EXPECT_EQ(run.settings.ImageFolder, "C:\\Other");
-    EXPECT_EQ(View().List_1, (Lines{"D.wmf"}));
-    dialog->ToggleKind(3);
-    EXPECT_TRUE(View().List_1.empty());
-    EXPECT_EQ(View().lbl_Kei, "");
-    dialog->ToggleKind(3);  // back as it was
-    EXPECT_EQ(View().List_1, (Lines{"D.wmf"}));
-
-    dialog->lbl_Button_MouseDown(1);  // clear: a toggle then changes the flag only
-    dialog->lbl_Button_MouseUp(1);
-    const int listings = static_cast<int>(files.ListingCalls());
-    dialog->ToggleKind(1);
-    EXPECT_EQ(run.settings.KindEnabled[1], 0);
-    EXPECT_EQ(View().Img_Kind[1], kOff);
-    EXPECT_TRUE(View().List_1.empty());
-    EXPECT_EQ(static_cast<int>(files.ListingCalls()), listings);
-
-    run.settings.KindEnabled[2] = 2;  // no picture for 2 or 3: the box keeps its own
-    dialog->ToggleKind(2);
-    EXPECT_EQ(run.settings.KindEnabled[2], 3);
-    EXPECT_EQ(View().Img_Kind[2], kOn);
-}
-
-TEST_F(SettingsDialogTest, RadiosFollowTheChoice) {
-    Open();
-    dialog->SelectOrder(0);
-    EXPECT_EQ(View().Img_SR, (std::array{kRadioOn, kRadioOff}));
-    EXPECT_EQ(run.settings.OrderMode, 0);
-    dialog->SelectTransparency(1);
-    dialog->SelectTransparency(1);
-    EXPECT_EQ(View().Img_Tomei, (std::array{kRadioOff, kRadioOn, kRadioOff}));
-    EXPECT_EQ(run.settings.TransparencyMode, 1);
-}
-
-TEST_F(SettingsDialogTest, TheSpinnerStaysWithinTenToSixtySeconds) {
-    run.settings.IntervalSeconds = 59;
-    Open();
-    dialog->SpinInterval(1);
-    dialog->SpinInterval(1);
-    EXPECT_EQ(View().HS_Interval, 60);
-    EXPECT_EQ(View().lbl_Sec, "60 秒");
-    for (int i = 0; i < 60; ++i) dialog->SpinInterval(-1);
-    EXPECT_EQ(View().lbl_Sec, "10 秒");
-    EXPECT_EQ(run.settings.IntervalSeconds, 59);  // only saving takes the spinner's value
-}
-
-TEST_F(SettingsDialogTest, SetAfterClearSavesAnEmptyFolderAndWhatIsShown) {
-    Open();
-    dialog->SpinInterval(5);
-    dialog->SelectOrder(0);
-    dialog->ToggleKind(3);
-    dialog->lbl_Button_MouseDown(1);
-    dialog->lbl_Button_MouseUp(1);
-    EXPECT_TRUE(View().List_1.empty());
-    EXPECT_EQ(View().lbl_Kei, "");
-    EXPECT_FALSE(View().PreviewShown);
-    dialog->lbl_Button_MouseDown(2);
-    EXPECT_EQ(View().Img_Button[2], StorePicture::ButtonPressed);
-    dialog->lbl_Button_MouseUp(2);
-    EXPECT_EQ(View().Img_Button[2], StorePicture::ButtonAtRest);
-    EXPECT_EQ(platform.unloads, 1);
-    EXPECT_EQ(*files.FileBytes(kIni),
-              "[Section]\r\n" + std::string(settings_keys::kOrderMode) + "= 0\r\n" +
-                  std::string(settings_keys::kInterval) + "= 15\r\n" +
-                  std::string(settings_keys::kTransparency) + "= 2\r\n" +
-                  std::string(settings_keys::kImageFolder) + "=\r\n" + settings_keys::KindKey(0) +
-                  "= 1\r\n" + settings_keys::KindKey(1) + "= 1\r\n" + settings_keys::KindKey(2) +
-                  "= 1\r\n" + settings_keys::KindKey(3) + "= 0\r\n");
-}
-
-TEST_F(SettingsDialogTest, CancelAndTheCloseButtonWriteNothing) {
-    Open();
-    dialog->lbl_Button_MouseUp(1);
-    dialog->lbl_Button_MouseUp(3);
-    dialog->ImgExit_MouseDown();
-    EXPECT_EQ(View().ImgExit, StorePicture::ClosePressed);
-    dialog->ImgExit_MouseUp();
-    EXPECT_EQ(View().ImgExit, StorePicture::CloseAtRest);
-    EXPECT_EQ(platform.unloads, 2);
-    EXPECT_FALSE(files.FileExists(kIni));
-}
-
-TEST_F(SettingsDialogTest, ABrowseListsPassByPassKindByKindCountingUp) {
-    Open();
-    platform.chosenFolder = "C:\\Pictures";
-    platform.countsSeen.clear();
-    dialog->lbl_Button_MouseUp(0);
-    // B.jpg has no attribute (first pass); A.bmp and C.gif are archive-only.
-    EXPECT_EQ(View().List_1, (Lines{"B.jpg", "A.bmp", "C.gif"}));
-    EXPECT_EQ(platform.countsSeen, (Lines{"3", "1", "2", "3"}));
-    EXPECT_EQ(View().lbl_Kei, "3");
-    EXPECT_EQ(run.settings.ImageFolder, "C:\\Pictures");  // the browse saves nothing
-
-    platform.chosenFolder = "C:\\Saver";  // no pictures: an empty list, and 0
-    dialog->BrowseForImageFolder();
-    EXPECT_TRUE(View().List_1.empty());
-    EXPECT_EQ(View().lbl_Kei, "0");
-
-    platform.chosenFolder.reset();  // cancelled: everything stays
-    dialog->BrowseForImageFolder();
-    EXPECT_EQ(View().Folder_Path, "C:\\Saver");
-    EXPECT_EQ(View().lbl_Kei, "0");
-}
-
-TEST_F(SettingsDialogTest, WhileABrowseListsNothingStartsAnotherListingOrCloses) {
-    Open();
-    platform.chosenFolder = "C:\\Pictures";
-    platform.duringPump = [&] {
-        dialog->ToggleKind(0);
-        dialog->lbl_Button_MouseUp(0);
-        dialog->lbl_Button_MouseUp(3);
-        dialog->ImgExit_MouseUp();
-        dialog->CloseRequested();
-        dialog->List_1_Click(0);  // the preview still works
+// Kinds and orders act at the press, the transparency on a click completed over the same
+// option, the others at the release; the control that took the press takes the release,
+// wherever it happens, and lets the mouse go before it acts.
+TEST_F(SettingsDialogTest, TheControlThatTookThePressTakesTheRelease) {
+    struct Case {
+        std::optional<HitArea> press;
+        MouseButton button;
+        std::optional<HitArea> release;
+        std::string atPress, atRelease, calls;
     };
-    dialog->BrowseForImageFolder();
-    platform.duringPump = nullptr;
-    EXPECT_EQ(run.settings.KindEnabled[0], 1);
-    EXPECT_EQ(platform.unloads, 0);
-    EXPECT_EQ(View().List_1, (Lines{"B.jpg", "A.bmp", "C.gif"}));
-    EXPECT_EQ(View().lbl_PreSize, "640 * 480");
-    dialog->CloseRequested();
-    EXPECT_EQ(platform.unloads, 1);
+    const std::string as = "1111 01 001";  // as opened
+    const Case cases[] = {
+        {Over(Kind, 1), kRight, Over(Order, 0), "1011 01 001", "1011 01 001", "capture free "},
+        {Over(Order, 0), MouseButton::Middle, kNowhere, "1111 10 001", "1111 10 001",
+         "capture free "},
+        {Over(Transparency, 0), kLeft, Over(Transparency, 0), as, "1111 01 100", "capture free "},
+        {Over(Transparency, 0), kLeft, Over(Transparency, 1), as, as, "capture free "},
+        {Over(Transparency, 0), kLeft, kNowhere, as, as, "capture free "},
+        {kNowhere, kLeft, Over(Kind, 0), as, as, ""},
+        {kNowhere, kLeft, Over(Button, kCancel), as, as, ""},
+        {Over(Button, kCancel), kRight, Over(Button, kFolder), as, as, "capture free unload "},
+        {Over(Button, kFolder), kLeft, kNowhere, as, as, "capture free browse "},
+        {Over(Close), kRight, kNowhere, as, as, "capture free unload "},
+        {Over(Link), kLeft, Over(TitleStrip), as, as,
+         "capture free " + std::string(dialog_text::kAddress) + " "},
+    };
+    for (const Case& c : cases) {
+        Open();
+        dialog->OnPress(c.press, c.button);
+        EXPECT_EQ(Options(View()), c.atPress);
+        dialog->OnRelease(c.release);
+        EXPECT_EQ(Options(View()), c.atRelease);
+        EXPECT_EQ(platform.calls, c.calls) << c.atRelease;
+    }
 }
 
-TEST_F(SettingsDialogTest, AFullListSaysSoOnceAFailingListingEachTimeOnce) {
+TEST_F(SettingsDialogTest, ASecondPressIsIgnoredAndAPressWhoseMouseIsTakenAwayIsUndone) {
     Open();
-    files.AddFolder("C:\\Many");
-    for (int i = 0; i < kMaxImageCount + 5; ++i)
-        files.AddFile("C:\\Many\\" + std::to_string(i) + ".bmp", "", 0);
-    platform.chosenFolder = "C:\\Many";
-    dialog->BrowseForImageFolder();
-    EXPECT_EQ(View().List_1.size(), static_cast<std::size_t>(kMaxImageCount));
-    EXPECT_EQ(platform.messages,
-              (std::vector<std::wstring>{std::wstring(dialog_text::kTooManyFiles)}));
-
-    platform.messages.clear();
-    files.listingsFailAfter = 0;  // a listing fails at its first match: three kinds, 3 passes
-    platform.chosenFolder = "C:\\Pictures";
-    dialog->BrowseForImageFolder();
-    EXPECT_EQ(platform.messages,
-              std::vector<std::wstring>(9, std::wstring(dialog_text::kFolderUnreadable)));
-}
-
-TEST_F(SettingsDialogTest, APreviewShowsTheSizeAndFitsTheBox) {
-    Open();
-    dialog->List_1_Click(-1);
-    dialog->List_1_Click(3);
-    EXPECT_EQ(View().lbl_PreSize, "");
-    EXPECT_FALSE(View().PreviewShown);
-
-    dialog->List_1_Click(0);
-    EXPECT_EQ(View().lbl_PreSize, "640 * 480");
-    EXPECT_EQ(View().Pic_K, (PixelSize{100, 75}));
-    EXPECT_TRUE(View().PreviewShown);
-    EXPECT_EQ(platform.busy, 0);  // the busy cursor went again
-
-    files.AddFile("C:\\Pictures\\broken.jpg", "", 0);
-    platform.chosenFolder = "C:\\Pictures";
-    dialog->BrowseForImageFolder();
-    dialog->List_1_Click(0);  // cannot be loaded: the previous picture stays
-    EXPECT_EQ(View().List_1[0], "B.jpg");
-    dialog->List_1_Click(1);
-    EXPECT_EQ(View().List_1[1], "broken.jpg");
-    EXPECT_EQ(View().lbl_PreSize, "640 * 480");
+    dialog->OnPress(Over(Button, kSet), kLeft);
+    EXPECT_EQ(View().buttonFaces[kSet], StorePicture::ButtonPressed);
+    dialog->OnPress(Over(Button, kCancel), kRight);
+    dialog->OnCaptureLost();
+    EXPECT_EQ(View().buttonFaces[kSet], StorePicture::ButtonAtRest);
+    dialog->OnRelease(Over(Button, kSet));
+    EXPECT_EQ(platform.calls, "capture ");
+    EXPECT_FALSE(files.FileExists(kIni));
 }
 
 TEST_F(SettingsDialogTest, TheTitleStripDragsWithTheLeftButtonOnly) {
     Open();
-    platform.cursor = {150, 110};
-    dialog->Image1_MouseDown(MouseButton::Right);
-    platform.cursor = {400, 300};
-    dialog->Image1_MouseMove();
-    EXPECT_EQ(platform.window, (PixelPoint{100, 100}));
-
-    platform.cursor = {150, 110};
-    dialog->Image1_MouseDown(MouseButton::Left);
-    platform.cursor = {3000, 2000};  // past what 16-bit twips could hold
-    dialog->Image1_MouseMove();
-    EXPECT_EQ(platform.window, (PixelPoint{2950, 1990}));
-    dialog->Image1_MouseUp();
-    platform.cursor = {0, 0};
-    dialog->Image1_MouseMove();
+    for (const MouseButton button : {kRight, kLeft}) {
+        platform.cursor = {150, 110};
+        dialog->OnPress(Over(TitleStrip), button);
+        platform.cursor = {3000, 2000};  // past what 16-bit twips could hold
+        dialog->OnMouseMove();
+        dialog->OnRelease(kNowhere);  // off the strip: still the end of the drag
+        platform.cursor = {0, 0};
+        dialog->OnMouseMove();
+    }
     EXPECT_EQ(platform.window, (PixelPoint{2950, 1990}));
 }
 
-TEST_F(SettingsDialogTest, TheLinkOpensItsAddress) {
+TEST_F(SettingsDialogTest, SetSavesWhatIsShownOnceTheOtherWaysOutNothing) {
+    settings.IntervalSeconds = 500;  // the spinner cannot hold it: saved as its 30
+    const std::function<void()> waysOut[] = {[&] { Press(kCancel); }, [&] { Click(Over(Close)); },
+                                             [&] { dialog->CloseRequested(); },
+                                             [&] { Press(kSet); }};
+    for (const auto& wayOut : waysOut) {
+        Open();
+        Click(Over(Order, 0));
+        Click(Over(Kind, 3));
+        Press(kClear);
+        EXPECT_TRUE(View().fileList.empty());
+        EXPECT_EQ(View().fileCountText, "");
+        EXPECT_FALSE(View().previewShown);
+        wayOut();
+        EXPECT_TRUE(platform.calls.ends_with("unload "));
+    }
+    EXPECT_EQ(files.writeCount, 1);
+    EXPECT_EQ(*files.FileBytes(kIni), SavedFile("0", "30", "", "1110"));
+}
+
+TEST_F(SettingsDialogTest, AFailedSaveSaysSoAndKeepsTheDialogOpenWithItsChoices) {
+    const std::pair<std::function<void()>, std::string> causes[] = {
+        {[] {}, "C:\\Gone\\Vexaframe.ini"},  // the folder was removed
+        {[&] { files.AddFile(kIni, "[Section]\r\n", attribute::kReadOnly); }, kIni},
+        {[&] { files.failWrites = true; }, kIni},  // a full disk
+    };
+    for (const auto& [cause, settingsFile] : causes) {
+        files.RemoveFile(kIni);
+        cause();
+        const std::optional<std::string> before = files.FileBytes(settingsFile);
+        Open(settingsFile);
+        Click(Over(Order, 0));
+        dialog->SpinInterval(3);
+        Press(kSet);
+        Press(kSet);
+        const std::string saying = "[" + dialog_text::SaveFailed(settingsFile) + "] ";
+        EXPECT_EQ(platform.calls, "capture free capture free " + saying + "capture free " + saying);
+        EXPECT_EQ(files.FileBytes(settingsFile), before);
+        EXPECT_EQ(Options(View()), "1111 10 001");
+        EXPECT_EQ(View().intervalText, "13 秒");
+    }
+    files.failWrites = false;  // the disk has room again
+    Press(kSet);
+    EXPECT_TRUE(platform.calls.ends_with("unload "));
+    EXPECT_EQ(*files.FileBytes(kIni), SavedFile("0", "13", "C:\\Pictures", "1111"));
+}
+
+TEST_F(SettingsDialogTest, TheSpinnerStaysWithinTenToSixtySeconds) {
+    settings.IntervalSeconds = 59;
     Open();
-    dialog->lbl_URL_MouseUp();
-    EXPECT_EQ(platform.opened, (Lines{std::string(dialog_text::kAddress)}));
-    EXPECT_EQ(platform.unloads, 0);
+    dialog->SpinInterval(1);
+    dialog->SpinInterval(1);
+    EXPECT_EQ(View().intervalPosition, 60);
+    EXPECT_EQ(View().intervalText, "60 秒");
+    for (int i = 0; i < 60; ++i) dialog->SpinInterval(-1);
+    EXPECT_EQ(View().intervalPosition, 10);
+}
+
+TEST_F(SettingsDialogTest, ABrowseAndAKindToggleListTheFolderShownCountingUp) {
+    Open();
+    platform.chosenFolder = "C:\\Other";  // chosen, not saved
+    Press(kFolder);
+    EXPECT_EQ(View().fileList, (Lines{"D.wmf"}));
+    Click(Over(Kind, 3));
+    EXPECT_TRUE(View().fileList.empty());
+    EXPECT_EQ(View().fileCountText, "");  // after a toggle, not "0"
+    Click(Over(Kind, 3));                 // back as it was
+    EXPECT_EQ(View().fileList, (Lines{"D.wmf"}));
+
+    platform.chosenFolder = "C:\\Pictures";
+    platform.countsSeen.clear();
+    Press(kFolder);
+    EXPECT_EQ(platform.countsSeen, (Lines{"1", "1", "2", "3"}));
+    EXPECT_EQ(View().fileList, (Lines{"A.bmp", "B.jpg", "C.gif"}));
+    platform.countsSeen.clear();
+    Click(Over(Kind, 0));
+    EXPECT_EQ(platform.countsSeen, (Lines{"3", "1", "2"}));
+    EXPECT_EQ(View().fileList, (Lines{"B.jpg", "C.gif"}));
+
+    platform.chosenFolder = "C:\\Saver";  // no pictures: an empty list, and 0
+    Press(kFolder);
+    EXPECT_TRUE(View().fileList.empty());
+    EXPECT_EQ(View().fileCountText, "0");
+    platform.chosenFolder.reset();  // cancelled: everything stays
+    Press(kFolder);
+    EXPECT_EQ(View().folderText, "C:\\Saver");
+    EXPECT_EQ(View().fileCountText, "0");
+
+    Press(kClear);  // no folder: a toggle changes the flag and its box only
+    const std::size_t listings = files.ListingCalls();
+    Click(Over(Kind, 1));
+    EXPECT_EQ(Options(View()), "0011 01 001");
+    EXPECT_EQ(files.ListingCalls(), listings);
+}
+
+TEST_F(SettingsDialogTest, WhileAFolderIsReadNothingStartsAnotherListingOrCloses) {
+    for (const bool browse : {true, false}) {  // a browse, then a kind's rescan
+        Open();
+        platform.chosenFolder = "C:\\Pictures";
+        platform.duringPump = [&] {
+            if (View().fileCountText != "2") return;  // half-way through the folder
+            dialog->OnRelease(kNowhere);              // the kind's press ends meanwhile
+            Click(Over(Kind, 1));
+            for (const int button : {kFolder, kClear, kSet, kCancel}) Press(button);
+            Click(Over(Close));
+            dialog->CloseRequested();
+            dialog->PreviewFile(0);  // the preview still works
+        };
+        browse ? Press(kFolder) : Click(Over(Kind, 0));
+        platform.duringPump = nullptr;
+        EXPECT_EQ(Options(View()).substr(0, 4), browse ? "1111" : "0111");
+        EXPECT_EQ(View().folderText, "C:\\Pictures");
+        EXPECT_EQ(View().previewSizeText, "640 * 480");
+        EXPECT_EQ(Count(platform.calls, "unload"), 0u);
+        EXPECT_EQ(Count(platform.calls, "browse"), browse ? 1u : 0u);
+        EXPECT_FALSE(files.FileExists(kIni));
+        dialog->CloseRequested();
+        EXPECT_TRUE(platform.calls.ends_with("unload "));
+    }
+}
+
+TEST_F(SettingsDialogTest, AFullOrUnreadableFolderIsListedAsFarAsItGoesAndSaysSo) {
+    files.AddFolder("C:\\Many");
+    for (int i = 0; i < kMaxImageCount + 5; ++i)
+        files.AddFile("C:\\Many\\" + std::to_string(i) + ".bmp", "", 0);
+    Open();
+    platform.chosenFolder = "C:\\Many";
+    Press(kFolder);
+    EXPECT_EQ(View().fileList.size(), static_cast<std::size_t>(kMaxImageCount));
+    EXPECT_EQ(platform.calls, "capture free browse [" + dialog_text::TooManyFiles() + "] ");
+
+    const std::string unreadable = "[" + std::string(dialog_text::kFolderUnreadable) + "] ";
+    for (const bool browse : {true, false}) {
+        files.listingsFailAfter.reset();
+        Open();
+        platform.chosenFolder = "C:\\Pictures";
+        files.listingsFailAfter = 4;  // ".", "..", A.bmp and B.jpg, then the listing fails
+        browse ? Press(kFolder) : Click(Over(Kind, 3));
+        EXPECT_EQ(platform.calls,
+                  browse ? "capture free browse " + unreadable : "capture " + unreadable + "free ");
+        EXPECT_EQ(View().fileList, (Lines{"A.bmp", "B.jpg"}));
+    }
+}
+
+TEST_F(SettingsDialogTest, APreviewShowsTheSizeAndFitsTheBox) {
+    files.AddFile("C:\\Pictures\\broken.jpg", "", 0);
+    Open();
+    dialog->PreviewFile(-1);
+    dialog->PreviewFile(4);
+    EXPECT_EQ(View().previewSizeText, "");
+    EXPECT_FALSE(View().previewShown);
+
+    dialog->PreviewFile(0);
+    EXPECT_EQ(View().previewSizeText, "640 * 480");
+    EXPECT_EQ(View().previewBox, (PixelSize{100, 75}));
+    EXPECT_TRUE(View().previewShown);
+    EXPECT_EQ(platform.busy, 0);  // the busy cursor went again
+    dialog->PreviewFile(3);       // broken.jpg cannot be loaded: the previous picture stays
+    EXPECT_EQ(View().fileList[3], "broken.jpg");
+    EXPECT_EQ(View().previewSizeText, "640 * 480");
+}
+
+// What the dialog lists is what the saver will show: the same files, in the same order.
+TEST_F(SettingsDialogTest, TheListAgreesWithTheCatalogueTheSaverBuilds) {
+    const std::string folder = "C:\\写真";  // stored as UTF-8: the code page cannot spell it
+    const std::pair<std::string, std::uint32_t> entries[] = {
+        {"upper.BMP", attribute::kArchive},
+        {"Lower.jpg", 0},
+        {"Mixed.Gif", 0},
+        {"hidden.bmp", attribute::kHidden},
+        {"read-only.WMF", attribute::kReadOnly},
+        {"夜景.jpg", attribute::kArchive},
+        {"notes.txt", 0},
+        {"old.jpeg", 0}};
+    for (const auto& [name, attributes] : entries)
+        files.AddFile(folder + "\\" + name, "", attributes);
+    settings.ImageFolder.clear();
+    Open();
+    platform.chosenFolder = folder;
+    Press(kFolder);
+    Press(kSet);
+
+    Settings loaded;
+    Catalogue saverCatalogue;
+    LoadSettings(files, codePage, {kIni, kIni, ""}, loaded, saverCatalogue);
+    Lines names;
+    for (const std::string& path : saverCatalogue.ImageFiles)
+        names.emplace_back(FileNameOf(path, files.Paths()));
+    EXPECT_EQ(names, (Lines{"Lower.jpg", "Mixed.Gif", "read-only.WMF", "upper.BMP", "夜景.jpg"}));
+    EXPECT_EQ(View().fileList, names);
+
+    settings = loaded;  // and so does the next dialog
+    Open();
+    EXPECT_EQ(View().fileList, names);
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """The settings dialog of the real Vexaframe.scr (/c) under Wine on a virtual X display: its
 window and what it paints, the options, the file list and its preview, the folder browser,
-the ways out, and the settings file it writes.
+the ways out, and the settings file it writes, or says it cannot write.
 
 Each case starts a fresh copy of the program with a settings file that points at a folder of
 some of the build's sample pictures.
@@ -10,6 +10,7 @@ some of the build's sample pictures.
 import collections
 import math
 import os
+import shutil
 import sys
 import time
 
@@ -18,6 +19,8 @@ from wine_session import (FOLDER_KEY, INTERVAL_KEY, ORDER_KEY, POLL_SECONDS, RUN
                           run_cases, stop)
 
 CAPTION = "Vexaframe_P"
+MESSAGE_CAPTION = "Vexaframe"
+SAVE_FAILED = "設定を保存できませんでした。"
 KIND_KEYS = [f"画像種類_{index}" for index in range(4)]
 BROWSE_TEXT = "ﾌｫﾙﾀﾞをｸﾘｯｸして選択状態にしてから ＯＫ を押してください"
 SETTLE_SECONDS = 0.5  # from showing the window to its X window taking input
@@ -83,6 +86,7 @@ KIND_TOPS = (2880, 3120, 3360, 3600)
 KIND_BOXES = [from_twips(FILES[:2], 3120, top, 180, 180) for top in KIND_TOPS]
 KIND_CAPTIONS = [in_twips(FILES[:2], 3360, top) for top in KIND_TOPS]
 SEQUENTIAL_CAPTION = in_twips(OPTIONS[:2], 600, 540)
+ORDER_RADIOS = from_twips(OPTIONS[:2], 360, 540, 195, 435)
 BMP, GIF, JPG, WMF = range(4)
 
 
@@ -211,6 +215,39 @@ class Dialog:
     def expect_settings_untouched(self, after):
         if self.settings_bytes() != self.written:
             raise Failure(f"the settings file changed after {after}")
+
+    def choose_sequential(self):
+        radios = self.screenshot().area(ORDER_RADIOS)
+        self.click(within_caption(SEQUENTIAL_CAPTION))
+        self.area_changed(ORDER_RADIOS, radios, "ｼｰｹﾝｼｬﾙ")
+
+    def expect_save_refused(self, what):
+        """"設定" shows that the settings could not be saved; once that is dismissed, the dialog
+        is still open and shows what it showed before."""
+        shown = self.screenshot().area(ORDER_RADIOS)
+        self.click(SET_BUTTON.centre)
+        if not wait_until(lambda: save_failure_shown(self.session)):
+            raise Failure(f"{what}: no message that the settings could not be saved")
+        self.session.press_enter_on(MESSAGE_CAPTION)
+        if not wait_until(lambda: not save_failure_shown(self.session)):
+            raise Failure(f"{what}: the message stayed after Enter")
+        self.expect_running(f"the refused save ({what})")
+        if not wait_until(lambda: self.screenshot().area(ORDER_RADIOS) == shown):
+            raise Failure(f"{what}: the order chosen is no longer shown")
+
+
+def save_failure_shown(session):
+    """Whether a message box says that the settings could not be saved, naming their file. Its
+    text has line breaks, which window_probe prints as they are, so its lines are read raw."""
+    lines = session.probe_output(["list"])
+    box = False
+    for number, line in enumerate(lines):
+        if line.startswith("window\t"):
+            box = line.startswith(f"window\t#32770\t{MESSAGE_CAPTION}\t") and \
+                line.endswith("\tvisible")
+        elif box and line.startswith(f"child\tStatic\t{SAVE_FAILED}"):
+            return any(text.endswith("\\Vexaframe.ini") for text in lines[number:number + 4])
+    return False
 
 
 def samples(session, *names):
@@ -403,6 +440,35 @@ def case_each_way_out_but_set_leaves_the_settings_file_untouched(session):
             dialog.expect_settings_untouched(way)
 
 
+def case_a_read_only_settings_file_is_refused_and_kept(session):
+    # Wine reports a file without write permission as read-only, even to root.
+    with Dialog(session, "read-only", samples(session, *SOME_PICTURES)) as dialog:
+        os.chmod(dialog.settings_file, 0o444)
+        dialog.choose_sequential()  # a change a save would write
+        for attempt in ("first", "second"):
+            dialog.expect_save_refused(f"the {attempt} 設定 on a read-only file")
+            dialog.expect_settings_untouched(f"the {attempt} refused save")
+        dialog.click(CANCEL_BUTTON.centre)
+        dialog.expect_ended("ｷｬﾝｾﾙ after refused saves")
+        dialog.expect_settings_untouched("ｷｬﾝｾﾙ")
+
+
+def case_a_settings_folder_removed_while_open_is_not_made_again(session):
+    # The settings live beside the program, in a folder of this case's own; running as root,
+    # the program can always write there, so it is that folder which goes (Linux keeps the
+    # running program's file until it ends).
+    with Dialog(session, "removed", samples(session, *SOME_PICTURES)) as dialog:
+        folder = os.path.dirname(dialog.settings_file)
+        shutil.rmtree(folder)
+        dialog.choose_sequential()
+        for attempt in ("first", "second"):
+            dialog.expect_save_refused(f"the {attempt} 設定 without its folder")
+            if os.path.exists(folder):
+                raise Failure(f"the settings folder was made again by the {attempt} 設定")
+        dialog.click(CANCEL_BUTTON.centre)
+        dialog.expect_ended("ｷｬﾝｾﾙ after refused saves")
+
+
 def case_enter_and_escape_do_nothing(session):
     with Dialog(session, "keys", samples(session, *SOME_PICTURES)) as dialog:
         for key in ("Return", "Escape"):
@@ -518,6 +584,8 @@ CASES = [
     case_a_kind_toggles_with_either_button_and_the_list_follows,
     case_set_writes_the_settings_file_and_ends,
     case_each_way_out_but_set_leaves_the_settings_file_untouched,
+    case_a_read_only_settings_file_is_refused_and_kept,
+    case_a_settings_folder_removed_while_open_is_not_made_again,
     case_enter_and_escape_do_nothing,
     case_dragging_the_title_strip_moves_the_window,
     case_a_list_click_previews_the_picture_fitted,
