@@ -33,7 +33,7 @@ public:
         calls.push_back("write");
         written.push_back(loaded_);
     }
-    void InitDirect3D() override { calls.push_back("init"); }
+    void CreateRenderDevice() override { calls.push_back("device"); }
     void CreateResources() override { calls.push_back("resources"); }
     void StartFrames() override { calls.push_back("start frames"); }
     void ShowTopmost() override { calls.push_back("show topmost"); }
@@ -48,13 +48,14 @@ public:
     }
     void EnableSystemKeys(bool) override { calls.push_back("system keys"); }
     void SetScreenSaveActive() override { calls.push_back("saver active"); }
-    void ReleaseDirect3D() override { calls.push_back("release"); }
+    void ReleaseRenderer() override { calls.push_back("release"); }
+    void EndProgram() override { calls.push_back("end"); }
 
 private:
     std::string loaded_;
 };
 
-class SaverWindowTest : public ::testing::Test {
+class SaverSessionTest : public ::testing::Test {
 protected:
     void Start(std::string argumentText, std::int16_t interval = 10, std::int16_t mode = 2,
                std::int16_t pictures = 3, std::int16_t orderMode = 0) {
@@ -68,8 +69,8 @@ protected:
         run->ImageOrder.assign(static_cast<std::size_t>(pictures) + 1, 0);
         BuildImageOrder(orderMode, pictures, run->ImageOrder, run->random);
         run->CursorCount = platform.cursorCounter;
-        window = std::make_unique<SaverWindow>(*run, platform);
-        window->Form_Load();
+        session = std::make_unique<SaverSession>(*run, platform);
+        session->OnLoad();
         platform.calls.clear();
     }
 
@@ -78,7 +79,7 @@ protected:
         std::vector<int> changes;
         for (int tick = 1; tick <= ticks; ++tick) {
             platform.calls.clear();
-            window->Timer1_Timer();
+            session->OnSecondTick();
             if (!platform.calls.empty() && platform.calls.back() == "resources")
                 changes.push_back(tick);
         }
@@ -87,26 +88,26 @@ protected:
 
     FakeSaverPlatform platform;
     std::unique_ptr<RunState> run;
-    std::unique_ptr<SaverWindow> window;
+    std::unique_ptr<SaverSession> session;
 };
 
-TEST_F(SaverWindowTest, LoadingStagesTheFirstPictureThenSetsUpTheDeviceThenShows) {
+TEST_F(SaverSessionTest, LoadingStagesTheFirstPictureThenSetsUpTheDeviceThenShows) {
     Start("/s");
     run->ImageOrder = {0, 2, 3, 1};
-    SaverWindow saver(*run, platform);
+    SaverSession saver(*run, platform);
     platform.calls.clear();
-    saver.Form_Load();
-    EXPECT_EQ(platform.calls, (Calls{"cover screen", "load 2", "write", "init", "resources",
+    saver.OnLoad();
+    EXPECT_EQ(platform.calls, (Calls{"cover screen", "load 2", "write", "device", "resources",
                                      "start frames", "show topmost"}));
     EXPECT_EQ(saver.State().TickCount, 0);
     EXPECT_EQ(saver.State().PicturePosition, 1);
 }
 
-TEST_F(SaverWindowTest, StagingWalksTheOrderThenRebuildsItAfterTheLastPosition) {
+TEST_F(SaverSessionTest, StagingWalksTheOrderThenRebuildsItAfterTheLastPosition) {
     Start("/s", 1);
     ChangesOver(5);
     EXPECT_EQ(platform.written, (std::vector<std::string>{"1", "2", "3", "1", "2", "3"}));
-    EXPECT_EQ(window->State().PicturePosition, 0);  // the order was just rebuilt
+    EXPECT_EQ(session->State().PicturePosition, 0);  // the order was just rebuilt
 
     Start("/s", 1, 0, 1);  // one picture: staged again at every change
     ChangesOver(3);
@@ -120,18 +121,18 @@ TEST_F(SaverWindowTest, StagingWalksTheOrderThenRebuildsItAfterTheLastPosition) 
     EXPECT_EQ(std::set<std::string>(second.begin(), second.end()).size(), 300u);
 }
 
-TEST_F(SaverWindowTest, APictureThatCannotBeLoadedLeavesThePreviousBitmapFile) {
+TEST_F(SaverSessionTest, APictureThatCannotBeLoadedLeavesThePreviousBitmapFile) {
     platform.unreadable = {"2"};
     Start("/s", 1);
     platform.written.clear();
-    window->Timer1_Timer();
+    session->OnSecondTick();
     EXPECT_EQ(platform.calls, (Calls{"load 2", "resources"}));
     EXPECT_TRUE(platform.written.empty());
-    window->Timer1_Timer();
+    session->OnSecondTick();
     EXPECT_EQ(platform.written, (std::vector<std::string>{"3"}));
 }
 
-TEST_F(SaverWindowTest, ThePictureChangesEveryIntervalOrEveryTickWhenItIsNotPositive) {
+TEST_F(SaverSessionTest, ThePictureChangesEveryIntervalOrEveryTickWhenItIsNotPositive) {
     Start("/s", 3);
     EXPECT_EQ(ChangesOver(10), (std::vector<int>{3, 6, 9}));
     for (std::int16_t interval : {1, 0, -5}) {
@@ -139,18 +140,18 @@ TEST_F(SaverWindowTest, ThePictureChangesEveryIntervalOrEveryTickWhenItIsNotPosi
         EXPECT_EQ(ChangesOver(3), (std::vector<int>{1, 2, 3})) << interval;
     }
     Start("/s", 32767);  // the count stops at its largest value and still gets there
-    window->State().TickCount = 32766;
+    session->State().TickCount = 32766;
     EXPECT_EQ(ChangesOver(1), (std::vector<int>{1}));
 }
 
-TEST_F(SaverWindowTest, PatternsAreDrawnAtEveryChangeAndBlendingOnlyInRandomMode) {
+TEST_F(SaverSessionTest, PatternsAreDrawnAtEveryChangeAndBlendingOnlyInRandomMode) {
     for (std::int16_t mode : {0, 1, 2}) {
         Start("/s", 1, mode);
         std::set<int> indexes, alphas;
         for (int change = 0; change < 500; ++change) {
-            window->Timer1_Timer();
-            indexes.insert(window->State().PatternIndex);
-            alphas.insert(window->State().PatternAlpha);
+            session->OnSecondTick();
+            indexes.insert(session->State().PatternIndex);
+            alphas.insert(session->State().PatternAlpha);
         }
         EXPECT_EQ(indexes.size(), 11u);
         EXPECT_EQ(*indexes.rbegin(), 10);
@@ -159,56 +160,57 @@ TEST_F(SaverWindowTest, PatternsAreDrawnAtEveryChangeAndBlendingOnlyInRandomMode
     }
 }
 
-TEST_F(SaverWindowTest, OnlyAMoveAlongBothAxesFromTheFirstPositionEnds) {
+TEST_F(SaverSessionTest, OnlyAMoveAlongBothAxesFromTheFirstPositionEnds) {
     Start("/s");
-    window->pic3d_MouseMove(100, 100);  // records only
-    window->pic3d_MouseMove(150, 100);
-    window->pic3d_MouseMove(100, 180);
-    window->pic3d_MouseMove(150, 100);  // the anchor did not follow the moves
+    session->OnMouseMove(100, 100);  // records only
+    session->OnMouseMove(150, 100);
+    session->OnMouseMove(100, 180);
+    session->OnMouseMove(150, 100);  // the anchor did not follow the moves
     EXPECT_TRUE(platform.calls.empty());
-    window->pic3d_MouseMove(101, 101);
-    EXPECT_EQ(platform.calls.back(), "release");
+    session->OnMouseMove(101, 101);
+    EXPECT_EQ(platform.calls.back(), "end");
 
     Start("");  // started by hand: the mouse never ends it
-    for (float at : {0.0f, 50.0f, 99.0f}) window->pic3d_MouseMove(at, at);
+    for (float at : {0.0f, 50.0f, 99.0f}) session->OnMouseMove(at, at);
     EXPECT_TRUE(platform.calls.empty());
-    window->Form_KeyPress();
-    EXPECT_EQ(platform.calls, (Calls{"saver active", "release"}));
+    session->OnCharacterKey();
+    EXPECT_EQ(platform.calls, (Calls{"saver active", "release", "end"}));
 }
 
-TEST_F(SaverWindowTest, OnNtLeavingRestoresTheCursorAndTheSystemState) {
+TEST_F(SaverSessionTest, OnNtLeavingRestoresTheCursorAndTheSystemState) {
     Start("/s");
-    window->pic3d_Click();
-    EXPECT_EQ(platform.calls, (Calls{"system keys", "show cursor", "saver active", "release"}));
+    session->OnClick();
+    EXPECT_EQ(platform.calls,
+              (Calls{"system keys", "show cursor", "saver active", "release", "end"}));
     EXPECT_EQ(run->CursorCount, 0);
 }
 
-TEST_F(SaverWindowTest, ARefusedPasswordKeepsTheSaverRunningWithTheCursorHidden) {
+TEST_F(SaverSessionTest, ARefusedPasswordKeepsTheSaverRunningWithTheCursorHidden) {
     platform.windowsNT = false;
     platform.passwordAccepted = false;
     Start("/s");
-    window->pic3d_MouseMove(10, 10);
-    window->pic3d_MouseMove(20, 20);
+    session->OnMouseMove(10, 10);
+    session->OnMouseMove(20, 20);
     EXPECT_EQ(platform.calls, (Calls{"show cursor", "ask password", "hide cursor"}));
     EXPECT_EQ(run->CursorCount, -1);
-    EXPECT_FALSE(window->State().Anchor.IsSet);  // the next move only records again
+    EXPECT_FALSE(session->State().mouseAnchor.isSet);  // the next move only records again
 
     platform.calls.clear();
-    window->pic3d_MouseMove(30, 30);
+    session->OnMouseMove(30, 30);
     EXPECT_TRUE(platform.calls.empty());
 
     platform.passwordAccepted = true;  // accepted after a key: the cursor is hidden at the end
-    window->Form_KeyPress();
+    session->OnCharacterKey();
     EXPECT_EQ(platform.calls, (Calls{"show cursor", "ask password", "system keys", "hide cursor",
-                                     "saver active", "release"}));
-    EXPECT_TRUE(window->State().Anchor.IsSet);  // a key leaves the anchor alone
+                                     "saver active", "release", "end"}));
+    EXPECT_TRUE(session->State().mouseAnchor.isSet);  // a key leaves the anchor alone
 }
 
-TEST_F(SaverWindowTest, WithoutTheSaverSwitchNoPasswordIsAsked) {
+TEST_F(SaverSessionTest, WithoutTheSaverSwitchNoPasswordIsAsked) {
     platform.windowsNT = false;
     Start("");
-    window->pic3d_Click();
-    EXPECT_EQ(platform.calls, (Calls{"saver active", "release"}));
+    session->OnClick();
+    EXPECT_EQ(platform.calls, (Calls{"saver active", "release", "end"}));
 }
 
 }  // namespace
