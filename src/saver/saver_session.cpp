@@ -75,6 +75,19 @@ void SaverSession::OnMouseMove(float x, float y) {
     }
 }
 
+// A click is the left button pressed and then released on the drawing surface; a release
+// alone, of a press that began elsewhere, is none.
+void SaverSession::OnButtonDown(Button button) {
+    if (button == Button::Left) leftButtonDown_ = true;
+}
+
+void SaverSession::OnButtonUp(Button button) {
+    if (button != Button::Left) return;
+    const bool clicked = leftButtonDown_;
+    leftButtonDown_ = false;
+    if (clicked) EndSaver();
+}
+
 void SaverSession::ShowCursorAsCounted() {
     run_.CursorCount = platform_.ShowCursor(run_.CursorCount != 0);
 }

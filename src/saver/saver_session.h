@@ -1,7 +1,7 @@
 #pragma once
 // The full-screen saver's decisions: what its start, its one-second tick and its ways out do,
-// and in which order. The window, the renderer and the system's password check are reached
-// through SaverPlatform.
+// and in which order, and what counts as a click. The window, the renderer and the system's
+// password check are reached through SaverPlatform.
 
 #include <cstdint>
 #include <optional>
@@ -67,7 +67,10 @@ public:
     void OnLoad();
     void OnSecondTick();
     void OnCharacterKey() { EndSaver(); }
-    void OnClick() { EndSaver(); }  // on the drawing surface
+    // Mouse buttons pressed and released on the drawing surface.
+    enum class Button { Left, Right, Middle };
+    void OnButtonDown(Button button);
+    void OnButtonUp(Button button);
     void OnMouseMove(float x, float y);
     void EndSaver();
     void StageNextImage();
@@ -84,6 +87,7 @@ private:
     RunState& run_;
     SaverPlatform& platform_;
     SaverState state_;
+    bool leftButtonDown_ = false;
 };
 
 }  // namespace vexaframe

@@ -108,11 +108,22 @@ LRESULT Win32SaverWindow::OnSurfaceMessage(HWND window, UINT message, WPARAM wPa
             session_.OnCharacterKey();
             return 0;
         case WM_LBUTTONDOWN:
-            leftButtonDown_ = true;
+            session_.OnButtonDown(SaverSession::Button::Left);
             return 0;
-        case WM_LBUTTONUP:  // a click: pressed and released on the surface
-            if (leftButtonDown_) session_.OnClick();
-            leftButtonDown_ = false;
+        case WM_RBUTTONDOWN:
+            session_.OnButtonDown(SaverSession::Button::Right);
+            return 0;
+        case WM_MBUTTONDOWN:
+            session_.OnButtonDown(SaverSession::Button::Middle);
+            return 0;
+        case WM_LBUTTONUP:
+            session_.OnButtonUp(SaverSession::Button::Left);
+            return 0;
+        case WM_RBUTTONUP:
+            session_.OnButtonUp(SaverSession::Button::Right);
+            return 0;
+        case WM_MBUTTONUP:
+            session_.OnButtonUp(SaverSession::Button::Middle);
             return 0;
         case WM_MOUSEMOVE:
             session_.OnMouseMove(static_cast<float>(GET_X_LPARAM(lParam)),

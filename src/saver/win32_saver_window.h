@@ -60,7 +60,6 @@ private:
     SaverSession session_;
     HWND window_ = nullptr;
     HWND surface_ = nullptr;
-    bool leftButtonDown_ = false;
     bool messageShown_ = false;
 
     std::unique_ptr<RenderDevice> device_;

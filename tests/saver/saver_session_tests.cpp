@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
 #include <string>
 #include <vector>
@@ -84,6 +85,11 @@ protected:
                 changes.push_back(tick);
         }
         return changes;
+    }
+
+    void Click() {
+        session->OnButtonDown(SaverSession::Button::Left);
+        session->OnButtonUp(SaverSession::Button::Left);
     }
 
     FakeSaverPlatform platform;
@@ -177,9 +183,33 @@ TEST_F(SaverSessionTest, OnlyAMoveAlongBothAxesFromTheFirstPositionEnds) {
     EXPECT_EQ(platform.calls, (Calls{"saver active", "release", "end"}));
 }
 
+TEST_F(SaverSessionTest, OnlyTheLeftButtonPressedAndReleasedOnTheSurfaceIsAClick) {
+    using enum SaverSession::Button;
+    const struct {
+        std::vector<std::pair<SaverSession::Button, bool>> events;  // button, pressed
+        int ends;
+    } cases[] = {
+        {{{Left, true}, {Left, false}}, 1},
+        {{{Left, true}, {Left, false}, {Left, false}}, 1},  // the second release has no press
+        {{{Left, false}}, 0},                               // pressed elsewhere
+        {{{Right, true}, {Right, false}}, 0},
+        {{{Middle, true}, {Middle, false}}, 0},
+        {{{Left, true}, {Right, false}}, 0},
+        {{{Right, true}, {Left, false}}, 0},
+        {{{Left, true}, {Right, true}, {Right, false}, {Left, false}}, 1},
+    };
+    for (const auto& c : cases) {
+        Start("/s");
+        for (const auto& [button, pressed] : c.events)
+            pressed ? session->OnButtonDown(button) : session->OnButtonUp(button);
+        EXPECT_EQ(std::count(platform.calls.begin(), platform.calls.end(), "end"), c.ends)
+            << &c - cases;
+    }
+}
+
 TEST_F(SaverSessionTest, OnNtLeavingRestoresTheCursorAndTheSystemState) {
     Start("/s");
-    session->OnClick();
+    Click();
     EXPECT_EQ(platform.calls,
               (Calls{"system keys", "show cursor", "saver active", "release", "end"}));
     EXPECT_EQ(run->CursorCount, 0);
@@ -209,7 +239,7 @@ TEST_F(SaverSessionTest, ARefusedPasswordKeepsTheSaverRunningWithTheCursorHidden
 TEST_F(SaverSessionTest, WithoutTheSaverSwitchNoPasswordIsAsked) {
     platform.windowsNT = false;
     Start("");
-    session->OnClick();
+    Click();
     EXPECT_EQ(platform.calls, (Calls{"saver active", "release", "end"}));
 }
 
