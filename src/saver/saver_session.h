@@ -39,10 +39,8 @@ public:
     virtual void EndProgram() = 0;       // does not return on a real platform
 };
 
-// The messages of the renderer's failures, shown with the program's title as caption.
-inline constexpr std::wstring_view kRootObjectError = L"DirectX8 Object Error!";
-inline constexpr std::wstring_view kDirect3DObjectError =
-    L"Error! Could not create a Direct3d Object.";
+// The messages of the renderer's failures while it runs, shown with the program's title as
+// caption.
 inline constexpr std::wstring_view kVertexBufferProblem = L"VertexBuffer problem!";
 inline constexpr std::wstring_view kTextureProblem = L"Texture problem!";
 inline constexpr std::wstring_view kRenderingError = L"Error Rendering!";

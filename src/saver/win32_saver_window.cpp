@@ -168,24 +168,12 @@ void Win32SaverWindow::WriteStagedPicture(const Image& picture) {
     files_.WriteFileAtomically(pictureFile_, EncodeBmp24(picture));
 }
 
-// Without the runtime the saver cannot run at all; without a device of the kinds asked for
-// (the reference device exists only where the developer kit is installed) it draws on the
-// processor instead.
 void Win32SaverWindow::CreateRenderDevice() {
-    auto made = D3D8Device::Create(surface_);
-    if (auto* device = std::get_if<std::unique_ptr<D3D8Device>>(&made)) {
-        device_ = std::move(*device);
-        return;
-    }
-    switch (std::get<D3D8Failure>(made)) {
-        case D3D8Failure::NoRuntime:
-            EndWithMessage(kRootObjectError);
-        case D3D8Failure::NoDirect3DObject:
-            EndWithMessage(kDirect3DObjectError);
-        case D3D8Failure::NoDevice:
-            device_ = MakeSoftwareDeviceFor(surface_);
-            return;
-    }
+    const std::unique_ptr<Direct3DDeviceMaker> direct3d = MakeD3D8DeviceMaker(surface_);
+    DeviceChoice choice =
+        ChooseRenderDevice(*direct3d, [this] { return MakeSoftwareDeviceFor(surface_); });
+    if (!choice.fatalError.empty()) EndWithMessage(choice.fatalError);
+    device_ = std::move(choice.device);
 }
 
 void Win32SaverWindow::CreateResources() {
