@@ -88,6 +88,10 @@ void SaverSession::OnButtonUp(Button button) {
     if (clicked) EndSaver();
 }
 
+SceneState SaverSession::Scene(DeviceTexture* texture) const {
+    return {state_.PatternIndex, state_.PatternAlpha, run_.settings.TransparencyMode, texture};
+}
+
 void SaverSession::ShowCursorAsCounted() {
     run_.CursorCount = platform_.ShowCursor(run_.CursorCount != 0);
 }

@@ -1,7 +1,7 @@
 #pragma once
 // The full-screen saver's decisions: what its start, its one-second tick and its ways out do,
-// and in which order, and what counts as a click. The window, the renderer and the system's
-// password check are reached through SaverPlatform.
+// and in which order; what counts as a click; what the frames draw. The window, the renderer and
+// the system's password check are reached through SaverPlatform.
 
 #include <cstdint>
 #include <optional>
@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "pictures/image.h"
+#include "render/frame.h"
 #include "settings/command_line.h"
 #include "settings/run_state.h"
 
@@ -72,6 +73,9 @@ public:
     void OnMouseMove(float x, float y);
     void EndSaver();
     void StageNextImage();
+
+    // What the next frame draws, with the current picture's texture.
+    SceneState Scene(DeviceTexture* texture) const;
 
     SaverState& State() { return state_; }
     const SaverState& State() const { return state_; }

@@ -40,8 +40,7 @@ int DisplayRefreshHertz(HWND window) {
 }  // namespace
 
 Win32SaverWindow::Win32SaverWindow(RunState& run, std::string pictureFile)
-    : run_(run),
-      pictureFile_(std::move(pictureFile)),
+    : pictureFile_(std::move(pictureFile)),
       session_(run, *this),
       clock_(std::make_unique<TimeOfDayClock>()) {
     // Frame deadlines need a finer sleep than the default 15.6 ms tick.
@@ -141,10 +140,8 @@ DWORD Win32SaverWindow::DrawDueFrame() {
     if (!pacer_) return INFINITE;
     using Clock = FramePacer::Clock;
     if (pacer_->TimeToNextFrame(Clock::now()) == Clock::duration::zero()) {
-        const SaverState& state = session_.State();
-        const SceneState scene{state.PatternIndex, state.PatternAlpha,
-                               run_.settings.TransparencyMode, resources_.Texture.get()};
-        if (!device_ || !RenderFrame(*device_, *clock_, scene)) EndWithMessage(kRenderingError);
+        if (!device_ || !RenderFrame(*device_, *clock_, session_.Scene(resources_.Texture.get())))
+            EndWithMessage(kRenderingError);
         pacer_->FrameDrawn(Clock::now());
     }
     const auto wait = pacer_->TimeToNextFrame(Clock::now());

@@ -54,7 +54,6 @@ private:
     void ShowMessage(std::wstring_view text);
     [[noreturn]] void EndWithMessage(std::wstring_view text);
 
-    RunState& run_;
     const std::string pictureFile_;
     Win32FileSystem files_;
     SaverSession session_;

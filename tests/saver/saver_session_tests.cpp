@@ -150,19 +150,34 @@ TEST_F(SaverSessionTest, ThePictureChangesEveryIntervalOrEveryTickWhenItIsNotPos
     EXPECT_EQ(ChangesOver(1), (std::vector<int>{1}));
 }
 
-TEST_F(SaverSessionTest, PatternsAreDrawnAtEveryChangeAndBlendingOnlyInRandomMode) {
-    for (std::int16_t mode : {0, 1, 2}) {
-        Start("/s", 1, mode);
+// The frames draw one pattern and one blending choice per picture, new ones at every change;
+// the blending choice is drawn only in random mode, and the mode goes to the frames as it is.
+TEST_F(SaverSessionTest, EachPictureIsDrawnWithAPatternOfItsOwnAndBlendingOnlyInRandomMode) {
+    const struct {
+        std::int16_t mode;
+        std::set<int> alphas;
+    } cases[] = {{0, {0}}, {1, {0}}, {2, {0, 1}}, {7, {0}}};
+    struct : DeviceTexture {
+    } picture;
+    DeviceTexture* const texture = &picture;
+    for (const auto& c : cases) {
+        Start("/s", 2, c.mode);
         std::set<int> indexes, alphas;
-        for (int change = 0; change < 500; ++change) {
+        for (int tick = 1; tick <= 1000; ++tick) {
+            const SceneState before = session->Scene(texture);
             session->OnSecondTick();
-            indexes.insert(session->State().PatternIndex);
-            alphas.insert(session->State().PatternAlpha);
+            const SceneState scene = session->Scene(texture);
+            EXPECT_EQ(scene.TransparencyMode, c.mode);
+            EXPECT_EQ(scene.Texture, texture);
+            if (tick % 2 == 1) {  // no change
+                EXPECT_EQ(scene.PatternIndex, before.PatternIndex);
+                EXPECT_EQ(scene.PatternAlpha, before.PatternAlpha);
+            }
+            indexes.insert(scene.PatternIndex);
+            alphas.insert(scene.PatternAlpha);
         }
-        EXPECT_EQ(indexes.size(), 11u);
-        EXPECT_EQ(*indexes.rbegin(), 10);
-        const std::set<int> expected = mode == 2 ? std::set<int>{0, 1} : std::set<int>{0};
-        EXPECT_EQ(alphas, expected) << mode;
+        EXPECT_EQ(indexes, (std::set<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10})) << c.mode;
+        EXPECT_EQ(alphas, c.alphas) << c.mode;
     }
 }
 
