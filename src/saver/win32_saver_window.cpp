@@ -6,7 +6,6 @@
 
 #include <chrono>
 
-#include "pictures/bmp_file.h"
 #include "pictures/win32_picture_loader.h"
 #include "platform/time_of_day.h"
 #include "platform/win32_system.h"
@@ -40,7 +39,7 @@ int DisplayRefreshHertz(HWND window) {
 }  // namespace
 
 Win32SaverWindow::Win32SaverWindow(RunState& run, std::string pictureFile)
-    : pictureFile_(std::move(pictureFile)),
+    : stagedPicture_(files_, std::move(pictureFile)),
       session_(run, *this),
       clock_(std::make_unique<TimeOfDayClock>()) {
     // Frame deadlines need a finer sleep than the default 15.6 ms tick.
@@ -162,7 +161,7 @@ std::optional<Image> Win32SaverWindow::LoadPicture(const std::string& path) {
 }
 
 void Win32SaverWindow::WriteStagedPicture(const Image& picture) {
-    files_.WriteFileAtomically(pictureFile_, EncodeBmp24(picture));
+    stagedPicture_.Write(picture);
 }
 
 void Win32SaverWindow::CreateRenderDevice() {
@@ -175,11 +174,11 @@ void Win32SaverWindow::CreateRenderDevice() {
 
 void Win32SaverWindow::CreateResources() {
     if (!device_) return;
-    const std::string bitmapFile = files_.ReadFile(pictureFile_).value_or(std::string());
-    vexaframe::CreateResources(*device_, bitmapFile, resources_, [this](ResourceProblem problem) {
-        ShowMessage(problem == ResourceProblem::VertexBuffer ? kVertexBufferProblem
-                                                             : kTextureProblem);
-    });
+    vexaframe::CreateResources(
+        *device_, stagedPicture_.Read(), resources_, [this](ResourceProblem problem) {
+            ShowMessage(problem == ResourceProblem::VertexBuffer ? kVertexBufferProblem
+                                                                 : kTextureProblem);
+        });
 }
 
 void Win32SaverWindow::StartFrames() {

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "pictures/staged_picture.h"
 #include "platform/win32_file_system.h"
 #include "render/frame.h"
 #include "render/scene_resources.h"
@@ -54,8 +55,8 @@ private:
     void ShowMessage(std::wstring_view text);
     [[noreturn]] void EndWithMessage(std::wstring_view text);
 
-    const std::string pictureFile_;
     Win32FileSystem files_;
+    StagedPicture stagedPicture_;
     SaverSession session_;
     HWND window_ = nullptr;
     HWND surface_ = nullptr;
