@@ -8,6 +8,7 @@
 
 #include "pictures/win32_picture_loader.h"
 #include "platform/time_of_day.h"
+#include "platform/win32_handles.h"
 #include "platform/win32_system.h"
 #include "platform/win32_window_class.h"
 #include "render/win32_d3d8_device.h"
@@ -30,10 +31,8 @@ public:
 };
 
 int DisplayRefreshHertz(HWND window) {
-    const HDC context = GetDC(window);
-    const int hertz = context != nullptr ? GetDeviceCaps(context, VREFRESH) : 0;
-    if (context != nullptr) ReleaseDC(window, context);
-    return hertz;
+    const WindowDC context(window);
+    return context ? GetDeviceCaps(context.get(), VREFRESH) : 0;
 }
 
 }  // namespace
@@ -202,15 +201,12 @@ int Win32SaverWindow::ShowCursor(bool show) {
 bool Win32SaverWindow::VerifyScreenSavePassword() {
     // Only the non-NT platforms have it; without it there is no password to ask for.
     using VerifyFunction = BOOL(WINAPI*)(HWND);
-    const HMODULE library = LoadLibraryW(L"password.cpl");
-    if (library == nullptr) return true;
-    bool mayEnd = true;
-    if (const FARPROC found = GetProcAddress(library, "VerifyScreenSavePwd")) {
-        const auto verify = reinterpret_cast<VerifyFunction>(reinterpret_cast<void (*)()>(found));
-        mayEnd = verify(window_) != 0;
-    }
-    FreeLibrary(library);
-    return mayEnd;
+    const OwnedModule library(LoadLibraryW(L"password.cpl"));
+    if (!library) return true;
+    const FARPROC found = GetProcAddress(library.get(), "VerifyScreenSavePwd");
+    if (found == nullptr) return true;
+    const auto verify = reinterpret_cast<VerifyFunction>(reinterpret_cast<void (*)()>(found));
+    return verify(window_) != 0;
 }
 
 void Win32SaverWindow::EnableSystemKeys(bool enable) {
