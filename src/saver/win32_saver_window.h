@@ -20,7 +20,7 @@ namespace vexaframe {
 
 class Win32SaverWindow final : public SaverPlatform, public FrameSource {
 public:
-    // Makes the window and runs its load step; the window shows at its end.
+    // Makes the window and starts the saver; the window shows at the end of the start.
     Win32SaverWindow(RunState& run, std::string pictureFile);
     ~Win32SaverWindow() override;
     Win32SaverWindow(const Win32SaverWindow&) = delete;
