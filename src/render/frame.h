@@ -26,7 +26,7 @@ private:
     float seconds_;
 };
 
-// What the saver window decides at every picture change, and the picture's texture.
+// What the saver draws with until the next picture change, and the picture's texture.
 struct SceneState {
     std::int16_t PatternIndex = 0;      // 0..10: which run of triangles is drawn
     std::int16_t PatternAlpha = 0;      // 0 or 1: blending, when TransparencyMode is 2

@@ -7,7 +7,7 @@
 #include <optional>
 
 #include "render/software_pixel.h"
-#include "render/software_texture.h"
+#include "render/tiled_texture.h"
 
 namespace vexaframe {
 

@@ -23,11 +23,6 @@ namespace {
 
 using Direct3DCreate8Function = IDirect3D8*(WINAPI*)(UINT);
 
-struct LoadedRuntime {
-    std::shared_ptr<const D3D8Runtime> runtime;
-    Direct3DCreate8Function create;
-};
-
 // A COM object of the runtime that keeps the runtime loaded until the object is released.
 template <typename Interface>
 class RuntimeObject {
@@ -78,17 +73,6 @@ private:
     std::size_t size_;
 };
 
-std::optional<LoadedRuntime> LoadRuntime(const wchar_t* file) {
-    OwnedModule module(LoadLibraryW(file));
-    if (!module) return std::nullopt;
-    const FARPROC entry = GetProcAddress(module.get(), "Direct3DCreate8");
-    auto runtime = std::make_shared<const D3D8Runtime>(std::move(module));
-    if (!entry) return std::nullopt;
-    // Through the generic function type, which converts to any other function type.
-    return LoadedRuntime{std::move(runtime), reinterpret_cast<Direct3DCreate8Function>(
-                                                 reinterpret_cast<void (*)()>(entry))};
-}
-
 std::optional<D3DFORMAT> DisplayFormat(IDirect3D8& direct3d) {
     D3DDISPLAYMODE mode{};
     if (FAILED(direct3d.GetAdapterDisplayMode(D3DADAPTER_DEFAULT, &mode))) return std::nullopt;
@@ -108,16 +92,9 @@ D3DPRESENT_PARAMETERS WindowedPresentation(HWND window, D3DFORMAT displayFormat)
     return parameters;
 }
 
-// The hardware device where the adapter can draw in the display's format, else the reference one.
-D3D8DeviceType DeviceTypeFor(IDirect3D8& direct3d, D3DFORMAT displayFormat) {
-    const HRESULT result = direct3d.CheckDeviceType(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL,
-                                                    displayFormat, displayFormat, TRUE);
-    return result == D3D_OK ? D3D8DeviceType::Hardware : D3D8DeviceType::Reference;
-}
-
-IDirect3DDevice8* CreateNativeDevice(IDirect3D8& direct3d, HWND window, D3D8DeviceType type,
+IDirect3DDevice8* CreateNativeDevice(IDirect3D8& direct3d, HWND window, Direct3DDeviceType type,
                                      D3DFORMAT displayFormat) {
-    const bool hardware = type == D3D8DeviceType::Hardware;
+    const bool hardware = type == Direct3DDeviceType::Hardware;
     D3DPRESENT_PARAMETERS parameters = WindowedPresentation(window, displayFormat);
     IDirect3DDevice8* device = nullptr;
     const HRESULT result = direct3d.CreateDevice(
@@ -167,23 +144,62 @@ D3DCOLORVALUE NativeColour(const ColourValue& colour) {
 
 }  // namespace
 
-std::variant<std::unique_ptr<D3D8Device>, D3D8Failure> D3D8Device::Create(
-    HWND window, const wchar_t* runtimeFile) {
-    std::optional<LoadedRuntime> loaded = LoadRuntime(runtimeFile);
-    if (!loaded) return D3D8Failure::NoRuntime;
-    Direct3DPtr direct3d(loaded->create(D3D_SDK_VERSION));
-    if (!direct3d) return D3D8Failure::NoDirect3DObject;
-    const std::optional<D3DFORMAT> displayFormat = DisplayFormat(*direct3d);
-    if (!displayFormat) return D3D8Failure::NoDevice;
-    const D3D8DeviceType type = DeviceTypeFor(*direct3d, *displayFormat);
-    DevicePtr device(CreateNativeDevice(*direct3d, window, type, *displayFormat));
-    if (!device) return D3D8Failure::NoDevice;
-    return std::unique_ptr<D3D8Device>(
-        new D3D8Device(std::move(loaded->runtime), std::move(direct3d), std::move(device), type));
+class D3D8DeviceMaker final : public Direct3DDeviceMaker {
+public:
+    D3D8DeviceMaker(HWND window, const wchar_t* runtimeFile)
+        : window_(window), runtimeFile_(runtimeFile) {}
+
+    bool CreateRootObject() override {
+        OwnedModule module(LoadLibraryW(runtimeFile_));
+        if (!module) return false;
+        const FARPROC entry = GetProcAddress(module.get(), "Direct3DCreate8");
+        if (!entry) return false;
+        runtime_ = std::make_shared<const D3D8Runtime>(std::move(module));
+        // Through the generic function type, which converts to any other function type.
+        create_ = reinterpret_cast<Direct3DCreate8Function>(reinterpret_cast<void (*)()>(entry));
+        return true;
+    }
+
+    bool CreateDirect3DObject() override {
+        if (!create_) return false;
+        direct3d_.reset(create_(D3D_SDK_VERSION));
+        if (!direct3d_) return false;
+        displayFormat_ = DisplayFormat(*direct3d_);
+        return true;
+    }
+
+    bool HardwareDrawsInDisplayFormat() override {
+        return direct3d_ && displayFormat_ &&
+               direct3d_->CheckDeviceType(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, *displayFormat_,
+                                          *displayFormat_, TRUE) == D3D_OK;
+    }
+
+    std::unique_ptr<RenderDevice> CreateDevice(Direct3DDeviceType type) override {
+        if (!direct3d_ || !displayFormat_) return nullptr;
+        D3D8Device::DevicePtr device(
+            CreateNativeDevice(*direct3d_, window_, type, *displayFormat_));
+        if (!device) return nullptr;
+        direct3d_->AddRef();  // one reference for the device, which outlives this maker
+        return std::unique_ptr<D3D8Device>(new D3D8Device(
+            runtime_, D3D8Device::Direct3DPtr(direct3d_.get()), std::move(device), type));
+    }
+
+private:
+    HWND window_;
+    const wchar_t* runtimeFile_;
+    // Declared in this order so that the Direct3D object goes before the library.
+    std::shared_ptr<const D3D8Runtime> runtime_;
+    Direct3DCreate8Function create_ = nullptr;
+    ComOwned<IDirect3D8> direct3d_;
+    std::optional<D3DFORMAT> displayFormat_;
+};
+
+std::unique_ptr<Direct3DDeviceMaker> MakeD3D8DeviceMaker(HWND window, const wchar_t* runtimeFile) {
+    return std::make_unique<D3D8DeviceMaker>(window, runtimeFile);
 }
 
 D3D8Device::D3D8Device(std::shared_ptr<const D3D8Runtime> runtime, Direct3DPtr direct3d,
-                       DevicePtr device, D3D8DeviceType type)
+                       DevicePtr device, Direct3DDeviceType type)
     : runtime_(std::move(runtime)),
       direct3d_(std::move(direct3d)),
       device_(std::move(device)),

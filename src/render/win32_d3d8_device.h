@@ -6,9 +6,9 @@
 #include <windows.h>
 
 #include <memory>
-#include <variant>
 
 #include "platform/win32_handles.h"
+#include "render/device_choice.h"
 #include "render/render_device.h"
 
 struct IDirect3D8;
@@ -16,30 +16,22 @@ struct IDirect3DDevice8;
 
 namespace vexaframe {
 
-// Which step of making the device failed, so that the caller can act on it.
-enum class D3D8Failure {
-    NoRuntime,         // d3d8.dll or its Direct3DCreate8 is missing
-    NoDirect3DObject,  // Direct3DCreate8 gave nothing
-    NoDevice,          // no display mode, or neither a hardware nor a reference device
-};
-
-enum class D3D8DeviceType { Hardware, Reference };
-
 // Keeps d3d8.dll loaded while anything made from it lives.
 class D3D8Runtime;
 
+// The steps of making windowed devices on `window`, each with a 16-bit depth buffer and the
+// back buffer the size of the window's client area; what they make are D3D8Devices.
+// `runtimeFile` only names another library in tests.
+std::unique_ptr<Direct3DDeviceMaker> MakeD3D8DeviceMaker(HWND window,
+                                                         const wchar_t* runtimeFile = L"d3d8.dll");
+
 class D3D8Device final : public RenderDevice {
 public:
-    // A windowed device on `window` with a 16-bit depth buffer, the back buffer the size of the
-    // window's client area. `runtimeFile` only names another library in tests.
-    static std::variant<std::unique_ptr<D3D8Device>, D3D8Failure> Create(
-        HWND window, const wchar_t* runtimeFile = L"d3d8.dll");
-
     ~D3D8Device() override;
     D3D8Device(const D3D8Device&) = delete;
     D3D8Device& operator=(const D3D8Device&) = delete;
 
-    D3D8DeviceType Type() const { return type_; }
+    Direct3DDeviceType Type() const { return type_; }
     // For reading frames back; the device keeps its reference.
     IDirect3DDevice8* Native() const { return device_.get(); }
 
@@ -65,15 +57,16 @@ private:
     using Direct3DPtr = ComOwned<IDirect3D8>;
     using DevicePtr = ComOwned<IDirect3DDevice8>;
 
+    friend class D3D8DeviceMaker;
     D3D8Device(std::shared_ptr<const D3D8Runtime> runtime, Direct3DPtr direct3d, DevicePtr device,
-               D3D8DeviceType type);
+               Direct3DDeviceType type);
 
     // Declared in this order so that they go in the reverse one: the device, the Direct3D
     // object, then the library.
     std::shared_ptr<const D3D8Runtime> runtime_;
     Direct3DPtr direct3d_;
     DevicePtr device_;
-    D3D8DeviceType type_;
+    Direct3DDeviceType type_;
 };
 
 }  // namespace vexaframe

@@ -6,20 +6,20 @@
 
 namespace vexaframe {
 
-void SaverWindow::Form_Load() {
+void SaverSession::OnLoad() {
     platform_.CoverPrimaryScreen();
     state_.PatternIndex = 0;
     state_.PicturePosition = 0;
     DrawPattern();
     StageNextImage();
-    platform_.InitDirect3D();
+    platform_.CreateRenderDevice();
     platform_.CreateResources();
     platform_.StartFrames();
     state_.TickCount = 0;
     platform_.ShowTopmost();
 }
 
-void SaverWindow::Timer1_Timer() {
+void SaverSession::OnSecondTick() {
     if (state_.TickCount < std::numeric_limits<std::int16_t>::max()) ++state_.TickCount;
     if (state_.TickCount < run_.settings.IntervalSeconds) return;
     state_.TickCount = 0;
@@ -29,7 +29,7 @@ void SaverWindow::Timer1_Timer() {
 }
 
 // The file the order holds at `position`; nothing outside the order or the catalogue.
-const std::string* SaverWindow::PictureFileAt(std::int16_t position) const {
+const std::string* SaverSession::PictureFileAt(std::int16_t position) const {
     const auto& order = run_.ImageOrder;
     if (position < 1 || static_cast<std::size_t>(position) >= order.size()) return nullptr;
     const std::int16_t number = order[static_cast<std::size_t>(position)];
@@ -40,7 +40,7 @@ const std::string* SaverWindow::PictureFileAt(std::int16_t position) const {
 
 // A picture that cannot be loaded writes nothing: the bitmap file keeps the previous picture,
 // which is then shown again.
-void SaverWindow::StageNextImage() {
+void SaverSession::StageNextImage() {
     const std::int16_t position = ++state_.PicturePosition;
     if (const std::string* file = PictureFileAt(position)) {
         if (const std::optional<Image> picture = platform_.LoadPicture(*file))
@@ -54,7 +54,7 @@ void SaverWindow::StageNextImage() {
 }
 
 // Both draws come from the program's one generator, so they are independent of each other.
-void SaverWindow::DrawPattern() {
+void SaverSession::DrawPattern() {
     if (run_.settings.TransparencyMode == 2)
         state_.PatternAlpha = static_cast<std::int16_t>(run_.random.Below(2));
     state_.PatternIndex = static_cast<std::int16_t>(run_.random.Below(11));
@@ -62,24 +62,41 @@ void SaverWindow::DrawPattern() {
 
 // Only a real movement ends the saver: the first event only records where the mouse is,
 // and a later one ends it when it has moved along both axes.
-void SaverWindow::pic3d_MouseMove(float X, float Y) {
+void SaverSession::OnMouseMove(float x, float y) {
     if (run_.ArgumentText.empty()) return;
-    MouseAnchor& anchor = state_.Anchor;
-    if (!anchor.IsSet) {
-        anchor = {X, Y, true};
+    MouseAnchor& anchor = state_.mouseAnchor;
+    if (!anchor.isSet) {
+        anchor = {x, y, true};
         return;
     }
-    if (X != anchor.X && Y != anchor.Y) {
-        anchor.IsSet = false;
+    if (x != anchor.x && y != anchor.y) {
+        anchor.isSet = false;
         EndSaver();
     }
 }
 
-void SaverWindow::ShowCursorAsCounted() {
+// A click is the left button pressed and then released on the drawing surface; a release
+// alone, of a press that began elsewhere, is none.
+void SaverSession::OnButtonDown(Button button) {
+    if (button == Button::Left) leftButtonDown_ = true;
+}
+
+void SaverSession::OnButtonUp(Button button) {
+    if (button != Button::Left) return;
+    const bool clicked = leftButtonDown_;
+    leftButtonDown_ = false;
+    if (clicked) EndSaver();
+}
+
+SceneState SaverSession::Scene(DeviceTexture* texture) const {
+    return {state_.PatternIndex, state_.PatternAlpha, run_.settings.TransparencyMode, texture};
+}
+
+void SaverSession::ShowCursorAsCounted() {
     run_.CursorCount = platform_.ShowCursor(run_.CursorCount != 0);
 }
 
-void SaverWindow::EndSaver() {
+void SaverSession::EndSaver() {
     if (StartedWithS() && !platform_.IsWindowsNT()) {
         ShowCursorAsCounted();
         if (!platform_.VerifyScreenSavePassword()) {
@@ -92,7 +109,8 @@ void SaverWindow::EndSaver() {
         ShowCursorAsCounted();
     }
     platform_.SetScreenSaveActive();
-    platform_.ReleaseDirect3D();
+    platform_.ReleaseRenderer();
+    platform_.EndProgram();
 }
 
 }  // namespace vexaframe

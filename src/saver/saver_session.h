@@ -1,16 +1,17 @@
 #pragma once
-// The full-screen saver window's decisions: what its load step, its one-second tick and its
-// ways out do, and in which order. The window itself, the renderer and the system's
-// password check are reached through SaverPlatform.
+// The full-screen saver's decisions: what its start, its one-second tick and its ways out do,
+// and in which order; what counts as a click; what the frames draw. The window, the renderer and
+// the system's password check are reached through SaverPlatform.
 
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 
+#include "pictures/image.h"
+#include "render/frame.h"
 #include "settings/command_line.h"
 #include "settings/run_state.h"
-#include "pictures/image.h"
 
 namespace vexaframe {
 
@@ -23,7 +24,9 @@ public:
     virtual std::optional<Image> LoadPicture(const std::string& path) = 0;
     // Replaces the intermediate bitmap file the texture is made from.
     virtual void WriteStagedPicture(const Image& picture) = 0;
-    virtual void InitDirect3D() = 0;
+    // A Direct3D device, else one drawing in software; the program ends where Direct3D is
+    // missing altogether.
+    virtual void CreateRenderDevice() = 0;
     virtual void CreateResources() = 0;
     virtual void StartFrames() = 0;
     virtual void ShowTopmost() = 0;
@@ -33,20 +36,19 @@ public:
     virtual bool VerifyScreenSavePassword() = 0;  // true: the saver may end
     virtual void EnableSystemKeys(bool enable) = 0;
     virtual void SetScreenSaveActive() = 0;
-    virtual void ReleaseDirect3D() = 0;  // stops the frames and ends the program
+    virtual void ReleaseRenderer() = 0;  // stops the frames, then lets the device go
+    virtual void EndProgram() = 0;       // does not return on a real platform
 };
 
-// The messages of the renderer's failures, shown with the program's title as caption.
-inline constexpr std::wstring_view kRootObjectError = L"DirectX8 Object Error!";
-inline constexpr std::wstring_view kDirect3DObjectError =
-    L"Error! Could not create a Direct3d Object.";
+// The messages of the renderer's failures while it runs, shown with the program's title as
+// caption.
 inline constexpr std::wstring_view kVertexBufferProblem = L"VertexBuffer problem!";
 inline constexpr std::wstring_view kTextureProblem = L"Texture problem!";
 inline constexpr std::wstring_view kRenderingError = L"Error Rendering!";
 
 struct MouseAnchor {
-    float X = 0, Y = 0;
-    bool IsSet = false;
+    float x = 0, y = 0;
+    bool isSet = false;
 };
 
 struct SaverState {
@@ -54,20 +56,26 @@ struct SaverState {
     std::int16_t PicturePosition = 0;
     std::int16_t PatternIndex = 0;  // 0..10
     std::int16_t PatternAlpha = 0;  // 0 or 1, drawn only in transparency mode 2
-    MouseAnchor Anchor;
+    MouseAnchor mouseAnchor;
 };
 
-class SaverWindow {
+class SaverSession {
 public:
-    SaverWindow(RunState& run, SaverPlatform& platform) : run_(run), platform_(platform) {}
+    SaverSession(RunState& run, SaverPlatform& platform) : run_(run), platform_(platform) {}
 
-    void Form_Load();
-    void Timer1_Timer();
-    void Form_KeyPress() { EndSaver(); }  // a key that produces a character
-    void pic3d_Click() { EndSaver(); }
-    void pic3d_MouseMove(float X, float Y);
+    void OnLoad();
+    void OnSecondTick();
+    void OnCharacterKey() { EndSaver(); }
+    // Mouse buttons pressed and released on the drawing surface.
+    enum class Button { Left, Right, Middle };
+    void OnButtonDown(Button button);
+    void OnButtonUp(Button button);
+    void OnMouseMove(float x, float y);
     void EndSaver();
     void StageNextImage();
+
+    // What the next frame draws, with the current picture's texture.
+    SceneState Scene(DeviceTexture* texture) const;
 
     SaverState& State() { return state_; }
     const SaverState& State() const { return state_; }
@@ -81,6 +89,7 @@ private:
     RunState& run_;
     SaverPlatform& platform_;
     SaverState state_;
+    bool leftButtonDown_ = false;
 };
 
 }  // namespace vexaframe

@@ -36,7 +36,6 @@ Win32PreviewWindow::Win32PreviewWindow(HWND host)
 
 Win32PreviewWindow::~Win32PreviewWindow() {
     if (hostWatch_ != nullptr) DestroyWindow(hostWatch_);
-    if (still_ != nullptr) DeleteObject(still_);
 }
 
 LRESULT CALLBACK Win32PreviewWindow::HostWatchProcedure(HWND window, UINT message, WPARAM wParam,
@@ -73,13 +72,11 @@ LRESULT CALLBACK Win32PreviewWindow::Procedure(HWND window, UINT message, WPARAM
 
 void Win32PreviewWindow::Paint(HDC target) const {
     BITMAP size{};
-    if (still_ != nullptr && GetObjectW(still_, sizeof size, &size) != 0) {
-        const HDC source = CreateCompatibleDC(target);
-        const HGDIOBJ previous = SelectObject(source, still_);
-        BitBlt(target, 0, 0, size.bmWidth, size.bmHeight, source, 0, 0, SRCCOPY);
-        SelectObject(source, previous);
-        DeleteDC(source);
-    }
+    if (!still_ || GetObjectW(still_.get(), sizeof size, &size) == 0) return;
+    const OwnedMemoryDC source(CreateCompatibleDC(target));
+    if (!source) return;
+    const Selection selected(source.get(), still_.get());
+    BitBlt(target, 0, 0, size.bmWidth, size.bmHeight, source.get(), 0, 0, SRCCOPY);
 }
 
 }  // namespace vexaframe

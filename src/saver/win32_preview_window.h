@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include "platform/win32_handles.h"
+
 namespace vexaframe {
 
 class Win32PreviewWindow {
@@ -21,7 +23,7 @@ private:
 
     HWND host_;
     HWND hostWatch_ = nullptr;
-    HBITMAP still_ = nullptr;
+    OwnedBitmap still_;
 };
 
 }  // namespace vexaframe

@@ -7,20 +7,20 @@
 #include <chrono>
 
 #include "pictures/win32_picture_loader.h"
-#include "render/win32_software_presenter.h"
+#include "platform/time_of_day.h"
+#include "platform/win32_handles.h"
 #include "platform/win32_system.h"
 #include "platform/win32_window_class.h"
-#include "platform/time_of_day.h"
-#include "pictures/bmp_file.h"
 #include "render/win32_d3d8_device.h"
+#include "render/win32_software_presenter.h"
 
 namespace vexaframe {
 namespace {
 
-constexpr wchar_t kFormClass[] = L"VexaframeSaver";
+constexpr wchar_t kWindowClass[] = L"VexaframeSaver";
 constexpr wchar_t kSurfaceClass[] = L"VexaframeSurface";
-constexpr UINT_PTR kTimer1 = 1;
-constexpr UINT kTimer1Milliseconds = 1000;
+constexpr UINT_PTR kSecondTimer = 1;
+constexpr UINT kSecondTimerMilliseconds = 1000;
 constexpr UINT kTimerResolutionMilliseconds = 1;
 
 class TimeOfDayClock final : public FrameClock {
@@ -31,23 +31,20 @@ public:
 };
 
 int DisplayRefreshHertz(HWND window) {
-    const HDC context = GetDC(window);
-    const int hertz = context != nullptr ? GetDeviceCaps(context, VREFRESH) : 0;
-    if (context != nullptr) ReleaseDC(window, context);
-    return hertz;
+    const WindowDC context(window);
+    return context ? GetDeviceCaps(context.get(), VREFRESH) : 0;
 }
 
 }  // namespace
 
 Win32SaverWindow::Win32SaverWindow(RunState& run, std::string pictureFile)
-    : run_(run),
-      pictureFile_(std::move(pictureFile)),
-      window_(run, *this),
+    : stagedPicture_(files_, std::move(pictureFile)),
+      session_(run, *this),
       clock_(std::make_unique<TimeOfDayClock>()) {
     // Frame deadlines need a finer sleep than the default 15.6 ms tick.
     timeBeginPeriod(kTimerResolutionMilliseconds);
     CreateWindows();
-    window_.Form_Load();
+    session_.OnLoad();
 }
 
 Win32SaverWindow::~Win32SaverWindow() {
@@ -55,24 +52,24 @@ Win32SaverWindow::~Win32SaverWindow() {
 }
 
 void Win32SaverWindow::CreateWindows() {
-    RegisterWindowClass(kFormClass, FormProcedure);
+    RegisterWindowClass(kWindowClass, WindowProcedure);
     RegisterWindowClass(kSurfaceClass, SurfaceProcedure);
     const HINSTANCE instance = GetModuleHandleW(nullptr);
     const std::wstring caption(kSaverWindowTitle.begin(), kSaverWindowTitle.end());
-    form_ = CreateWindowExW(0, kFormClass, caption.c_str(), WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
-                            instance, this);
-    // The drawing surface is a window of its own that the form owns and that covers it, rather
-    // than a child window: Wine shows Direct3D frames only in windows without a parent or
-    // children. It never takes the activation, so keys still reach the form.
-    pic3d_ = CreateWindowExW(WS_EX_NOACTIVATE, kSurfaceClass, L"", WS_POPUP, 0, 0, 0, 0, form_,
-                             nullptr, instance, this);
-    SetTimer(form_, kTimer1, kTimer1Milliseconds, nullptr);
+    window_ = CreateWindowExW(0, kWindowClass, caption.c_str(), WS_POPUP, 0, 0, 0, 0, nullptr,
+                              nullptr, instance, this);
+    // The drawing surface is a window of its own that the saver window owns and that covers it,
+    // rather than a child window: Wine shows Direct3D frames only in windows without a parent or
+    // children. It never takes the activation, so keys still reach the saver window.
+    surface_ = CreateWindowExW(WS_EX_NOACTIVATE, kSurfaceClass, L"", WS_POPUP, 0, 0, 0, 0, window_,
+                               nullptr, instance, this);
+    SetTimer(window_, kSecondTimer, kSecondTimerMilliseconds, nullptr);
 }
 
-LRESULT CALLBACK Win32SaverWindow::FormProcedure(HWND window, UINT message, WPARAM wParam,
-                                                 LPARAM lParam) {
+LRESULT CALLBACK Win32SaverWindow::WindowProcedure(HWND window, UINT message, WPARAM wParam,
+                                                   LPARAM lParam) {
     auto* owner = WindowOwner<Win32SaverWindow>(window, message, lParam);
-    return owner != nullptr ? owner->OnFormMessage(window, message, wParam, lParam)
+    return owner != nullptr ? owner->OnWindowMessage(window, message, wParam, lParam)
                             : DefWindowProcW(window, message, wParam, lParam);
 }
 
@@ -83,18 +80,18 @@ LRESULT CALLBACK Win32SaverWindow::SurfaceProcedure(HWND window, UINT message, W
                             : DefWindowProcW(window, message, wParam, lParam);
 }
 
-LRESULT Win32SaverWindow::OnFormMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT Win32SaverWindow::OnWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_CHAR:  // only keys that produce a character
-            window_.Form_KeyPress();
+            session_.OnCharacterKey();
             return 0;
         case WM_TIMER:
             // A message box's own loop goes on dispatching the ticks: a picture that keeps
             // failing would stack up one box a second.
-            if (wParam == kTimer1 && !messageShown_) window_.Timer1_Timer();
+            if (wParam == kSecondTimer && !messageShown_) session_.OnSecondTick();
             return 0;
         case WM_CLOSE:  // leave the way every other way out does, restoring the system's state
-            window_.EndSaver();
+            session_.EndSaver();
             return 0;
         default:
             return DefWindowProcW(window, message, wParam, lParam);
@@ -105,18 +102,29 @@ LRESULT Win32SaverWindow::OnSurfaceMessage(HWND window, UINT message, WPARAM wPa
                                            LPARAM lParam) {
     switch (message) {
         case WM_CHAR:  // should the surface ever hold the focus
-            window_.Form_KeyPress();
+            session_.OnCharacterKey();
             return 0;
         case WM_LBUTTONDOWN:
-            leftButtonDown_ = true;
+            session_.OnButtonDown(SaverSession::Button::Left);
             return 0;
-        case WM_LBUTTONUP:  // a click: pressed and released on the surface
-            if (leftButtonDown_) window_.pic3d_Click();
-            leftButtonDown_ = false;
+        case WM_RBUTTONDOWN:
+            session_.OnButtonDown(SaverSession::Button::Right);
+            return 0;
+        case WM_MBUTTONDOWN:
+            session_.OnButtonDown(SaverSession::Button::Middle);
+            return 0;
+        case WM_LBUTTONUP:
+            session_.OnButtonUp(SaverSession::Button::Left);
+            return 0;
+        case WM_RBUTTONUP:
+            session_.OnButtonUp(SaverSession::Button::Right);
+            return 0;
+        case WM_MBUTTONUP:
+            session_.OnButtonUp(SaverSession::Button::Middle);
             return 0;
         case WM_MOUSEMOVE:
-            window_.pic3d_MouseMove(static_cast<float>(GET_X_LPARAM(lParam)),
-                                    static_cast<float>(GET_Y_LPARAM(lParam)));
+            session_.OnMouseMove(static_cast<float>(GET_X_LPARAM(lParam)),
+                                 static_cast<float>(GET_Y_LPARAM(lParam)));
             return 0;
         case WM_PAINT:  // the frames repaint the whole surface
             ValidateRect(window, nullptr);
@@ -130,10 +138,8 @@ DWORD Win32SaverWindow::DrawDueFrame() {
     if (!pacer_) return INFINITE;
     using Clock = FramePacer::Clock;
     if (pacer_->TimeToNextFrame(Clock::now()) == Clock::duration::zero()) {
-        const SaverState& state = window_.State();
-        const SceneState scene{state.PatternIndex, state.PatternAlpha,
-                               run_.settings.TransparencyMode, resources_.Texture.get()};
-        if (!device_ || !RenderFrame(*device_, *clock_, scene)) EndWithMessage(kRenderingError);
+        if (!device_ || !RenderFrame(*device_, *clock_, session_.Scene(resources_.Texture.get())))
+            EndWithMessage(kRenderingError);
         pacer_->FrameDrawn(Clock::now());
     }
     const auto wait = pacer_->TimeToNextFrame(Clock::now());
@@ -145,8 +151,8 @@ void Win32SaverWindow::CoverPrimaryScreen() {
     const int width = GetSystemMetrics(SM_CXSCREEN);
     const int height = GetSystemMetrics(SM_CYSCREEN);
     constexpr UINT kPlaceOnly = SWP_NOZORDER | SWP_NOACTIVATE;
-    SetWindowPos(form_, nullptr, 0, 0, width, height, kPlaceOnly);
-    SetWindowPos(pic3d_, nullptr, 0, 0, width, height, kPlaceOnly);
+    SetWindowPos(window_, nullptr, 0, 0, width, height, kPlaceOnly);
+    SetWindowPos(surface_, nullptr, 0, 0, width, height, kPlaceOnly);
 }
 
 std::optional<Image> Win32SaverWindow::LoadPicture(const std::string& path) {
@@ -154,46 +160,34 @@ std::optional<Image> Win32SaverWindow::LoadPicture(const std::string& path) {
 }
 
 void Win32SaverWindow::WriteStagedPicture(const Image& picture) {
-    files_.WriteFileAtomically(pictureFile_, EncodeBmp24(picture));
+    stagedPicture_.Write(picture);
 }
 
-// Without the runtime the saver cannot run at all; without a device of the kinds asked for
-// (the reference device exists only where the developer kit is installed) it draws on the
-// processor instead.
-void Win32SaverWindow::InitDirect3D() {
-    auto made = D3D8Device::Create(pic3d_);
-    if (auto* device = std::get_if<std::unique_ptr<D3D8Device>>(&made)) {
-        device_ = std::move(*device);
-        return;
-    }
-    switch (std::get<D3D8Failure>(made)) {
-        case D3D8Failure::NoRuntime:
-            EndWithMessage(kRootObjectError);
-        case D3D8Failure::NoDirect3DObject:
-            EndWithMessage(kDirect3DObjectError);
-        case D3D8Failure::NoDevice:
-            device_ = MakeSoftwareDeviceFor(pic3d_);
-            return;
-    }
+void Win32SaverWindow::CreateRenderDevice() {
+    const std::unique_ptr<Direct3DDeviceMaker> direct3d = MakeD3D8DeviceMaker(surface_);
+    DeviceChoice choice =
+        ChooseRenderDevice(*direct3d, [this] { return MakeSoftwareDeviceFor(surface_); });
+    if (!choice.fatalError.empty()) EndWithMessage(choice.fatalError);
+    device_ = std::move(choice.device);
 }
 
 void Win32SaverWindow::CreateResources() {
     if (!device_) return;
-    const std::string bitmapFile = files_.ReadFile(pictureFile_).value_or(std::string());
-    vexaframe::CreateResources(*device_, bitmapFile, resources_, [this](ResourceProblem problem) {
-        ShowMessage(problem == ResourceProblem::VertexBuffer ? kVertexBufferProblem
-                                                             : kTextureProblem);
-    });
+    vexaframe::CreateResources(
+        *device_, stagedPicture_.Read(), resources_, [this](ResourceProblem problem) {
+            ShowMessage(problem == ResourceProblem::VertexBuffer ? kVertexBufferProblem
+                                                                 : kTextureProblem);
+        });
 }
 
 void Win32SaverWindow::StartFrames() {
-    pacer_ = std::make_unique<FramePacer>(DisplayRefreshHertz(pic3d_), FramePacer::Clock::now());
+    pacer_ = std::make_unique<FramePacer>(DisplayRefreshHertz(surface_), FramePacer::Clock::now());
 }
 
 void Win32SaverWindow::ShowTopmost() {
-    ShowWindow(form_, SW_SHOWNORMAL);
-    ShowWindow(pic3d_, SW_SHOWNOACTIVATE);
-    SetWindowPos(form_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
+    ShowWindow(window_, SW_SHOWNORMAL);
+    ShowWindow(surface_, SW_SHOWNOACTIVATE);
+    SetWindowPos(window_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
 }
 
 bool Win32SaverWindow::IsWindowsNT() {
@@ -207,15 +201,12 @@ int Win32SaverWindow::ShowCursor(bool show) {
 bool Win32SaverWindow::VerifyScreenSavePassword() {
     // Only the non-NT platforms have it; without it there is no password to ask for.
     using VerifyFunction = BOOL(WINAPI*)(HWND);
-    const HMODULE library = LoadLibraryW(L"password.cpl");
-    if (library == nullptr) return true;
-    bool mayEnd = true;
-    if (const FARPROC found = GetProcAddress(library, "VerifyScreenSavePwd")) {
-        const auto verify = reinterpret_cast<VerifyFunction>(reinterpret_cast<void (*)()>(found));
-        mayEnd = verify(form_) != 0;
-    }
-    FreeLibrary(library);
-    return mayEnd;
+    const OwnedModule library(LoadLibraryW(L"password.cpl"));
+    if (!library) return true;
+    const FARPROC found = GetProcAddress(library.get(), "VerifyScreenSavePwd");
+    if (found == nullptr) return true;
+    const auto verify = reinterpret_cast<VerifyFunction>(reinterpret_cast<void (*)()>(found));
+    return verify(window_) != 0;
 }
 
 void Win32SaverWindow::EnableSystemKeys(bool enable) {
@@ -226,18 +217,21 @@ void Win32SaverWindow::SetScreenSaveActive() {
     SystemParametersInfoA(SPI_SETSCREENSAVEACTIVE, 1, nullptr, 0);
 }
 
-void Win32SaverWindow::ReleaseDirect3D() {
+void Win32SaverWindow::ReleaseRenderer() {
     pacer_.reset();
     resources_.Texture.reset();
     device_.reset();
-    // Ending the process takes its windows with it, at once; destroying them first would wait
-    // for the window manager to withdraw them.
+}
+
+// Ending the process takes its windows with it, at once; destroying them first would wait for
+// the window manager to withdraw them.
+void Win32SaverWindow::EndProgram() {
     ExitProcess(0);
 }
 
 void Win32SaverWindow::ShowMessage(std::wstring_view text) {
     messageShown_ = true;
-    MessageBoxW(form_, std::wstring(text).c_str(), std::wstring(kProgramTitle).c_str(), MB_OK);
+    MessageBoxW(window_, std::wstring(text).c_str(), std::wstring(kProgramTitle).c_str(), MB_OK);
     messageShown_ = false;
 }
 

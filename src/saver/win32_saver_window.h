@@ -1,25 +1,26 @@
 #pragma once
-// The full-screen saver window on Windows: the window "Vexaframe_S" with its drawing surface
-// pic3d, its one-second timer and its frames. It turns messages into calls of SaverWindow and
-// carries out what SaverWindow asks of the platform.
+// The full-screen saver window on Windows: the window "Vexaframe_S" with its drawing surface,
+// its one-second timer and its frames. It turns messages into calls of SaverSession and
+// carries out what SaverSession asks of the platform.
 
 #include <windows.h>
 
 #include <memory>
 #include <string>
 
-#include "saver/frame_pacer.h"
-#include "saver/saver_session.h"
-#include "saver/win32_message_loop.h"
+#include "pictures/staged_picture.h"
 #include "platform/win32_file_system.h"
 #include "render/frame.h"
 #include "render/scene_resources.h"
+#include "saver/frame_pacer.h"
+#include "saver/saver_session.h"
+#include "saver/win32_message_loop.h"
 
 namespace vexaframe {
 
 class Win32SaverWindow final : public SaverPlatform, public FrameSource {
 public:
-    // Makes the window and runs its load step; the window shows at its end.
+    // Makes the window and starts the saver; the window shows at the end of the start.
     Win32SaverWindow(RunState& run, std::string pictureFile);
     ~Win32SaverWindow() override;
     Win32SaverWindow(const Win32SaverWindow&) = delete;
@@ -28,9 +29,9 @@ public:
     DWORD DrawDueFrame() override;
 
 private:
-    static LRESULT CALLBACK FormProcedure(HWND, UINT, WPARAM, LPARAM);
+    static LRESULT CALLBACK WindowProcedure(HWND, UINT, WPARAM, LPARAM);
     static LRESULT CALLBACK SurfaceProcedure(HWND, UINT, WPARAM, LPARAM);
-    LRESULT OnFormMessage(HWND, UINT, WPARAM, LPARAM);
+    LRESULT OnWindowMessage(HWND, UINT, WPARAM, LPARAM);
     LRESULT OnSurfaceMessage(HWND, UINT, WPARAM, LPARAM);
     void CreateWindows();
 
@@ -38,7 +39,7 @@ private:
     void CoverPrimaryScreen() override;
     std::optional<Image> LoadPicture(const std::string& path) override;
     void WriteStagedPicture(const Image& picture) override;
-    void InitDirect3D() override;
+    void CreateRenderDevice() override;
     void CreateResources() override;
     void StartFrames() override;
     void ShowTopmost() override;
@@ -47,19 +48,18 @@ private:
     bool VerifyScreenSavePassword() override;
     void EnableSystemKeys(bool enable) override;
     void SetScreenSaveActive() override;
-    void ReleaseDirect3D() override;
+    void ReleaseRenderer() override;
+    [[noreturn]] void EndProgram() override;
 
     // Modal, OK only, the program's title as caption.
     void ShowMessage(std::wstring_view text);
     [[noreturn]] void EndWithMessage(std::wstring_view text);
 
-    RunState& run_;
-    const std::string pictureFile_;
     Win32FileSystem files_;
-    SaverWindow window_;
-    HWND form_ = nullptr;
-    HWND pic3d_ = nullptr;
-    bool leftButtonDown_ = false;
+    StagedPicture stagedPicture_;
+    SaverSession session_;
+    HWND window_ = nullptr;
+    HWND surface_ = nullptr;
     bool messageShown_ = false;
 
     std::unique_ptr<RenderDevice> device_;

@@ -280,28 +280,31 @@ TEST(SoftwareDevice, RefusesWhatItCannotDoAndDrawsOnlyWithinAScene) {
         EXPECT_EQ(device.CreateTexture(Image(width, height)), nullptr) << width << "x" << height;
     EXPECT_NE(device.CreateTexture(Image(4096, 1)), nullptr);
     EXPECT_FALSE(device.SetTexture(1, nullptr));
-    EXPECT_FALSE(device.SetRenderState(RenderState::FillMode, 2));  // wireframe
-    EXPECT_FALSE(device.SetRenderState(RenderState::ZEnable, 2));   // w-buffer
-    EXPECT_FALSE(device.SetRenderState(RenderState::CullMode, 4));
-    EXPECT_FALSE(device.SetRenderState(RenderState::SrcBlend, 5));  // SRCALPHA
-    EXPECT_FALSE(device.SetRenderState(static_cast<RenderState>(12345), 0));
+    // Wireframe, a w-buffer, no such cull mode, SRCALPHA, no such state.
+    for (const auto& [state, value] : {std::pair{RenderState::FillMode, 2u},
+                                       {RenderState::ZEnable, 2u},
+                                       {RenderState::CullMode, 4u},
+                                       {RenderState::SrcBlend, 5u},
+                                       {static_cast<RenderState>(12345), 0u}})
+        EXPECT_FALSE(device.SetRenderState(state, value)) << static_cast<int>(state);
     EXPECT_FALSE(device.LightEnable(0, true));
     EXPECT_TRUE(device.LightEnable(0, false));
     EXPECT_FALSE(device.Clear(0, 1.5f));
 
+    const auto draw = [&] { return device.DrawPrimitive(PrimitiveType::TriangleList, 0, 1); };
     EXPECT_FALSE(device.EndScene());
     ASSERT_TRUE(device.BeginScene());
     EXPECT_FALSE(device.BeginScene());
     EXPECT_FALSE(device.Present());
-    EXPECT_FALSE(device.DrawPrimitive(PrimitiveType::TriangleList, 0, 1));  // nothing bound
+    EXPECT_FALSE(draw());  // nothing bound
     ASSERT_TRUE(device.SetStreamSource(0, buffer.get(), 36));
-    EXPECT_TRUE(device.DrawPrimitive(PrimitiveType::TriangleList, 0, 1));
+    EXPECT_TRUE(draw());
     for (const auto& [first, count] : {std::pair{1, 1}, {0, 2}, {0, 0}, {-3, 1}})
         EXPECT_FALSE(device.DrawPrimitive(PrimitiveType::TriangleList, first, count))
             << first << " " << count;
     EXPECT_FALSE(device.DrawPrimitive(static_cast<PrimitiveType>(5), 0, 1));  // a strip
     EXPECT_TRUE(device.EndScene());
-    EXPECT_FALSE(device.DrawPrimitive(PrimitiveType::TriangleList, 0, 1));
+    EXPECT_FALSE(draw());
     EXPECT_TRUE(device.Present());
 }
 

@@ -2,6 +2,7 @@
 
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "saver/saver_session.h"
@@ -10,55 +11,57 @@
 namespace vexaframe {
 namespace {
 
-using Calls = std::vector<std::string>;
+using Names = std::vector<std::string>;
 
+// Records the calls as one line, "a, b, c".
 class FakeSaverPlatform : public SaverPlatform {
 public:
-    Calls calls;
+    std::string calls;
     bool windowsNT = true;
     bool passwordAccepted = true;
     int cursorCounter = -1;  // hidden once at start-up
-
-    void CoverPrimaryScreen() override { calls.push_back("cover screen"); }
     std::set<std::string> unreadable;
-    std::vector<std::string> written;  // the pictures' paths, as their widths carry no name
+    Names written;  // the staged pictures' names
 
+    void CoverPrimaryScreen() override { Call("cover screen"); }
+    // Picture "n" is n pixels wide, so that what is written says which it was.
     std::optional<Image> LoadPicture(const std::string& path) override {
-        calls.push_back("load " + path);
+        Call("load " + path);
         if (unreadable.contains(path)) return std::nullopt;
-        loaded_ = path;
-        return Image(2, 1);
+        return Image(std::stoi(path), 1);
     }
-    void WriteStagedPicture(const Image&) override {
-        calls.push_back("write");
-        written.push_back(loaded_);
+    void WriteStagedPicture(const Image& picture) override {
+        Call("write");
+        written.push_back(std::to_string(picture.width));
     }
-    void InitDirect3D() override { calls.push_back("init"); }
-    void CreateResources() override { calls.push_back("resources"); }
-    void StartFrames() override { calls.push_back("start frames"); }
-    void ShowTopmost() override { calls.push_back("show topmost"); }
+    void CreateRenderDevice() override { Call("device"); }
+    void CreateResources() override { Call("resources"); }
+    void StartFrames() override { Call("start frames"); }
+    void ShowTopmost() override { Call("show topmost"); }
     bool IsWindowsNT() override { return windowsNT; }
     int ShowCursor(bool show) override {
-        calls.push_back(show ? "show cursor" : "hide cursor");
+        Call(show ? "show cursor" : "hide cursor");
         return cursorCounter += show ? 1 : -1;
     }
     bool VerifyScreenSavePassword() override {
-        calls.push_back("ask password");
+        Call("ask password");
         return passwordAccepted;
     }
-    void EnableSystemKeys(bool) override { calls.push_back("system keys"); }
-    void SetScreenSaveActive() override { calls.push_back("saver active"); }
-    void ReleaseDirect3D() override { calls.push_back("release"); }
+    void EnableSystemKeys(bool) override { Call("system keys"); }
+    void SetScreenSaveActive() override { Call("saver active"); }
+    void ReleaseRenderer() override { Call("release"); }
+    void EndProgram() override { Call("end"); }
 
 private:
-    std::string loaded_;
+    void Call(const std::string& call) { calls += (calls.empty() ? "" : ", ") + call; }
 };
 
-class SaverWindowTest : public ::testing::Test {
+class SaverSessionTest : public ::testing::Test {
 protected:
+    // A loaded saver over the pictures "1".."pictures"; the calls of loading are forgotten.
     void Start(std::string argumentText, std::int16_t interval = 10, std::int16_t mode = 2,
                std::int16_t pictures = 3, std::int16_t orderMode = 0) {
-        platform.written.clear();
+        platform = FakeSaverPlatform{};
         run = std::make_unique<RunState>(std::move(argumentText), UniformRandom(11));
         run->settings.IntervalSeconds = interval;
         run->settings.TransparencyMode = mode;
@@ -68,9 +71,17 @@ protected:
         run->ImageOrder.assign(static_cast<std::size_t>(pictures) + 1, 0);
         BuildImageOrder(orderMode, pictures, run->ImageOrder, run->random);
         run->CursorCount = platform.cursorCounter;
-        window = std::make_unique<SaverWindow>(*run, platform);
-        window->Form_Load();
+        session = std::make_unique<SaverSession>(*run, platform);
+        session->OnLoad();
         platform.calls.clear();
+    }
+
+    int Count(std::string_view call) const {
+        int count = 0;
+        for (auto at = platform.calls.find(call); at != std::string::npos;
+             at = platform.calls.find(call, at + 1))
+            ++count;
+        return count;
     }
 
     // The ticks, counted from 1, at which the picture changed.
@@ -78,137 +89,173 @@ protected:
         std::vector<int> changes;
         for (int tick = 1; tick <= ticks; ++tick) {
             platform.calls.clear();
-            window->Timer1_Timer();
-            if (!platform.calls.empty() && platform.calls.back() == "resources")
-                changes.push_back(tick);
+            session->OnSecondTick();
+            if (platform.calls.ends_with("resources")) changes.push_back(tick);
         }
         return changes;
     }
 
     FakeSaverPlatform platform;
     std::unique_ptr<RunState> run;
-    std::unique_ptr<SaverWindow> window;
+    std::unique_ptr<SaverSession> session;
 };
 
-TEST_F(SaverWindowTest, LoadingStagesTheFirstPictureThenSetsUpTheDeviceThenShows) {
+TEST_F(SaverSessionTest, LoadingStagesTheFirstPictureThenMakesTheDeviceThenShows) {
     Start("/s");
     run->ImageOrder = {0, 2, 3, 1};
-    SaverWindow saver(*run, platform);
-    platform.calls.clear();
-    saver.Form_Load();
-    EXPECT_EQ(platform.calls, (Calls{"cover screen", "load 2", "write", "init", "resources",
-                                     "start frames", "show topmost"}));
-    EXPECT_EQ(saver.State().TickCount, 0);
+    SaverSession saver(*run, platform);
+    saver.OnLoad();
+    EXPECT_EQ(platform.calls,
+              "cover screen, load 2, write, device, resources, start frames, show topmost");
     EXPECT_EQ(saver.State().PicturePosition, 1);
 }
 
-TEST_F(SaverWindowTest, StagingWalksTheOrderThenRebuildsItAfterTheLastPosition) {
-    Start("/s", 1);
-    ChangesOver(5);
-    EXPECT_EQ(platform.written, (std::vector<std::string>{"1", "2", "3", "1", "2", "3"}));
-    EXPECT_EQ(window->State().PicturePosition, 0);  // the order was just rebuilt
-
-    Start("/s", 1, 0, 1);  // one picture: staged again at every change
-    ChangesOver(3);
-    EXPECT_EQ(platform.written, (std::vector<std::string>{"1", "1", "1", "1"}));
+// Every tick a change: what was staged, in order.
+TEST_F(SaverSessionTest, StagingWalksTheOrderAndRebuildsItAfterTheLastPosition) {
+    const struct {
+        std::int16_t pictures;
+        int changes;
+        Names written;  // the first from loading
+        std::set<std::string> unreadable;
+    } cases[] = {
+        {3, 5, {"1", "2", "3", "1", "2", "3"}, {}},
+        {1, 3, {"1", "1", "1", "1"}, {}},     // one picture: staged again every time
+        {3, 5, {"1", "3", "1", "3"}, {"2"}},  // the bitmap file keeps the previous picture
+    };
+    for (const auto& c : cases) {
+        Start("/s", 1, 0, c.pictures);
+        platform.unreadable = c.unreadable;
+        ChangesOver(c.changes);
+        EXPECT_EQ(platform.written, c.written) << c.pictures;
+    }
+    EXPECT_EQ(session->State().PicturePosition, 0);  // rebuilt in the call that staged the last
 
     Start("/s", 1, 0, 300, 1);  // a random order is drawn anew for every cycle
     ChangesOver(599);
-    const std::vector<std::string> first(platform.written.begin(), platform.written.begin() + 300);
-    const std::vector<std::string> second(platform.written.begin() + 300, platform.written.end());
+    const Names first(platform.written.begin(), platform.written.begin() + 300);
+    const Names second(platform.written.begin() + 300, platform.written.end());
     EXPECT_NE(first, second);
-    EXPECT_EQ(std::set<std::string>(second.begin(), second.end()).size(), 300u);
 }
 
-TEST_F(SaverWindowTest, APictureThatCannotBeLoadedLeavesThePreviousBitmapFile) {
-    platform.unreadable = {"2"};
-    Start("/s", 1);
-    platform.written.clear();
-    window->Timer1_Timer();
-    EXPECT_EQ(platform.calls, (Calls{"load 2", "resources"}));
-    EXPECT_TRUE(platform.written.empty());
-    window->Timer1_Timer();
-    EXPECT_EQ(platform.written, (std::vector<std::string>{"3"}));
-}
-
-TEST_F(SaverWindowTest, ThePictureChangesEveryIntervalOrEveryTickWhenItIsNotPositive) {
-    Start("/s", 3);
-    EXPECT_EQ(ChangesOver(10), (std::vector<int>{3, 6, 9}));
-    for (std::int16_t interval : {1, 0, -5}) {
-        Start("/s", interval);
-        EXPECT_EQ(ChangesOver(3), (std::vector<int>{1, 2, 3})) << interval;
+TEST_F(SaverSessionTest, ThePictureChangesEveryIntervalOrEveryTickWhenItIsNotPositive) {
+    const struct {
+        std::int16_t interval;
+        int ticks;
+        std::vector<int> changes;
+    } cases[] = {{3, 10, {3, 6, 9}}, {1, 3, {1, 2, 3}}, {0, 2, {1, 2}}, {-5, 2, {1, 2}}};
+    for (const auto& c : cases) {
+        Start("/s", c.interval);
+        EXPECT_EQ(ChangesOver(c.ticks), c.changes) << c.interval;
     }
     Start("/s", 32767);  // the count stops at its largest value and still gets there
-    window->State().TickCount = 32766;
-    EXPECT_EQ(ChangesOver(1), (std::vector<int>{1}));
+    session->State().TickCount = 32766;
+    EXPECT_EQ(ChangesOver(2), (std::vector<int>{1}));
 }
 
-TEST_F(SaverWindowTest, PatternsAreDrawnAtEveryChangeAndBlendingOnlyInRandomMode) {
-    for (std::int16_t mode : {0, 1, 2}) {
-        Start("/s", 1, mode);
+// One pattern and one blending choice per picture, new ones at every change; the blending
+// choice is drawn only in random mode, and the mode reaches the frames as it is.
+TEST_F(SaverSessionTest, EachPictureIsDrawnWithAPatternOfItsOwnAndBlendingOnlyInRandomMode) {
+    const std::pair<std::int16_t, std::set<int>> cases[] = {
+        {0, {0}}, {1, {0}}, {2, {0, 1}}, {7, {0}}};
+    struct : DeviceTexture {
+    } picture;
+    const auto pattern = [](const SceneState& scene) {
+        return std::pair(scene.PatternIndex, scene.PatternAlpha);
+    };
+    for (const auto& [mode, expectedAlphas] : cases) {
+        Start("/s", 2, mode);
         std::set<int> indexes, alphas;
-        for (int change = 0; change < 500; ++change) {
-            window->Timer1_Timer();
-            indexes.insert(window->State().PatternIndex);
-            alphas.insert(window->State().PatternAlpha);
+        for (int tick = 1; tick <= 1000; ++tick) {
+            const SceneState before = session->Scene(&picture);
+            session->OnSecondTick();
+            const SceneState scene = session->Scene(&picture);
+            if (tick % 2 == 1) {  // no change
+                ASSERT_EQ(pattern(scene), pattern(before)) << tick;
+            }
+            indexes.insert(scene.PatternIndex);
+            alphas.insert(scene.PatternAlpha);
         }
-        EXPECT_EQ(indexes.size(), 11u);
-        EXPECT_EQ(*indexes.rbegin(), 10);
-        const std::set<int> expected = mode == 2 ? std::set<int>{0, 1} : std::set<int>{0};
-        EXPECT_EQ(alphas, expected) << mode;
+        EXPECT_EQ(indexes, (std::set<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10})) << mode;
+        EXPECT_EQ(alphas, expectedAlphas) << mode;
+        EXPECT_EQ(session->Scene(&picture).TransparencyMode, mode);
+        EXPECT_EQ(session->Scene(&picture).Texture, &picture);
     }
 }
 
-TEST_F(SaverWindowTest, OnlyAMoveAlongBothAxesFromTheFirstPositionEnds) {
+// Events as "Ld" (left button down), "Ru" (right button up), ...
+TEST_F(SaverSessionTest, OnlyTheLeftButtonPressedAndReleasedOnTheSurfaceIsAClick) {
+    const std::pair<std::string, int> cases[] = {
+        {"Ld Lu", 1}, {"Ld Lu Lu", 1}, {"Lu", 0},          {"Rd Ru", 0}, {"Md Mu", 0},
+        {"Ld Ru", 0}, {"Rd Lu", 0},    {"Ld Rd Ru Lu", 1},  // the second release has no press
+    };
+    using enum SaverSession::Button;
+    for (const auto& [events, ends] : cases) {
+        Start("/s");
+        for (std::size_t at = 0; at < events.size(); at += 3) {
+            const SaverSession::Button button = events[at] == 'L'   ? Left
+                                                : events[at] == 'R' ? Right
+                                                                    : Middle;
+            events[at + 1] == 'd' ? session->OnButtonDown(button) : session->OnButtonUp(button);
+        }
+        EXPECT_EQ(Count("end"), ends) << events;
+    }
+}
+
+TEST_F(SaverSessionTest, OnlyAMoveAlongBothAxesFromTheFirstPositionEnds) {
     Start("/s");
-    window->pic3d_MouseMove(100, 100);  // records only
-    window->pic3d_MouseMove(150, 100);
-    window->pic3d_MouseMove(100, 180);
-    window->pic3d_MouseMove(150, 100);  // the anchor did not follow the moves
+    for (const auto& [x, y] : {std::pair{100, 100}, {150, 100}, {100, 180}, {150, 100}})
+        session->OnMouseMove(x, y);  // the first only records; the anchor follows no move
     EXPECT_TRUE(platform.calls.empty());
-    window->pic3d_MouseMove(101, 101);
-    EXPECT_EQ(platform.calls.back(), "release");
+    session->OnMouseMove(101, 101);
+    EXPECT_EQ(Count("end"), 1);
 
     Start("");  // started by hand: the mouse never ends it
-    for (float at : {0.0f, 50.0f, 99.0f}) window->pic3d_MouseMove(at, at);
+    for (float at : {0.0f, 50.0f, 99.0f}) session->OnMouseMove(at, at);
     EXPECT_TRUE(platform.calls.empty());
-    window->Form_KeyPress();
-    EXPECT_EQ(platform.calls, (Calls{"saver active", "release"}));
 }
 
-TEST_F(SaverWindowTest, OnNtLeavingRestoresTheCursorAndTheSystemState) {
+// The password is asked on the non-NT platforms in /s mode only; the cursor shown for it is
+// hidden again when it is refused, and just before the end after it was accepted.
+TEST_F(SaverSessionTest, LeavingAsksForThePasswordOnlyWhereItMustAndRestoresTheSystem) {
+    const struct {
+        const char* argumentText;
+        bool windowsNT, passwordAccepted;
+        const char* calls;
+        int cursorCount;
+    } cases[] = {
+        {"/s", true, true, "system keys, show cursor, saver active, release, end", 0},
+        {"", false, true, "saver active, release, end", -1},
+        {"/s", false, true,
+         "show cursor, ask password, system keys, hide cursor, saver active, release, end", -1},
+        {"/s", false, false, "show cursor, ask password, hide cursor", -1},
+    };
+    for (const auto& c : cases) {
+        Start(c.argumentText);
+        platform.windowsNT = c.windowsNT;
+        platform.passwordAccepted = c.passwordAccepted;
+        session->OnCharacterKey();
+        EXPECT_EQ(platform.calls, c.calls) << c.argumentText << c.windowsNT;
+        EXPECT_EQ(run->CursorCount, c.cursorCount) << c.argumentText << c.windowsNT;
+    }
+}
+
+// Refused after a mouse move, the next move only records a new anchor; after a key or a
+// click the old anchor stays.
+TEST_F(SaverSessionTest, ARefusedPasswordClearsTheMouseAnchorOnlyWhenTheMouseAskedForIt) {
     Start("/s");
-    window->pic3d_Click();
-    EXPECT_EQ(platform.calls, (Calls{"system keys", "show cursor", "saver active", "release"}));
-    EXPECT_EQ(run->CursorCount, 0);
-}
-
-TEST_F(SaverWindowTest, ARefusedPasswordKeepsTheSaverRunningWithTheCursorHidden) {
     platform.windowsNT = false;
     platform.passwordAccepted = false;
-    Start("/s");
-    window->pic3d_MouseMove(10, 10);
-    window->pic3d_MouseMove(20, 20);
-    EXPECT_EQ(platform.calls, (Calls{"show cursor", "ask password", "hide cursor"}));
-    EXPECT_EQ(run->CursorCount, -1);
-    EXPECT_FALSE(window->State().Anchor.IsSet);  // the next move only records again
-
-    platform.calls.clear();
-    window->pic3d_MouseMove(30, 30);
-    EXPECT_TRUE(platform.calls.empty());
-
-    platform.passwordAccepted = true;  // accepted after a key: the cursor is hidden at the end
-    window->Form_KeyPress();
-    EXPECT_EQ(platform.calls, (Calls{"show cursor", "ask password", "system keys", "hide cursor",
-                                     "saver active", "release"}));
-    EXPECT_TRUE(window->State().Anchor.IsSet);  // a key leaves the anchor alone
-}
-
-TEST_F(SaverWindowTest, WithoutTheSaverSwitchNoPasswordIsAsked) {
-    platform.windowsNT = false;
-    Start("");
-    window->pic3d_Click();
-    EXPECT_EQ(platform.calls, (Calls{"saver active", "release"}));
+    session->OnMouseMove(10, 10);
+    session->OnMouseMove(20, 20);
+    EXPECT_FALSE(session->State().mouseAnchor.isSet);
+    session->OnMouseMove(30, 30);
+    EXPECT_TRUE(session->State().mouseAnchor.isSet);
+    session->OnCharacterKey();
+    session->OnButtonDown(SaverSession::Button::Left);
+    session->OnButtonUp(SaverSession::Button::Left);
+    EXPECT_TRUE(session->State().mouseAnchor.isSet);
+    EXPECT_EQ(Count("ask password"), 3);
+    EXPECT_EQ(Count("end"), 0);
 }
 
 }  // namespace

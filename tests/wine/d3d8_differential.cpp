@@ -53,13 +53,15 @@ private:
     HWND child_ = nullptr;
 };
 
+// The device the saver would choose, which must be a Direct3D one here.
 std::unique_ptr<D3D8Device> CreateDevice(HWND window) {
-    auto made = D3D8Device::Create(window);
-    if (const auto* failure = std::get_if<D3D8Failure>(&made)) {
-        ADD_FAILURE() << "no Direct3D 8 device: failure " << static_cast<int>(*failure);
+    const auto maker = MakeD3D8DeviceMaker(window);
+    DeviceChoice choice = ChooseRenderDevice(*maker, nullptr);
+    if (!dynamic_cast<D3D8Device*>(choice.device.get())) {
+        ADD_FAILURE() << "no Direct3D 8 device";
         return nullptr;
     }
-    return std::move(std::get<std::unique_ptr<D3D8Device>>(made));
+    return std::unique_ptr<D3D8Device>(static_cast<D3D8Device*>(choice.device.release()));
 }
 
 using SurfacePtr = ComOwned<IDirect3DSurface8>;
@@ -207,32 +209,52 @@ INSTANTIATE_TEST_SUITE_P(Scenes, DifferentialTest,
                              return std::string(scene.param.name);
                          });
 
+// Each step of making a device against the real runtime, and what the saver then does.
 struct CreationCase {
     const char* name;
     const wchar_t* runtimeFile;
     bool onWindow;
-    D3D8Failure expected;
+    const char* steps;  // the steps that succeed
+    std::wstring_view fatalError;
 };
 
-class CreationFailureTest : public testing::TestWithParam<CreationCase> {};
+class CreationTest : public testing::TestWithParam<CreationCase> {};
 
-TEST_P(CreationFailureTest, NamesTheStepThatFailed) {
+TEST_P(CreationTest, StepsThatSucceedAndWhatTheSaverMakesOfThem) {
     const CreationCase& creation = GetParam();
     TestWindow window(64, 64);
-    auto made =
-        D3D8Device::Create(creation.onWindow ? window.Surface() : nullptr, creation.runtimeFile);
-    const auto* failure = std::get_if<D3D8Failure>(&made);
-    ASSERT_TRUE(failure);
-    EXPECT_EQ(*failure, creation.expected);
+    const HWND target = creation.onWindow ? window.Surface() : nullptr;
+    std::string steps;
+    const auto step = [&](const char* name, bool succeeded) {
+        if (succeeded) steps += steps.empty() ? name : std::string(" ") + name;
+    };
+    {
+        const auto maker = MakeD3D8DeviceMaker(target, creation.runtimeFile);
+        step("root", maker->CreateRootObject());
+        step("object", maker->CreateDirect3DObject());
+        step("check", maker->HardwareDrawsInDisplayFormat());
+        step("hardware", maker->CreateDevice(Direct3DDeviceType::Hardware) != nullptr);
+    }
+    EXPECT_EQ(steps, creation.steps);
+
+    bool softwareAsked = false;
+    const auto maker = MakeD3D8DeviceMaker(target, creation.runtimeFile);
+    const DeviceChoice choice = ChooseRenderDevice(*maker, [&] {
+        softwareAsked = true;
+        return std::unique_ptr<RenderDevice>();
+    });
+    EXPECT_EQ(choice.fatalError, creation.fatalError);
+    EXPECT_EQ(softwareAsked, creation.fatalError.empty() && !choice.device);
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Steps, CreationFailureTest,
-    testing::Values(CreationCase{"runtime_missing", L"vexaframe_no_such_runtime.dll", true,
-                                 D3D8Failure::NoRuntime},
-                    CreationCase{"entry_point_missing", L"kernel32.dll", true,
-                                 D3D8Failure::NoRuntime},
-                    CreationCase{"no_window", L"d3d8.dll", false, D3D8Failure::NoDevice}),
+    Steps, CreationTest,
+    testing::Values(
+        CreationCase{"on_a_window", L"d3d8.dll", true, "root object check hardware", {}},
+        CreationCase{"runtime_missing", L"vexaframe_no_such_runtime.dll", true, "",
+                     kRootObjectError},
+        CreationCase{"entry_point_missing", L"kernel32.dll", true, "", kRootObjectError},
+        CreationCase{"no_window", L"d3d8.dll", false, "root object check", {}}),
     [](const testing::TestParamInfo<CreationCase>& creation) {
         return std::string(creation.param.name);
     });
@@ -277,7 +299,7 @@ TEST_F(D3D8ResourceTest, TakesTexturesAsLargeAsItsLimits) {
     ASSERT_TRUE(device_);
     const TextureLimits limits = device_->Limits();
     std::printf("%s device; largest texture side %d, powers of two only: %d\n",
-                device_->Type() == D3D8DeviceType::Hardware ? "hardware" : "reference",
+                device_->Type() == Direct3DDeviceType::Hardware ? "hardware" : "reference",
                 limits.maxTextureSize, limits.powerOfTwoOnly);
     ASSERT_GE(limits.maxTextureSize, 256);
     EXPECT_TRUE(device_->CreateTexture(Image(limits.maxTextureSize, 1)));

@@ -1,4 +1,4 @@
-#include "render/software_texture.h"
+#include "render/tiled_texture.h"
 
 #include <bit>
 #include <cstddef>
