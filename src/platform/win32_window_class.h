@@ -1,9 +1,19 @@
 #pragma once
-// What the program's windows share: their classes, and the object each window belongs to.
+// What the program's windows share: their classes, the object each window belongs to, and
+// the mouse buttons their messages speak of.
 
 #include <windows.h>
 
+#include <optional>
+
+#include "platform/mouse_button.h"
+
 namespace vexaframe {
+
+// The button a WM_?BUTTONDOWN message presses; nothing for any other message.
+std::optional<MouseButton> ButtonPressedBy(UINT message);
+// The button a WM_?BUTTONUP message releases; nothing for any other message.
+std::optional<MouseButton> ButtonReleasedBy(UINT message);
 
 // A class with the arrow pointer and a black background; registering it again does nothing.
 void RegisterWindowClass(const wchar_t* name, WNDPROC procedure);

@@ -77,12 +77,12 @@ void SaverSession::OnMouseMove(float x, float y) {
 
 // A click is the left button pressed and then released on the drawing surface; a release
 // alone, of a press that began elsewhere, is none.
-void SaverSession::OnButtonDown(Button button) {
-    if (button == Button::Left) leftButtonDown_ = true;
+void SaverSession::OnButtonDown(MouseButton button) {
+    if (button == MouseButton::Left) leftButtonDown_ = true;
 }
 
-void SaverSession::OnButtonUp(Button button) {
-    if (button != Button::Left) return;
+void SaverSession::OnButtonUp(MouseButton button) {
+    if (button != MouseButton::Left) return;
     const bool clicked = leftButtonDown_;
     leftButtonDown_ = false;
     if (clicked) EndSaver();

@@ -10,6 +10,7 @@
 
 #include "pictures/image.h"
 #include "render/frame.h"
+#include "platform/mouse_button.h"
 #include "settings/command_line.h"
 #include "settings/run_state.h"
 
@@ -67,9 +68,8 @@ public:
     void OnSecondTick();
     void OnCharacterKey() { EndSaver(); }
     // Mouse buttons pressed and released on the drawing surface.
-    enum class Button { Left, Right, Middle };
-    void OnButtonDown(Button button);
-    void OnButtonUp(Button button);
+    void OnButtonDown(MouseButton button);
+    void OnButtonUp(MouseButton button);
     void OnMouseMove(float x, float y);
     void EndSaver();
     void StageNextImage();

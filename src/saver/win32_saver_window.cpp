@@ -104,24 +104,6 @@ LRESULT Win32SaverWindow::OnSurfaceMessage(HWND window, UINT message, WPARAM wPa
         case WM_CHAR:  // should the surface ever hold the focus
             session_.OnCharacterKey();
             return 0;
-        case WM_LBUTTONDOWN:
-            session_.OnButtonDown(SaverSession::Button::Left);
-            return 0;
-        case WM_RBUTTONDOWN:
-            session_.OnButtonDown(SaverSession::Button::Right);
-            return 0;
-        case WM_MBUTTONDOWN:
-            session_.OnButtonDown(SaverSession::Button::Middle);
-            return 0;
-        case WM_LBUTTONUP:
-            session_.OnButtonUp(SaverSession::Button::Left);
-            return 0;
-        case WM_RBUTTONUP:
-            session_.OnButtonUp(SaverSession::Button::Right);
-            return 0;
-        case WM_MBUTTONUP:
-            session_.OnButtonUp(SaverSession::Button::Middle);
-            return 0;
         case WM_MOUSEMOVE:
             session_.OnMouseMove(static_cast<float>(GET_X_LPARAM(lParam)),
                                  static_cast<float>(GET_Y_LPARAM(lParam)));
@@ -130,6 +112,14 @@ LRESULT Win32SaverWindow::OnSurfaceMessage(HWND window, UINT message, WPARAM wPa
             ValidateRect(window, nullptr);
             return 0;
         default:
+            if (const std::optional<MouseButton> button = ButtonPressedBy(message)) {
+                session_.OnButtonDown(*button);
+                return 0;
+            }
+            if (const std::optional<MouseButton> button = ButtonReleasedBy(message)) {
+                session_.OnButtonUp(*button);
+                return 0;
+            }
             return DefWindowProcW(window, message, wParam, lParam);
     }
 }

@@ -14,6 +14,7 @@
 #include "pictures/image.h"
 #include "platform/code_page.h"
 #include "platform/file_system.h"
+#include "platform/mouse_button.h"
 #include "settings/catalogue.h"
 #include "settings/settings.h"
 #include "settings_dialog/dialog_controls.h"
@@ -119,8 +120,6 @@ public:
     virtual PixelPoint WindowPosition() = 0;
     virtual void MoveWindowTo(PixelPoint topLeft) = 0;
 };
-
-enum class MouseButton { Left, Right, Middle };
 
 // Edits a copy of the settings and of the catalogue; only the set button writes them, to the
 // settings file, and the run's own values are never touched.

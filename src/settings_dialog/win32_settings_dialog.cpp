@@ -184,20 +184,6 @@ LRESULT Win32SettingsDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lPara
         }
         case WM_ERASEBKGND:
             return 1;  // painted whole, double-buffered
-        case WM_LBUTTONDOWN:
-            OnPress(MouseButton::Left, lParam);
-            return 0;
-        case WM_RBUTTONDOWN:
-            OnPress(MouseButton::Right, lParam);
-            return 0;
-        case WM_MBUTTONDOWN:
-            OnPress(MouseButton::Middle, lParam);
-            return 0;
-        case WM_LBUTTONUP:
-        case WM_RBUTTONUP:
-        case WM_MBUTTONUP:
-            OnRelease(lParam);
-            return 0;
         case WM_MOUSEMOVE:
             dialog_.OnMouseMove();
             return 0;
@@ -221,6 +207,14 @@ LRESULT Win32SettingsDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lPara
             dialog_.CloseRequested();
             return 0;
         default:
+            if (const std::optional<MouseButton> button = ButtonPressedBy(message)) {
+                OnPress(*button, lParam);
+                return 0;
+            }
+            if (ButtonReleasedBy(message)) {
+                OnRelease(lParam);
+                return 0;
+            }
             break;
     }
     return DefWindowProcW(window_, message, wParam, lParam);

@@ -188,11 +188,11 @@ TEST_F(SaverSessionTest, OnlyTheLeftButtonPressedAndReleasedOnTheSurfaceIsAClick
         {"Ld Lu", 1}, {"Ld Lu Lu", 1}, {"Lu", 0},          {"Rd Ru", 0}, {"Md Mu", 0},
         {"Ld Ru", 0}, {"Rd Lu", 0},    {"Ld Rd Ru Lu", 1},  // the second release has no press
     };
-    using enum SaverSession::Button;
+    using enum MouseButton;
     for (const auto& [events, ends] : cases) {
         Start("/s");
         for (std::size_t at = 0; at < events.size(); at += 3) {
-            const SaverSession::Button button = events[at] == 'L'   ? Left
+            const MouseButton button = events[at] == 'L'   ? Left
                                                 : events[at] == 'R' ? Right
                                                                     : Middle;
             events[at + 1] == 'd' ? session->OnButtonDown(button) : session->OnButtonUp(button);
@@ -251,8 +251,8 @@ TEST_F(SaverSessionTest, ARefusedPasswordClearsTheMouseAnchorOnlyWhenTheMouseAsk
     session->OnMouseMove(30, 30);
     EXPECT_TRUE(session->State().mouseAnchor.isSet);
     session->OnCharacterKey();
-    session->OnButtonDown(SaverSession::Button::Left);
-    session->OnButtonUp(SaverSession::Button::Left);
+    session->OnButtonDown(MouseButton::Left);
+    session->OnButtonUp(MouseButton::Left);
     EXPECT_TRUE(session->State().mouseAnchor.isSet);
     EXPECT_EQ(Count("ask password"), 3);
     EXPECT_EQ(Count("end"), 0);
