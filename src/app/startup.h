@@ -30,7 +30,7 @@ public:
     // False when `hostWindow` is no window to show the preview in.
     virtual bool OpenPreview(std::int32_t hostWindow) = 0;
     // Returns once the dialog has closed.
-    virtual void ShowSettingsDialog(RunState& run) = 0;
+    virtual void ShowSettingsDialog(const RunState& run) = 0;
     virtual void OpenSaver(RunState& run) = 0;
 };
 

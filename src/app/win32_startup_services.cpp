@@ -91,7 +91,7 @@ bool Win32StartupServices::OpenPreview(std::int32_t hostWindow) {
     return true;
 }
 
-void Win32StartupServices::ShowSettingsDialog(RunState& run) {
+void Win32StartupServices::ShowSettingsDialog(const RunState& run) {
     Win32SettingsDialog dialog(run, files_, codePage_, location_);
     dialog.ShowModal();
 }

@@ -25,7 +25,7 @@ public:
     void ShowMessage(std::wstring_view text) override;
     int ShowCursor(bool show) override;
     bool OpenPreview(std::int32_t hostWindow) override;
-    void ShowSettingsDialog(RunState& run) override;
+    void ShowSettingsDialog(const RunState& run) override;
     void OpenSaver(RunState& run) override;
 
     // The saver's frames, once it runs.

@@ -58,7 +58,7 @@ public:
         calls.push_back("preview in " + std::to_string(hostWindow));
         return hostWindow != kNotAWindow;
     }
-    void ShowSettingsDialog(RunState&) override { calls.push_back("settings dialog"); }
+    void ShowSettingsDialog(const RunState&) override { calls.push_back("settings dialog"); }
     void OpenSaver(RunState& run) override {
         calls.push_back("saver");
         orderAtSaver = run.ImageOrder;
