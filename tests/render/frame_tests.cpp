@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "render/frame.h"
-#include "render/solid.h"
 
 namespace vexaframe {
 namespace {
@@ -131,30 +130,6 @@ TEST(Frame, CameraCirclesAtRadiusFourAboveTheCube) {
     ASSERT_TRUE(SetupCamera(device, twoReadings));
     const Vector4 eyeSeen = Transform(MakeVector(4, 4, 5), device.view);
     EXPECT_NEAR(std::abs(eyeSeen.x) + std::abs(eyeSeen.y) + std::abs(eyeSeen.z), 0, 1e-5);
-}
-
-TEST(Solid, HasTheTwentyFourVerticesOfTheTable) {
-    const SolidVertexList solid = BuildSolid();
-    for (const SolidVertex& v : solid) {
-        // Corners of the cube, a unit normal along one axis pointing out of the vertex's face.
-        EXPECT_EQ(std::abs(v.x) + std::abs(v.y) + std::abs(v.z), 3.0f);
-        EXPECT_EQ(std::abs(v.nx) + std::abs(v.ny) + std::abs(v.nz), 1.0f);
-        EXPECT_EQ(v.x * v.nx + v.y * v.ny + v.z * v.nz, 1.0f);
-    }
-    // Picture corners per face: z = +1 goes top-left, bottom-left, top-right, bottom-right;
-    // every other face top-left, top-right, bottom-left, bottom-right.
-    const float across[4][2] = {{0, 0}, {1, 0}, {0, 1}, {1, 1}};
-    const float down[4][2] = {{0, 0}, {0, 1}, {1, 0}, {1, 1}};
-    for (int face = 0; face < 6; ++face) {
-        const auto& corners = face == 1 ? down : across;
-        for (int corner = 0; corner < 4; ++corner) {
-            const SolidVertex& v = solid[static_cast<std::size_t>(face * 4 + corner)];
-            EXPECT_EQ(std::pair(v.tu, v.tv), std::pair(corners[corner][0], corners[corner][1]))
-                << face << "," << corner;
-        }
-    }
-    EXPECT_EQ(solid[4].x, -1);  // z = +1 starts at its left edge
-    EXPECT_EQ(solid[5].y, -1);
 }
 
 }  // namespace
