@@ -9,66 +9,58 @@
 namespace vexaframe {
 namespace {
 
-// Says which steps succeed, and records the steps taken as one word each.
+// Fails the steps named in `failing`; records the steps taken, and which kind each device is.
 class FakeMaker : public Direct3DDeviceMaker {
 public:
-    bool root = true, object = true, hardwareDraws = true, hardware = true, reference = true;
-    std::string steps;
+    explicit FakeMaker(std::string failing) : failing_(std::move(failing)) {}
 
-    bool CreateRootObject() override { return Step("root", root); }
-    bool CreateDirect3DObject() override { return Step("object", object); }
-    bool HardwareDrawsInDisplayFormat() override { return Step("check", hardwareDraws); }
+    bool CreateRootObject() override { return Step("root"); }
+    bool CreateDirect3DObject() override { return Step("object"); }
+    bool HardwareDrawsInDisplayFormat() override { return Step("check"); }
     std::unique_ptr<RenderDevice> CreateDevice(Direct3DDeviceType type) override {
-        const bool isHardware = type == Direct3DDeviceType::Hardware;
-        return Step(isHardware ? "hardware" : "reference", isHardware ? hardware : reference)
-                   ? Device(isHardware ? "hardware" : "reference")
-                   : nullptr;
+        return Device(type == Direct3DDeviceType::Hardware ? "hardware" : "reference");
     }
-
-    // A device that remembers which kind it is.
     std::unique_ptr<RenderDevice> Device(const std::string& kind) {
+        if (!Step(kind)) return nullptr;
         auto device = std::make_unique<SoftwareDevice>(1, 1, nullptr);
         kinds[device.get()] = kind;
         return device;
     }
+
+    std::string steps;
     std::map<const RenderDevice*, std::string> kinds;
 
 private:
-    bool Step(const char* name, bool succeeds) {
-        steps += steps.empty() ? name : std::string(" ") + name;
-        return succeeds;
+    bool Step(const std::string& name) {
+        steps += (steps.empty() ? "" : " ") + name;
+        return failing_.find(name) == std::string::npos;
     }
+    std::string failing_;
 };
 
 TEST(DeviceChoice, HardwareThenReferenceThenSoftwareAndTheRuntimeMissingEnds) {
     const struct {
-        bool root, object, hardwareDraws, hardware, reference, software;
+        const char* failing;
         const char* steps;
         const char* chosen;  // empty: none
         std::wstring_view fatalError;
     } cases[] = {
-        {1, 1, 1, 1, 1, 1, "root object check hardware", "hardware", {}},
-        {1, 1, 0, 1, 1, 1, "root object check reference", "reference", {}},
-        {1, 1, 1, 0, 1, 1, "root object check hardware reference", "reference", {}},
-        {1, 1, 1, 0, 0, 1, "root object check hardware reference software", "software", {}},
-        {1, 1, 0, 1, 0, 1, "root object check reference software", "software", {}},
-        {1, 1, 0, 0, 0, 0, "root object check reference software", "", {}},
-        {0, 1, 1, 1, 1, 1, "root", "", kRootObjectError},
-        {1, 0, 1, 1, 1, 1, "root object", "", kDirect3DObjectError},
+        {"", "root object check hardware", "hardware", {}},
+        {"check", "root object check reference", "reference", {}},
+        {"hardware", "root object check hardware reference", "reference", {}},
+        {"hardware reference", "root object check hardware reference software", "software", {}},
+        {"check reference", "root object check reference software", "software", {}},
+        {"check hardware reference software", "root object check reference software", "", {}},
+        {"root", "root", "", kRootObjectError},
+        {"object", "root object", "", kDirect3DObjectError},
     };
     for (const auto& c : cases) {
-        FakeMaker maker;
-        maker.root = c.root, maker.object = c.object, maker.hardwareDraws = c.hardwareDraws;
-        maker.hardware = c.hardware, maker.reference = c.reference;
+        FakeMaker maker(c.failing);
         const DeviceChoice choice =
-            ChooseRenderDevice(maker, [&]() -> std::unique_ptr<RenderDevice> {
-                maker.steps += " software";
-                return c.software ? maker.Device("software") : nullptr;
-            });
-        const std::string chosen = choice.device ? maker.kinds.at(choice.device.get()) : "";
-        EXPECT_EQ(maker.steps, c.steps);
-        EXPECT_EQ(chosen, c.chosen) << c.steps;
-        EXPECT_EQ(choice.fatalError, c.fatalError) << c.steps;
+            ChooseRenderDevice(maker, [&] { return maker.Device("software"); });
+        EXPECT_EQ(maker.steps, c.steps) << c.failing;
+        EXPECT_EQ(choice.device ? maker.kinds.at(choice.device.get()) : "", c.chosen) << c.failing;
+        EXPECT_EQ(choice.fatalError, c.fatalError) << c.failing;
     }
 }
 

@@ -3,6 +3,8 @@
 // look at them, and check them in.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -38,11 +40,6 @@ std::string ReferencePath(const std::string& name) {
     return std::string(VEXAFRAME_REFERENCE_DIR) + "/" + name + ".bmp";
 }
 
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 Image Draw(SceneState scene, float time, int frames = 2) {
     Image drawn;
     SoftwareDevice device(kWidth, kHeight, [&drawn](const Image& frame) { drawn = frame; });
@@ -56,29 +53,26 @@ Image Draw(SceneState scene, float time, int frames = 2) {
     return drawn;
 }
 
-int Channel(std::uint32_t pixel, int shift) {
-    return static_cast<int>((pixel >> shift) & 0xFF);
-}
-
 // Edges may fall a pixel either way between compilers; the picture as a whole may not.
 void ExpectLike(const std::string& name, const Image& drawn) {
     if (std::getenv("VEXAFRAME_UPDATE_REFERENCES")) {
         std::ofstream(ReferencePath(name), std::ios::binary) << EncodeBmp24(drawn);
         return;
     }
-    const std::optional<Image> reference = DecodeBmp(ReadFile(ReferencePath(name)));
+    std::ifstream in(ReferencePath(name), std::ios::binary);
+    const std::optional<Image> reference =
+        DecodeBmp(std::string(std::istreambuf_iterator<char>(in), {}));
     ASSERT_TRUE(reference) << "missing " << ReferencePath(name);
-    ASSERT_EQ(reference->width, drawn.width);
-    ASSERT_EQ(reference->height, drawn.height);
+    ASSERT_EQ(std::pair(reference->width, reference->height), std::pair(drawn.width, drawn.height));
     int differing = 0;
     for (std::size_t i = 0; i < drawn.pixels.size(); ++i) {
-        for (int shift : {0, 8, 16}) {
-            if (std::abs(Channel(drawn.pixels[i], shift) - Channel(reference->pixels[i], shift)) >
-                16) {
-                ++differing;
-                break;
-            }
-        }
+        const auto channel = [](std::uint32_t pixel, int shift) {
+            return static_cast<int>((pixel >> shift) & 0xFF);
+        };
+        differing += std::ranges::any_of(std::array{0, 8, 16}, [&](int shift) {
+            return std::abs(channel(drawn.pixels[i], shift) -
+                            channel(reference->pixels[i], shift)) > 16;
+        });
     }
     EXPECT_LE(differing, kWidth * kHeight / 200) << name << ": " << differing << " pixels differ";
 }
@@ -97,8 +91,8 @@ TEST(ReferenceImages, ScenesLookAsTheyDid) {
 }
 
 TEST(ReferenceImages, TheFirstFrameIsBlack) {
-    const Image first = Draw({10, 0, 0, nullptr}, 0.6f, 1);
-    for (std::uint32_t pixel : first.pixels) ASSERT_EQ(pixel & 0xFFFFFF, 0u);
+    for (std::uint32_t pixel : Draw({10, 0, 0, nullptr}, 0.6f, 1).pixels)
+        ASSERT_EQ(pixel & 0xFFFFFF, 0u);
 }
 
 }  // namespace

@@ -211,8 +211,6 @@ TEST(SoftwareDevice, TextureCoordinatesArePerspectiveCorrect) {
     const Image& frame = scene.Draw({a, b, c, c, b, d});
     const auto row = frame.pixels.begin() + 32 * 64;
     EXPECT_NEAR(std::find(row, row + 64, 0xFF0000BB) - row, 40, 1);  // not 32, halfway
-    EXPECT_EQ(row[16], 0xFF0000AAu);
-    EXPECT_EQ(row[47], 0xFF0000BBu);
 }
 
 TEST(SoftwareDevice, CullsTheChosenWinding) {

@@ -20,9 +20,12 @@ TEST(DialogControlsTest, EachPointFindsTheControlOnTop) {
     const std::vector<HitArea> areas = DialogHitAreas(FakeTextWidth);
     const layout::Option gif = layout::kKinds[1];
     const layout::Button set = layout::kButtons[2];
+    const PixelPoint bmp = layout::kKinds[0].caption;  // "*.bmp": 35 pixels wide
     for (const Expected& e : std::initializer_list<Expected>{
              {{gif.box.left + 2, gif.box.top + 2}, DialogControl::Kind, 1},
              {{gif.caption.x + 3, gif.caption.y + 3}, DialogControl::Kind, 1},  // its caption
+             {{bmp.x + 7 * 5 - 1, bmp.y + 1}, DialogControl::Kind, 0},  // a caption's last column
+             {{bmp.x + 7 * 5 + 1, bmp.y + 1}, std::nullopt},
              {{set.caption.left + 40, set.caption.top + 5}, DialogControl::Button, 2},
              {{set.face.left + 40, set.face.top + 1}, std::nullopt},  // the face alone: nothing
              {{layout::kCloseButton.left + 3, layout::kCloseButton.top + 3}, DialogControl::Close},
@@ -42,15 +45,6 @@ TEST(DialogControlsTest, EachPointFindsTheControlOnTop) {
         EXPECT_EQ(hit->control, *e.control) << e.at.x << "," << e.at.y;
         EXPECT_EQ(hit->index, e.index) << e.at.x << "," << e.at.y;
     }
-}
-
-TEST(DialogControlsTest, CaptionsCoverJustTheirText) {
-    const std::vector<HitArea> areas = DialogHitAreas(FakeTextWidth);
-    const PixelPoint bmp = layout::kKinds[0].caption;
-    EXPECT_TRUE(ControlAt(areas, {bmp.x + 7 * 5 - 1, bmp.y + 1}));  // "*.bmp": 35 pixels
-    EXPECT_FALSE(ControlAt(areas, {bmp.x + 7 * 5 + 1, bmp.y + 1}));
-    EXPECT_FALSE(ShowsDialogPointer(DialogControl::TitleStrip));
-    EXPECT_TRUE(ShowsDialogPointer(DialogControl::Transparency));
 }
 
 }  // namespace

@@ -228,7 +228,6 @@ TEST_F(SettingsDialogTest, SetSavesWhatIsShownOnceTheOtherWaysOutNothing) {
         Press(kClear);
         EXPECT_TRUE(View().fileList.empty());
         EXPECT_EQ(View().fileCountText, "");
-        EXPECT_FALSE(View().previewShown);
         wayOut();
         EXPECT_TRUE(platform.calls.ends_with("unload "));
     }
@@ -266,12 +265,11 @@ TEST_F(SettingsDialogTest, AFailedSaveSaysSoAndKeepsTheDialogOpenWithItsChoices)
 TEST_F(SettingsDialogTest, TheSpinnerStaysWithinTenToSixtySeconds) {
     settings.IntervalSeconds = 59;
     Open();
-    dialog->SpinInterval(1);
-    dialog->SpinInterval(1);
-    EXPECT_EQ(View().intervalPosition, 60);
-    EXPECT_EQ(View().intervalText, "60 秒");
-    for (int i = 0; i < 60; ++i) dialog->SpinInterval(-1);
-    EXPECT_EQ(View().intervalPosition, 10);
+    for (const auto& [step, times, shown] : {std::tuple{1, 2, 60}, {-1, 60, 10}}) {
+        for (int i = 0; i < times; ++i) dialog->SpinInterval(step);
+        EXPECT_EQ(std::pair(View().intervalPosition, View().intervalText),
+                  std::pair(shown, std::to_string(shown) + " 秒"));
+    }
 }
 
 TEST_F(SettingsDialogTest, ABrowseAndAKindToggleListTheFolderShownCountingUp) {
@@ -369,12 +367,10 @@ TEST_F(SettingsDialogTest, APreviewShowsTheSizeAndFitsTheBox) {
     EXPECT_FALSE(View().previewShown);
 
     dialog->PreviewFile(0);
-    EXPECT_EQ(View().previewSizeText, "640 * 480");
     EXPECT_EQ(View().previewBox, (PixelSize{100, 75}));
     EXPECT_TRUE(View().previewShown);
     EXPECT_EQ(platform.busy, 0);  // the busy cursor went again
     dialog->PreviewFile(3);       // broken.jpg cannot be loaded: the previous picture stays
-    EXPECT_EQ(View().fileList[3], "broken.jpg");
     EXPECT_EQ(View().previewSizeText, "640 * 480");
 }
 
@@ -405,10 +401,6 @@ TEST_F(SettingsDialogTest, TheListAgreesWithTheCatalogueTheSaverBuilds) {
     for (const std::string& path : saverCatalogue.ImageFiles)
         names.emplace_back(FileNameOf(path, files.Paths()));
     EXPECT_EQ(names, (Lines{"Lower.jpg", "Mixed.Gif", "read-only.WMF", "upper.BMP", "夜景.jpg"}));
-    EXPECT_EQ(View().fileList, names);
-
-    settings = loaded;  // and so does the next dialog
-    Open();
     EXPECT_EQ(View().fileList, names);
 }
 
