@@ -41,10 +41,12 @@ class Session:
         self.probe = os.path.abspath(options.probe)
         self.wine_run = os.path.abspath(options.wine_run)
         self.prefix = os.path.abspath(options.wine_prefix)
-        self.env = dict(os.environ, WINEPREFIX=self.prefix)
+        # Wine's own error messages, kept so that a failing case can show what Wine said.
+        self.env = dict(os.environ, WINEPREFIX=self.prefix, WINEDEBUG="-all,err+all")
         self.samples = options.samples
         self.xvfb = None
         self.folders = tempfile.mkdtemp(prefix="vexaframe-e2e-")
+        self.wine_errors = open(os.path.join(self.folders, "wine-errors.log"), "w+b")
 
     # --- Set-up and tear-down ---
 
@@ -90,12 +92,22 @@ class Session:
         if self.xvfb:
             self.xvfb.terminate()
             self.xvfb.wait(10)
+        self.wine_errors.close()
         shutil.rmtree(self.folders, ignore_errors=True)
 
     # --- Running programs ---
 
     def wine(self, arguments, **popen):
+        if popen.get("stderr", subprocess.DEVNULL) == subprocess.DEVNULL:
+            popen["stderr"] = self.wine_errors
         return subprocess.Popen([self.wine_run] + arguments, env=self.env, **popen)
+
+    def wine_errors_since(self, offset):
+        """What Wine reported on its error channel since `offset` of its log."""
+        self.wine_errors.seek(offset)
+        said = self.wine_errors.read().decode("utf-8", "replace")
+        self.wine_errors.seek(0, os.SEEK_END)
+        return said
 
     def fresh_copy(self, name, settings=None):
         """A copy of the program in a folder of its own, with `settings` (key: value) written
@@ -281,12 +293,17 @@ def run_cases(cases, description, prepare=None):
         for case in cases:
             name = case.__name__.removeprefix("case_")
             started = time.monotonic()
+            errors_at = session.wine_errors.seek(0, os.SEEK_END)
             try:
                 case(session)
                 passed += 1
                 print(f"PASS {name} ({time.monotonic() - started:.1f} s)", flush=True)
             except (Failure, subprocess.SubprocessError) as failure:
                 print(f"FAIL {name}: {failure}", flush=True)
+                said = session.wine_errors_since(errors_at).strip()
+                if said:
+                    print("  Wine's errors during the case:\n    " +
+                          "\n    ".join(said.splitlines()[-30:]), flush=True)
     except Failure as failure:
         print(f"FAIL set-up: {failure}", flush=True)
     finally:
