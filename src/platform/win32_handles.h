@@ -63,6 +63,12 @@ using OwnedBitmap = GdiOwned<HBITMAP>;
 using OwnedBrush = GdiOwned<HBRUSH>;
 using OwnedFont = GdiOwned<HFONT>;
 
+// A bitmap of the program's resources, as a section its pixels can be read from.
+inline OwnedBitmap LoadBitmapResource(int id) {
+    return OwnedBitmap(static_cast<HBITMAP>(LoadImageW(
+        GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+}
+
 template <typename Interface>
 using ComOwned = std::unique_ptr<Interface, release::ReleaseInterface>;
 

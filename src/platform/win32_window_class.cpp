@@ -13,30 +13,31 @@ void RegisterWindowClass(const wchar_t* name, WNDPROC procedure) {
     RegisterClassExW(&windowClass);  // fails harmlessly when it is already registered
 }
 
+namespace {
+
+struct ButtonMessages {
+    UINT press;
+    UINT release;
+    MouseButton button;
+};
+constexpr ButtonMessages kButtonMessages[] = {
+    {WM_LBUTTONDOWN, WM_LBUTTONUP, MouseButton::Left},
+    {WM_RBUTTONDOWN, WM_RBUTTONUP, MouseButton::Right},
+    {WM_MBUTTONDOWN, WM_MBUTTONUP, MouseButton::Middle},
+};
+
+}  // namespace
+
 std::optional<MouseButton> ButtonPressedBy(UINT message) {
-    switch (message) {
-        case WM_LBUTTONDOWN:
-            return MouseButton::Left;
-        case WM_RBUTTONDOWN:
-            return MouseButton::Right;
-        case WM_MBUTTONDOWN:
-            return MouseButton::Middle;
-        default:
-            return std::nullopt;
-    }
+    for (const ButtonMessages& messages : kButtonMessages)
+        if (messages.press == message) return messages.button;
+    return std::nullopt;
 }
 
 std::optional<MouseButton> ButtonReleasedBy(UINT message) {
-    switch (message) {
-        case WM_LBUTTONUP:
-            return MouseButton::Left;
-        case WM_RBUTTONUP:
-            return MouseButton::Right;
-        case WM_MBUTTONUP:
-            return MouseButton::Middle;
-        default:
-            return std::nullopt;
-    }
+    for (const ButtonMessages& messages : kButtonMessages)
+        if (messages.release == message) return messages.button;
+    return std::nullopt;
 }
 
 }  // namespace vexaframe

@@ -15,10 +15,7 @@ constexpr UINT kHostWatchMilliseconds = 250;
 }  // namespace
 
 Win32PreviewWindow::Win32PreviewWindow(HWND host)
-    : host_(host),
-      still_(static_cast<HBITMAP>(LoadImageW(GetModuleHandleW(nullptr),
-                                             MAKEINTRESOURCEW(VEXAFRAME_PREVIEW_STILL),
-                                             IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION))) {
+    : host_(host), still_(LoadBitmapResource(VEXAFRAME_PREVIEW_STILL)) {
     RegisterWindowClass(kPreviewClass, Procedure);
     RegisterWindowClass(kHostWatchClass, HostWatchProcedure);
     // The whole host area, in pixels: no unit of the host's size limits it.

@@ -16,11 +16,6 @@ constexpr int kDescenderRoom = 8;
 constexpr const wchar_t* kFontNames[] = {L"ＭＳ Ｐゴシック", L"MS PGothic", L"Meiryo UI",
                                          L"Yu Gothic UI",    L"IPAPGothic", L"VL PGothic"};
 
-OwnedBitmap LoadSkinBitmap(int id) {
-    return OwnedBitmap(static_cast<HBITMAP>(LoadImageW(
-        GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
-}
-
 int CALLBACK NoteFontFound(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) {
     *reinterpret_cast<bool*>(found) = true;
     return 0;
@@ -76,17 +71,17 @@ void StretchBitmap(HDC target, HBITMAP source, PixelRect box) {
 }
 
 Win32Skin::Win32Skin()
-    : checkOff_(LoadSkinBitmap(VEXAFRAME_SKIN_CHECK_OFF)),
-      checkOn_(LoadSkinBitmap(VEXAFRAME_SKIN_CHECK_ON)),
-      radioOff_(LoadSkinBitmap(VEXAFRAME_SKIN_RADIO_OFF)),
-      radioOn_(LoadSkinBitmap(VEXAFRAME_SKIN_RADIO_ON)),
-      button_(LoadSkinBitmap(VEXAFRAME_SKIN_BUTTON)),
-      buttonPressed_(LoadSkinBitmap(VEXAFRAME_SKIN_BUTTON_PRESSED)),
-      close_(LoadSkinBitmap(VEXAFRAME_SKIN_CLOSE)),
-      closePressed_(LoadSkinBitmap(VEXAFRAME_SKIN_CLOSE_PRESSED)),
-      titleStrip_(LoadSkinBitmap(VEXAFRAME_SKIN_TITLE_STRIP)),
-      headingTab_(LoadSkinBitmap(VEXAFRAME_SKIN_HEADING_TAB)),
-      panelTile_(LoadSkinBitmap(VEXAFRAME_SKIN_PANEL_TILE)),
+    : checkOff_(LoadBitmapResource(VEXAFRAME_SKIN_CHECK_OFF)),
+      checkOn_(LoadBitmapResource(VEXAFRAME_SKIN_CHECK_ON)),
+      radioOff_(LoadBitmapResource(VEXAFRAME_SKIN_RADIO_OFF)),
+      radioOn_(LoadBitmapResource(VEXAFRAME_SKIN_RADIO_ON)),
+      button_(LoadBitmapResource(VEXAFRAME_SKIN_BUTTON)),
+      buttonPressed_(LoadBitmapResource(VEXAFRAME_SKIN_BUTTON_PRESSED)),
+      close_(LoadBitmapResource(VEXAFRAME_SKIN_CLOSE)),
+      closePressed_(LoadBitmapResource(VEXAFRAME_SKIN_CLOSE_PRESSED)),
+      titleStrip_(LoadBitmapResource(VEXAFRAME_SKIN_TITLE_STRIP)),
+      headingTab_(LoadBitmapResource(VEXAFRAME_SKIN_HEADING_TAB)),
+      panelTile_(LoadBitmapResource(VEXAFRAME_SKIN_PANEL_TILE)),
       pointer_(static_cast<HCURSOR>(LoadImageW(GetModuleHandleW(nullptr),
                                                MAKEINTRESOURCEW(VEXAFRAME_DIALOG_POINTER),
                                                IMAGE_CURSOR, 0, 0, LR_DEFAULTCOLOR))),
