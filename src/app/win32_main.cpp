@@ -4,12 +4,14 @@
 #include <windows.h>
 
 #include "app/startup.h"
+#include "pictures/win32_picture_decoder.h"
 #include "saver/win32_message_loop.h"
 #include "app/win32_startup_services.h"
 #include "platform/random.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     using namespace vexaframe;
+    if (const std::optional<int> decoderExit = RunPictureDecoderIfAsked()) return *decoderExit;
     // The picture loader and the shell's dialogs work through OLE.
     OleInitialize(nullptr);
     RunState run(ArgumentText(), UniformRandom::FromTimeAndEntropy());

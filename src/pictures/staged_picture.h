@@ -1,6 +1,8 @@
 #pragma once
 // The picture on its way to the cube: written whole as a bitmap file, from which the texture is
-// then made. The file stays when the program ends.
+// then made. The next picture is made ready in a pending file beside it, while the current one
+// shows, and takes its place in one step at the change. The staged file stays when the program
+// ends; the pending one does not.
 
 #include <string>
 
@@ -9,19 +11,30 @@
 
 namespace vexaframe {
 
+// Replaces the file in one step, so that it never holds half a picture; on failure the earlier
+// picture stays.
+bool WriteBitmapFile(FileSystem& files, const std::string& path, const Image& picture);
+
 class StagedPicture {
 public:
-    StagedPicture(FileSystem& files, std::string path) : files_(files), path_(std::move(path)) {}
+    StagedPicture(FileSystem& files, std::string path)
+        : files_(files), path_(std::move(path)), pendingPath_(path_ + ".next") {}
 
-    // Replaces the file in one step, so that it never holds half a picture; on failure the
-    // earlier picture stays.
-    bool Write(const Image& picture);
-    // The file's bytes; empty when there is none or it cannot be read.
+    const std::string& PendingPath() const { return pendingPath_; }
+
+    // The files' bytes; empty when there is none or it cannot be read.
     std::string Read() const;
+    std::string ReadPending() const;
+
+    // The pending picture becomes the staged one; false when it cannot, and then the staged
+    // file keeps the earlier picture.
+    bool CommitPending();
+    void DiscardPending();
 
 private:
     FileSystem& files_;
     const std::string path_;
+    const std::string pendingPath_;
 };
 
 }  // namespace vexaframe

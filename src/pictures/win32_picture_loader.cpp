@@ -79,8 +79,8 @@ ComOwned<IPicture> LoadOlePicture(FileInMemory file) {
     file.memory.release();  // the stream frees it now
     const ComOwned<IStream> stream(opened);
     IPicture* loaded = nullptr;
-    // Run mode: the picture need not keep a copy of the file's bytes.
-    const HRESULT result = OleLoadPicture(stream.get(), file.size, TRUE, IID_IPicture,
+    // Not in run mode: under Wine a picture loaded in run mode keeps memory after its release.
+    const HRESULT result = OleLoadPicture(stream.get(), file.size, FALSE, IID_IPicture,
                                           reinterpret_cast<void**>(&loaded));
     ComOwned<IPicture> picture(loaded);
     if (FAILED(result)) return nullptr;

@@ -55,6 +55,13 @@ public:
     // rename over the old one. On failure the old file is left whole.
     virtual bool WriteFileAtomically(const std::string& path, std::string_view bytes) = 0;
 
+    // Puts the file `from` in the place of `to` in one step; both lie in one folder. A
+    // read-only `to` is refused as WriteFileAtomically refuses it. On failure both stay.
+    virtual bool MoveFileOver(const std::string& from, const std::string& to) = 0;
+
+    // True when no file is left at the path.
+    virtual bool RemoveFile(const std::string& path) = 0;
+
     // True when a new file can be created in the folder (it exists and is writable).
     virtual bool CanCreateFilesIn(const std::string& folder) = 0;
 

@@ -49,6 +49,11 @@ bool IsReadOnly(const struct stat& status) {
     return (status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
 }
 
+// A read-only file stays as it is, as on Windows; nor is anything but a file replaced.
+bool IsReplaceable(const struct stat& status) {
+    return S_ISREG(status.st_mode) && !IsReadOnly(status);
+}
+
 // Dot-files are hidden. Pipes, sockets and devices count as system files, so that no
 // attribute pass takes them. A regular file with neither mark is archive only, as ordinary
 // files are on Windows.
@@ -126,10 +131,10 @@ bool PosixFileSystem::FileExists(const std::string& path) {
 }
 
 bool PosixFileSystem::WriteFileAtomically(const std::string& path, std::string_view bytes) {
-    // A read-only file stays as it is, as on Windows; the new file keeps the old one's mode.
+    // The new file keeps the old one's mode.
     struct stat old {};
     const bool oldExists = stat(path.c_str(), &old) == 0;
-    if (oldExists && (!S_ISREG(old.st_mode) || IsReadOnly(old))) return false;
+    if (oldExists && !IsReplaceable(old)) return false;
 
     const std::string temporary = path + ".new";
     unlink(temporary.c_str());  // left by a crash, or a link planted there
@@ -137,12 +142,23 @@ bool PosixFileSystem::WriteFileAtomically(const std::string& path, std::string_v
     if (!file.Valid()) return false;
     const bool written = (!oldExists || fchmod(file.Get(), old.st_mode & 07777) == 0) &&
                          WriteAll(file.Get(), bytes) && fsync(file.Get()) == 0 && file.Close();
-    if (!written || rename(temporary.c_str(), path.c_str()) != 0) {
+    if (!written || !MoveFileOver(temporary, path)) {
         unlink(temporary.c_str());
         return false;
     }
-    SyncFolder(FolderPart(path));
     return true;
+}
+
+bool PosixFileSystem::MoveFileOver(const std::string& from, const std::string& to) {
+    struct stat old {};
+    if (stat(to.c_str(), &old) == 0 && !IsReplaceable(old)) return false;
+    if (rename(from.c_str(), to.c_str()) != 0) return false;
+    SyncFolder(FolderPart(to));
+    return true;
+}
+
+bool PosixFileSystem::RemoveFile(const std::string& path) {
+    return unlink(path.c_str()) == 0 || errno == ENOENT;
 }
 
 bool PosixFileSystem::CanCreateFilesIn(const std::string& folder) {

@@ -72,24 +72,31 @@ bool Win32FileSystem::FileExists(const std::string& path) {
 }
 
 bool Win32FileSystem::WriteFileAtomically(const std::string& path, std::string_view bytes) {
-    const std::wstring target = WideFromUtf8(path);
+    const std::string temporary = path + ".new";
+    OwnedFile file = TakeFile(CreateFileW(WideFromUtf8(temporary).c_str(), GENERIC_WRITE, 0,
+                                          nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return false;
+    const bool written = WriteAll(file.get(), bytes) && FlushFileBuffers(file.get());
+    const bool closed = CloseNow(file);
+    if (!written || !closed || !MoveFileOver(temporary, path)) {
+        RemoveFile(temporary);
+        return false;
+    }
+    return true;
+}
+
+bool Win32FileSystem::MoveFileOver(const std::string& from, const std::string& to) {
+    const std::wstring target = WideFromUtf8(to);
     // Not every file system refuses to rename over a read-only file; we always do.
     const DWORD oldAttributes = GetFileAttributesW(target.c_str());
     if (oldAttributes != INVALID_FILE_ATTRIBUTES && (oldAttributes & FILE_ATTRIBUTE_READONLY) != 0)
         return false;
-    const std::wstring temporary = target + L".new";
-    OwnedFile file = TakeFile(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr,
-                                          CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return false;
-    const bool written = WriteAll(file.get(), bytes) && FlushFileBuffers(file.get());
-    const bool closed = CloseNow(file);
-    if (!written || !closed ||
-        !MoveFileExW(temporary.c_str(), target.c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        DeleteFileW(temporary.c_str());
-        return false;
-    }
-    return true;
+    return MoveFileExW(WideFromUtf8(from).c_str(), target.c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+bool Win32FileSystem::RemoveFile(const std::string& path) {
+    return DeleteFileW(WideFromUtf8(path).c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND;
 }
 
 bool Win32FileSystem::CanCreateFilesIn(const std::string& folder) {

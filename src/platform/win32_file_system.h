@@ -13,6 +13,8 @@ public:
     std::optional<std::string> ReadFile(const std::string& path) override;
     bool FileExists(const std::string& path) override;
     bool WriteFileAtomically(const std::string& path, std::string_view bytes) override;
+    bool MoveFileOver(const std::string& from, const std::string& to) override;
+    bool RemoveFile(const std::string& path) override;
     bool CanCreateFilesIn(const std::string& folder) override;
     bool CreateFolders(const std::string& folder) override;
 };

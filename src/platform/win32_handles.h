@@ -11,8 +11,8 @@
 namespace vexaframe {
 
 namespace release {
-struct CloseFile {
-    void operator()(HANDLE file) const { CloseHandle(file); }
+struct CloseKernelObject {
+    void operator()(HANDLE object) const { CloseHandle(object); }
 };
 struct CloseSearch {
     void operator()(HANDLE search) const { FindClose(search); }
@@ -35,7 +35,7 @@ struct ReleaseInterface {
 }  // namespace release
 
 // A file opened with CreateFile.
-using OwnedFile = std::unique_ptr<void, release::CloseFile>;
+using OwnedFile = std::unique_ptr<void, release::CloseKernelObject>;
 // CreateFile says it failed with INVALID_HANDLE_VALUE, not with null.
 inline OwnedFile TakeFile(HANDLE file) {
     return OwnedFile(file == INVALID_HANDLE_VALUE ? nullptr : file);
@@ -44,6 +44,9 @@ inline OwnedFile TakeFile(HANDLE file) {
 inline bool CloseNow(OwnedFile& file) {
     return CloseHandle(file.release()) != 0;
 }
+
+// A process, thread or job object: null when it could not be made.
+using OwnedKernelObject = std::unique_ptr<void, release::CloseKernelObject>;
 
 // A listing started with FindFirstFile.
 using OwnedSearch = std::unique_ptr<void, release::CloseSearch>;

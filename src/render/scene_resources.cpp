@@ -31,10 +31,15 @@ void ReplaceOrReport(std::unique_ptr<Resource> made, std::unique_ptr<Resource>& 
 
 bool CreateResources(RenderDevice& device, std::string_view bitmapFile, SceneResources& resources,
                      const std::function<void(ResourceProblem)>& report) {
+    return CreateResources(device, TextureFromFile(device, bitmapFile), resources, report);
+}
+
+bool CreateResources(RenderDevice& device, std::unique_ptr<DeviceTexture> texture,
+                     SceneResources& resources,
+                     const std::function<void(ResourceProblem)>& report) {
     ReplaceOrReport(device.CreateVertexBuffer(kSolidBytes, kSolidVertexFormat),
                     resources.Vertices, ResourceProblem::VertexBuffer, report);
-    ReplaceOrReport(TextureFromFile(device, bitmapFile), resources.Texture,
-                    ResourceProblem::Texture, report);
+    ReplaceOrReport(std::move(texture), resources.Texture, ResourceProblem::Texture, report);
     const SolidVertexList SolidVertices = BuildSolid();
     if (!resources.Vertices) return false;
     return device.SetVertexShader(kSolidVertexFormat) &&

@@ -6,26 +6,49 @@
 
 namespace vexaframe {
 
+SaverSession::SaverSession(RunState& run, SaverPlatform& platform)
+    : run_(run),
+      platform_(platform),
+      preparer_([this](const std::string& file, std::stop_token stop) {
+          return Prepare(file, std::move(stop));
+      }) {}
+
+// The first picture is staged before anything shows; each later one is prepared while the
+// one before it shows.
 void SaverSession::OnLoad() {
     platform_.CoverPrimaryScreen();
     state_.PatternIndex = 0;
     state_.PicturePosition = 0;
     DrawPattern();
-    StageNextImage();
+    const std::string* first = PictureFileAt(1);
+    StageNextImage(first != nullptr && platform_.StagePending(*first, {}));
     platform_.CreateRenderDevice();
     platform_.CreateResources();
     platform_.StartFrames();
     state_.TickCount = 0;
     platform_.ShowTopmost();
+    PrepareNextImage();
+}
+
+void SaverSession::OnFrame(RenderDevice& device) {
+    if (next_.ready) return;
+    std::optional<PreparedPicture> prepared = preparer_.TakeFinished();
+    if (!prepared) return;
+    next_.staged = prepared->staged;
+    if (prepared->staged && prepared->texturePicture)
+        next_.texture = device.CreateTexture(*prepared->texturePicture);
+    next_.ready = true;
 }
 
 void SaverSession::OnSecondTick() {
     if (state_.TickCount < std::numeric_limits<std::int16_t>::max()) ++state_.TickCount;
-    if (state_.TickCount < run_.settings.IntervalSeconds) return;
+    if (state_.TickCount < run_.settings.IntervalSeconds || !next_.ready) return;
     state_.TickCount = 0;
     DrawPattern();
-    StageNextImage();
-    platform_.CreateResources();
+    const bool newPicture = StageNextImage(next_.staged);
+    platform_.ChangeResources(newPicture, std::move(next_.texture));
+    next_ = NextImage{};
+    PrepareNextImage();
 }
 
 // The file the order holds at `position`; nothing outside the order or the catalogue.
@@ -38,19 +61,33 @@ const std::string* SaverSession::PictureFileAt(std::int16_t position) const {
     return &run_.catalogue.ImageFile(number);
 }
 
-// A picture that cannot be loaded writes nothing: the bitmap file keeps the previous picture,
-// which is then shown again.
-void SaverSession::StageNextImage() {
+// Moves on to the next position of the order, whose picture the pending bitmap file holds
+// unless it could not be loaded. True when it became the staged picture; otherwise the staged
+// file keeps the previous picture, which is then shown again.
+bool SaverSession::StageNextImage(bool pendingHoldsPicture) {
     const std::int16_t position = ++state_.PicturePosition;
-    if (const std::string* file = PictureFileAt(position)) {
-        if (const std::optional<Image> picture = platform_.LoadPicture(*file))
-            platform_.WriteStagedPicture(*picture);
-    }
+    const bool staged = pendingHoldsPicture && platform_.CommitStagedPicture();
     if (position >= run_.catalogue.ImageCount) {
         BuildImageOrder(run_.settings.OrderMode, run_.catalogue.ImageCount, run_.ImageOrder,
                         run_.random);
         state_.PicturePosition = 0;
     }
+    return staged;
+}
+
+// The order is already rebuilt when the last position was staged, so the next file is known.
+void SaverSession::PrepareNextImage() {
+    const std::string* file = PictureFileAt(static_cast<std::int16_t>(state_.PicturePosition + 1));
+    preparer_.Start(file != nullptr ? *file : std::string());
+}
+
+// On the preparing thread: only the file's name is shared with the window's thread.
+PreparedPicture SaverSession::Prepare(const std::string& file, std::stop_token stop) {
+    PreparedPicture prepared;
+    prepared.staged = !file.empty() && platform_.StagePending(file, stop);
+    if (prepared.staged && !stop.stop_requested())
+        prepared.texturePicture = platform_.PendingTexturePicture();
+    return prepared;
 }
 
 // Both draws come from the program's one generator, so they are independent of each other.

@@ -4,13 +4,17 @@
 // the system's password check are reached through SaverPlatform.
 
 #include <cstdint>
+#include <memory>
 #include <optional>
+#include <stop_token>
 #include <string>
 #include <string_view>
 
 #include "pictures/image.h"
-#include "render/frame.h"
 #include "platform/mouse_button.h"
+#include "render/frame.h"
+#include "render/render_device.h"
+#include "saver/picture_preparer.h"
 #include "settings/command_line.h"
 #include "settings/run_state.h"
 
@@ -21,14 +25,27 @@ public:
     virtual ~SaverPlatform() = default;
 
     virtual void CoverPrimaryScreen() = 0;  // the window and its drawing surface, at 0,0
-    // The picture at its own pixel size; nothing when the file cannot be loaded.
-    virtual std::optional<Image> LoadPicture(const std::string& path) = 0;
-    // Replaces the intermediate bitmap file the texture is made from.
-    virtual void WriteStagedPicture(const Image& picture) = 0;
+
+    // These two also run on the preparing thread, beside the frames.
+    // Decodes the picture file into the pending bitmap file; false when it gives no picture,
+    // or when `stop` was requested meanwhile.
+    virtual bool StagePending(const std::string& path, std::stop_token stop) = 0;
+    // The pending bitmap file's picture, resampled to a size the device takes; nothing when
+    // the file cannot be read or the device takes no texture.
+    virtual std::optional<Image> PendingTexturePicture() = 0;
+
+    // The pending bitmap file becomes the staged one, from which the texture is made; false
+    // when the staged file cannot be replaced and keeps the earlier picture.
+    virtual bool CommitStagedPicture() = 0;
     // A Direct3D device, else one drawing in software; the program ends where Direct3D is
     // missing altogether.
     virtual void CreateRenderDevice() = 0;
+    // The vertex buffer and its binding, and the texture made from the staged bitmap file.
     virtual void CreateResources() = 0;
+    // The vertex buffer and its binding anew. With `newPicture`, `texture` replaces the cube's
+    // texture (none: the texture problem is reported and the earlier texture stays); without,
+    // the cube keeps its texture, as the staged file keeps its picture.
+    virtual void ChangeResources(bool newPicture, std::unique_ptr<DeviceTexture> texture) = 0;
     virtual void StartFrames() = 0;
     virtual void ShowTopmost() = 0;
 
@@ -52,6 +69,13 @@ struct MouseAnchor {
     bool isSet = false;
 };
 
+// The next picture of the order, once prepared and made into a texture.
+struct NextImage {
+    bool ready = false;
+    bool staged = false;  // the pending bitmap file holds it
+    std::unique_ptr<DeviceTexture> texture;
+};
+
 struct SaverState {
     std::int16_t TickCount = 0;
     std::int16_t PicturePosition = 0;
@@ -62,9 +86,13 @@ struct SaverState {
 
 class SaverSession {
 public:
-    SaverSession(RunState& run, SaverPlatform& platform) : run_(run), platform_(platform) {}
+    SaverSession(RunState& run, SaverPlatform& platform);
 
     void OnLoad();
+    // Before each frame: takes the next picture once it is prepared and gives it to the device.
+    void OnFrame(RenderDevice& device);
+    // The picture changes at the tick that ends the interval, or, when the next picture is not
+    // ready by then, at the first tick after it is.
     void OnSecondTick();
     void OnCharacterKey() { EndSaver(); }
     // Mouse buttons pressed and released on the drawing surface.
@@ -72,7 +100,8 @@ public:
     void OnButtonUp(MouseButton button);
     void OnMouseMove(float x, float y);
     void EndSaver();
-    void StageNextImage();
+
+    bool NextImageReady() const { return next_.ready; }
 
     // What the next frame draws, with the current picture's texture.
     SceneState Scene(DeviceTexture* texture) const;
@@ -82,6 +111,9 @@ public:
 
 private:
     void DrawPattern();
+    bool StageNextImage(bool pendingHoldsPicture);
+    void PrepareNextImage();
+    PreparedPicture Prepare(const std::string& file, std::stop_token stop);
     void ShowCursorAsCounted();
     const std::string* PictureFileAt(std::int16_t position) const;
     bool StartedWithS() const { return ModeLetter(run_.ArgumentText) == "S"; }
@@ -90,6 +122,8 @@ private:
     SaverPlatform& platform_;
     SaverState state_;
     bool leftButtonDown_ = false;
+    NextImage next_;
+    PicturePreparer preparer_;  // last: its thread stops before the rest goes
 };
 
 }  // namespace vexaframe

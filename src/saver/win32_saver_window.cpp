@@ -6,7 +6,6 @@
 
 #include <chrono>
 
-#include "pictures/win32_picture_loader.h"
 #include "platform/time_of_day.h"
 #include "platform/win32_handles.h"
 #include "platform/win32_system.h"
@@ -128,6 +127,7 @@ DWORD Win32SaverWindow::DrawDueFrame() {
     if (!pacer_) return INFINITE;
     using Clock = FramePacer::Clock;
     if (pacer_->TimeToNextFrame(Clock::now()) == Clock::duration::zero()) {
+        if (device_) session_.OnFrame(*device_);
         if (!device_ || !RenderFrame(*device_, *clock_, session_.Scene(resources_.Texture.get())))
             EndWithMessage(kRenderingError);
         pacer_->FrameDrawn(Clock::now());
@@ -145,12 +145,17 @@ void Win32SaverWindow::CoverPrimaryScreen() {
     SetWindowPos(surface_, nullptr, 0, 0, width, height, kPlaceOnly);
 }
 
-std::optional<Image> Win32SaverWindow::LoadPicture(const std::string& path) {
-    return vexaframe::LoadPicture(path);
+bool Win32SaverWindow::StagePending(const std::string& path, std::stop_token stop) {
+    return decoder_.DecodeToBitmapFile(path, stagedPicture_.PendingPath(), std::move(stop)) ==
+           DecodeOutcome::Written;
 }
 
-void Win32SaverWindow::WriteStagedPicture(const Image& picture) {
-    stagedPicture_.Write(picture);
+std::optional<Image> Win32SaverWindow::PendingTexturePicture() {
+    return TextureFromBitmapFile(stagedPicture_.ReadPending(), textureLimits_);
+}
+
+bool Win32SaverWindow::CommitStagedPicture() {
+    return stagedPicture_.CommitPending();
 }
 
 void Win32SaverWindow::CreateRenderDevice() {
@@ -159,15 +164,26 @@ void Win32SaverWindow::CreateRenderDevice() {
         ChooseRenderDevice(*direct3d, [this] { return MakeSoftwareDeviceFor(surface_); });
     if (!choice.fatalError.empty()) EndWithMessage(choice.fatalError);
     device_ = std::move(choice.device);
+    textureLimits_ = device_->Limits();
 }
 
 void Win32SaverWindow::CreateResources() {
     if (!device_) return;
-    vexaframe::CreateResources(
-        *device_, stagedPicture_.Read(), resources_, [this](ResourceProblem problem) {
-            ShowMessage(problem == ResourceProblem::VertexBuffer ? kVertexBufferProblem
-                                                                 : kTextureProblem);
-        });
+    vexaframe::CreateResources(*device_, stagedPicture_.Read(), resources_,
+                               [this](ResourceProblem problem) { ReportProblem(problem); });
+}
+
+// Without a new picture the cube's own texture is passed on as the new one: the staged file
+// holds the same picture as before.
+void Win32SaverWindow::ChangeResources(bool newPicture, std::unique_ptr<DeviceTexture> texture) {
+    if (!device_) return;
+    vexaframe::CreateResources(*device_, newPicture ? std::move(texture) : std::move(resources_.Texture),
+                               resources_,
+                               [this](ResourceProblem problem) { ReportProblem(problem); });
+}
+
+void Win32SaverWindow::ReportProblem(ResourceProblem problem) {
+    ShowMessage(problem == ResourceProblem::VertexBuffer ? kVertexBufferProblem : kTextureProblem);
 }
 
 void Win32SaverWindow::StartFrames() {
@@ -214,9 +230,15 @@ void Win32SaverWindow::ReleaseRenderer() {
 }
 
 // Ending the process takes its windows with it, at once; destroying them first would wait for
-// the window manager to withdraw them.
+// the window manager to withdraw them. A picture being prepared is not shown any more.
 void Win32SaverWindow::EndProgram() {
-    ExitProcess(0);
+    EndProcess(0);
+}
+
+void Win32SaverWindow::EndProcess(UINT exitCode) {
+    decoder_.EndAll();
+    stagedPicture_.DiscardPending();
+    ExitProcess(exitCode);
 }
 
 void Win32SaverWindow::ShowMessage(std::wstring_view text) {
@@ -228,7 +250,7 @@ void Win32SaverWindow::ShowMessage(std::wstring_view text) {
 void Win32SaverWindow::EndWithMessage(std::wstring_view text) {
     pacer_.reset();
     ShowMessage(text);
-    ExitProcess(1);
+    EndProcess(1);
 }
 
 }  // namespace vexaframe

@@ -9,6 +9,8 @@
 #include <string>
 
 #include "pictures/staged_picture.h"
+#include "pictures/texture_picture.h"
+#include "pictures/win32_picture_decoder.h"
 #include "platform/win32_file_system.h"
 #include "render/frame.h"
 #include "render/scene_resources.h"
@@ -37,10 +39,12 @@ private:
 
     // SaverPlatform
     void CoverPrimaryScreen() override;
-    std::optional<Image> LoadPicture(const std::string& path) override;
-    void WriteStagedPicture(const Image& picture) override;
+    bool StagePending(const std::string& path, std::stop_token stop) override;
+    std::optional<Image> PendingTexturePicture() override;
+    bool CommitStagedPicture() override;
     void CreateRenderDevice() override;
     void CreateResources() override;
+    void ChangeResources(bool newPicture, std::unique_ptr<DeviceTexture> texture) override;
     void StartFrames() override;
     void ShowTopmost() override;
     bool IsWindowsNT() override;
@@ -53,10 +57,14 @@ private:
 
     // Modal, OK only, the program's title as caption.
     void ShowMessage(std::wstring_view text);
+    void ReportProblem(ResourceProblem problem);
     [[noreturn]] void EndWithMessage(std::wstring_view text);
+    [[noreturn]] void EndProcess(UINT exitCode);
 
     Win32FileSystem files_;
     StagedPicture stagedPicture_;
+    PictureDecoder decoder_;
+    TextureLimits textureLimits_{0, false};  // set with the device, before any preparation
     SaverSession session_;
     HWND window_ = nullptr;
     HWND surface_ = nullptr;

@@ -7,24 +7,31 @@
 namespace vexaframe {
 namespace {
 
-TEST(StagedPicture, ReadsBackWhatWasWrittenAndKeepsItWhenTheNextWriteFails) {
+TEST(StagedPicture, ThePendingPictureTakesTheStagedOnesPlaceOnlyWhenItCan) {
     FakeFileSystem files;
     files.AddFolder("C:\\Saver");
     StagedPicture staged(files, "C:\\Saver\\Vexaframe.bmp");
     EXPECT_EQ(staged.Read(), "");  // nothing staged yet
+    EXPECT_FALSE(staged.CommitPending());
 
     Image first(3, 2);  // rows padded to whole words, a translucent pixel made opaque
     first.pixels = {0xFF102030, 0x80405060, 0xFF708090, 0xFFA0B0C0, 0xFFD0E0F0, 0xFF010203};
-    ASSERT_TRUE(staged.Write(first));
+    ASSERT_TRUE(WriteBitmapFile(files, staged.PendingPath(), first));
+    ASSERT_TRUE(staged.CommitPending());
     const std::optional<Image> read = DecodeBmp(staged.Read());
     ASSERT_TRUE(read);
     first.pixels[1] = 0xFF405060;
     EXPECT_EQ(read->width, 3);
     EXPECT_EQ(read->pixels, first.pixels);
+    EXPECT_EQ(staged.ReadPending(), "");
 
-    files.MakeUnwritable("C:\\Saver");
-    EXPECT_FALSE(staged.Write(Image(1, 1)));
+    // A staged file that cannot be replaced keeps the earlier picture; the pending one goes.
+    ASSERT_TRUE(WriteBitmapFile(files, staged.PendingPath(), Image(1, 1)));
+    files.AddFile("C:\\Saver\\Vexaframe.bmp", staged.Read(), attribute::kReadOnly);
+    EXPECT_FALSE(staged.CommitPending());
     EXPECT_EQ(DecodeBmp(staged.Read())->pixels, first.pixels);
+    staged.DiscardPending();
+    EXPECT_FALSE(files.FileExists(staged.PendingPath()));
 }
 
 }  // namespace

@@ -229,6 +229,23 @@ TEST_F(FileSystemTest, WriteFileAtomicallyReplacesOrFailsLeavingTheOldFileWhole)
     EXPECT_THAT(Names(), UnorderedElementsAre(kKorean, "folder.ini", "readonly.ini"));
 }
 
+TEST_F(FileSystemTest, MovesAFileOverAnotherUnlessItIsReadOnlyAndRemovesFiles) {
+    Write("next.bmp", "new");
+    Write(kCafe, "old");
+    EXPECT_TRUE(files_.MoveFileOver(PathOf("next.bmp"), PathOf(kCafe)));
+    EXPECT_EQ(files_.ReadFile(PathOf(kCafe)), "new");
+
+    Write("next.bmp", "newer");
+    MakeReadOnly(kCafe);
+    EXPECT_FALSE(files_.MoveFileOver(PathOf("next.bmp"), PathOf(kCafe)));
+    EXPECT_FALSE(files_.MoveFileOver(PathOf("missing.bmp"), PathOf("other.bmp")));
+    EXPECT_EQ(files_.ReadFile(PathOf(kCafe)), "new");
+
+    EXPECT_TRUE(files_.RemoveFile(PathOf("next.bmp")));
+    EXPECT_TRUE(files_.RemoveFile(PathOf("next.bmp")));  // nothing left there either way
+    EXPECT_THAT(Names(), UnorderedElementsAre(kCafe));
+}
+
 #ifdef _WIN32
 TEST_F(FileSystemTest, WriteFileAtomicallyOfAFileHeldOpenFailsAndLeavesItWhole) {
     Write("held.ini", "old");

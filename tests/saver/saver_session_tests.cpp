@@ -1,10 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <condition_variable>
+#include <mutex>
 #include <set>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
+#include "render/software_device.h"
 #include "saver/saver_session.h"
 #include "settings/image_order.h"
 
@@ -13,29 +17,54 @@ namespace {
 
 using Names = std::vector<std::string>;
 
-// Records the calls as one line, "a, b, c".
+// Records the window thread's calls as one line, "a, b, c". Picture "n" decodes to an n-pixel
+// wide picture, so that what is staged says which it was.
 class FakeSaverPlatform : public SaverPlatform {
 public:
     std::string calls;
     bool windowsNT = true;
     bool passwordAccepted = true;
+    bool stagedFileReadOnly = false;
+    bool deviceTakesNoTexture = false;
     int cursorCounter = -1;  // hidden once at start-up
     std::set<std::string> unreadable;
-    Names written;  // the staged pictures' names
+    Names staged;  // the staged pictures, in order
+
+    // Preparing waits while the gate is closed, until stopped.
+    void CloseGate() { SetGate(false); }
+    void OpenGate() { SetGate(true); }
+    bool SawStop() {
+        const std::lock_guard lock(mutex_);
+        return sawStop_;
+    }
 
     void CoverPrimaryScreen() override { Call("cover screen"); }
-    // Picture "n" is n pixels wide, so that what is written says which it was.
-    std::optional<Image> LoadPicture(const std::string& path) override {
-        Call("load " + path);
-        if (unreadable.contains(path)) return std::nullopt;
-        return Image(std::stoi(path), 1);
+    bool StagePending(const std::string& path, std::stop_token stop) override {
+        std::unique_lock lock(mutex_);
+        if (!gate_.wait(lock, stop, [this] { return gateOpen_; })) {
+            sawStop_ = true;
+            return false;
+        }
+        pending_ = unreadable.contains(path) ? "" : path;
+        return !pending_.empty();
     }
-    void WriteStagedPicture(const Image& picture) override {
-        Call("write");
-        written.push_back(std::to_string(picture.width));
+    std::optional<Image> PendingTexturePicture() override {
+        if (deviceTakesNoTexture) return std::nullopt;
+        return Image(1, 1);
+    }
+    bool CommitStagedPicture() override {
+        Call("commit");
+        if (stagedFileReadOnly) return false;
+        const std::lock_guard lock(mutex_);
+        staged.push_back(pending_);
+        return true;
     }
     void CreateRenderDevice() override { Call("device"); }
     void CreateResources() override { Call("resources"); }
+    void ChangeResources(bool newPicture, std::unique_ptr<DeviceTexture> texture) override {
+        Call(!newPicture ? "resources, same texture"
+                         : texture ? "resources, new texture" : "resources, no texture");
+    }
     void StartFrames() override { Call("start frames"); }
     void ShowTopmost() override { Call("show topmost"); }
     bool IsWindowsNT() override { return windowsNT; }
@@ -54,14 +83,32 @@ public:
 
 private:
     void Call(const std::string& call) { calls += (calls.empty() ? "" : ", ") + call; }
+    void SetGate(bool open) {
+        {
+            const std::lock_guard lock(mutex_);
+            gateOpen_ = open;
+        }
+        gate_.notify_all();
+    }
+
+    std::mutex mutex_;
+    std::condition_variable_any gate_;
+    bool gateOpen_ = true;
+    bool sawStop_ = false;
+    std::string pending_;
 };
 
 class SaverSessionTest : public ::testing::Test {
 protected:
     // A loaded saver over the pictures "1".."pictures"; the calls of loading are forgotten.
     void Start(std::string argumentText, std::int16_t interval = 10, std::int16_t mode = 2,
-               std::int16_t pictures = 3, std::int16_t orderMode = 0) {
-        platform = FakeSaverPlatform{};
+               std::int16_t pictures = 3, std::int16_t orderMode = 0,
+               std::set<std::string> unreadable = {}) {
+        session.reset();  // no preparing thread reads the platform's settings now
+        platform.calls.clear();
+        platform.staged.clear();
+        platform.cursorCounter = -1;
+        platform.unreadable = std::move(unreadable);
         run = std::make_unique<RunState>(std::move(argumentText), UniformRandom(11));
         run->settings.IntervalSeconds = interval;
         run->settings.TransparencyMode = mode;
@@ -76,6 +123,14 @@ protected:
         platform.calls.clear();
     }
 
+    // As the frames do until the next picture is ready.
+    void FinishPreparation() {
+        while (!session->NextImageReady()) {
+            session->OnFrame(device);
+            std::this_thread::yield();
+        }
+    }
+
     int Count(std::string_view call) const {
         int count = 0;
         for (auto at = platform.calls.find(call); at != std::string::npos;
@@ -88,13 +143,15 @@ protected:
     std::vector<int> ChangesOver(int ticks) {
         std::vector<int> changes;
         for (int tick = 1; tick <= ticks; ++tick) {
+            FinishPreparation();
             platform.calls.clear();
             session->OnSecondTick();
-            if (platform.calls.ends_with("resources")) changes.push_back(tick);
+            if (platform.calls.find("resources") != std::string::npos) changes.push_back(tick);
         }
         return changes;
     }
 
+    SoftwareDevice device{16, 16, [](const Image&) {}};
     FakeSaverPlatform platform;
     std::unique_ptr<RunState> run;
     std::unique_ptr<SaverSession> session;
@@ -102,11 +159,14 @@ protected:
 
 TEST_F(SaverSessionTest, LoadingStagesTheFirstPictureThenMakesTheDeviceThenShows) {
     Start("/s");
+    session.reset();
+    platform.staged.clear();
     run->ImageOrder = {0, 2, 3, 1};
     SaverSession saver(*run, platform);
     saver.OnLoad();
     EXPECT_EQ(platform.calls,
-              "cover screen, load 2, write, device, resources, start frames, show topmost");
+              "cover screen, commit, device, resources, start frames, show topmost");
+    EXPECT_EQ(platform.staged, Names{"2"});
 }
 
 // Every tick a change: what was staged, in order.
@@ -114,7 +174,7 @@ TEST_F(SaverSessionTest, StagingWalksTheOrderAndRebuildsItAfterTheLastPosition) 
     const struct {
         std::int16_t pictures;
         int changes;
-        Names written;  // the first from loading
+        Names staged;  // the first from loading
         std::set<std::string> unreadable;
     } cases[] = {
         {3, 5, {"1", "2", "3", "1", "2", "3"}, {}},
@@ -122,17 +182,16 @@ TEST_F(SaverSessionTest, StagingWalksTheOrderAndRebuildsItAfterTheLastPosition) 
         {3, 5, {"1", "3", "1", "3"}, {"2"}},  // the bitmap file keeps the previous picture
     };
     for (const auto& c : cases) {
-        Start("/s", 1, 0, c.pictures);
-        platform.unreadable = c.unreadable;
+        Start("/s", 1, 0, c.pictures, 0, c.unreadable);
         ChangesOver(c.changes);
-        EXPECT_EQ(platform.written, c.written) << c.pictures;
+        EXPECT_EQ(platform.staged, c.staged) << c.pictures;
     }
     EXPECT_EQ(session->State().PicturePosition, 0);  // rebuilt in the call that staged the last
 
     Start("/s", 1, 0, 300, 1);  // a random order is drawn anew for every cycle
     ChangesOver(599);
-    const Names first(platform.written.begin(), platform.written.begin() + 300);
-    const Names second(platform.written.begin() + 300, platform.written.end());
+    const Names first(platform.staged.begin(), platform.staged.begin() + 300);
+    const Names second(platform.staged.begin() + 300, platform.staged.end());
     EXPECT_NE(first, second);
 }
 
@@ -151,6 +210,55 @@ TEST_F(SaverSessionTest, ThePictureChangesEveryIntervalOrEveryTickWhenItIsNotPos
     EXPECT_EQ(ChangesOver(2), (std::vector<int>{1}));
 }
 
+// The next picture is prepared while the current one shows; a change that comes before it is
+// ready waits for it, and then happens at the first tick after it is, with a new pattern.
+TEST_F(SaverSessionTest, AChangeWaitsForThePictureBeingPreparedAndTheOrderStaysTheSame) {
+    Start("/s", 2);
+    FinishPreparation();
+    platform.CloseGate();  // from the third picture on
+    EXPECT_EQ(ChangesOver(2), (std::vector<int>{2}));
+    platform.calls.clear();
+    session->OnSecondTick();
+    session->OnSecondTick();
+    session->OnSecondTick();
+    session->OnFrame(device);
+    EXPECT_FALSE(session->NextImageReady());
+    EXPECT_EQ(Count("resources"), 0);
+
+    platform.OpenGate();
+    EXPECT_EQ(ChangesOver(1), (std::vector<int>{1}));  // overdue: changes at once
+    EXPECT_EQ(ChangesOver(2), (std::vector<int>{2}));  // and then a whole interval again
+    EXPECT_EQ(platform.staged, (Names{"1", "2", "3", "1"}));
+}
+
+// A picture that gives nothing, a staged file that cannot be replaced: the cube keeps its
+// texture. A picture the device makes no texture of is reported at its change.
+TEST_F(SaverSessionTest, WhatCannotBeStagedOrMadeIntoATextureLeavesTheCubeAsItWas) {
+    Start("/s", 1, 2, 3, 0, {"2"});
+    platform.deviceTakesNoTexture = true;  // from the third picture on
+    ChangesOver(1);
+    EXPECT_EQ(platform.calls, "resources, same texture");
+    ChangesOver(1);
+    EXPECT_EQ(platform.calls, "commit, resources, no texture");
+    platform.stagedFileReadOnly = true;
+    ChangesOver(1);
+    EXPECT_EQ(platform.calls, "commit, resources, same texture");
+    EXPECT_EQ(platform.staged, (Names{"1", "3"}));
+}
+
+// Ending while a picture is being prepared stops the preparation rather than waiting for it.
+TEST_F(SaverSessionTest, EndingWhilePreparingStopsThePreparation) {
+    Start("/s", 1);
+    FinishPreparation();
+    platform.CloseGate();
+    EXPECT_EQ(ChangesOver(1).size(), 1u);  // the change starts the next preparation
+    session->OnCharacterKey();
+    EXPECT_EQ(Count("end"), 1);
+    session.reset();
+    EXPECT_TRUE(platform.SawStop());
+    platform.OpenGate();
+}
+
 // One pattern and one blending choice per picture, new ones at every change; the blending
 // choice is drawn only in random mode, and the mode reaches the frames as it is.
 TEST_F(SaverSessionTest, EachPictureIsDrawnWithAPatternOfItsOwnAndBlendingOnlyInRandomMode) {
@@ -166,6 +274,7 @@ TEST_F(SaverSessionTest, EachPictureIsDrawnWithAPatternOfItsOwnAndBlendingOnlyIn
         std::set<int> indexes, alphas;
         for (int tick = 1; tick <= 1000; ++tick) {
             const SceneState before = session->Scene(&picture);
+            FinishPreparation();
             session->OnSecondTick();
             const SceneState scene = session->Scene(&picture);
             if (tick % 2 == 1) {  // no change

@@ -44,13 +44,6 @@ public:
         children_.try_emplace(key);
     }
 
-    void RemoveFile(std::string_view path) {
-        const std::string key = Canonical(path);
-        if (nodes_.erase(key) == 0) return;
-        auto& siblings = children_[ParentOf(key)];
-        siblings.erase(std::find(siblings.begin(), siblings.end(), NameOf(key)));
-    }
-
     // Listing the folder fails at once.
     void MakeUnlistable(std::string_view folder) { unlistable_.insert(Canonical(folder)); }
     // No file can be made or replaced in the folder.
@@ -128,6 +121,24 @@ public:
         if (failWrites || !oldIsReplaceable || !CanCreateFilesIn(ParentOf(key))) return false;
         AddFile(key, bytes);
         ++writeCount;
+        return true;
+    }
+
+    bool MoveFileOver(const std::string& from, const std::string& to) override {
+        const std::optional<std::string> bytes = FileBytes(from);
+        if (!bytes || !WriteFileAtomically(to, *bytes)) return false;
+        RemoveFile(from);
+        return true;
+    }
+
+    bool RemoveFile(const std::string& path) override {
+        const std::string key = Canonical(path);
+        const Node* node = Find(key);
+        if (node == nullptr) return true;
+        if (node->isFolder) return false;
+        nodes_.erase(key);
+        auto& siblings = children_[ParentOf(key)];
+        siblings.erase(std::find(siblings.begin(), siblings.end(), NameOf(key)));
         return true;
     }
 

@@ -1,0 +1,145 @@
+#include "pictures/win32_picture_decoder.h"
+
+#include <windows.h>
+// windows.h first: these need its types.
+#include <objbase.h>
+#include <shellapi.h>
+
+#include <memory>
+#include <vector>
+
+#include "pictures/staged_picture.h"
+#include "pictures/win32_picture_loader.h"
+#include "platform/win32_file_system.h"
+#include "platform/win32_text.h"
+
+namespace vexaframe {
+namespace {
+
+// Set in a decoder's environment, so that the command line keeps its meaning for the saver.
+constexpr wchar_t kDecoderMark[] = L"VEXAFRAME_PICTURE_DECODER";
+
+// The decoder's exit codes.
+constexpr DWORD kWritten = 0;
+constexpr DWORD kNoPicture = 1;
+constexpr DWORD kNotWritten = 2;
+constexpr UINT kCrashed = 3;
+constexpr UINT kEndedByUs = 4;
+
+constexpr DWORD kStopCheckMilliseconds = 50;
+
+OwnedKernelObject DecoderJob() {
+    OwnedKernelObject job(CreateJobObjectW(nullptr, nullptr));
+    if (!job) return job;
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+    limits.BasicLimitInformation.LimitFlags =
+        JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE | JOB_OBJECT_LIMIT_DIE_ON_UNHANDLED_EXCEPTION;
+    SetInformationJobObject(job.get(), JobObjectExtendedLimitInformation, &limits, sizeof limits);
+    return job;
+}
+
+std::wstring Quoted(const std::wstring& argument) {
+    return L"\"" + argument + L"\"";
+}
+
+// This program's environment with the decoder's mark added.
+std::vector<wchar_t> DecoderEnvironment() {
+    std::vector<wchar_t> block;
+    const std::unique_ptr<wchar_t, decltype(&FreeEnvironmentStringsW)> inherited(
+        GetEnvironmentStringsW(), &FreeEnvironmentStringsW);
+    for (const wchar_t* entry = inherited.get(); entry != nullptr && *entry != L'\0';
+         entry += wcslen(entry) + 1) {
+        block.insert(block.end(), entry, entry + wcslen(entry) + 1);
+    }
+    const std::wstring mark = std::wstring(kDecoderMark) + L"=1";
+    block.insert(block.end(), mark.c_str(), mark.c_str() + mark.size() + 1);
+    block.push_back(L'\0');
+    return block;
+}
+
+// Waits for the process to end; ends it when it runs out of time or `stop` is requested.
+DecodeOutcome OutcomeOf(HANDLE process, std::chrono::milliseconds timeLimit,
+                        const std::stop_token& stop) {
+    const auto deadline = std::chrono::steady_clock::now() + timeLimit;
+    while (WaitForSingleObject(process, kStopCheckMilliseconds) == WAIT_TIMEOUT) {
+        const bool stopped = stop.stop_requested();
+        if (stopped || std::chrono::steady_clock::now() >= deadline) {
+            TerminateProcess(process, kEndedByUs);
+            WaitForSingleObject(process, INFINITE);
+            return stopped ? DecodeOutcome::Stopped : DecodeOutcome::Failed;
+        }
+    }
+    DWORD exitCode = kEndedByUs;
+    GetExitCodeProcess(process, &exitCode);
+    if (exitCode == kWritten) return DecodeOutcome::Written;
+    return exitCode == kNoPicture ? DecodeOutcome::NoPicture : DecodeOutcome::Failed;
+}
+
+// A decoder that crashes ends at once, quietly, without the system's crash dialog.
+LONG WINAPI EndQuietly(EXCEPTION_POINTERS*) {
+    TerminateProcess(GetCurrentProcess(), kCrashed);
+    return EXCEPTION_EXECUTE_HANDLER;
+}
+
+DWORD Decode(const std::wstring& picture, const std::wstring& bitmap) {
+    // The system's decoders are reached through COM.
+    if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return kNoPicture;
+    const std::optional<Image> decoded = LoadPicture(Utf8FromWide(picture));
+    if (!decoded) return kNoPicture;
+    Win32FileSystem files;
+    return WriteBitmapFile(files, Utf8FromWide(bitmap), *decoded) ? kWritten : kNotWritten;
+}
+
+}  // namespace
+
+PictureDecoder::PictureDecoder(std::wstring program, std::chrono::milliseconds timeLimit)
+    : program_(std::move(program)), timeLimit_(timeLimit), job_(DecoderJob()) {}
+
+std::wstring PictureDecoder::OwnProgramFile() {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length == 0) return {};
+        if (length < path.size()) return path.substr(0, length);
+        path.resize(path.size() * 2);
+    }
+}
+
+DecodeOutcome PictureDecoder::DecodeToBitmapFile(const std::string& picture,
+                                                 const std::string& bitmap,
+                                                 std::stop_token stop) const {
+    std::wstring commandLine = Quoted(program_) + L" " + Quoted(WideFromUtf8(picture)) + L" " +
+                               Quoted(WideFromUtf8(bitmap));
+    std::vector<wchar_t> environment = DecoderEnvironment();
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION started{};
+    // Suspended until it is in the job; below the saver's priority, so that frames come first.
+    if (!CreateProcessW(program_.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
+                        CREATE_SUSPENDED | CREATE_UNICODE_ENVIRONMENT | BELOW_NORMAL_PRIORITY_CLASS,
+                        environment.data(), nullptr, &startup, &started)) {
+        return DecodeOutcome::Failed;
+    }
+    const OwnedKernelObject process(started.hProcess);
+    const OwnedKernelObject thread(started.hThread);
+    if (job_) AssignProcessToJobObject(job_.get(), process.get());
+    ResumeThread(thread.get());
+    return OutcomeOf(process.get(), timeLimit_, stop);
+}
+
+void PictureDecoder::EndAll() const {
+    if (job_) TerminateJobObject(job_.get(), kEndedByUs);
+}
+
+std::optional<int> RunPictureDecoderIfAsked() {
+    if (GetEnvironmentVariableW(kDecoderMark, nullptr, 0) == 0) return std::nullopt;
+    SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
+    SetUnhandledExceptionFilter(EndQuietly);
+    int count = 0;
+    const std::unique_ptr<LPWSTR, decltype(&LocalFree)> arguments(
+        CommandLineToArgvW(GetCommandLineW(), &count), &LocalFree);
+    if (!arguments || count != 3) return static_cast<int>(kNoPicture);
+    return static_cast<int>(Decode(arguments.get()[1], arguments.get()[2]));
+}
+
+}  // namespace vexaframe

@@ -1,0 +1,53 @@
+#pragma once
+// Pictures decoded in a process of their own: this same program, started as a decoder. The
+// system's decoders meet every damaged file a picture folder can hold; one that crashes, hangs
+// or runs out of memory there costs only that picture, and whatever a decoder keeps is gone
+// when its process ends.
+
+#include <chrono>
+#include <optional>
+#include <stop_token>
+#include <string>
+
+#include "platform/win32_handles.h"
+
+namespace vexaframe {
+
+enum class DecodeOutcome {
+    Written,    // the bitmap file holds the picture
+    NoPicture,  // the file holds no picture the loader takes
+    Failed,     // the decoder crashed, took too long or could not write the bitmap file
+    Stopped,    // stopped on request
+};
+
+class PictureDecoder {
+public:
+    // A decoder that runs longer is ended: no picture takes that long, a hang does.
+    static constexpr std::chrono::milliseconds kTimeLimit{20000};
+
+    // `program` is started as the decoder; by default this program itself.
+    explicit PictureDecoder(std::wstring program = OwnProgramFile(),
+                            std::chrono::milliseconds timeLimit = kTimeLimit);
+
+    // Decodes the picture file (as LoadPicture does) into the bitmap file (as WriteBitmapFile
+    // writes it). Safe to call from any thread.
+    DecodeOutcome DecodeToBitmapFile(const std::string& picture, const std::string& bitmap,
+                                     std::stop_token stop) const;
+
+    // Ends the decoders still running, at once.
+    void EndAll() const;
+
+    static std::wstring OwnProgramFile();
+
+private:
+    std::wstring program_;
+    std::chrono::milliseconds timeLimit_;
+    // Every decoder runs in it: they end with it, with this program too, however it ends.
+    OwnedKernelObject job_;
+};
+
+// In a process started as a decoder: decodes as asked and gives the process's exit code.
+// Nothing in any other process, which goes on as it was started.
+std::optional<int> RunPictureDecoderIfAsked();
+
+}  // namespace vexaframe
