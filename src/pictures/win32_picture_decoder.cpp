@@ -66,7 +66,7 @@ DecodeOutcome OutcomeOf(HANDLE process, std::chrono::milliseconds timeLimit,
         if (stopped || std::chrono::steady_clock::now() >= deadline) {
             TerminateProcess(process, kEndedByUs);
             WaitForSingleObject(process, INFINITE);
-            return stopped ? DecodeOutcome::Stopped : DecodeOutcome::Failed;
+            return stopped ? DecodeOutcome::Stopped : DecodeOutcome::TimedOut;
         }
     }
     DWORD exitCode = kEndedByUs;
@@ -75,7 +75,6 @@ DecodeOutcome OutcomeOf(HANDLE process, std::chrono::milliseconds timeLimit,
     return exitCode == kNoPicture ? DecodeOutcome::NoPicture : DecodeOutcome::Failed;
 }
 
-// A decoder that crashes ends at once, quietly, without the system's crash dialog.
 LONG WINAPI EndQuietly(EXCEPTION_POINTERS*) {
     TerminateProcess(GetCurrentProcess(), kCrashed);
     return EXCEPTION_EXECUTE_HANDLER;
@@ -131,10 +130,14 @@ void PictureDecoder::EndAll() const {
     if (job_) TerminateJobObject(job_.get(), kEndedByUs);
 }
 
-std::optional<int> RunPictureDecoderIfAsked() {
-    if (GetEnvironmentVariableW(kDecoderMark, nullptr, 0) == 0) return std::nullopt;
+void EndQuietlyOnCrash() {
     SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
     SetUnhandledExceptionFilter(EndQuietly);
+}
+
+std::optional<int> RunPictureDecoderIfAsked() {
+    if (GetEnvironmentVariableW(kDecoderMark, nullptr, 0) == 0) return std::nullopt;
+    EndQuietlyOnCrash();
     int count = 0;
     const std::unique_ptr<LPWSTR, decltype(&LocalFree)> arguments(
         CommandLineToArgvW(GetCommandLineW(), &count), &LocalFree);

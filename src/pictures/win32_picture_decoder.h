@@ -16,8 +16,9 @@ namespace vexaframe {
 enum class DecodeOutcome {
     Written,    // the bitmap file holds the picture
     NoPicture,  // the file holds no picture the loader takes
-    Failed,     // the decoder crashed, took too long or could not write the bitmap file
-    Stopped,    // stopped on request
+    Failed,     // the decoder crashed, could not start or could not write the bitmap file
+    TimedOut,   // ended after running too long
+    Stopped,    // ended on request
 };
 
 class PictureDecoder {
@@ -49,5 +50,8 @@ private:
 // In a process started as a decoder: decodes as asked and gives the process's exit code.
 // Nothing in any other process, which goes on as it was started.
 std::optional<int> RunPictureDecoderIfAsked();
+
+// From now on a crash ends this process at once, quietly, without the system's crash dialog.
+void EndQuietlyOnCrash();
 
 }  // namespace vexaframe

@@ -282,7 +282,9 @@ def run_cases(cases, description, prepare=None):
     parser.add_argument("--wine-run", required=True, help="cmake/wine-run.sh")
     parser.add_argument("--wine-prefix", required=True, help="this run's own Wine prefix")
     parser.add_argument("--samples", required=True, help="the build's sample pictures")
+    parser.add_argument("--only", default="", help="run only the cases whose names hold this")
     options = parser.parse_args()
+    cases = [case for case in cases if options.only in case.__name__]
     session = Session(options)
     passed = 0
     try:
