@@ -206,6 +206,53 @@ def case_broken_files_are_skipped_and_every_good_picture_shows_in_order(session)
         raise Failure("the picture being prepared was left beside Vexaframe.bmp")
 
 
+def resident_bytes(pid):
+    with open(f"/proc/{pid}/status") as status:
+        kilobytes = next(line.split()[1] for line in status if line.startswith("VmRSS:"))
+    return int(kilobytes) * 1024
+
+
+def staged_version(bitmap):
+    """What tells one staged picture from the next: each is a new file moved into place."""
+    try:
+        status = os.stat(bitmap)
+    except FileNotFoundError:
+        return None
+    return status.st_ino, status.st_mtime_ns
+
+
+def case_memory_stays_flat_over_many_changes_of_large_pictures(session):
+    width, height, changes = 3000, 2000, 30
+    pictures = {}
+    for name, colours in (("a.jpg", "#203060-#F0A040"), ("b.jpg", "#F02020-#20F0F0"),
+                          ("c.jpg", "#102010-#E0F0E0")):
+        pictures[name] = os.path.join(session.folders, name)
+        subprocess.run(["convert", "-size", f"{width}x{height}", f"gradient:{colours}",
+                        "-quality", "90", pictures[name]], check=True, timeout=60)
+    with RunningSaver(session, "memory", pictures, interval=1) as saver:
+        saver.wait_until_shown()
+        # The least resident memory while each picture showed: the moment between the change
+        # and the next preparation's allocations, alike for every change.
+        least, version = [], staged_version(saver.bitmap)
+        deadline = time.monotonic() + changes * 10
+        while len(least) <= changes + 1 and time.monotonic() < deadline:  # whole windows
+            now = staged_version(saver.bitmap)
+            if now != version:
+                version = now
+                least.append(resident_bytes(saver.process.pid))
+            elif least:
+                least[-1] = min(least[-1], resident_bytes(saver.process.pid))
+            time.sleep(0.05)
+        if len(least) <= changes + 1:
+            raise Failure(f"only {len(least)} changes")
+        grown = least[changes] - least[5]
+        print(f"  resident after change 5: {least[5] >> 20} MiB, after change {changes}: "
+              f"{least[changes] >> 20} MiB", flush=True)
+        if grown >= width * height * 4:
+            raise Failure(f"resident memory grew by {grown >> 20} MiB over {changes - 5} "
+                          "changes: more than one decoded picture")
+
+
 def case_a_texture_problem_is_reported_in_one_box_at_a_time(session):
     # Nothing was ever staged, so there is no bitmap file to make a texture from.
     broken = os.path.join(session.folders, "never.jpg")
@@ -278,6 +325,7 @@ CASES = [
     case_without_a_direct3d_device_the_cube_is_drawn_in_software,
     case_pictures_change_in_catalogue_order,
     case_broken_files_are_skipped_and_every_good_picture_shows_in_order,
+    case_memory_stays_flat_over_many_changes_of_large_pictures,
     case_a_texture_problem_is_reported_in_one_box_at_a_time,
     case_a_character_key_ends_shift_does_not,
     case_a_click_ends,
