@@ -8,16 +8,13 @@ it can be late by up to one look. The saver's first frame is black by design, so
 first shows lit in its second frame.
 """
 
-import argparse
 import os
 import statistics
-import sys
 import threading
 import time
 
-ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-sys.path.insert(0, os.path.join(ROOT, "tests", "wine"))
-import wine_session  # noqa: E402  (the end-to-end tests' Wine session)
+import wine_benchmark
+from wine_benchmark import wine_session
 
 RUNS = 5
 BOUND_SECONDS = 30  # only guards against a hang
@@ -168,25 +165,8 @@ def benchmark(session):
 
 
 def main():
-    build = os.path.join(ROOT, "build", "windows")
-    parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
-    parser.add_argument("--saver", default=os.path.join(build, "Vexaframe.scr"))
-    parser.add_argument("--probe", default=os.path.join(build, "tests", "wine", "window_probe.exe"))
-    parser.add_argument("--wine-run", default=os.path.join(ROOT, "cmake", "wine-run.sh"))
-    parser.add_argument("--wine-prefix",
-                        default=os.path.join(build, "benchmarks", "saver_start_prefix"))
-    parser.add_argument("--samples", default=os.path.join(build, "samples"))
-    session = wine_session.Session(parser.parse_args())
-    try:
-        session.start_display()
-        session.keep_wine_server()
-        benchmark(session)
-    except wine_session.Failure as failure:
-        print(f"saver start benchmark failed: {failure}")
-        return 1
-    finally:
-        session.close()
-    return 0
+    parser = wine_benchmark.argument_parser(__doc__.split("\n\n")[0], "saver_start_prefix")
+    return wine_benchmark.run(parser.parse_args(), benchmark, "saver start benchmark")
 
 
 if __name__ == "__main__":

@@ -26,3 +26,5 @@ for screen in 1024x768x24 1920x1080x24; do
 done
 echo "== Wine, virtual display: saver_start_benchmark.py"
 python3 benchmarks/saver_start_benchmark.py
+echo "== Wine, virtual display: picture_change_frames.py"
+python3 benchmarks/picture_change_frames.py

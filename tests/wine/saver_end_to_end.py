@@ -13,7 +13,8 @@ import time
 
 from wine_session import (FIRST_WINE_START_SECONDS, FOLDER_KEY, INTERVAL_KEY, ORDER_KEY,
                           POLL_SECONDS, RUN_BOUND_SECONDS, SCREEN, TRANSPARENCY_KEY, Failure,
-                          ended_within, rgb_of, run_cases, stop)
+                          broken_pictures, ended_within, resident_bytes, rgb_of, run_cases,
+                          staged_version, stop)
 
 SEQUENTIAL, OPAQUE = 0, 0
 SHOWN_WITHIN_SECONDS = 5
@@ -170,25 +171,14 @@ def case_pictures_change_in_catalogue_order(session):
             raise Failure("the pictures were not staged one a second in catalogue order")
 
 
-def forged_size_jpeg(jpeg):
-    """The JPEG with its frame header claiming 60000 x 60000 pixels."""
-    frame = next(at for at in range(2, len(jpeg) - 9)
-                 if jpeg[at] == 0xFF and 0xC0 <= jpeg[at + 1] <= 0xC2)
-    return jpeg[:frame + 5] + (60000).to_bytes(2, "big") * 2 + jpeg[frame + 9:]
-
-
 def case_broken_files_are_skipped_and_every_good_picture_shows_in_order(session):
-    with open(sample(session, "julia_spiral.jpg"), "rb") as file:
-        jpeg = file.read()
-    broken = {"b_forged.jpg": forged_size_jpeg(jpeg), "d_truncated.jpg": jpeg[:len(jpeg) // 3],
-              "e_empty.jpg": b"", "g_text.jpg": b"this is no picture\n" * 40}
+    broken = broken_pictures(session, sample(session, "julia_spiral.jpg"))
     pictures = {"a.bmp": sample(session, "aurora_lake.bmp"),
                 "c.bmp": sample(session, "mandelbrot_detail.bmp"),
                 "f.bmp": sample(session, "rainbow_bubbles.bmp")}
-    for name, data in broken.items():
-        pictures[name] = os.path.join(session.folders, name)
-        with open(pictures[name], "wb") as file:
-            file.write(data)
+    # Between the good ones in the catalogue's order.
+    for name, prefix in zip(sorted(broken), "bdeg"):
+        pictures[f"{prefix}_{name}"] = broken[name]
     good = [rgb_of(pictures[name]) for name in ("a.bmp", "c.bmp", "f.bmp")]
     with RunningSaver(session, "broken", pictures, interval=1) as saver:
         saver.wait_until_shown()
@@ -204,21 +194,6 @@ def case_broken_files_are_skipped_and_every_good_picture_shows_in_order(session)
         saver.expect_ended("the key a")
     if os.path.exists(saver.bitmap + ".next"):
         raise Failure("the picture being prepared was left beside Vexaframe.bmp")
-
-
-def resident_bytes(pid):
-    with open(f"/proc/{pid}/status") as status:
-        kilobytes = next(line.split()[1] for line in status if line.startswith("VmRSS:"))
-    return int(kilobytes) * 1024
-
-
-def staged_version(bitmap):
-    """What tells one staged picture from the next: each is a new file moved into place."""
-    try:
-        status = os.stat(bitmap)
-    except FileNotFoundError:
-        return None
-    return status.st_ino, status.st_mtime_ns
 
 
 def case_memory_stays_flat_over_many_changes_of_large_pictures(session):

@@ -250,6 +250,42 @@ def stop(process):
         process.wait(10)
 
 
+def forged_size_jpeg(jpeg):
+    """The JPEG with its frame header claiming 60000 x 60000 pixels."""
+    frame = next(at for at in range(2, len(jpeg) - 9)
+                 if jpeg[at] == 0xFF and 0xC0 <= jpeg[at + 1] <= 0xC2)
+    return jpeg[:frame + 5] + (60000).to_bytes(2, "big") * 2 + jpeg[frame + 9:]
+
+
+def broken_pictures(session, jpeg_path):
+    """Files a picture folder collects, made from a good JPEG: name: path."""
+    with open(jpeg_path, "rb") as file:
+        jpeg = file.read()
+    contents = {"forged.jpg": forged_size_jpeg(jpeg), "truncated.jpg": jpeg[:len(jpeg) // 3],
+                "empty.jpg": b"", "text.jpg": b"this is no picture\n" * 40}
+    paths = {}
+    for name, data in contents.items():
+        paths[name] = os.path.join(session.folders, "broken-" + name)
+        with open(paths[name], "wb") as file:
+            file.write(data)
+    return paths
+
+
+def resident_bytes(pid):
+    with open(f"/proc/{pid}/status") as status:
+        kilobytes = next(line.split()[1] for line in status if line.startswith("VmRSS:"))
+    return int(kilobytes) * 1024
+
+
+def staged_version(bitmap):
+    """What tells one staged picture from the next: each is a new file moved into place."""
+    try:
+        status = os.stat(bitmap)
+    except FileNotFoundError:
+        return None
+    return status.st_ino, status.st_mtime_ns
+
+
 def rgb_of(source, data=None):
     """Raw RGB bytes of a picture ImageMagick reads (a file, or `data` for "format:-")."""
     convert = shutil.which("convert-im6.q16") or "convert"

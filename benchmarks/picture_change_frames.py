@@ -1,0 +1,89 @@
+#!/usr/bin/env python3
+"""The frame intervals of the real Vexaframe.scr /s under Wine while its pictures change, for
+12- and 48-megapixel JPEGs, against a run whose picture never changes. Each frame's time is
+that of its Direct3D Present call in Wine's d3d8 trace (millisecond timestamps); the refresh
+period is the virtual display's 60 Hz.
+
+Each run shows two such pictures in turn, changing every 3 seconds, for RUN_SECONDS; the
+first seconds of the start are left out.
+"""
+
+import os
+import re
+import statistics
+import subprocess
+import time
+
+import wine_benchmark
+from wine_benchmark import wine_session
+
+RUN_SECONDS = 30
+START_SECONDS = 4
+INTERVAL_SECONDS = 3
+REFRESH_MS = 1000 / 60
+PRESENT = re.compile(r"^(\d+\.\d+):[0-9a-f]+:trace:d3d8:d3d8_device_Present ")
+
+
+def photograph(session, name, width, height, seed):
+    """A noisy picture, so that it decodes at about a photograph's cost."""
+    path = os.path.join(session.folders, name)
+    subprocess.run(["convert", "-seed", str(seed), "-size", f"{width}x{height}",
+                    "gradient:#203060-#F0A040", "-attenuate", "0.4", "+noise", "Gaussian",
+                    "-quality", "90", path], check=True, timeout=600)
+    return path
+
+
+def frame_times(session, name, pictures, interval):
+    windows_folder, _ = session.picture_folder(name, pictures)
+    settings = {wine_session.ORDER_KEY: 0, wine_session.INTERVAL_KEY: interval,
+                wine_session.TRANSPARENCY_KEY: 0, wine_session.FOLDER_KEY: windows_folder}
+    copy = session.fresh_copy(name, settings)
+    log_path = os.path.join(session.folders, name + ".log")
+    env = dict(session.env, WINEDEBUG="-all,+timestamp,trace+d3d8")
+    with open(log_path, "wb") as log:
+        process = subprocess.Popen([session.wine_run, copy, "/s"], env=env,
+                                   stdout=subprocess.DEVNULL, stderr=log)
+        time.sleep(RUN_SECONDS)
+        wine_session.stop(process)
+    presents = []
+    with open(log_path, encoding="utf-8", errors="replace") as log:
+        for line in log:
+            if match := PRESENT.match(line):
+                presents.append(float(match.group(1)))
+    if len(presents) < 2:
+        raise wine_session.Failure(f"{name}: no frames in the trace")
+    first = presents[0] + START_SECONDS
+    return [t for t in presents if t >= first]
+
+
+def report(name, times):
+    intervals = sorted((b - a) * 1000 for a, b in zip(times, times[1:]))
+    longest = intervals[-1]
+    over = sum(1 for interval in intervals if interval > 2 * REFRESH_MS)
+    print(f"  {name:28} {len(times):6} {statistics.median(intervals):7.1f} "
+          f"{intervals[int(len(intervals) * 0.99)]:7.1f} {longest:7.1f} "
+          f"{longest / REFRESH_MS:6.1f} {over:7}", flush=True)
+
+
+def benchmark(session):
+    print(f"Vexaframe.scr /s under Wine at {wine_session.SCREEN[0]} x {wine_session.SCREEN[1]}, "
+          f"{RUN_SECONDS} s a run, the first {START_SECONDS} s left out; refresh period "
+          f"{REFRESH_MS:.1f} ms")
+    print(f"  {'run':28} {'frames':>6} {'median':>7} {'p99':>7} {'longest':>7} "
+          f"{'x refr':>6} {'>2 refr':>7}  (intervals in ms)")
+    for label, width, height in (("12 MP", 4000, 3000), ("48 MP", 8000, 6000)):
+        pictures = {f"{n}.jpg": photograph(session, f"{label[:2]}-{n}.jpg", width, height, n)
+                    for n in (1, 2)}
+        if label == "12 MP":
+            report("12 MP, no change", frame_times(session, "still", pictures, 60))
+        report(f"{label}, a change every {INTERVAL_SECONDS} s",
+               frame_times(session, label[:2], pictures, INTERVAL_SECONDS))
+
+
+def main():
+    parser = wine_benchmark.argument_parser(__doc__.split("\n\n")[0], "picture_change_prefix")
+    return wine_benchmark.run(parser.parse_args(), benchmark, "picture change frames benchmark")
+
+
+if __name__ == "__main__":
+    raise SystemExit(main())
