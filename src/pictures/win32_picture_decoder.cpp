@@ -8,6 +8,7 @@
 #include <memory>
 #include <vector>
 
+#include "pictures/bmp_file.h"
 #include "pictures/staged_picture.h"
 #include "pictures/win32_picture_loader.h"
 #include "platform/win32_file_system.h"
@@ -124,6 +125,15 @@ DecodeOutcome PictureDecoder::DecodeToBitmapFile(const std::string& picture,
     if (job_) AssignProcessToJobObject(job_.get(), process.get());
     ResumeThread(thread.get());
     return OutcomeOf(process.get(), timeLimit_, stop);
+}
+
+std::optional<Image> PictureDecoder::Decode(const std::string& picture,
+                                           const std::string& scratchBitmap) const {
+    Win32FileSystem files;
+    const bool written = DecodeToBitmapFile(picture, scratchBitmap, {}) == DecodeOutcome::Written;
+    const std::optional<std::string> bytes = written ? files.ReadFile(scratchBitmap) : std::nullopt;
+    files.RemoveFile(scratchBitmap);
+    return bytes ? DecodeBmp(*bytes) : std::nullopt;
 }
 
 void PictureDecoder::EndAll() const {

@@ -9,6 +9,7 @@
 #include <stop_token>
 #include <string>
 
+#include "pictures/image.h"
 #include "platform/win32_handles.h"
 
 namespace vexaframe {
@@ -34,6 +35,10 @@ public:
     // writes it). Safe to call from any thread.
     DecodeOutcome DecodeToBitmapFile(const std::string& picture, const std::string& bitmap,
                                      std::stop_token stop) const;
+
+    // The picture at its own pixel size, through a scratch bitmap file that is removed again;
+    // nothing when the decoder gives none. For callers that wait for it.
+    std::optional<Image> Decode(const std::string& picture, const std::string& scratchBitmap) const;
 
     // Ends the decoders still running, at once.
     void EndAll() const;

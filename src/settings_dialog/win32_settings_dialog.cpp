@@ -8,7 +8,6 @@
 #include <chrono>
 
 #include "pictures/win32_image_format.h"
-#include "pictures/win32_picture_loader.h"
 #include "platform/win32_text.h"
 #include "platform/win32_window_class.h"
 #include "settings_dialog/win32_folder_browser.h"
@@ -399,8 +398,14 @@ std::optional<std::string> Win32SettingsDialog::BrowseForFolder() {
     return BrowseForFolderWithTitle(window_, dialog_text::kBrowseTitle);
 }
 
+// In a decoder process, as the saver decodes, so that a file that crashes the system's
+// decoder does not take the dialog and the choices made in it along.
 std::optional<Image> Win32SettingsDialog::LoadPicture(const std::string& path) {
-    return vexaframe::LoadPicture(path);
+    std::wstring folder(MAX_PATH + 1, L'\0');
+    folder.resize(GetTempPathW(static_cast<DWORD>(folder.size()), folder.data()));
+    const std::wstring scratch =
+        folder + L"vexaframe-preview-" + std::to_wstring(GetCurrentProcessId()) + L".bmp";
+    return decoder_.Decode(path, Utf8FromWide(scratch));
 }
 
 void Win32SettingsDialog::ShowMessage(std::string_view text) {
