@@ -6,6 +6,7 @@
 #include <climits>
 #include <cstring>
 #include <optional>
+#include <vector>
 
 #include "render/banded_texture_upload.h"
 
@@ -134,33 +135,42 @@ void CopyRows(const Image& picture, int firstRow, int rowCount, const D3DLOCKED_
                     rowBytes);
 }
 
-// Each band goes through a surface in system memory one band high into the texture's level,
-// where Wine uploads it at once. Holding the device keeps it alive for the upload.
+using SurfaceObject = RuntimeObject<IDirect3DSurface8>;
+
+// Surfaces in system memory a band high, taken in turn. Locking one waits until the device has
+// copied it into the texture; Wine lets the device run up to three frames behind, so with three
+// a step need not wait for a copy queued in the last frame or two.
+constexpr int kBandSurfaces = 3;
+
+// Each band goes through a band surface into the texture's level, where Wine uploads it at
+// once. Holding the device keeps it alive for the upload.
 class D3D8TextureUpload final : public BandedTextureUpload {
 public:
     D3D8TextureUpload(std::shared_ptr<const Image> picture, std::unique_ptr<D3D8Texture> texture,
-                      RuntimeObject<IDirect3DDevice8> device,
-                      RuntimeObject<IDirect3DSurface8> level, RuntimeObject<IDirect3DSurface8> band)
+                      RuntimeObject<IDirect3DDevice8> device, SurfaceObject level,
+                      std::vector<SurfaceObject> bands)
         : BandedTextureUpload(std::move(picture), std::move(texture)),
-          copying_(Copying{std::move(device), std::move(level), std::move(band)}) {}
+          copying_(Copying{std::move(device), std::move(level), std::move(bands)}) {}
 
 private:
     struct Copying {
         RuntimeObject<IDirect3DDevice8> device;
-        RuntimeObject<IDirect3DSurface8> level;
-        RuntimeObject<IDirect3DSurface8> band;
+        SurfaceObject level;
+        std::vector<SurfaceObject> bands;
+        std::size_t copied = 0;
     };
 
     bool CopyBand(const Image& picture, int firstRow, int rowCount) override {
+        const SurfaceObject& band = copying_->bands[copying_->copied++ % copying_->bands.size()];
         D3DLOCKED_RECT locked{};
-        if (FAILED(copying_->band->LockRect(&locked, nullptr, 0))) return false;
+        if (FAILED(band->LockRect(&locked, nullptr, 0))) return false;
         CopyRows(picture, firstRow, rowCount, locked);
-        if (FAILED(copying_->band->UnlockRect())) return false;
+        if (FAILED(band->UnlockRect())) return false;
         // Explicit rectangles: Wine copies nothing for a destination point without them.
         const RECT rows{0, 0, picture.width, rowCount};
         const POINT to{0, firstRow};
-        return SUCCEEDED(copying_->device->CopyRects(copying_->band.get(), &rows, 1,
-                                                     copying_->level.get(), &to));
+        return SUCCEEDED(
+            copying_->device->CopyRects(band.get(), &rows, 1, copying_->level.get(), &to));
     }
     void EndCopying() override { copying_.reset(); }
 
@@ -292,16 +302,22 @@ std::unique_ptr<TextureUpload> D3D8Device::BeginTextureUpload(
     if (FAILED(texture->Native()->GetLevelDesc(0, &description)) ||
         FAILED(texture->Native()->GetSurfaceLevel(0, &level)))
         return nullptr;
-    RuntimeObject<IDirect3DSurface8> levelOwner(runtime_, level);
+    SurfaceObject levelOwner(runtime_, level);
+    // No more band surfaces than the picture has bands.
     const int bandRows = std::min(TextureBandRows(width), height);
-    IDirect3DSurface8* band = nullptr;
-    if (FAILED(device_->CreateImageSurface(static_cast<UINT>(width), static_cast<UINT>(bandRows),
-                                           description.Format, &band)))
-        return nullptr;
+    const int bandCount = std::min(kBandSurfaces, (height + bandRows - 1) / bandRows);
+    std::vector<SurfaceObject> bands;
+    for (int i = 0; i < bandCount; ++i) {
+        IDirect3DSurface8* band = nullptr;
+        if (FAILED(device_->CreateImageSurface(
+                static_cast<UINT>(width), static_cast<UINT>(bandRows), description.Format, &band)))
+            return nullptr;
+        bands.emplace_back(runtime_, band);
+    }
     device_->AddRef();  // for the upload, which may outlive this object
-    return std::make_unique<D3D8TextureUpload>(
-        std::move(picture), std::move(texture), RuntimeObject(runtime_, device_.get()),
-        std::move(levelOwner), RuntimeObject(runtime_, band));
+    return std::make_unique<D3D8TextureUpload>(std::move(picture), std::move(texture),
+                                               RuntimeObject(runtime_, device_.get()),
+                                               std::move(levelOwner), std::move(bands));
 }
 
 bool D3D8Device::SetVertexShader(std::uint32_t vertexFormat) {
