@@ -30,10 +30,10 @@ enum class RenderState : std::uint32_t {
 };
 
 namespace render_value {
-inline constexpr std::uint32_t kZBufferOn = 1;  // ZEnable
-inline constexpr std::uint32_t kFillSolid = 3;  // FillMode
-inline constexpr std::uint32_t kCullNone = 1;   // CullMode
-inline constexpr std::uint32_t kBlendZero = 1;  // SrcBlend, DestBlend
+inline constexpr std::uint32_t kZBufferOn = 1;      // ZEnable
+inline constexpr std::uint32_t kFillSolid = 3;      // FillMode
+inline constexpr std::uint32_t kCullNone = 1;       // CullMode
+inline constexpr std::uint32_t kBlendZero = 1;      // SrcBlend, DestBlend
 inline constexpr std::uint32_t kBlendOne = 2;
 inline constexpr std::uint32_t kBlendSrcColour = 3;
 inline constexpr std::uint32_t kBlendInvSrcColour = 4;

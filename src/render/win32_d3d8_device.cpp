@@ -303,9 +303,8 @@ std::unique_ptr<TextureUpload> D3D8Device::BeginTextureUpload(
         FAILED(texture->Native()->GetSurfaceLevel(0, &level)))
         return nullptr;
     SurfaceObject levelOwner(runtime_, level);
-    // No more band surfaces than the picture has bands.
     const int bandRows = std::min(TextureBandRows(width), height);
-    const int bandCount = std::min(kBandSurfaces, (height + bandRows - 1) / bandRows);
+    const int bandCount = std::min(kBandSurfaces, (height + bandRows - 1) / bandRows);  // no spares
     std::vector<SurfaceObject> bands;
     for (int i = 0; i < bandCount; ++i) {
         IDirect3DSurface8* band = nullptr;
