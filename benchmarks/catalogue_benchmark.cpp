@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "median.h"
 #include "settings/catalogue.h"
 
 #ifdef _WIN32
@@ -25,6 +26,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
+using vexaframe::Median;
 
 constexpr int kPictures = vexaframe::kMaxImageCount;
 constexpr int kOtherFiles = 10000;
@@ -59,11 +61,6 @@ void MakeFolder(const fs::path& folder) {
 
 double Milliseconds(Clock::duration duration) {
     return std::chrono::duration<double, std::milli>(duration).count();
-}
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
 }
 
 }  // namespace

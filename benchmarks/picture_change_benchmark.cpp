@@ -16,10 +16,11 @@
 #include <string>
 #include <vector>
 
-#include "pictures/win32_picture_loader.h"
+#include "median.h"
 #include "pictures/bmp_file.h"
-#include "render/software_device.h"
 #include "pictures/texture_picture.h"
+#include "pictures/win32_picture_loader.h"
+#include "render/software_device.h"
 
 namespace {
 
@@ -40,11 +41,6 @@ auto Timed(double& milliseconds, Work work) {
     auto result = work();
     milliseconds = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
     return result;
-}
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
 }
 
 std::string ReadWholeFile(const fs::path& path) {

@@ -17,11 +17,13 @@
 #include <string>
 #include <vector>
 
-#include "render/win32_software_presenter.h"
+#include "median.h"
 #include "render/frame.h"
 #include "render/scene_resources.h"
 #include "render/software_device.h"
+#include "render/win32_software_presenter.h"
 #include "step_clock.h"
+#include "win32_benchmark_window.h"
 
 namespace {
 
@@ -47,31 +49,6 @@ double ProcessorSeconds() {
     return seconds(kernel) + seconds(user);
 }
 
-void PumpMessages() {
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-    }
-}
-
-HWND ShowWindowOverVirtualScreen() {
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = DefWindowProcW;
-    windowClass.hInstance = GetModuleHandleW(nullptr);
-    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
-    windowClass.lpszClassName = kWindowClass;
-    RegisterClassExW(&windowClass);
-    const HWND window =
-        CreateWindowExW(WS_EX_TOPMOST, kWindowClass, L"", WS_POPUP | WS_VISIBLE,
-                        GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
-                        GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN),
-                        nullptr, nullptr, windowClass.hInstance, nullptr);
-    PumpMessages();
-    return window;
-}
-
 std::optional<std::string> ReadWholeFile(const char* path) {
     std::ifstream file(path, std::ios::binary);
     if (!file) return std::nullopt;
@@ -90,11 +67,6 @@ std::optional<Renderer> PrepareRenderer(std::unique_ptr<SoftwareDevice> device,
         return std::nullopt;
     }
     return renderer;
-}
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
 }
 
 // The wall time of each round, and the processor time over all of them: the process's
@@ -164,7 +136,7 @@ int main() {
         std::printf("cannot read %s\n", VEXAFRAME_BENCHMARK_BITMAP);
         return 1;
     }
-    const HWND window = ShowWindowOverVirtualScreen();
+    const HWND window = ShowWindowOverVirtualScreen(kWindowClass);
     RECT client{};
     if (window == nullptr || !GetClientRect(window, &client)) {
         std::printf("cannot make a window over the virtual screen\n");

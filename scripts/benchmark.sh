@@ -12,18 +12,22 @@ for benchmark in build/linux/benchmarks/*_benchmark; do
     echo "== native: $(basename "$benchmark")"
     "$benchmark"
 done
-# The software path draws into a window, so it runs on a display of its own below.
-on_display=build/windows/benchmarks/software_path_benchmark.exe
+# The software path and the texture upload draw into a window, so they run on a display of
+# their own below.
+software_path=build/windows/benchmarks/software_path_benchmark.exe
+texture_upload=build/windows/benchmarks/texture_upload_benchmark.exe
 for benchmark in build/windows/benchmarks/*_benchmark.exe; do
-    [[ $benchmark == "$on_display" ]] && continue
+    [[ $benchmark == "$software_path" || $benchmark == "$texture_upload" ]] && continue
     echo "== Wine: $(basename "$benchmark")"
     cmake/wine-run.sh "$benchmark"
 done
 for screen in 1024x768x24 1920x1080x24; do
-    echo "== Wine, virtual display $screen: $(basename "$on_display")"
+    echo "== Wine, virtual display $screen: $(basename "$software_path")"
     VEXAFRAME_SCREEN=$screen tests/wine/run_on_virtual_display.sh \
-        build/windows/benchmarks/software_path_prefix "$on_display"
+        build/windows/benchmarks/software_path_prefix "$software_path"
 done
+echo "== Wine, virtual display: $(basename "$texture_upload")"
+tests/wine/run_on_virtual_display.sh build/windows/benchmarks/texture_upload_prefix "$texture_upload"
 echo "== Wine, virtual display: saver_start_benchmark.py"
 python3 benchmarks/saver_start_benchmark.py
 echo "== Wine, virtual display: picture_change_frames.py"

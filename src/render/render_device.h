@@ -4,6 +4,7 @@
 // them straight on and the software device reads them the same way. Every call returns
 // false when the device reports a failure.
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -55,6 +56,33 @@ public:
     virtual ~DeviceTexture() = default;
 };
 
+// The most of a picture one upload step copies. A band this size takes about 1.5 ms to copy and
+// upload under Wine's software OpenGL on a busy two-core machine, a tenth of a 60 Hz frame, and
+// brings even an 8192 x 8192 picture (256 MiB) in within 64 frames, about a second: far less
+// than the shortest picture interval, 10 s.
+inline constexpr std::size_t kTextureBandBytes = std::size_t{4} << 20;
+
+// The rows of a picture `width` pixels wide that one step copies: as many as fit
+// kTextureBandBytes, and at least one.
+inline int TextureBandRows(int width) {
+    const std::size_t rowBytes = sizeof(std::uint32_t) * static_cast<std::size_t>(width);
+    return static_cast<int>(std::max<std::size_t>(1, kTextureBandBytes / rowBytes));
+}
+
+// A texture made a band of rows at a time, so that a large picture reaches the device over
+// several frames rather than stalling one. It keeps the picture until every row is in.
+class TextureUpload {
+public:
+    enum class State { Uploading, Finished, Failed };
+
+    virtual ~TextureUpload() = default;
+    // Copies the next band of rows (TextureBandRows of them, the last band fewer) and says
+    // where the upload stands. Once finished or failed it does nothing more and says so again.
+    virtual State Step() = 0;
+    // The texture once the upload has finished, handed out once; otherwise nothing.
+    virtual std::unique_ptr<DeviceTexture> TakeTexture() = 0;
+};
+
 class VertexBuffer {
 public:
     virtual ~VertexBuffer() = default;
@@ -69,8 +97,14 @@ public:
     // Nothing when the device cannot make it.
     virtual std::unique_ptr<VertexBuffer> CreateVertexBuffer(std::size_t bytes,
                                                              std::uint32_t vertexFormat) = 0;
-    // The picture must already fit the device's limits.
-    virtual std::unique_ptr<DeviceTexture> CreateTexture(const Image& picture) = 0;
+    // Starts a texture of the picture, which must already fit the device's limits; nothing when
+    // the device cannot make it. `retired`, a texture no longer drawn with, may be filled
+    // instead of a new one when it has the picture's size: under Wine that spares the driver
+    // making and zero-filling new storage all at once. The upload may outlive the device.
+    virtual std::unique_ptr<TextureUpload> BeginTextureUpload(
+        std::shared_ptr<const Image> picture, std::unique_ptr<DeviceTexture> retired) = 0;
+    // The whole upload in one call, for callers that can wait.
+    std::unique_ptr<DeviceTexture> CreateTexture(const Image& picture);
 
     virtual bool SetVertexShader(std::uint32_t vertexFormat) = 0;
     virtual bool SetStreamSource(int stream, VertexBuffer* buffer, int stride) = 0;
@@ -86,5 +120,14 @@ public:
     virtual bool LightEnable(int index, bool enable) = 0;
     virtual bool Present() = 0;
 };
+
+inline std::unique_ptr<DeviceTexture> RenderDevice::CreateTexture(const Image& picture) {
+    // The upload ends within this call, so it may borrow the picture: a pointer that owns nothing.
+    const std::shared_ptr<const Image> borrowed(std::shared_ptr<const Image>(), &picture);
+    const std::unique_ptr<TextureUpload> upload = BeginTextureUpload(borrowed, nullptr);
+    if (!upload) return nullptr;
+    while (upload->Step() == TextureUpload::State::Uploading) continue;
+    return upload->TakeTexture();
+}
 
 }  // namespace vexaframe

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <optional>
 
+#include "render/banded_texture_upload.h"
 #include "render/solid.h"
 
 namespace vexaframe {
@@ -17,10 +18,28 @@ constexpr int kVertexStride = sizeof(SolidVertex);
 
 class SoftwareTexture final : public DeviceTexture {
 public:
-    explicit SoftwareTexture(const Image& picture)
-        : texels(std::make_shared<const TiledTexture>(picture)) {}
+    explicit SoftwareTexture(std::shared_ptr<const TiledTexture> tiled)
+        : texels(std::move(tiled)) {}
 
     const std::shared_ptr<const TiledTexture> texels;
+};
+
+// Tiling a 4096 x 4096 picture takes some 70 ms, so it too goes a band at a time.
+class SoftwareTextureUpload final : public BandedTextureUpload {
+public:
+    SoftwareTextureUpload(std::shared_ptr<const Image> picture,
+                          std::shared_ptr<TiledTexture> texels)
+        : BandedTextureUpload(std::move(picture), std::make_unique<SoftwareTexture>(texels)),
+          texels_(std::move(texels)) {}
+
+private:
+    bool CopyBand(const Image& picture, int firstRow, int rowCount) override {
+        texels_->CopyRows(picture, firstRow, rowCount);
+        return true;
+    }
+    void EndCopying() override { texels_.reset(); }
+
+    std::shared_ptr<TiledTexture> texels_;  // the texture's, written only until it is handed out
 };
 
 class SoftwareVertexBuffer final : public VertexBuffer {
@@ -105,9 +124,12 @@ std::unique_ptr<VertexBuffer> SoftwareDevice::CreateVertexBuffer(std::size_t byt
     return std::make_unique<SoftwareVertexBuffer>(bytes);
 }
 
-std::unique_ptr<DeviceTexture> SoftwareDevice::CreateTexture(const Image& picture) {
-    if (!FitsLimits(picture, Limits())) return nullptr;
-    return std::make_unique<SoftwareTexture>(picture);
+// A retired texture saves nothing here: new texels cost no more than writing over old ones.
+std::unique_ptr<TextureUpload> SoftwareDevice::BeginTextureUpload(
+    std::shared_ptr<const Image> picture, std::unique_ptr<DeviceTexture> /*retired*/) {
+    if (!picture || !FitsLimits(*picture, Limits())) return nullptr;
+    auto texels = std::make_shared<TiledTexture>(picture->width, picture->height);
+    return std::make_unique<SoftwareTextureUpload>(std::move(picture), std::move(texels));
 }
 
 bool SoftwareDevice::SetVertexShader(std::uint32_t vertexFormat) {

@@ -17,12 +17,15 @@ std::uint32_t TileCountShift(int side) {
 
 }  // namespace
 
-TiledTexture::TiledTexture(const Image& picture)
-    : addressing_{static_cast<std::uint32_t>(picture.width) - 1,
-                  static_cast<std::uint32_t>(picture.height) - 1, TileCountShift(picture.width)},
-      texels_(std::size_t{1} << (addressing_.tilesAcrossShift + TileCountShift(picture.height) +
-                                 2 * TexelAddressing::kTileShift)) {
-    for (int row = 0; row < picture.height; ++row)
+TiledTexture::TiledTexture(int width, int height)
+    : addressing_{static_cast<std::uint32_t>(width) - 1, static_cast<std::uint32_t>(height) - 1,
+                  TileCountShift(width)},
+      texels_(std::make_unique_for_overwrite<std::uint32_t[]>(
+          std::size_t{1} << (addressing_.tilesAcrossShift + TileCountShift(height) +
+                             2 * TexelAddressing::kTileShift))) {}
+
+void TiledTexture::CopyRows(const Image& picture, int firstRow, int rowCount) {
+    for (int row = firstRow; row < firstRow + rowCount; ++row)
         for (int column = 0; column < picture.width; ++column)
             texels_[addressing_.IndexOf(column, row)] = picture.At(column, row);
 }

@@ -4,7 +4,7 @@
 // lines and pages, and a minified walk costs alike whichever way it runs.
 
 #include <cstdint>
-#include <vector>
+#include <memory>
 
 #include "pictures/image.h"
 
@@ -30,8 +30,12 @@ struct TexelAddressing {
 
 class TiledTexture {
 public:
-    // The picture's sides must be powers of two.
-    explicit TiledTexture(const Image& picture);
+    // Room for a picture of this size, its texels still to be copied in, so that making it
+    // touches no memory. The sides must be powers of two.
+    TiledTexture(int width, int height);
+
+    // Copies `rowCount` rows from `firstRow` on of a picture of the texture's size.
+    void CopyRows(const Image& picture, int firstRow, int rowCount);
 
     int Width() const { return static_cast<int>(addressing_.columnMask) + 1; }
     int Height() const { return static_cast<int>(addressing_.rowMask) + 1; }
@@ -40,11 +44,11 @@ public:
     std::uint32_t TexelAt(std::uint32_t index) const { return texels_[index]; }
 
     // Starts bringing the texel into the cache while other work goes on.
-    void Prefetch(std::uint32_t index) const { __builtin_prefetch(texels_.data() + index); }
+    void Prefetch(std::uint32_t index) const { __builtin_prefetch(texels_.get() + index); }
 
 private:
     TexelAddressing addressing_;
-    std::vector<std::uint32_t> texels_;
+    std::unique_ptr<std::uint32_t[]> texels_;
 };
 
 }  // namespace vexaframe

@@ -6,6 +6,9 @@
 #include <climits>
 #include <cstring>
 #include <optional>
+#include <vector>
+
+#include "render/banded_texture_upload.h"
 
 namespace vexaframe {
 
@@ -109,26 +112,85 @@ bool HoldsItsPixels(const Image& picture) {
            picture.pixels.size() == static_cast<std::size_t>(picture.width) * picture.height;
 }
 
-// Both formats lay a texel out as the picture does: 0xAARRGGBB in a 32-bit word.
+// Both formats lay a texel out as the picture does: 0xAARRGGBB in a 32-bit word. The default
+// pool keeps no second copy in system memory, and rows copied into it are uploaded there and
+// then, not all at once at the first draw as a managed texture's are. The saver never resets
+// the device, so the texture is never lost.
 IDirect3DTexture8* NewTexture(IDirect3DDevice8& device, int width, int height) {
     for (const D3DFORMAT format : {D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8}) {
         IDirect3DTexture8* texture = nullptr;
         if (SUCCEEDED(device.CreateTexture(static_cast<UINT>(width), static_cast<UINT>(height), 1,
-                                           0, format, D3DPOOL_MANAGED, &texture)))
+                                           0, format, D3DPOOL_DEFAULT, &texture)))
             return texture;
     }
     return nullptr;
 }
 
-bool CopyPixels(IDirect3DTexture8& texture, const Image& picture) {
-    D3DLOCKED_RECT locked{};
-    if (FAILED(texture.LockRect(0, &locked, nullptr, 0))) return false;
+// Copies rows of the picture to the top of a locked surface.
+void CopyRows(const Image& picture, int firstRow, int rowCount, const D3DLOCKED_RECT& locked) {
     const std::size_t rowBytes = static_cast<std::size_t>(picture.width) * sizeof(std::uint32_t);
     auto* row = static_cast<std::byte*>(locked.pBits);
-    for (int y = 0; y < picture.height; ++y, row += locked.Pitch)
+    for (int y = firstRow; y < firstRow + rowCount; ++y, row += locked.Pitch)
         std::memcpy(row, picture.pixels.data() + static_cast<std::size_t>(y) * picture.width,
                     rowBytes);
-    return SUCCEEDED(texture.UnlockRect(0));
+}
+
+using SurfaceObject = RuntimeObject<IDirect3DSurface8>;
+
+// Surfaces in system memory a band high, taken in turn. Locking one waits until the device has
+// copied it into the texture; Wine lets the device run up to three frames behind, so with three
+// a step need not wait for a copy queued in the last frame or two.
+constexpr int kBandSurfaces = 3;
+
+// Each band goes through a band surface into the texture's level, where Wine uploads it at
+// once. Holding the device keeps it alive for the upload.
+class D3D8TextureUpload final : public BandedTextureUpload {
+public:
+    D3D8TextureUpload(std::shared_ptr<const Image> picture, std::unique_ptr<D3D8Texture> texture,
+                      RuntimeObject<IDirect3DDevice8> device, SurfaceObject level,
+                      std::vector<SurfaceObject> bands)
+        : BandedTextureUpload(std::move(picture), std::move(texture)),
+          copying_(Copying{std::move(device), std::move(level), std::move(bands)}) {}
+
+private:
+    struct Copying {
+        RuntimeObject<IDirect3DDevice8> device;
+        SurfaceObject level;
+        std::vector<SurfaceObject> bands;
+        std::size_t copied = 0;
+    };
+
+    bool CopyBand(const Image& picture, int firstRow, int rowCount) override {
+        const SurfaceObject& band = copying_->bands[copying_->copied++ % copying_->bands.size()];
+        D3DLOCKED_RECT locked{};
+        if (FAILED(band->LockRect(&locked, nullptr, 0))) return false;
+        CopyRows(picture, firstRow, rowCount, locked);
+        if (FAILED(band->UnlockRect())) return false;
+        // Explicit rectangles: Wine copies nothing for a destination point without them.
+        const RECT rows{0, 0, picture.width, rowCount};
+        const POINT to{0, firstRow};
+        return SUCCEEDED(
+            copying_->device->CopyRects(band.get(), &rows, 1, copying_->level.get(), &to));
+    }
+    void EndCopying() override { copying_.reset(); }
+
+    std::optional<Copying> copying_;
+};
+
+// The retired texture when it is one of `device`'s and has that size, to be written over.
+std::unique_ptr<D3D8Texture> Reusable(std::unique_ptr<DeviceTexture> retired,
+                                      IDirect3DDevice8& device, int width, int height) {
+    auto* ours = dynamic_cast<D3D8Texture*>(retired.get());
+    if (!ours) return nullptr;
+    IDirect3DDevice8* owner = nullptr;
+    if (FAILED(ours->Native()->GetDevice(&owner))) return nullptr;
+    const ComOwned<IDirect3DDevice8> ownerReference(owner);
+    D3DSURFACE_DESC level{};
+    if (owner != &device || FAILED(ours->Native()->GetLevelDesc(0, &level)) ||
+        level.Width != static_cast<UINT>(width) || level.Height != static_cast<UINT>(height))
+        return nullptr;
+    retired.release();
+    return std::unique_ptr<D3D8Texture>(ours);
 }
 
 D3DMATRIX NativeMatrix(const Matrix4& matrix) {
@@ -225,13 +287,36 @@ std::unique_ptr<VertexBuffer> D3D8Device::CreateVertexBuffer(std::size_t bytes,
     return std::make_unique<D3D8VertexBuffer>(runtime_, buffer, bytes);
 }
 
-std::unique_ptr<DeviceTexture> D3D8Device::CreateTexture(const Image& picture) {
-    if (!HoldsItsPixels(picture)) return nullptr;
-    IDirect3DTexture8* native = NewTexture(*device_, picture.width, picture.height);
-    if (!native) return nullptr;
-    auto texture = std::make_unique<D3D8Texture>(runtime_, native);
-    if (!CopyPixels(*native, picture)) return nullptr;
-    return texture;
+std::unique_ptr<TextureUpload> D3D8Device::BeginTextureUpload(
+    std::shared_ptr<const Image> picture, std::unique_ptr<DeviceTexture> retired) {
+    if (!picture || !HoldsItsPixels(*picture)) return nullptr;
+    const int width = picture->width, height = picture->height;
+    std::unique_ptr<D3D8Texture> texture = Reusable(std::move(retired), *device_, width, height);
+    if (!texture) {
+        IDirect3DTexture8* made = NewTexture(*device_, width, height);
+        if (!made) return nullptr;
+        texture = std::make_unique<D3D8Texture>(runtime_, made);
+    }
+    D3DSURFACE_DESC description{};
+    IDirect3DSurface8* level = nullptr;
+    if (FAILED(texture->Native()->GetLevelDesc(0, &description)) ||
+        FAILED(texture->Native()->GetSurfaceLevel(0, &level)))
+        return nullptr;
+    SurfaceObject levelOwner(runtime_, level);
+    const int bandRows = std::min(TextureBandRows(width), height);
+    const int bandCount = std::min(kBandSurfaces, (height + bandRows - 1) / bandRows);  // no spares
+    std::vector<SurfaceObject> bands;
+    for (int i = 0; i < bandCount; ++i) {
+        IDirect3DSurface8* band = nullptr;
+        if (FAILED(device_->CreateImageSurface(
+                static_cast<UINT>(width), static_cast<UINT>(bandRows), description.Format, &band)))
+            return nullptr;
+        bands.emplace_back(runtime_, band);
+    }
+    device_->AddRef();  // for the upload, which may outlive this object
+    return std::make_unique<D3D8TextureUpload>(std::move(picture), std::move(texture),
+                                               RuntimeObject(runtime_, device_.get()),
+                                               std::move(levelOwner), std::move(bands));
 }
 
 bool D3D8Device::SetVertexShader(std::uint32_t vertexFormat) {

@@ -38,7 +38,8 @@ public:
     TextureLimits Limits() const override;
     std::unique_ptr<VertexBuffer> CreateVertexBuffer(std::size_t bytes,
                                                      std::uint32_t vertexFormat) override;
-    std::unique_ptr<DeviceTexture> CreateTexture(const Image& picture) override;
+    std::unique_ptr<TextureUpload> BeginTextureUpload(
+        std::shared_ptr<const Image> picture, std::unique_ptr<DeviceTexture> retired) override;
 
     bool SetVertexShader(std::uint32_t vertexFormat) override;
     bool SetStreamSource(int stream, VertexBuffer* buffer, int stride) override;

@@ -22,7 +22,10 @@ public:
     std::unique_ptr<VertexBuffer> CreateVertexBuffer(std::size_t, std::uint32_t) override {
         return nullptr;
     }
-    std::unique_ptr<DeviceTexture> CreateTexture(const Image&) override { return nullptr; }
+    std::unique_ptr<TextureUpload> BeginTextureUpload(std::shared_ptr<const Image>,
+                                                      std::unique_ptr<DeviceTexture>) override {
+        return nullptr;
+    }
     bool SetVertexShader(std::uint32_t) override { return Record("SetVertexShader"); }
     bool SetStreamSource(int, VertexBuffer*, int) override { return Record("SetStreamSource"); }
     bool SetTransform(TransformKind kind, const Matrix4& matrix) override {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <memory>
 #include <numbers>
 #include <optional>
 #include <random>
@@ -194,6 +195,52 @@ TEST(SoftwareDevice, ATextureShownOneToOneComesOutTexelForTexelAndRepeats) {
         for (int x = 0; x < 32; ++x) ASSERT_EQ(frame.At(x, y), picture.At((x + 16) % 32, y)) << x;
 }
 
+// A picture wider and taller than one band, so that it takes several steps; the caller lets go of
+// it at once. Every row of two column strips, the first and the last, is then drawn one to one.
+TEST(SoftwareDevice, AnUploadCopiesABandPerStepAndThenLetsThePictureGo) {
+    constexpr int kWidth = 4096, kHeight = 1024, kStrip = 64;
+    const auto texel = [](int x, int y) {
+        return kBlack | (static_cast<std::uint32_t>(x) * 2654435761u ^
+                         static_cast<std::uint32_t>(y) * 40503u) >>
+                            8;
+    };
+    auto picture = std::make_shared<Image>(kWidth, kHeight);
+    for (int y = 0; y < kHeight; ++y)
+        for (int x = 0; x < kWidth; ++x) picture->At(x, y) = texel(x, y);
+    const std::weak_ptr<const Image> watched = picture;
+    Scene scene(kStrip, kHeight);
+    const auto upload = scene.device.BeginTextureUpload(std::move(picture), nullptr);
+    ASSERT_NE(upload, nullptr);
+
+    const int bandRows = TextureBandRows(kWidth);
+    EXPECT_LE(static_cast<std::size_t>(bandRows) * kWidth * sizeof(std::uint32_t),
+              kTextureBandBytes);
+    const int bands = (kHeight + bandRows - 1) / bandRows;
+    ASSERT_GT(bands, 1);
+    for (int band = 1; band < bands; ++band) {
+        ASSERT_EQ(upload->Step(), TextureUpload::State::Uploading) << band;
+        EXPECT_EQ(upload->TakeTexture(), nullptr);
+        EXPECT_FALSE(watched.expired());
+    }
+    EXPECT_EQ(upload->Step(), TextureUpload::State::Finished);
+    EXPECT_TRUE(watched.expired());
+    EXPECT_EQ(upload->Step(), TextureUpload::State::Finished);
+    const std::unique_ptr<DeviceTexture> texture = upload->TakeTexture();
+    ASSERT_NE(texture, nullptr);
+    EXPECT_EQ(upload->TakeTexture(), nullptr);
+
+    ASSERT_TRUE(scene.device.SetTexture(0, texture.get()));
+    for (const int left : {0, kWidth - kStrip}) {
+        const float u0 = static_cast<float>(left) / kWidth;
+        const float u1 = static_cast<float>(left + kStrip) / kWidth;
+        const Image& frame = scene.Draw(scene.Rectangle(-0.5f, -0.5f, kStrip - 0.5f, kHeight - 0.5f,
+                                                        kWhite, 0.5f, u0, 0, u1, 1));
+        for (int y = 0; y < kHeight; ++y)
+            for (int x = 0; x < kStrip; ++x)
+                ASSERT_EQ(frame.At(x, y), texel(left + x, y)) << left + x << ", " << y;
+    }
+}
+
 // A square receding to the right: on screen it is a square, but the middle of the texture lies
 // where the middle of the square in space projects, not halfway across the screen.
 TEST(SoftwareDevice, TextureCoordinatesArePerspectiveCorrect) {
@@ -277,6 +324,10 @@ TEST(SoftwareDevice, RefusesWhatItCannotDoAndDrawsOnlyWithinAScene) {
     for (const auto& [width, height] : {std::pair{3, 4}, {8192, 1}, {0, 0}})
         EXPECT_EQ(device.CreateTexture(Image(width, height)), nullptr) << width << "x" << height;
     EXPECT_NE(device.CreateTexture(Image(4096, 1)), nullptr);
+    Image shortOfPixels(8, 8);
+    shortOfPixels.pixels.pop_back();
+    EXPECT_EQ(device.BeginTextureUpload(std::make_shared<Image>(shortOfPixels), nullptr), nullptr);
+    EXPECT_EQ(device.BeginTextureUpload(nullptr, nullptr), nullptr);
     EXPECT_FALSE(device.SetTexture(1, nullptr));
     // Wireframe, a w-buffer, no such cull mode, SRCALPHA, no such state.
     for (const auto& [state, value] : {std::pair{RenderState::FillMode, 2u},

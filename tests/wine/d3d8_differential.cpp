@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -114,6 +115,21 @@ Image TestPicture() {
     return picture;
 }
 
+// The test picture stretched to several bands' height and to the software device's widest
+// texture, upside down when asked, so that a band left over from another picture shows.
+Image LargeTestPicture(bool upsideDown) {
+    constexpr int kWidth = 4096, kHeight = 1024;
+    const Image small = TestPicture();
+    Image picture(kWidth, kHeight);
+    for (int y = 0; y < kHeight; ++y) {
+        const int row = y * small.height / kHeight;
+        for (int x = 0; x < kWidth; ++x)
+            picture.At(x, y) =
+                small.At(x * small.width / kWidth, upsideDown ? small.height - 1 - row : row);
+    }
+    return picture;
+}
+
 struct Scene {
     const char* name;
     float seconds;
@@ -169,6 +185,17 @@ Agreement Compare(const Image& direct3d, const Image& software) {
 
 constexpr int kFrameWidth = 320, kFrameHeight = 240;
 
+void ExpectAgreement(const char* name, const Image& direct3d, const Image& software) {
+    ASSERT_EQ(direct3d.pixels.size(), software.pixels.size());
+    const Agreement agreement = Compare(direct3d, software);
+    const double total = static_cast<double>(kFrameWidth) * kFrameHeight;
+    std::printf("%-22s %5d of %d pixels differ (%.2f%%); %.1f%% of the frame drawn\n", name,
+                agreement.differing, kFrameWidth * kFrameHeight, 100 * agreement.differing / total,
+                100 * agreement.drawn / total);
+    EXPECT_GE(agreement.drawn, kDrawnShare * total);
+    EXPECT_LE(agreement.differing, kDifferingShare * total);
+}
+
 class DifferentialTest : public testing::TestWithParam<Scene> {};
 
 TEST_P(DifferentialTest, FramesAgreeWithTheSoftwareDevice) {
@@ -189,13 +216,7 @@ TEST_P(DifferentialTest, FramesAgreeWithTheSoftwareDevice) {
     SceneResources softwareResources;
     ASSERT_TRUE(DrawTwice(software, scene, softwareResources));
 
-    const Agreement agreement = Compare(drawnByDirect3D, drawnBySoftware);
-    const double total = static_cast<double>(kFrameWidth) * kFrameHeight;
-    std::printf("%-22s %5d of %d pixels differ (%.2f%%); %.1f%% of the frame drawn\n", scene.name,
-                agreement.differing, kFrameWidth * kFrameHeight, 100 * agreement.differing / total,
-                100 * agreement.drawn / total);
-    EXPECT_GE(agreement.drawn, kDrawnShare * total);
-    EXPECT_LE(agreement.differing, kDifferingShare * total);
+    ExpectAgreement(scene.name, drawnByDirect3D, drawnBySoftware);
 }
 
 INSTANTIATE_TEST_SUITE_P(Scenes, DifferentialTest,
@@ -207,6 +228,82 @@ INSTANTIATE_TEST_SUITE_P(Scenes, DifferentialTest,
                                          Scene{"few_faces_opaque", 5.5f, 4, 2, 0}),
                          [](const testing::TestParamInfo<Scene>& scene) {
                              return std::string(scene.param.name);
+                         });
+
+// What the saver hands back as the retired texture when it starts an upload.
+enum class Retired { None, SameSize, OtherSize, OtherDevice };
+
+struct UploadCase {
+    const char* name;
+    Retired retired;
+};
+
+class UploadTest : public testing::TestWithParam<UploadCase> {};
+
+// As the saver does it: one step per frame while the previous picture is drawn, then a frame
+// with the new texture. Only a retired texture of this device and size is written over.
+TEST_P(UploadTest, ATextureUploadedBetweenFramesDrawsAsTheSoftwareDevice) {
+    const UploadCase& upload = GetParam();
+    const Scene scene{upload.name, 2.2f, 10, 0, 0};
+    TestWindow window(kFrameWidth, kFrameHeight);
+    std::unique_ptr<D3D8Device> direct3d = CreateDevice(window.Surface());
+    ASSERT_TRUE(direct3d);
+    Image drawnBySoftware;
+    SoftwareDevice software(kFrameWidth, kFrameHeight,
+                            [&](const Image& frame) { drawnBySoftware = frame; });
+
+    std::unique_ptr<DeviceTexture> retired;
+    switch (upload.retired) {
+        case Retired::None:
+            break;
+        case Retired::SameSize:
+            retired = direct3d->CreateTexture(LargeTestPicture(true));
+            break;
+        case Retired::OtherSize:
+            retired = direct3d->CreateTexture(TestPicture());
+            break;
+        case Retired::OtherDevice:
+            retired = software.CreateTexture(LargeTestPicture(true));
+            break;
+    }
+    const DeviceTexture* const retiredAddress = retired.get();
+    SceneResources direct3dResources;
+    ASSERT_TRUE(DrawTwice(*direct3d, scene, direct3dResources));
+    const auto uploading = direct3d->BeginTextureUpload(
+        std::make_shared<const Image>(LargeTestPicture(false)), std::move(retired));
+    ASSERT_TRUE(uploading);
+    StillClock clock(scene.seconds);
+    SceneState state{scene.pattern, scene.patternAlpha, scene.transparency,
+                     direct3dResources.Texture.get()};
+    TextureUpload::State progress;
+    while ((progress = uploading->Step()) == TextureUpload::State::Uploading)
+        ASSERT_TRUE(RenderFrame(*direct3d, clock, state));
+    ASSERT_EQ(progress, TextureUpload::State::Finished);
+    const std::unique_ptr<DeviceTexture> texture = uploading->TakeTexture();
+    ASSERT_TRUE(texture);
+    if (upload.retired == Retired::SameSize) {
+        EXPECT_EQ(texture.get(), retiredAddress);
+    }
+    state.Texture = texture.get();
+    ASSERT_TRUE(RenderFrame(*direct3d, clock, state));
+    const Image drawnByDirect3D = ReadPresentedFrame(*direct3d->Native());
+
+    SceneResources softwareResources;
+    ASSERT_TRUE(DrawTwice(software, scene, softwareResources));
+    const std::unique_ptr<DeviceTexture> softwareTexture =
+        software.CreateTexture(LargeTestPicture(false));
+    state.Texture = softwareTexture.get();
+    ASSERT_TRUE(RenderFrame(software, clock, state));
+    ExpectAgreement(scene.name, drawnByDirect3D, drawnBySoftware);
+}
+
+INSTANTIATE_TEST_SUITE_P(Retired, UploadTest,
+                         testing::Values(UploadCase{"upload_new", Retired::None},
+                                         UploadCase{"upload_over_retired", Retired::SameSize},
+                                         UploadCase{"upload_other_size", Retired::OtherSize},
+                                         UploadCase{"upload_other_device", Retired::OtherDevice}),
+                         [](const testing::TestParamInfo<UploadCase>& upload) {
+                             return std::string(upload.param.name);
                          });
 
 // Each step of making a device against the real runtime, and what the saver then does.
@@ -292,6 +389,7 @@ TEST_F(D3D8ResourceTest, TexturesAreMadeOnlyFromWholePictures) {
     shortOfPixels.pixels.pop_back();
     EXPECT_FALSE(device_->CreateTexture(shortOfPixels));
     EXPECT_FALSE(device_->CreateTexture(Image()));
+    EXPECT_FALSE(device_->BeginTextureUpload(nullptr, nullptr));
     EXPECT_TRUE(device_->CreateTexture(Image(8, 8)));
 }
 
@@ -334,6 +432,21 @@ void ExpectTheRuntimeKeptLoadedBy(Make make) {
 TEST(D3D8DeviceLifetime, ATextureKeepsTheRuntimeLoaded) {
     ExpectTheRuntimeKeptLoadedBy(
         [](D3D8Device& device) { return device.CreateTexture(Image(8, 8)); });
+}
+
+// The upload holds the device it copies through, so it can finish after the device object goes.
+TEST(D3D8DeviceLifetime, AnUploadFinishesAfterItsDeviceAndKeepsTheRuntimeLoaded) {
+    ExpectTheRuntimeKeptLoadedBy([](D3D8Device& device) {
+        return device.BeginTextureUpload(std::make_shared<const Image>(8, 8), nullptr);
+    });
+    TestWindow window(64, 64);
+    std::unique_ptr<D3D8Device> device = CreateDevice(window.Surface());
+    ASSERT_TRUE(device);
+    const auto upload = device->BeginTextureUpload(std::make_shared<const Image>(8, 8), nullptr);
+    ASSERT_TRUE(upload);
+    device.reset();
+    EXPECT_EQ(upload->Step(), TextureUpload::State::Finished);
+    EXPECT_TRUE(upload->TakeTexture());
 }
 
 TEST(D3D8DeviceLifetime, AVertexBufferKeepsTheRuntimeLoaded) {
