@@ -17,14 +17,17 @@ std::unique_ptr<DeviceTexture> TextureFromFile(RenderDevice& device, std::string
     return picture ? device.CreateTexture(*picture) : nullptr;
 }
 
+// The resource replaced, if any.
 template <typename Resource>
-void ReplaceOrReport(std::unique_ptr<Resource> made, std::unique_ptr<Resource>& kept,
-                     ResourceProblem problem, const std::function<void(ResourceProblem)>& report) {
-    if (made) {
-        kept = std::move(made);
-    } else {
+std::unique_ptr<Resource> ReplaceOrReport(std::unique_ptr<Resource> made,
+                                          std::unique_ptr<Resource>& kept, ResourceProblem problem,
+                                          const std::function<void(ResourceProblem)>& report) {
+    if (!made) {
         report(problem);
+        return nullptr;
     }
+    std::swap(made, kept);
+    return made;
 }
 
 }  // namespace
@@ -39,7 +42,9 @@ bool CreateResources(RenderDevice& device, std::unique_ptr<DeviceTexture> textur
                      const std::function<void(ResourceProblem)>& report) {
     ReplaceOrReport(device.CreateVertexBuffer(kSolidBytes, kSolidVertexFormat),
                     resources.Vertices, ResourceProblem::VertexBuffer, report);
-    ReplaceOrReport(std::move(texture), resources.Texture, ResourceProblem::Texture, report);
+    if (std::unique_ptr<DeviceTexture> replaced = ReplaceOrReport(
+            std::move(texture), resources.Texture, ResourceProblem::Texture, report))
+        resources.Retired = std::move(replaced);
     const SolidVertexList SolidVertices = BuildSolid();
     if (!resources.Vertices) return false;
     return device.SetVertexShader(kSolidVertexFormat) &&

@@ -13,6 +13,9 @@ namespace vexaframe {
 struct SceneResources {
     std::unique_ptr<VertexBuffer> Vertices;
     std::unique_ptr<DeviceTexture> Texture;
+    // The texture the last replacement took off the cube: no longer drawn, so a later upload
+    // of the same size may write over it.
+    std::unique_ptr<DeviceTexture> Retired;
 };
 
 enum class ResourceProblem { VertexBuffer, Texture };

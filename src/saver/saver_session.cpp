@@ -30,14 +30,25 @@ void SaverSession::OnLoad() {
     PrepareNextImage();
 }
 
+// A picture whose texture cannot be made is ready too: its change reports the problem.
 void SaverSession::OnFrame(RenderDevice& device) {
     if (next_.ready) return;
+    if (upload_) {
+        if (upload_->Step() == TextureUpload::State::Uploading) return;
+        next_.texture = upload_->TakeTexture();
+        upload_.reset();
+        next_.ready = true;
+        return;
+    }
     std::optional<PreparedPicture> prepared = preparer_.TakeFinished();
     if (!prepared) return;
     next_.staged = prepared->staged;
-    if (prepared->staged && prepared->texturePicture)
-        next_.texture = device.CreateTexture(*prepared->texturePicture);
-    next_.ready = true;
+    if (prepared->staged && prepared->texturePicture) {
+        upload_ = device.BeginTextureUpload(
+            std::make_shared<const Image>(std::move(*prepared->texturePicture)),
+            std::move(retired_));
+    }
+    next_.ready = upload_ == nullptr;
 }
 
 void SaverSession::OnSecondTick() {
@@ -46,7 +57,7 @@ void SaverSession::OnSecondTick() {
     state_.TickCount = 0;
     DrawPattern();
     const bool newPicture = StageNextImage(next_.staged);
-    platform_.ChangeResources(newPicture, std::move(next_.texture));
+    retired_ = platform_.ChangeResources(newPicture, std::move(next_.texture));
     next_ = NextImage{};
     PrepareNextImage();
 }

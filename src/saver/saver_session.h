@@ -44,8 +44,10 @@ public:
     virtual void CreateResources() = 0;
     // The vertex buffer and its binding anew. With `newPicture`, `texture` replaces the cube's
     // texture (none: the texture problem is reported and the earlier texture stays); without,
-    // the cube keeps its texture, as the staged file keeps its picture.
-    virtual void ChangeResources(bool newPicture, std::unique_ptr<DeviceTexture> texture) = 0;
+    // the cube keeps its texture, as the staged file keeps its picture. Returns the texture
+    // taken off the cube, if any, for the next upload to write over.
+    virtual std::unique_ptr<DeviceTexture> ChangeResources(
+        bool newPicture, std::unique_ptr<DeviceTexture> texture) = 0;
     virtual void StartFrames() = 0;
     virtual void ShowTopmost() = 0;
 
@@ -89,7 +91,8 @@ public:
     SaverSession(RunState& run, SaverPlatform& platform);
 
     void OnLoad();
-    // Before each frame: takes the next picture once it is prepared and gives it to the device.
+    // Before each frame: takes the next picture once it is prepared and moves a band of it to
+    // the device, so that no frame waits for a whole texture.
     void OnFrame(RenderDevice& device);
     // The picture changes at the tick that ends the interval, or, when the next picture is not
     // ready by then, at the first tick after it is.
@@ -123,6 +126,8 @@ private:
     SaverState state_;
     bool leftButtonDown_ = false;
     NextImage next_;
+    std::unique_ptr<TextureUpload> upload_;   // of the next picture's texture
+    std::unique_ptr<DeviceTexture> retired_;  // no longer drawn: the next upload may reuse it
     PicturePreparer preparer_;  // last: its thread stops before the rest goes
 };
 

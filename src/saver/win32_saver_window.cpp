@@ -175,11 +175,14 @@ void Win32SaverWindow::CreateResources() {
 
 // Without a new picture the cube's own texture is passed on as the new one: the staged file
 // holds the same picture as before.
-void Win32SaverWindow::ChangeResources(bool newPicture, std::unique_ptr<DeviceTexture> texture) {
-    if (!device_) return;
-    vexaframe::CreateResources(*device_, newPicture ? std::move(texture) : std::move(resources_.Texture),
+std::unique_ptr<DeviceTexture> Win32SaverWindow::ChangeResources(
+    bool newPicture, std::unique_ptr<DeviceTexture> texture) {
+    if (!device_) return nullptr;
+    vexaframe::CreateResources(*device_,
+                               newPicture ? std::move(texture) : std::move(resources_.Texture),
                                resources_,
                                [this](ResourceProblem problem) { ReportProblem(problem); });
+    return std::move(resources_.Retired);
 }
 
 void Win32SaverWindow::ReportProblem(ResourceProblem problem) {

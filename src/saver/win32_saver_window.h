@@ -44,7 +44,8 @@ private:
     bool CommitStagedPicture() override;
     void CreateRenderDevice() override;
     void CreateResources() override;
-    void ChangeResources(bool newPicture, std::unique_ptr<DeviceTexture> texture) override;
+    std::unique_ptr<DeviceTexture> ChangeResources(bool newPicture,
+                                                   std::unique_ptr<DeviceTexture> texture) override;
     void StartFrames() override;
     void ShowTopmost() override;
     bool IsWindowsNT() override;

@@ -61,9 +61,11 @@ public:
     }
     void CreateRenderDevice() override { Call("device"); }
     void CreateResources() override { Call("resources"); }
-    void ChangeResources(bool newPicture, std::unique_ptr<DeviceTexture> texture) override {
+    std::unique_ptr<DeviceTexture> ChangeResources(
+        bool newPicture, std::unique_ptr<DeviceTexture> texture) override {
         Call(!newPicture ? "resources, same texture"
                          : texture ? "resources, new texture" : "resources, no texture");
+        return nullptr;
     }
     void StartFrames() override { Call("start frames"); }
     void ShowTopmost() override { Call("show topmost"); }
