@@ -8,6 +8,7 @@ namespace vexaframe {
 
 void SaverSession::OnLoad() {
     platform_.CoverPrimaryScreen();
+    for (const ScreenRect& area : CoverAreas(platform_.Monitors())) platform_.CoverMonitor(area);
     state_.PatternIndex = 0;
     state_.PicturePosition = 0;
     DrawPattern();

@@ -7,10 +7,12 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "pictures/image.h"
-#include "render/frame.h"
 #include "platform/mouse_button.h"
+#include "render/frame.h"
+#include "saver/monitor_covers.h"
 #include "settings/command_line.h"
 #include "settings/run_state.h"
 
@@ -21,6 +23,10 @@ public:
     virtual ~SaverPlatform() = default;
 
     virtual void CoverPrimaryScreen() = 0;  // the window and its drawing surface, at 0,0
+    virtual std::vector<Monitor> Monitors() = 0;
+    // A black window over `area` of another monitor, shown with the saver window; its input
+    // reaches the session as the drawing surface's does, positions on the virtual screen.
+    virtual void CoverMonitor(const ScreenRect& area) = 0;
     // The picture at its own pixel size; nothing when the file cannot be loaded.
     virtual std::optional<Image> LoadPicture(const std::string& path) = 0;
     // Replaces the intermediate bitmap file the texture is made from.
@@ -67,9 +73,10 @@ public:
     void OnLoad();
     void OnSecondTick();
     void OnCharacterKey() { EndSaver(); }
-    // Mouse buttons pressed and released on the drawing surface.
+    // Mouse buttons pressed and released on the drawing surface or a cover.
     void OnButtonDown(MouseButton button);
     void OnButtonUp(MouseButton button);
+    // Positions on the virtual screen (OnVirtualScreen), whichever window saw the move.
     void OnMouseMove(float x, float y);
     void EndSaver();
     void StageNextImage();

@@ -14,6 +14,7 @@
 #include "render/scene_resources.h"
 #include "saver/frame_pacer.h"
 #include "saver/saver_session.h"
+#include "saver/win32_cover_windows.h"
 #include "saver/win32_message_loop.h"
 
 namespace vexaframe {
@@ -37,6 +38,8 @@ private:
 
     // SaverPlatform
     void CoverPrimaryScreen() override;
+    std::vector<Monitor> Monitors() override;
+    void CoverMonitor(const ScreenRect& area) override;
     std::optional<Image> LoadPicture(const std::string& path) override;
     void WriteStagedPicture(const Image& picture) override;
     void CreateRenderDevice() override;
@@ -58,6 +61,7 @@ private:
     Win32FileSystem files_;
     StagedPicture stagedPicture_;
     SaverSession session_;
+    Win32CoverWindows covers_;
     HWND window_ = nullptr;
     HWND surface_ = nullptr;
     bool messageShown_ = false;

@@ -22,8 +22,13 @@ public:
     int cursorCounter = -1;  // hidden once at start-up
     std::set<std::string> unreadable;
     Names written;  // the staged pictures' names
+    std::vector<Monitor> monitors;
 
     void CoverPrimaryScreen() override { Call("cover screen"); }
+    std::vector<Monitor> Monitors() override { return monitors; }
+    void CoverMonitor(const ScreenRect& area) override {
+        Call("cover " + std::to_string(area.left) + "," + std::to_string(area.top));
+    }
     // Picture "n" is n pixels wide, so that what is written says which it was.
     std::optional<Image> LoadPicture(const std::string& path) override {
         Call("load " + path);
@@ -100,13 +105,15 @@ protected:
     std::unique_ptr<SaverSession> session;
 };
 
-TEST_F(SaverSessionTest, LoadingStagesTheFirstPictureThenMakesTheDeviceThenShows) {
+TEST_F(SaverSessionTest, LoadingCoversTheMonitorsStagesThenMakesTheDeviceThenShows) {
     Start("/s");
     run->ImageOrder = {0, 2, 3, 1};
+    platform.monitors = {{{-800, 0, 0, 600}}, {{0, 0, 1024, 768}, true}};
     SaverSession saver(*run, platform);
     saver.OnLoad();
     EXPECT_EQ(platform.calls,
-              "cover screen, load 2, write, device, resources, start frames, show topmost");
+              "cover screen, cover -800,0, load 2, write, device, resources, start frames, "
+              "show topmost");
 }
 
 // Every tick a change: what was staged, in order.
@@ -211,6 +218,28 @@ TEST_F(SaverSessionTest, OnlyAMoveAlongBothAxesFromTheFirstPositionEnds) {
     Start("");  // started by hand: the mouse never ends it
     for (float at : {0.0f, 50.0f, 99.0f}) session->OnMouseMove(at, at);
     EXPECT_TRUE(platform.calls.empty());
+}
+
+// Each move is a window's top-left corner on the virtual screen and a position in that window:
+// the primary monitor's surface at 0,0 and covers right of it (lower down) and left of it.
+TEST_F(SaverSessionTest, MovesAcrossMonitorsAreMeasuredOnTheVirtualScreen) {
+    constexpr ScreenPoint kPrimary{0, 0}, kRight{1024, 200}, kLeft{-1024, 0};
+    using Moves = std::vector<std::pair<ScreenPoint, ScreenPoint>>;
+    const std::pair<Moves, int> cases[] = {
+        {{{kPrimary, {100, 100}}, {kRight, {100, 300}}}, 1},  // same x and y in either window
+        {{{kPrimary, {1023, 500}}, {kRight, {0, 300}}}, 0},   // straight right over the edge
+        {{{kLeft, {1000, 100}}, {kPrimary, {24, 100}}}, 0},   // straight right onto the primary
+        {{{kLeft, {1000, 100}}, {kPrimary, {24, 101}}}, 1},
+        {{{kRight, {0, 0}}, {kLeft, {500, 200}}}, 0},  // along one row of the screen
+    };
+    for (const auto& [moves, ends] : cases) {
+        Start("/s");
+        for (const auto& [origin, at] : moves) {
+            const ScreenPoint onScreen = OnVirtualScreen(origin, at);
+            session->OnMouseMove(static_cast<float>(onScreen.x), static_cast<float>(onScreen.y));
+        }
+        EXPECT_EQ(Count("end"), ends) << moves.back().second.x << "," << moves.back().second.y;
+    }
 }
 
 // The password is asked on the non-NT platforms in /s mode only; the cursor shown for it is
