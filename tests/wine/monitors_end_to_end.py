@@ -74,12 +74,12 @@ def centre_half(rect):
 
 
 def wait_for_screen(session, shows, bound=SHOWN_WITHIN_SECONDS):
-    """The first screenshot for which `shows(screenshot)` holds, else the last one's verdict."""
+    """Whether `shows(screenshot)` comes to hold within `bound` seconds."""
     deadline = time.monotonic() + bound
     while True:
-        screen = session.screenshot()
-        if shows(screen) or time.monotonic() > deadline:
-            return shows(screen)
+        shown = shows(session.screenshot())
+        if shown or time.monotonic() > deadline:
+            return shown
         time.sleep(POLL_SECONDS)
 
 
@@ -153,10 +153,10 @@ def case_a_click_on_the_other_monitor_ends(session):
 
 
 # Positions on the two monitors are compared on the virtual screen: measured in each window's
-# own frame, the move onto the primary would have ended the saver.
+# own frame, the move right onto the primary would have ended the saver.
 def case_moves_between_the_monitors_end_only_along_both_axes(session):
     desk = Desk(session)
-    row = desk.primary.top + 300
+    row = max(desk.primary.top, desk.other.top) + 100  # on both monitors
     with start_with_pointer_on_other(session, desk, "moves", (desk.other.right - 10, row)) as saver:
         saver.wait_until_shown()
         for x in (desk.other.right - 20, desk.primary.left + 10):
