@@ -29,6 +29,9 @@ struct DeleteMemoryDC {
 struct DeleteGdiObject {
     void operator()(void* object) const { DeleteObject(static_cast<HGDIOBJ>(object)); }
 };
+struct DestroyOwnedWindow {
+    void operator()(HWND window) const { DestroyWindow(window); }
+};
 struct ReleaseInterface {
     void operator()(IUnknown* object) const { object->Release(); }
 };
@@ -71,6 +74,9 @@ inline OwnedBitmap LoadBitmapResource(int id) {
     return OwnedBitmap(static_cast<HBITMAP>(LoadImageW(
         GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
 }
+
+// A top-level window made with CreateWindowEx.
+using OwnedWindow = std::unique_ptr<HWND__, release::DestroyOwnedWindow>;
 
 template <typename Interface>
 using ComOwned = std::unique_ptr<Interface, release::ReleaseInterface>;

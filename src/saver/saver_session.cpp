@@ -17,6 +17,7 @@ SaverSession::SaverSession(RunState& run, SaverPlatform& platform)
 // one before it shows.
 void SaverSession::OnLoad() {
     platform_.CoverPrimaryScreen();
+    for (const ScreenRect& area : CoverAreas(platform_.Monitors())) platform_.CoverMonitor(area);
     state_.PatternIndex = 0;
     state_.PicturePosition = 0;
     DrawPattern();

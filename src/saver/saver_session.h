@@ -9,12 +9,14 @@
 #include <stop_token>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "pictures/image.h"
 #include "platform/mouse_button.h"
 #include "render/frame.h"
 #include "render/render_device.h"
 #include "saver/picture_preparer.h"
+#include "saver/monitor_covers.h"
 #include "settings/command_line.h"
 #include "settings/run_state.h"
 
@@ -25,6 +27,10 @@ public:
     virtual ~SaverPlatform() = default;
 
     virtual void CoverPrimaryScreen() = 0;  // the window and its drawing surface, at 0,0
+    virtual std::vector<Monitor> Monitors() = 0;
+    // A black window over `area` of another monitor, shown with the saver window; its input
+    // reaches the session as the drawing surface's does, positions on the virtual screen.
+    virtual void CoverMonitor(const ScreenRect& area) = 0;
 
     // These two also run on the preparing thread, beside the frames.
     // Decodes the picture file into the pending bitmap file; false when it gives no picture,
@@ -98,9 +104,10 @@ public:
     // ready by then, at the first tick after it is.
     void OnSecondTick();
     void OnCharacterKey() { EndSaver(); }
-    // Mouse buttons pressed and released on the drawing surface.
+    // Mouse buttons pressed and released on the drawing surface or a cover.
     void OnButtonDown(MouseButton button);
     void OnButtonUp(MouseButton button);
+    // Positions on the virtual screen (OnVirtualScreen), whichever window saw the move.
     void OnMouseMove(float x, float y);
     void EndSaver();
 

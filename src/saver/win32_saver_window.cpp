@@ -1,8 +1,7 @@
 #include "saver/win32_saver_window.h"
 
-// windows.h first: these need its types.
+// windows.h first: this needs its types.
 #include <mmsystem.h>
-#include <windowsx.h>
 
 #include <chrono>
 
@@ -39,6 +38,7 @@ int DisplayRefreshHertz(HWND window) {
 Win32SaverWindow::Win32SaverWindow(RunState& run, std::string pictureFile)
     : stagedPicture_(files_, std::move(pictureFile)),
       session_(run, *this),
+      covers_(session_),
       clock_(std::make_unique<TimeOfDayClock>()) {
     // Frame deadlines need a finer sleep than the default 15.6 ms tick.
     timeBeginPeriod(kTimerResolutionMilliseconds);
@@ -99,28 +99,13 @@ LRESULT Win32SaverWindow::OnWindowMessage(HWND window, UINT message, WPARAM wPar
 
 LRESULT Win32SaverWindow::OnSurfaceMessage(HWND window, UINT message, WPARAM wParam,
                                            LPARAM lParam) {
-    switch (message) {
-        case WM_CHAR:  // should the surface ever hold the focus
-            session_.OnCharacterKey();
-            return 0;
-        case WM_MOUSEMOVE:
-            session_.OnMouseMove(static_cast<float>(GET_X_LPARAM(lParam)),
-                                 static_cast<float>(GET_Y_LPARAM(lParam)));
-            return 0;
-        case WM_PAINT:  // the frames repaint the whole surface
-            ValidateRect(window, nullptr);
-            return 0;
-        default:
-            if (const std::optional<MouseButton> button = ButtonPressedBy(message)) {
-                session_.OnButtonDown(*button);
-                return 0;
-            }
-            if (const std::optional<MouseButton> button = ButtonReleasedBy(message)) {
-                session_.OnButtonUp(*button);
-                return 0;
-            }
-            return DefWindowProcW(window, message, wParam, lParam);
+    if (message == WM_PAINT) {  // the frames repaint the whole surface
+        ValidateRect(window, nullptr);
+        return 0;
     }
+    // The surface lies at the virtual screen's origin. WM_CHAR should it ever hold the focus.
+    if (ForwardSaverInput(session_, ScreenPoint{}, message, lParam)) return 0;
+    return DefWindowProcW(window, message, wParam, lParam);
 }
 
 DWORD Win32SaverWindow::DrawDueFrame() {
@@ -143,6 +128,14 @@ void Win32SaverWindow::CoverPrimaryScreen() {
     constexpr UINT kPlaceOnly = SWP_NOZORDER | SWP_NOACTIVATE;
     SetWindowPos(window_, nullptr, 0, 0, width, height, kPlaceOnly);
     SetWindowPos(surface_, nullptr, 0, 0, width, height, kPlaceOnly);
+}
+
+std::vector<Monitor> Win32SaverWindow::Monitors() {
+    return DesktopMonitors();
+}
+
+void Win32SaverWindow::CoverMonitor(const ScreenRect& area) {
+    covers_.Add(area);
 }
 
 bool Win32SaverWindow::StagePending(const std::string& path, std::stop_token stop) {
@@ -194,6 +187,7 @@ void Win32SaverWindow::StartFrames() {
 }
 
 void Win32SaverWindow::ShowTopmost() {
+    covers_.Show();
     ShowWindow(window_, SW_SHOWNORMAL);
     ShowWindow(surface_, SW_SHOWNOACTIVATE);
     SetWindowPos(window_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);

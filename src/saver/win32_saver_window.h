@@ -16,6 +16,7 @@
 #include "render/scene_resources.h"
 #include "saver/frame_pacer.h"
 #include "saver/saver_session.h"
+#include "saver/win32_cover_windows.h"
 #include "saver/win32_message_loop.h"
 
 namespace vexaframe {
@@ -39,6 +40,8 @@ private:
 
     // SaverPlatform
     void CoverPrimaryScreen() override;
+    std::vector<Monitor> Monitors() override;
+    void CoverMonitor(const ScreenRect& area) override;
     bool StagePending(const std::string& path, std::stop_token stop) override;
     std::optional<Image> PendingTexturePicture() override;
     bool CommitStagedPicture() override;
@@ -67,6 +70,7 @@ private:
     PictureDecoder decoder_;
     TextureLimits textureLimits_{0, false};  // set with the device, before any preparation
     SaverSession session_;
+    Win32CoverWindows covers_;
     HWND window_ = nullptr;
     HWND surface_ = nullptr;
     bool messageShown_ = false;

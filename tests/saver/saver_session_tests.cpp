@@ -29,6 +29,7 @@ public:
     int cursorCounter = -1;  // hidden once at start-up
     std::set<std::string> unreadable;
     Names staged;  // the staged pictures, in order
+    std::vector<Monitor> monitors;
 
     // Preparing waits while the gate is closed, until stopped.
     void CloseGate() { SetGate(false); }
@@ -39,6 +40,10 @@ public:
     }
 
     void CoverPrimaryScreen() override { Call("cover screen"); }
+    std::vector<Monitor> Monitors() override { return monitors; }
+    void CoverMonitor(const ScreenRect& area) override {
+        Call("cover " + std::to_string(area.left) + "," + std::to_string(area.top));
+    }
     bool StagePending(const std::string& path, std::stop_token stop) override {
         std::unique_lock lock(mutex_);
         if (!gate_.wait(lock, stop, [this] { return gateOpen_; })) {
@@ -159,15 +164,17 @@ protected:
     std::unique_ptr<SaverSession> session;
 };
 
-TEST_F(SaverSessionTest, LoadingStagesTheFirstPictureThenMakesTheDeviceThenShows) {
+TEST_F(SaverSessionTest, LoadingCoversTheMonitorsStagesThenMakesTheDeviceThenShows) {
     Start("/s");
     session.reset();
     platform.staged.clear();
     run->ImageOrder = {0, 2, 3, 1};
+    platform.monitors = {{{-800, 0, 0, 600}}, {{0, 0, 1024, 768}, true}};
     SaverSession saver(*run, platform);
     saver.OnLoad();
     EXPECT_EQ(platform.calls,
-              "cover screen, commit, device, resources, start frames, show topmost");
+              "cover screen, cover -800,0, commit, device, resources, start frames, "
+              "show topmost");
     EXPECT_EQ(platform.staged, Names{"2"});
 }
 
@@ -322,6 +329,28 @@ TEST_F(SaverSessionTest, OnlyAMoveAlongBothAxesFromTheFirstPositionEnds) {
     Start("");  // started by hand: the mouse never ends it
     for (float at : {0.0f, 50.0f, 99.0f}) session->OnMouseMove(at, at);
     EXPECT_TRUE(platform.calls.empty());
+}
+
+// Each move is a window's top-left corner on the virtual screen and a position in that window:
+// the primary monitor's surface at 0,0 and covers right of it (lower down) and left of it.
+TEST_F(SaverSessionTest, MovesAcrossMonitorsAreMeasuredOnTheVirtualScreen) {
+    constexpr ScreenPoint kPrimary{0, 0}, kRight{1024, 200}, kLeft{-1024, 0};
+    using Moves = std::vector<std::pair<ScreenPoint, ScreenPoint>>;
+    const std::pair<Moves, int> cases[] = {
+        {{{kPrimary, {100, 100}}, {kRight, {100, 300}}}, 1},  // same x and y in either window
+        {{{kPrimary, {1023, 500}}, {kRight, {0, 300}}}, 0},   // straight right over the edge
+        {{{kLeft, {1000, 100}}, {kPrimary, {24, 100}}}, 0},   // straight right onto the primary
+        {{{kLeft, {1000, 100}}, {kPrimary, {24, 101}}}, 1},
+        {{{kRight, {0, 0}}, {kLeft, {500, 200}}}, 0},  // along one row of the screen
+    };
+    for (const auto& [moves, ends] : cases) {
+        Start("/s");
+        for (const auto& [origin, at] : moves) {
+            const ScreenPoint onScreen = OnVirtualScreen(origin, at);
+            session->OnMouseMove(static_cast<float>(onScreen.x), static_cast<float>(onScreen.y));
+        }
+        EXPECT_EQ(Count("end"), ends) << moves.back().second.x << "," << moves.back().second.y;
+    }
 }
 
 // The password is asked on the non-NT platforms in /s mode only; the cursor shown for it is

@@ -4,6 +4,8 @@
 //                              the screen) / "child<TAB>class<TAB>text<TAB>rectangle" (in
 //                              its parent's client area), then "<TAB>visible" or "<TAB>hidden"
 //   window_probe cursor X Y    puts the mouse pointer at X,Y, where Wine knows it is
+//   window_probe monitors      one line per monitor: "left,top,right,bottom<TAB>primary" or
+//                              "<TAB>other", on the virtual screen
 //   window_probe lines TITLE   one line per item of the list box in the top-level window
 //                              captioned TITLE: "left,top,right,bottom<TAB>text" (on the
 //                              screen)
@@ -13,6 +15,8 @@
 //                              corner, as the display settings' preview area; prints
 //                              "ready <area handle>" and destroys it when a line arrives
 //                              on its input or the input ends
+//   window_probe show X Y W H  shows a white W x H window at X,Y, as another program's; prints
+//                              "ready" and destroys it when a line arrives or the input ends
 // Output is UTF-8 with bare line feeds.
 
 #include <fcntl.h>
@@ -74,6 +78,20 @@ int List() {
     return 0;
 }
 
+BOOL CALLBACK PrintMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM) {
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    if (!GetMonitorInfoW(monitor, &info)) return FALSE;
+    const RECT& r = info.rcMonitor;
+    std::printf("%ld,%ld,%ld,%ld\t%s\n", r.left, r.top, r.right, r.bottom,
+                (info.dwFlags & MONITORINFOF_PRIMARY) != 0 ? "primary" : "other");
+    return TRUE;
+}
+
+int ListMonitors() {
+    return EnumDisplayMonitors(nullptr, nullptr, PrintMonitor, 0) ? 0 : 1;
+}
+
 // The list may change while it is read: an item that went reads as empty.
 std::string ItemText(HWND list, LRESULT item) {
     const LRESULT length = SendMessageW(list, LB_GETTEXTLEN, item, 0);
@@ -131,6 +149,17 @@ int Hold(const wchar_t* title) {
     return PumpMessages();
 }
 
+// The window goes when told to: a line on the input, or its end.
+int PumpUntilInputEnds(HWND window) {
+    std::fflush(stdout);
+    std::thread([window] {
+        wchar_t line[16];
+        std::fgetws(line, 16, stdin);
+        PostMessageW(window, WM_CLOSE, 0, 0);
+    }).detach();
+    return PumpMessages();
+}
+
 int Host(int width, int height) {
     const wchar_t* probeClass = RegisterProbeClass();
     const HWND host = CreateWindowExW(0, probeClass, L"Preview host", WS_POPUP | WS_VISIBLE, 0, 0,
@@ -139,14 +168,16 @@ int Host(int width, int height) {
                                       0, width, height, host, nullptr, nullptr, nullptr);
     if (area == nullptr) return 1;
     std::printf("ready %lld\n", static_cast<long long>(reinterpret_cast<INT_PTR>(area)));
-    std::fflush(stdout);
-    // The host goes when told to: a line on the input, or its end.
-    std::thread([host] {
-        wchar_t line[16];
-        std::fgetws(line, 16, stdin);
-        PostMessageW(host, WM_CLOSE, 0, 0);
-    }).detach();
-    return PumpMessages();
+    return PumpUntilInputEnds(host);
+}
+
+int Show(int x, int y, int width, int height) {
+    const HWND window =
+        CreateWindowExW(0, RegisterProbeClass(), L"Bright window", WS_POPUP | WS_VISIBLE, x, y,
+                        width, height, nullptr, nullptr, nullptr, nullptr);
+    if (window == nullptr) return 1;
+    std::printf("ready\n");
+    return PumpUntilInputEnds(window);
 }
 
 }  // namespace
@@ -155,12 +186,16 @@ int wmain(int argc, wchar_t** argv) {
     _setmode(_fileno(stdout), _O_BINARY);  // bare line feeds: the tests read this on Linux
     const std::wstring command = argc > 1 ? argv[1] : L"";
     if (command == L"list" && argc == 2) return List();
+    if (command == L"monitors" && argc == 2) return ListMonitors();
     if (command == L"lines" && argc == 3) return ListLines(argv[2]);
     if (command == L"hold" && argc == 3) return Hold(argv[2]);
     if (command == L"host" && argc == 4) return Host(_wtoi(argv[2]), _wtoi(argv[3]));
+    if (command == L"show" && argc == 6)
+        return Show(_wtoi(argv[2]), _wtoi(argv[3]), _wtoi(argv[4]), _wtoi(argv[5]));
     if (command == L"cursor" && argc == 4)
         return SetCursorPos(_wtoi(argv[2]), _wtoi(argv[3])) ? 0 : 1;
     std::fprintf(stderr,
-                 "usage: window_probe list | lines TITLE | hold TITLE | host W H | cursor X Y\n");
+                 "usage: window_probe list | monitors | lines TITLE | hold TITLE | host W H | "
+                 "show X Y W H | cursor X Y\n");
     return 2;
 }

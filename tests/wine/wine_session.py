@@ -44,6 +44,7 @@ class Session:
         # Wine's own error messages, kept so that a failing case can show what Wine said.
         self.env = dict(os.environ, WINEPREFIX=self.prefix, WINEDEBUG="-all,err+all")
         self.samples = options.samples
+        self.given_display = options.given_display
         self.xvfb = None
         self.folders = tempfile.mkdtemp(prefix="vexaframe-e2e-")
         self.wine_errors = open(os.path.join(self.folders, "wine-errors.log"), "w+b")
@@ -51,7 +52,11 @@ class Session:
     # --- Set-up and tear-down ---
 
     def start_display(self):
-        # Always a display of our own: the saver covers the whole screen, of a known size.
+        if self.given_display:
+            if not self.env.get("DISPLAY"):
+                raise Failure("--given-display, but DISPLAY names none")
+            return
+        # Otherwise a display of our own: the saver covers the whole screen, of a known size.
         read_end, write_end = os.pipe()
         # -noreset: the server would otherwise reset whenever its last client leaves.
         self.xvfb = subprocess.Popen(
@@ -142,6 +147,10 @@ class Session:
         subprocess.run(["xdotool", *arguments], env=self.env, check=True, timeout=10,
                        stdout=subprocess.DEVNULL)
 
+    def xdotool_output(self, *arguments):
+        return subprocess.run(["xdotool", *arguments], env=self.env, check=True, timeout=10,
+                              capture_output=True, text=True).stdout
+
     def screenshot(self):
         """The whole screen as rows of RGB bytes."""
         capture = subprocess.run(["xwd", "-root", "-silent"], env=self.env, check=True,
@@ -181,6 +190,27 @@ class Session:
             stop(holder)
             raise Failure(f"could not hold a window titled {title}")
         return holder
+
+    def show_window(self, left, top, width, height):
+        """A white window of another program at `left`,`top`, until the process is stopped."""
+        shown = self.wine([self.probe, "show", str(left), str(top), str(width), str(height)],
+                          stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                          stderr=subprocess.DEVNULL)
+        ready, _, _ = select.select([shown.stdout], [], [], RUN_BOUND_SECONDS)
+        if not ready or shown.stdout.readline().strip() != b"ready":
+            stop(shown)
+            raise Failure("could not show a window")
+        return shown
+
+    def monitors(self):
+        """The monitors as Wine sees them: each its rectangle on the virtual screen and whether
+        it is the primary."""
+        found = []
+        for line in self.probe_output(["monitors"]):
+            if "\t" in line:
+                rect, kind = line.split("\t")
+                found.append((tuple(int(number) for number in rect.split(",")), kind == "primary"))
+        return found
 
     def press_enter_on(self, caption):
         self.press_key_on(caption, "Return")
@@ -319,6 +349,9 @@ def run_cases(cases, description, prepare=None):
     parser.add_argument("--wine-prefix", required=True, help="this run's own Wine prefix")
     parser.add_argument("--samples", required=True, help="the build's sample pictures")
     parser.add_argument("--only", default="", help="run only the cases whose names hold this")
+    parser.add_argument("--given-display", action="store_true",
+                        help="run on the display DISPLAY names, which the caller starts and "
+                             "stops, rather than on an Xvfb of its own")
     options = parser.parse_args()
     cases = [case for case in cases if options.only in case.__name__]
     session = Session(options)

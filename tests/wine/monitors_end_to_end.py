@@ -1,0 +1,177 @@
+#!/usr/bin/env python3
+"""The running saver of the real Vexaframe.scr under Wine on a display with two monitors: the
+cube on the primary, a black cover on the other, and the ways out from the other.
+
+Runs on the display run_on_two_monitors.sh starts (--given-display): the second monitor lies
+left of the primary and lower, so that it has negative coordinates on the virtual screen and
+rows of its own.
+"""
+
+import collections
+import sys
+import time
+
+from saver_end_to_end import SHOWN_WITHIN_SECONDS, RunningSaver, sample, start_once
+from wine_session import POLL_SECONDS, RUN_BOUND_SECONDS, Failure, run_cases, stop
+
+Rect = collections.namedtuple("Rect", "left top right bottom")
+BLACK, WHITE = b"\0\0\0", b"\xff\xff\xff"
+LIT_PIXELS = 1000  # around the primary's centre, where the cube turns
+
+
+class Desk:
+    """The two monitors as Wine sees them. The X screen is just large enough for the monitors,
+    so its top-left corner is the top-left corner of their bounding box on the virtual screen,
+    whose origin is the primary's top-left corner instead."""
+
+    def __init__(self, session):
+        found = session.monitors()
+        primaries = [Rect(*rect) for rect, primary in found if primary]
+        others = [Rect(*rect) for rect, primary in found if not primary]
+        if len(primaries) != 1 or len(others) != 1:
+            raise Failure(f"Wine sees the monitors {found}, not a primary and one other")
+        self.primary, self.other = primaries[0], others[0]
+        self.left = min(self.primary.left, self.other.left)
+        self.top = min(self.primary.top, self.other.top)
+        self.width = max(self.primary.right, self.other.right) - self.left
+        self.height = max(self.primary.bottom, self.other.bottom) - self.top
+
+    def on_x(self, x, y):
+        """A point of the virtual screen, as xdotool's arguments."""
+        return str(x - self.left), str(y - self.top)
+
+    def pixels(self, screen, rect, step):
+        """Every `step`th pixel of `rect` (virtual screen) in a screenshot."""
+        if len(screen) != self.width * self.height * 3:
+            raise Failure(f"the screenshot is not {self.width} x {self.height}")
+        for y in range(rect.top - self.top, rect.bottom - self.top, step):
+            for x in range(rect.left - self.left, rect.right - self.left, step):
+                at = (y * self.width + x) * 3
+                yield screen[at:at + 3]
+
+    def pointer_on_other(self, session):
+        """Whether the X pointer is on the other monitor, once X has moved it."""
+        deadline = time.monotonic() + RUN_BOUND_SECONDS
+        while True:
+            found = session.xdotool_output("getmouselocation", "--shell")
+            fields = dict(line.split("=", 1) for line in found.split())
+            x, y = int(fields["X"]) + self.left, int(fields["Y"]) + self.top
+            on_other = (self.other.left <= x < self.other.right and
+                        self.other.top <= y < self.other.bottom)
+            if on_other or time.monotonic() > deadline:
+                return on_other
+            time.sleep(POLL_SECONDS)
+
+
+def inner(rect, margin):
+    return Rect(rect.left + margin, rect.top + margin, rect.right - margin, rect.bottom - margin)
+
+
+def centre_half(rect):
+    width, height = rect.right - rect.left, rect.bottom - rect.top
+    return Rect(rect.left + width // 4, rect.top + height // 4,
+                rect.right - width // 4, rect.bottom - height // 4)
+
+
+def wait_for_screen(session, shows, bound=SHOWN_WITHIN_SECONDS):
+    """Whether `shows(screenshot)` comes to hold within `bound` seconds."""
+    deadline = time.monotonic() + bound
+    while True:
+        shown = shows(session.screenshot())
+        if shown or time.monotonic() > deadline:
+            return shown
+        time.sleep(POLL_SECONDS)
+
+
+def one_picture(session):
+    return {"a.bmp": sample(session, "aurora_lake.bmp")}
+
+
+def start_with_pointer_on_other(session, desk, name, at):
+    """A saver started while the pointer rests at `at` on the other monitor."""
+    session.put_pointer(*at)
+    if not desk.pointer_on_other(session):
+        raise Failure("the pointer is not on the other monitor")
+    return RunningSaver(session, name, one_picture(session))
+
+
+# --- Cases ---
+
+def case_a_window_on_the_other_monitor_is_covered_while_the_cube_shows(session):
+    desk = Desk(session)
+    bright = Rect(desk.other.left + 100, desk.other.top + 100, desk.other.left + 500,
+                  desk.other.top + 400)
+    window = session.show_window(bright.left, bright.top, bright.right - bright.left,
+                                 bright.bottom - bright.top)
+    try:
+        def bright_shows(screen):
+            return all(pixel == WHITE for pixel in desk.pixels(screen, inner(bright, 2), 8))
+        if not wait_for_screen(session, bright_shows):
+            raise Failure("the white window does not show before the saver starts")
+
+        with RunningSaver(session, "covered", one_picture(session)) as saver:
+            shown = saver.wait_until_shown()
+            if Rect(*shown.rect) != desk.primary:
+                raise Failure(f"the saver window covers {shown.rect}, not the primary monitor")
+            covers = [Rect(*w.rect) for w in session.windows()
+                      if w.window_class == "VexaframeCover" and w.visible]
+            if covers != [desk.other]:
+                raise Failure(f"covers over {covers}, not over the other monitor {desk.other}")
+
+            def other_black(screen):
+                return all(pixel == BLACK for pixel in desk.pixels(screen, desk.other, 4))
+            if not wait_for_screen(session, other_black):
+                raise Failure("the other monitor is not all black")
+
+            def cube_shows(screen):
+                lit = [p for p in desk.pixels(screen, centre_half(desk.primary), 2) if max(p) > 24]
+                return len(lit) >= LIT_PIXELS
+            if not wait_for_screen(session, cube_shows):
+                raise Failure("no cube around the primary monitor's centre")
+            saver.expect_running("covering the other monitor")
+    finally:
+        stop(window)
+
+
+def case_a_character_key_with_the_pointer_on_the_other_monitor_ends(session):
+    desk = Desk(session)
+    at = ((desk.other.left + desk.other.right) // 2, (desk.other.top + desk.other.bottom) // 2)
+    with start_with_pointer_on_other(session, desk, "key", at) as saver:
+        saver.wait_until_shown()
+        saver.expect_running("the pointer resting on the other monitor")
+        session.xdotool("key", "a")
+        saver.expect_ended("the key a")
+
+
+def case_a_click_on_the_other_monitor_ends(session):
+    desk = Desk(session)
+    at = (desk.other.left + 200, desk.other.bottom - 200)
+    with start_with_pointer_on_other(session, desk, "click", at) as saver:
+        saver.wait_until_shown()
+        session.xdotool("click", "1")
+        saver.expect_ended("a click on the other monitor")
+
+
+# Positions on the two monitors are compared on the virtual screen: measured in each window's
+# own frame, the move right onto the primary would have ended the saver.
+def case_moves_between_the_monitors_end_only_along_both_axes(session):
+    desk = Desk(session)
+    row = max(desk.primary.top, desk.other.top) + 100  # on both monitors
+    with start_with_pointer_on_other(session, desk, "moves", (desk.other.right - 10, row)) as saver:
+        saver.wait_until_shown()
+        for x in (desk.other.right - 20, desk.primary.left + 10):
+            session.xdotool("mousemove", *desk.on_x(x, row))
+            saver.expect_running(f"a move along the row to {x}")
+        session.xdotool("mousemove", *desk.on_x(desk.primary.left + 10, row + 20))
+        saver.expect_ended("a move along both axes")
+
+
+CASES = [
+    case_a_window_on_the_other_monitor_is_covered_while_the_cube_shows,
+    case_a_character_key_with_the_pointer_on_the_other_monitor_ends,
+    case_a_click_on_the_other_monitor_ends,
+    case_moves_between_the_monitors_end_only_along_both_axes,
+]
+
+if __name__ == "__main__":
+    sys.exit(run_cases(CASES, __doc__, prepare=start_once))
