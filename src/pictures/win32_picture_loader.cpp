@@ -24,11 +24,6 @@ struct FileInMemory {
     LONG size = 0;
 };
 
-struct PixelSize {
-    int width = 0;
-    int height = 0;
-};
-
 struct Resolution {
     int x = 0;
     int y = 0;
@@ -88,10 +83,7 @@ ComOwned<IPicture> LoadOlePicture(FileInMemory file) {
 }
 
 std::optional<PixelSize> WithinLimits(std::int64_t width, std::int64_t height) {
-    if (width <= 0 || height <= 0 || width > bmp::kMaxSide || height > bmp::kMaxSide ||
-        static_cast<std::uint64_t>(width * height) > bmp::kMaxPixels) {
-        return std::nullopt;
-    }
+    if (!bmp::IsWithinLimits(width, height)) return std::nullopt;
     return PixelSize{static_cast<int>(width), static_cast<int>(height)};
 }
 
