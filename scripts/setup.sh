@@ -7,6 +7,7 @@ packages=(
   cmake ninja-build g++ googletest libbenchmark-dev          # native build and tests
   g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev           # Windows cross build
   wine64 xvfb xdotool x11-apps imagemagick                   # running and driving it
+  libjpeg-turbo-progs                                        # lossless JPEG turns for the tests
   libgl1-mesa-dri libglx-mesa0                               # Wine's Direct3D on Mesa's llvmpipe
   fonts-ipafont-gothic locales                               # Japanese texts and code page 932
   python3                                                    # the end-to-end test driver
