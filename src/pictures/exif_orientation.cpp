@@ -49,7 +49,7 @@ int ExifOrientation(std::string_view app1Payload) {
         return kUpright;
     }
     ByteReader reader(tiff, order);
-    reader.Skip(2);
+    reader.Skip(2);  // the byte order
     if (reader.Unsigned16() != kTiffMagic) return kUpright;
     reader.MoveTo(reader.Unsigned32());  // the main picture's directory
     for (std::uint32_t entries = reader.Unsigned16(); entries > 0 && !reader.Failed(); --entries) {

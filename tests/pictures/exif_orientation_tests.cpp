@@ -3,7 +3,6 @@
 
 #include <cstdint>
 #include <optional>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -24,11 +23,11 @@ TEST(ExifOrientation, ReadsEachValueInBothByteOrdersFromTheFileHeader) {
         for (int value = 1; value <= 8; ++value) {
             SCOPED_TRACE(testing::Message() << (bigEndian ? "MM " : "II ") << value);
             EXPECT_EQ(ExifOrientation(CameraExif(value, bigEndian)), value);
-            // An APP1 segment of other data (XMP) may come first.
+            // An APP1 segment of other data (XMP) may come first; the frame here is progressive.
             const std::string jpeg =
                 Jpeg({Segment(kApp1,
                               std::string("http://ns.adobe.com/xap/1.0/") + '\0' + "<x:xmpmeta/>"),
-                      Segment(kApp1, CameraExif(value, bigEndian)), StartOfFrame(kSof0, 8, 8)});
+                      Segment(kApp1, CameraExif(value, bigEndian)), StartOfFrame(kSof2, 8, 8)});
             const std::optional<PictureHeader> header = ReadPictureHeader(jpeg);
             ASSERT_TRUE(header);
             EXPECT_EQ(header->orientation, value);
@@ -67,21 +66,6 @@ TEST(ExifOrientation, TakesMissingOrDamagedDataAsUpright) {
     for (std::size_t size = 0; size < entryEnd; ++size)
         EXPECT_EQ(ExifOrientation(exif.substr(0, size)), kUpright) << size << " bytes";
     EXPECT_EQ(ExifOrientation(exif.substr(0, entryEnd)), static_cast<int>(kTurned));
-}
-
-TEST(ExifOrientation, SurvivesRandomDamage) {
-    std::mt19937 random(11);
-    const auto below = [&](std::size_t n) {
-        return std::uniform_int_distribution<std::size_t>(0, n - 1)(random);
-    };
-    for (int round = 0; round < 20000; ++round) {
-        std::string bytes = CameraExif(static_cast<int>(below(8)) + 1, round % 2 == 0);
-        for (std::size_t n = below(3) + 1; n > 0; --n)
-            bytes[6 + below(bytes.size() - 6)] = static_cast<char>(below(256));
-        const int orientation = ExifOrientation(bytes);
-        ASSERT_GE(orientation, 1);
-        ASSERT_LE(orientation, 8);
-    }
 }
 
 // The stored picture, 3 x 2:   a b c

@@ -83,10 +83,10 @@ inline std::string ExifPayload(bool bigEndian, const std::vector<TiffEntry>& ent
 
 // The Exif data of a camera: a few other tags around the Orientation.
 inline std::string CameraExif(int orientation, bool bigEndian) {
-    return ExifPayload(bigEndian,
-                       {{0x010F, kAscii, 4, 0x00414243},  // maker, "CBA"
-                        {kOrientationTag, kShort, 1, static_cast<std::uint32_t>(orientation)},
-                        {0x011A, 5, 1, 0x26}});  // resolution, at an offset
+    return ExifPayload(
+        bigEndian, {{0x010F, kAscii, 4, 0x00414243},  // the maker, short enough to fit the entry
+                    {kOrientationTag, kShort, 1, static_cast<std::uint32_t>(orientation)},
+                    {0x011A, 5, 1, 0x26}});  // resolution, at an offset
 }
 
 // The JPEG file with an Exif segment right after its SOI marker.
