@@ -9,6 +9,7 @@ packages=(
   wine64 xvfb xdotool x11-apps imagemagick                   # running and driving it
   xserver-xorg-core xserver-xorg-video-dummy                 # two monitors for Wine: Xorg's
   x11-xserver-utils                                          #   dummy driver, and xrandr
+  libjpeg-turbo-progs                                        # lossless JPEG turns for the tests
   libgl1-mesa-dri libglx-mesa0                               # Wine's Direct3D on Mesa's llvmpipe
   fonts-ipafont-gothic locales                               # Japanese texts and code page 932
   python3                                                    # the end-to-end test driver

@@ -147,13 +147,6 @@ std::optional<Layout> ReadInfoHeader(std::string_view bytes, std::uint32_t heade
     return layout;
 }
 
-bool IsWithinLimits(const Layout& layout) {
-    return layout.width >= 1 && layout.height >= 1 && layout.width <= bmp::kMaxSide &&
-           layout.height <= bmp::kMaxSide &&
-           static_cast<std::uint64_t>(layout.width) * static_cast<std::uint64_t>(layout.height) <=
-               bmp::kMaxPixels;
-}
-
 bool IsContiguous(std::uint32_t mask) {
     const std::uint32_t bits = mask >> std::countr_zero(mask | 0x80000000u);
     return (bits & (bits + 1)) == 0;
@@ -193,7 +186,9 @@ std::optional<Layout> ReadLayout(std::string_view bytes) {
     } else if (IsInfoHeaderSize(headerSize)) {
         layout = ReadInfoHeader(bytes, headerSize);
     }
-    if (!layout || !IsWithinLimits(*layout) || !IsSupportedEncoding(*layout)) return std::nullopt;
+    if (!layout || !bmp::IsWithinLimits(layout->width, layout->height) ||
+        !IsSupportedEncoding(*layout))
+        return std::nullopt;
     layout->pixelsAt = Get32(bytes, kPixelDataOffsetAt);
     if (layout->pixelsAt < layout->paletteAt || layout->pixelsAt > bytes.size())
         return std::nullopt;
@@ -384,6 +379,12 @@ std::optional<Image> DecodeBmp(std::string_view bytes) {
     const std::optional<Layout> layout = ReadLayout(bytes);
     if (!layout) return std::nullopt;
     return IsRle(layout->compression) ? DecodeRle(bytes, *layout) : DecodeRows(bytes, *layout);
+}
+
+std::optional<PixelSize> BmpPictureSize(std::string_view bytes) {
+    const std::optional<Layout> layout = ReadLayout(bytes);
+    if (!layout) return std::nullopt;
+    return PixelSize{layout->width, layout->height};
 }
 
 }  // namespace vexaframe

@@ -68,6 +68,11 @@ inline constexpr std::uint32_t kPixelsPerMetreAt96Dpi = 3780;
 // panorama; 2^28 pixels are 1 GiB in memory, as much as we ever want to hold for one texture.
 inline constexpr int kMaxSide = 32768;
 inline constexpr std::uint64_t kMaxPixels = std::uint64_t{1} << 28;
+// Every picture we take is held to these limits, whichever reader decodes it.
+constexpr bool IsWithinLimits(std::int64_t width, std::int64_t height) {
+    return width >= 1 && height >= 1 && width <= kMaxSide && height <= kMaxSide &&
+           static_cast<std::uint64_t>(width * height) <= kMaxPixels;
+}
 // An RLE run packs at most 255 pixels into two bytes; a file that claims far more pixels than
 // its codes could paint is refused before its picture is allocated.
 inline constexpr std::uint64_t kMaxRlePixelsPerByte = 256;
@@ -84,5 +89,9 @@ std::string EncodeBmp24(const Image& image);
 // The picture of a bitmap file, opaque unless its channel masks include alpha. Nothing when the
 // file is damaged, truncated, beyond the reader's limits or of a kind it does not read.
 std::optional<Image> DecodeBmp(std::string_view bytes);
+
+// The size of the picture in a bitmap file whose headers the reader takes; nothing where their
+// kind, size or layout would make DecodeBmp refuse the file.
+std::optional<PixelSize> BmpPictureSize(std::string_view bytes);
 
 }  // namespace vexaframe

@@ -10,6 +10,11 @@ namespace vexaframe {
 // The alpha bits of a pixel that hides what lies behind it.
 inline constexpr std::uint32_t kOpaque = 0xFF000000;
 
+struct PixelSize {
+    int width = 0, height = 0;
+    friend bool operator==(PixelSize, PixelSize) = default;
+};
+
 // Rows top to bottom, each pixel 0xAARRGGBB: the memory layout of a 32-bit top-down DIB,
 // so a loaded picture's pixels can be copied over as they are.
 struct Image {

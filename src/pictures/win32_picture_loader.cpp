@@ -9,12 +9,15 @@
 #include <cstdint>
 #include <limits>
 #include <memory>
+#include <string_view>
 #include <utility>
 
 #include "pictures/win32_image_format.h"
 #include "platform/win32_handles.h"
 #include "platform/win32_text.h"
 #include "pictures/bmp_file.h"
+#include "pictures/exif_orientation.h"
+#include "pictures/picture_header.h"
 
 namespace vexaframe {
 namespace {
@@ -22,11 +25,6 @@ namespace {
 struct FileInMemory {
     OwnedGlobal memory;
     LONG size = 0;
-};
-
-struct PixelSize {
-    int width = 0;
-    int height = 0;
 };
 
 struct Resolution {
@@ -65,12 +63,21 @@ std::optional<FileInMemory> ReadIntoGlobalMemory(const std::string& utf8Path) {
     const auto bytes = static_cast<std::size_t>(size.QuadPart);
     OwnedGlobal memory(GlobalAlloc(GMEM_MOVEABLE, bytes));
     if (!memory) return std::nullopt;
-    auto* target = static_cast<std::byte*>(GlobalLock(memory.get()));
-    if (target == nullptr) return std::nullopt;
-    const bool read = ReadAll(file.get(), target, bytes);
-    GlobalUnlock(memory.get());
-    if (!read) return std::nullopt;
+    {
+        const LockedGlobal target(memory.get());
+        if (!target || !ReadAll(file.get(), static_cast<std::byte*>(target.get()), bytes))
+            return std::nullopt;
+    }
     return FileInMemory{std::move(memory), static_cast<LONG>(bytes)};
+}
+
+// Only a file whose header declares a picture within our limits may reach the system's
+// decoders: some crash or run out of memory on a forged size.
+std::optional<PictureHeader> ReadHeader(const FileInMemory& file) {
+    const LockedGlobal bytes(file.memory.get());
+    if (!bytes) return std::nullopt;
+    const auto* data = static_cast<const char*>(bytes.get());
+    return ReadPictureHeader(std::string_view(data, static_cast<std::size_t>(file.size)));
 }
 
 ComOwned<IPicture> LoadOlePicture(FileInMemory file) {
@@ -88,10 +95,7 @@ ComOwned<IPicture> LoadOlePicture(FileInMemory file) {
 }
 
 std::optional<PixelSize> WithinLimits(std::int64_t width, std::int64_t height) {
-    if (width <= 0 || height <= 0 || width > bmp::kMaxSide || height > bmp::kMaxSide ||
-        static_cast<std::uint64_t>(width * height) > bmp::kMaxPixels) {
-        return std::nullopt;
-    }
+    if (!bmp::IsWithinLimits(width, height)) return std::nullopt;
     return PixelSize{static_cast<int>(width), static_cast<int>(height)};
 }
 
@@ -186,11 +190,15 @@ std::optional<Image> Render(IPicture& picture, PixelSize size) {
 std::optional<Image> LoadPicture(const std::string& utf8Path) {
     std::optional<FileInMemory> file = ReadIntoGlobalMemory(utf8Path);
     if (!file) return std::nullopt;
+    const std::optional<PictureHeader> header = ReadHeader(*file);
+    if (!header) return std::nullopt;
     const ComOwned<IPicture> picture = LoadOlePicture(std::move(*file));
     if (!picture) return std::nullopt;
     const std::optional<PixelSize> size = PictureSize(*picture);
     if (!size) return std::nullopt;
-    return Render(*picture, *size);
+    std::optional<Image> image = Render(*picture, *size);
+    if (!image) return std::nullopt;
+    return TurnUpright(std::move(*image), header->orientation);  // set for JPEG pictures only
 }
 
 }  // namespace vexaframe

@@ -58,6 +58,24 @@ inline OwnedSearch TakeSearch(HANDLE search) {
 }
 
 using OwnedGlobal = std::unique_ptr<void, release::FreeGlobal>;
+
+// The bytes of a movable global memory block, locked in place while this lives.
+class LockedGlobal {
+public:
+    explicit LockedGlobal(HGLOBAL memory) : memory_(memory), data_(GlobalLock(memory)) {}
+    ~LockedGlobal() {
+        if (data_ != nullptr) GlobalUnlock(memory_);
+    }
+    LockedGlobal(const LockedGlobal&) = delete;
+    LockedGlobal& operator=(const LockedGlobal&) = delete;
+
+    void* get() const { return data_; }
+    explicit operator bool() const { return data_ != nullptr; }
+
+private:
+    HGLOBAL memory_;
+    void* data_;
+};
 using OwnedModule = std::unique_ptr<HINSTANCE__, release::FreeModule>;
 // A device context made with CreateCompatibleDC.
 using OwnedMemoryDC = std::unique_ptr<HDC__, release::DeleteMemoryDC>;

@@ -6,16 +6,13 @@
 #include <cstdint>
 #include <vector>
 
+#include "pictures/image.h"
+
 namespace vexaframe {
 
 struct PixelPoint {
     int x = 0, y = 0;
     friend bool operator==(PixelPoint, PixelPoint) = default;
-};
-
-struct PixelSize {
-    int width = 0, height = 0;
-    friend bool operator==(PixelSize, PixelSize) = default;
 };
 
 struct PixelRect {

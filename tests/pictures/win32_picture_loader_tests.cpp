@@ -15,8 +15,9 @@
 #include <string>
 #include <vector>
 
-#include "pictures/win32_picture_loader.h"
+#include "forged_jpeg.h"
 #include "pictures/bmp_file.h"
+#include "pictures/win32_picture_loader.h"
 #include "sample_pictures/metafile.h"
 
 namespace vexaframe {
@@ -28,6 +29,9 @@ using ::testing::ElementsAre;
 const fs::path kSamples = VEXAFRAME_SAMPLES_DIR;
 // The bitmaps the GIF and JPEG samples were converted from, in gif/ and jpg/.
 const fs::path kSampleSources = VEXAFRAME_SAMPLE_SOURCES_DIR;
+// upright.jpg, 64 x 48 with a red block at its top left, and stored_<n>.jpg: the same turned as
+// a camera would store it with Exif orientation n.
+const fs::path kTurned = VEXAFRAME_TURNED_DIR;
 constexpr std::uint32_t kWhite = 0xFFFFFFFF;
 
 std::string ReadWholeFile(const fs::path& path) {
@@ -59,6 +63,18 @@ double MeanChannelDifference(const Image& image, const Image& reference) {
         }
     }
     return static_cast<double>(sum) / (3.0 * static_cast<double>(image.pixels.size()));
+}
+
+int LargestChannelDifference(const Image& image, const Image& reference) {
+    int largest = 0;
+    for (std::size_t i = 0; i < image.pixels.size(); ++i) {
+        for (const int shift : {0, 8, 16}) {
+            const int channel = static_cast<int>(image.pixels[i] >> shift & 0xFF);
+            largest = std::max(
+                largest, std::abs(channel - static_cast<int>(reference.pixels[i] >> shift & 0xFF)));
+        }
+    }
+    return largest;
 }
 
 int ScreenDotsPerInch() {
@@ -192,6 +208,13 @@ TEST_F(PictureLoader, RefusesWhatIsNoPictureItCanShow) {
     const std::string jpeg = ReadWholeFile(kSamples / "plasma_waves.jpg");
     const std::string gif = ReadWholeFile(kSamples / "night_city.gif");
     const std::string bmp = ReadWholeFile(kSamples / "ringed_planet.bmp");
+    // A real JPEG file whose frame claims 60000 x 60000 pixels: the system's decoder would try
+    // to hold it, and crash on the way.
+    std::string giant = ReadWholeFile(kTurned / "upright.jpg");
+    const std::string frame("\xFF\xC0\x00\x11\x08\x00\x30\x00\x40", 9);  // SOF0: 48 rows of 64
+    const std::size_t frameAt = giant.find(frame);
+    ASSERT_NE(frameAt, std::string::npos);
+    giant.replace(frameAt + 5, 4, "\xEA\x60\xEA\x60");
     const struct {
         const char* name;
         std::string bytes;
@@ -201,6 +224,7 @@ TEST_F(PictureLoader, RefusesWhatIsNoPictureItCanShow) {
         {"header_only.gif", gif.substr(0, 13)},
         {"half.jpg", jpeg.substr(0, jpeg.size() / 2)},
         {"half.bmp", bmp.substr(0, bmp.size() / 2)},
+        {"giant.jpg", giant},
         // Over 32768 pixels wide, though a bitmap of its size would fit in memory.
         {"too_wide.wmf", samples::Metafile(30000, 60, 60).Bytes()},
         {"miles_wide.wmf", samples::Metafile(32767, 100, 1).Bytes()},
@@ -212,6 +236,32 @@ TEST_F(PictureLoader, RefusesWhatIsNoPictureItCanShow) {
     }
     EXPECT_FALSE(Load(kSamples / "no such picture.jpg"));
     EXPECT_FALSE(Load(kSamples));  // a folder
+}
+
+// The turns keep every block's coefficients, so the turned files decode to the upright pixels,
+// save that the decoder's integer arithmetic rounds rows and columns differently: a transposed
+// picture comes out a step or two off here and there. A wrong turn moves the red block and is
+// off by far more.
+constexpr int kTurnRounding = 2;
+
+TEST_F(PictureLoader, TurnsAPhotographUprightAsItsExifOrientationSays) {
+    const std::optional<Image> upright = Load(kTurned / "upright.jpg");
+    ASSERT_TRUE(upright);
+    for (int orientation = 1; orientation <= 8; ++orientation) {
+        const std::string stored = ReadWholeFile(
+            orientation == 1 ? kTurned / "upright.jpg"
+                             : kTurned / ("stored_" + std::to_string(orientation) + ".jpg"));
+        ASSERT_FALSE(stored.empty());
+        for (const bool bigEndian : {false, true}) {
+            SCOPED_TRACE(testing::Message() << orientation << (bigEndian ? " MM" : " II"));
+            const std::optional<Image> picture = Load(
+                Write("turned.jpg", forged::WithExifOrientation(stored, orientation, bigEndian)));
+            ASSERT_TRUE(picture);
+            ASSERT_EQ(picture->width, upright->width);
+            ASSERT_EQ(picture->height, upright->height);
+            EXPECT_LE(LargestChannelDifference(*picture, *upright), kTurnRounding);
+        }
+    }
 }
 
 TEST_F(PictureLoader, LoadsA24MegapixelPhotograph) {

@@ -1,0 +1,213 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "forged_jpeg.h"
+#include "pictures/bmp_file.h"
+#include "pictures/picture_header.h"
+
+namespace vexaframe {
+namespace {
+
+using namespace forged;
+
+void Append(std::string& bytes, std::uint32_t value, int size) {
+    AppendNumber(bytes, value, size, false);
+}
+
+// A file of one kind, and how many of its first bytes hold what the check must read.
+struct Forged {
+    std::string bytes;
+    std::size_t headerEnd;
+};
+
+// Tables before the frame, one of them in the frame markers' range, and fill bytes before it.
+Forged JpegFile(int width, int height) {
+    const std::string frame = StartOfFrame(kSof0, width, height);
+    const std::string bytes =
+        Jpeg({Segment(kApp0, std::string("JFIF\0\1\1\0\0\1\0\1\0\0", 14)),
+              Segment(kDqt, std::string(65, '\x10')), Segment(kDht, std::string(29, '\x01')),
+              Segment(kDac, "\x10\x22"), "\xFF" + frame});
+    return {bytes, bytes.find(frame) + frame.size()};
+}
+
+// A global colour table of four entries, a graphic control extension and a comment in two
+// sub-blocks before the first image descriptor.
+Forged GifFile(int width, int height, int frameLeft = 0) {
+    std::string bytes = "GIF89a";
+    Append(bytes, width, 2);
+    Append(bytes, height, 2);
+    bytes += std::string("\x91\0\0", 3) + std::string(12, '\x7F');
+    bytes += std::string("\x21\xF9\x04\x01\0\0\0\0", 8) + std::string(
+                                                              "\x21\xFE\x03"
+                                                              "abc\x02zz\0",
+                                                              10);
+    bytes += '\x2C';
+    for (const int field : {frameLeft, 0, width, height}) Append(bytes, field, 2);
+    const std::size_t headerEnd = bytes.size();
+    return {bytes + std::string("\0\x02\x02\x44\x01\0\x3B", 7), headerEnd};
+}
+
+// Top-down, so its height field is negative.
+Forged BmpFile(int width, int height) {
+    std::string bytes = EncodeBmp24(Image(1, 1));
+    std::string sizes;
+    Append(sizes, static_cast<std::uint32_t>(width), 4);
+    Append(sizes, static_cast<std::uint32_t>(-height), 4);
+    bytes.replace(18, 8, sizes);
+    return {bytes, 54};
+}
+
+// Sizes in units of half an inch at 48 units per inch, from an origin other than (0, 0).
+Forged WmfFile(int width, int height, int unitsPerInch = 48) {
+    std::string bytes;
+    Append(bytes, 0x9AC6CDD7, 4);
+    Append(bytes, 0, 2);
+    for (const int side : {100, -50, 100 + width / 2, -50 + height / 2})
+        Append(bytes, static_cast<std::uint32_t>(side), 2);
+    Append(bytes, unitsPerInch, 2);
+    Append(bytes, 0, 4);
+    Append(bytes, 0x1234, 2);  // checksum
+    const std::size_t headerEnd = bytes.size();
+    return {bytes + std::string("\1\0\x09\0\0\x03\x0C\0\0\0\0\0\0\0\0\0\0\0\x03\0\0\0\0\0", 24),
+            headerEnd};
+}
+
+// The frame in 0.01 mm, from the size at 96 dots per inch; the bounds in device pixels do not
+// count.
+Forged EmfFile(int width, int height, std::uint32_t signature = 0x464D4520) {
+    std::string bytes;
+    Append(bytes, 1, 4);   // EMR_HEADER
+    Append(bytes, 88, 4);  // its size
+    const int frameWidth = (width * 2540 + 48) / 96, frameHeight = (height * 2540 + 48) / 96;
+    for (const int side : {0, 0, 99999, 99999, 0, 0, frameWidth, frameHeight})
+        Append(bytes, static_cast<std::uint32_t>(side), 4);
+    Append(bytes, signature, 4);
+    bytes += std::string(88 - bytes.size(), '\0');
+    return {bytes + std::string("\x0E\0\0\0\x14\0\0\0\0\0\0\0\x10\0\0\0\x14\0\0\0", 20), 88};
+}
+
+const struct {
+    const char* name;
+    PictureKind kind;
+    std::function<Forged(int, int)> make;
+} kKinds[] = {
+    {"JPEG", PictureKind::Jpeg, [](int w, int h) { return JpegFile(w, h); }},
+    {"GIF", PictureKind::Gif, [](int w, int h) { return GifFile(w, h); }},
+    {"bitmap", PictureKind::Bmp, BmpFile},
+    {"placeable metafile", PictureKind::PlaceableWmf, [](int w, int h) { return WmfFile(w, h); }},
+    {"enhanced metafile", PictureKind::Emf, [](int w, int h) { return EmfFile(w, h); }},
+};
+
+TEST(ReadPictureHeader, ReadsTheDeclaredSizeOfEachKindWithinThePictureLimits) {
+    constexpr int kSide = bmp::kMaxSide;
+    constexpr int kShortSide = static_cast<int>(bmp::kMaxPixels / kSide);
+    const struct {
+        int width, height;
+        bool taken;
+    } sizes[] = {
+        {64, 48, true},
+        {kSide, kShortSide, true},
+        {kShortSide, kSide, true},
+        {kSide + 2, 2, false},
+        {2, kSide + 2, false},
+        {16386, 16384, false},  // each side within the limit, the pixels beyond it
+        {0, 16, false},
+        {16, 0, false},
+        {-16, 16, false},  // a metafile's box inside out; 65520 in 16 bits
+    };
+    for (const auto& kind : kKinds) {
+        for (const auto& size : sizes) {
+            SCOPED_TRACE(testing::Message()
+                         << kind.name << " " << size.width << " x " << size.height);
+            const std::optional<PictureHeader> header =
+                ReadPictureHeader(kind.make(size.width, size.height).bytes);
+            ASSERT_EQ(header.has_value(), size.taken);
+            if (!header) continue;
+            EXPECT_EQ(header->kind, kind.kind);
+            EXPECT_EQ(header->size, (PixelSize{size.width, size.height}));
+            EXPECT_EQ(header->orientation, kUpright);
+        }
+    }
+    // A photograph's frame forged to 60000 x 60000 pixels crashes a system decoder.
+    EXPECT_FALSE(ReadPictureHeader(JpegFile(60000, 60000).bytes));
+}
+
+TEST(ReadPictureHeader, RefusesAHeaderCutShort) {
+    for (const auto& kind : kKinds) {
+        SCOPED_TRACE(kind.name);
+        const Forged file = kind.make(64, 48);
+        for (std::size_t size = 0; size < file.headerEnd; ++size)
+            EXPECT_FALSE(ReadPictureHeader(file.bytes.substr(0, size))) << size << " bytes";
+        EXPECT_TRUE(ReadPictureHeader(file.bytes.substr(0, file.headerEnd)));
+    }
+}
+
+TEST(ReadPictureHeader, RefusesDamagedHeadersAndOtherKindsOfFile) {
+    const std::string frame = StartOfFrame(kSof0, 64, 48);
+    const std::string gifStart = GifFile(64, 48).bytes.substr(0, 13 + 12);
+    const struct {
+        const char* name;
+        std::string bytes;
+    } cases[] = {
+        {"text named as a picture", "Not a picture at all, only words.\r\n"},
+        {"JPEG scan before its frame", Jpeg({Segment(kSos, std::string(6, '\1')), frame})},
+        {"JPEG end before its frame", Jpeg({"\xFF\xD9", frame})},
+        {"JPEG restart marker before its frame", Jpeg({"\xFF\xD0", frame})},
+        {"JPEG segment not starting with FF", Jpeg({"\x01" + frame})},
+        {"JPEG segment length 1", Jpeg({std::string("\xFF\xE0\x00\x01", 4), frame})},
+        {"JPEG frame too short for its size", Jpeg({Segment(kSof0, std::string("\x08\0\x30", 3))})},
+        {"GIF without an image", gifStart + "\x3B"},
+        {"GIF with an unknown block", gifStart + "\x99"},
+        {"GIF whose first image lies beyond the limits", GifFile(64, 48, bmp::kMaxSide - 10).bytes},
+        {"GIF of another version", "GIF88a" + GifFile(64, 48).bytes.substr(6)},
+        {"bitmap with an unknown header size", "BM" + std::string(60, '\x05')},
+        {"placeable metafile of no units per inch", WmfFile(64, 48, 0).bytes},
+        {"enhanced metafile with another signature", EmfFile(64, 48, 0x20464D45).bytes},
+        {"metafile without the placeable header", std::string("\1\0\x09\0\0\x03\x0C\0\0\0", 10)},
+        {"PNG", std::string("\x89PNG\r\n\x1A\n\0\0\0\x0DIHDR\0\0\0\x10\0\0\0\x10\x08\x02", 26)},
+        {"icon", std::string("\0\0\1\0\1\0\x10\x10\0\0\1\0\x20\0", 14)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_FALSE(ReadPictureHeader(c.bytes));
+    }
+}
+
+// Bytes changed at random in headers of every kind, and bytes random from the start: no crash
+// and no read past the end (run it under the sanitizers), and whatever is taken is in range.
+TEST(ReadPictureHeader, SurvivesRandomDamage) {
+    std::vector<std::string> originals = {
+        Jpeg({Segment(kApp1, CameraExif(6, true)), StartOfFrame(kSof2, 64, 48)})};
+    for (const auto& kind : kKinds) originals.push_back(kind.make(64, 48).bytes);
+    std::mt19937 random(7);
+    const auto below = [&](std::size_t n) {
+        return std::uniform_int_distribution<std::size_t>(0, n - 1)(random);
+    };
+    int taken = 0;
+    for (int round = 0; round < 50000; ++round) {
+        std::string bytes = originals[below(originals.size())];
+        if (round % 10 == 0) {
+            for (char& byte : bytes) byte = static_cast<char>(below(256));
+        } else {
+            for (std::size_t n = below(4) + 1; n > 0; --n)
+                bytes[below(bytes.size())] = static_cast<char>(below(256));
+            bytes.resize(below(bytes.size() + 1));
+        }
+        const std::optional<PictureHeader> header = ReadPictureHeader(bytes);
+        if (!header) continue;
+        ++taken;
+        ASSERT_TRUE(bmp::IsWithinLimits(header->size.width, header->size.height));
+        ASSERT_GE(header->orientation, 1);
+        ASSERT_LE(header->orientation, 8);
+    }
+    EXPECT_GT(taken, 0);  // some damage leaves a header that can be read
+}
+
+}  // namespace
+}  // namespace vexaframe
