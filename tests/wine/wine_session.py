@@ -44,7 +44,7 @@ class Session:
         # Wine's own error messages, kept so that a failing case can show what Wine said.
         self.env = dict(os.environ, WINEPREFIX=self.prefix, WINEDEBUG="-all,err+all")
         self.samples = options.samples
-        self.given_display = options.given_display
+        self.given_display = getattr(options, "given_display", False)
         self.xvfb = None
         self.folders = tempfile.mkdtemp(prefix="vexaframe-e2e-")
         self.wine_errors = open(os.path.join(self.folders, "wine-errors.log"), "w+b")
