@@ -17,12 +17,18 @@ std::string StagedPicture::ReadPending() const {
     return files_.ReadFile(pendingPath_).value_or(std::string());
 }
 
+void StagedPicture::HoldStaged() {
+    files_.RemoveFile(heldPath_);
+    files_.LinkFile(path_, heldPath_);  // where it cannot, the commit frees the bytes itself
+}
+
 bool StagedPicture::CommitPending() {
     return files_.MoveFileOver(pendingPath_, path_);
 }
 
 void StagedPicture::DiscardPending() {
     files_.RemoveFile(pendingPath_);
+    files_.RemoveFile(heldPath_);
 }
 
 }  // namespace vexaframe

@@ -18,7 +18,10 @@ bool WriteBitmapFile(FileSystem& files, const std::string& path, const Image& pi
 class StagedPicture {
 public:
     StagedPicture(FileSystem& files, std::string path)
-        : files_(files), path_(std::move(path)), pendingPath_(path_ + ".next") {}
+        : files_(files),
+          path_(std::move(path)),
+          pendingPath_(path_ + ".next"),
+          heldPath_(path_ + ".held") {}
 
     const std::string& PendingPath() const { return pendingPath_; }
 
@@ -26,15 +29,21 @@ public:
     std::string Read() const;
     std::string ReadPending() const;
 
+    // Before a pending picture is made: the staged file gets a second name, so that the commit
+    // that replaces it has no bytes to free (hundreds of megabytes take the file system tens of
+    // milliseconds); they go here, at the next call, with the file the last commit replaced.
+    void HoldStaged();
     // The pending picture becomes the staged one; false when it cannot, and then the staged
     // file keeps the earlier picture.
     bool CommitPending();
+    // The pending picture and the held one go; the staged one stays.
     void DiscardPending();
 
 private:
     FileSystem& files_;
     const std::string path_;
     const std::string pendingPath_;
+    const std::string heldPath_;
 };
 
 }  // namespace vexaframe

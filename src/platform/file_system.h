@@ -62,6 +62,10 @@ public:
     // True when no file is left at the path.
     virtual bool RemoveFile(const std::string& path) = 0;
 
+    // Gives an existing file a second name in the same folder (a hard link); false where the
+    // file system has no such links, or the name is taken.
+    virtual bool LinkFile(const std::string& existing, const std::string& link) = 0;
+
     // True when a new file can be created in the folder (it exists and is writable).
     virtual bool CanCreateFilesIn(const std::string& folder) = 0;
 

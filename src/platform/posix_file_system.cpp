@@ -161,6 +161,10 @@ bool PosixFileSystem::RemoveFile(const std::string& path) {
     return unlink(path.c_str()) == 0 || errno == ENOENT;
 }
 
+bool PosixFileSystem::LinkFile(const std::string& existing, const std::string& link) {
+    return ::link(existing.c_str(), link.c_str()) == 0;
+}
+
 bool PosixFileSystem::CanCreateFilesIn(const std::string& folder) {
     // Permission bits do not tell (the superuser ignores them, mounts may be read-only).
     const std::string probe = folder + "/.vexaframe-probe-" + std::to_string(getpid());

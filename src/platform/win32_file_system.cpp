@@ -99,6 +99,10 @@ bool Win32FileSystem::RemoveFile(const std::string& path) {
     return DeleteFileW(WideFromUtf8(path).c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND;
 }
 
+bool Win32FileSystem::LinkFile(const std::string& existing, const std::string& link) {
+    return CreateHardLinkW(WideFromUtf8(link).c_str(), WideFromUtf8(existing).c_str(), nullptr) != 0;
+}
+
 bool Win32FileSystem::CanCreateFilesIn(const std::string& folder) {
     // Only trying tells: access rules, read-only media and virtualisation all have a say.
     const std::wstring probe = WideFromUtf8(folder) + L"\\vexaframe-probe-" +

@@ -15,6 +15,7 @@ public:
     bool WriteFileAtomically(const std::string& path, std::string_view bytes) override;
     bool MoveFileOver(const std::string& from, const std::string& to) override;
     bool RemoveFile(const std::string& path) override;
+    bool LinkFile(const std::string& existing, const std::string& link) override;
     bool CanCreateFilesIn(const std::string& folder) override;
     bool CreateFolders(const std::string& folder) override;
 };

@@ -139,6 +139,7 @@ void Win32SaverWindow::CoverMonitor(const ScreenRect& area) {
 }
 
 bool Win32SaverWindow::StagePending(const std::string& path, std::stop_token stop) {
+    stagedPicture_.HoldStaged();
     return decoder_.DecodeToBitmapFile(path, stagedPicture_.PendingPath(), std::move(stop)) ==
            DecodeOutcome::Written;
 }

@@ -30,8 +30,11 @@ TEST(StagedPicture, ThePendingPictureTakesTheStagedOnesPlaceOnlyWhenItCan) {
     files.AddFile("C:\\Saver\\Vexaframe.bmp", staged.Read(), attribute::kReadOnly);
     EXPECT_FALSE(staged.CommitPending());
     EXPECT_EQ(DecodeBmp(staged.Read())->pixels, first.pixels);
+    staged.HoldStaged();
     staged.DiscardPending();
     EXPECT_FALSE(files.FileExists(staged.PendingPath()));
+    EXPECT_FALSE(files.FileExists("C:\\Saver\\Vexaframe.bmp.held"));
+    EXPECT_EQ(DecodeBmp(staged.Read())->pixels, first.pixels);
 }
 
 }  // namespace

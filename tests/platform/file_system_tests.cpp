@@ -246,6 +246,18 @@ TEST_F(FileSystemTest, MovesAFileOverAnotherUnlessItIsReadOnlyAndRemovesFiles) {
     EXPECT_THAT(Names(), UnorderedElementsAre(kCafe));
 }
 
+// A second name keeps the bytes when the first name is replaced.
+TEST_F(FileSystemTest, ASecondNameKeepsTheFileWhenTheFirstIsReplaced) {
+    Write("a.bmp", "old");
+    Write("b.bmp", "new");
+    ASSERT_TRUE(files_.LinkFile(PathOf("a.bmp"), PathOf("a.bmp.held")));
+    EXPECT_FALSE(files_.LinkFile(PathOf("a.bmp"), PathOf("b.bmp")));  // the name is taken
+    EXPECT_FALSE(files_.LinkFile(PathOf("missing.bmp"), PathOf("c.bmp")));
+    ASSERT_TRUE(files_.MoveFileOver(PathOf("b.bmp"), PathOf("a.bmp")));
+    EXPECT_EQ(files_.ReadFile(PathOf("a.bmp.held")), "old");
+    EXPECT_EQ(files_.ReadFile(PathOf("a.bmp")), "new");
+}
+
 #ifdef _WIN32
 TEST_F(FileSystemTest, WriteFileAtomicallyOfAFileHeldOpenFailsAndLeavesItWhole) {
     Write("held.ini", "old");
