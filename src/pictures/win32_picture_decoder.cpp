@@ -28,6 +28,8 @@ constexpr UINT kCrashed = 3;
 constexpr UINT kEndedByUs = 4;
 
 constexpr DWORD kStopCheckMilliseconds = 50;
+constexpr int kEndWaitChecks = 100;
+constexpr DWORD kEndWaitMilliseconds = 10;
 
 OwnedKernelObject DecoderJob() {
     OwnedKernelObject job(CreateJobObjectW(nullptr, nullptr));
@@ -136,8 +138,18 @@ std::optional<Image> PictureDecoder::Decode(const std::string& picture,
     return bytes ? DecodeBmp(*bytes) : std::nullopt;
 }
 
+// Waits a little for them to be gone, so that none writes a file after this returns.
 void PictureDecoder::EndAll() const {
-    if (job_) TerminateJobObject(job_.get(), kEndedByUs);
+    if (!job_ || !TerminateJobObject(job_.get(), kEndedByUs)) return;
+    for (int wait = 0; wait < kEndWaitChecks; ++wait) {
+        JOBOBJECT_BASIC_ACCOUNTING_INFORMATION accounting{};
+        if (!QueryInformationJobObject(job_.get(), JobObjectBasicAccountingInformation,
+                                       &accounting, sizeof accounting, nullptr) ||
+            accounting.ActiveProcesses == 0) {
+            return;
+        }
+        Sleep(kEndWaitMilliseconds);
+    }
 }
 
 void EndQuietlyOnCrash() {

@@ -40,7 +40,7 @@ public:
     // nothing when the decoder gives none. For callers that wait for it.
     std::optional<Image> Decode(const std::string& picture, const std::string& scratchBitmap) const;
 
-    // Ends the decoders still running, at once.
+    // Ends the decoders still running, and waits a moment for them to be gone.
     void EndAll() const;
 
     static std::wstring OwnProgramFile();
