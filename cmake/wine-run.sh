@@ -8,4 +8,11 @@ export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
 export LC_ALL=${VEXAFRAME_WINE_LOCALE:-ja_JP.UTF-8}
 wine=$(command -v wine64 || echo /usr/lib/wine/wine64)
+# Without Wine's preloader (Debian ships none) a process now and then fails to start when
+# address space randomisation puts something where Wine's fixed areas go ("failed to map the
+# shared user data"). A fixed layout starts the same way every time; the programs Wine starts
+# inherit it.
+if setarch "$(uname -m)" --addr-no-randomize true 2>/dev/null; then
+    exec setarch "$(uname -m)" --addr-no-randomize "$wine" "$@"
+fi
 exec "$wine" "$@"
