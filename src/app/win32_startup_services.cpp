@@ -21,16 +21,7 @@ HWND HandleFromNumber(std::int32_t number) {
 }
 
 std::string ProgramFolder() {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length =
-            GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (length < path.size()) {
-            path.resize(length);
-            break;
-        }
-        path.resize(path.size() * 2);
-    }
+    const std::wstring path = ProgramFile();
     return Utf8FromWide(path.substr(0, path.find_last_of(L'\\')));
 }
 

@@ -97,16 +97,6 @@ DWORD Decode(const std::wstring& picture, const std::wstring& bitmap) {
 PictureDecoder::PictureDecoder(std::wstring program, std::chrono::milliseconds timeLimit)
     : program_(std::move(program)), timeLimit_(timeLimit), job_(DecoderJob()) {}
 
-std::wstring PictureDecoder::OwnProgramFile() {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (length == 0) return {};
-        if (length < path.size()) return path.substr(0, length);
-        path.resize(path.size() * 2);
-    }
-}
-
 DecodeOutcome PictureDecoder::DecodeToBitmapFile(const std::string& picture,
                                                  const std::string& bitmap,
                                                  std::stop_token stop) const {

@@ -11,6 +11,7 @@
 
 #include "pictures/image.h"
 #include "platform/win32_handles.h"
+#include "platform/win32_system.h"
 
 namespace vexaframe {
 
@@ -28,7 +29,7 @@ public:
     static constexpr std::chrono::milliseconds kTimeLimit{20000};
 
     // `program` is started as the decoder; by default this program itself.
-    explicit PictureDecoder(std::wstring program = OwnProgramFile(),
+    explicit PictureDecoder(std::wstring program = ProgramFile(),
                             std::chrono::milliseconds timeLimit = kTimeLimit);
 
     // Decodes the picture file (as LoadPicture does) into the bitmap file (as WriteBitmapFile
@@ -42,8 +43,6 @@ public:
 
     // Ends the decoders still running, and waits a moment for them to be gone.
     void EndAll() const;
-
-    static std::wstring OwnProgramFile();
 
 private:
     std::wstring program_;

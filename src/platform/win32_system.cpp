@@ -4,6 +4,17 @@
 
 namespace vexaframe {
 
+std::wstring ProgramFile() {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length =
+            GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length == 0) return {};
+        if (length < path.size()) return path.substr(0, length);
+        path.resize(path.size() * 2);
+    }
+}
+
 bool IsWindowsNT() {
     static_assert(sizeof(OSVERSIONINFOA) == 148, "the ANSI version record");
     OSVERSIONINFOA version{};

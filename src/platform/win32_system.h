@@ -1,7 +1,12 @@
 #pragma once
-// What the system keeps about screen savers.
+// What the system keeps about this program and about screen savers.
+
+#include <string>
 
 namespace vexaframe {
+
+// The full path of this program's file; empty when the system does not say.
+std::wstring ProgramFile();
 
 // True only on the NT platform; the other platforms keep the saver password themselves.
 bool IsWindowsNT();
