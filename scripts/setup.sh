@@ -5,6 +5,7 @@ set -euo pipefail
 
 packages=(
   cmake ninja-build g++ googletest libbenchmark-dev          # native build and tests
+  clang libclang-rt-14-dev                                   # sanitizers and libFuzzer
   g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev           # Windows cross build
   wine64 xvfb xdotool x11-apps imagemagick                   # running and driving it
   xserver-xorg-core xserver-xorg-video-dummy                 # two monitors for Wine: Xorg's

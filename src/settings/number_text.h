@@ -15,8 +15,8 @@ enum class Rounding {
 };
 
 // The decimal number at the start of the text (an optional sign, digits, an optional
-// fraction) brought to a whole number. Magnitudes past 2^40 are held there, so that any
-// length of digits stays in range. Nothing when the text starts with no digit.
+// fraction) brought to a whole number. Magnitudes past 2^40 are held there before rounding, so that
+// any length of digits stays in range. Nothing when the text starts with no digit.
 struct LeadingNumber {
     std::int64_t value;
     std::size_t length;  // characters of the text the number took

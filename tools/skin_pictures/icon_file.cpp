@@ -53,7 +53,7 @@ std::string InfoHeader(const Image& image, std::uint32_t pixelBytes) {
     Append(header, kColourBits, 2);
     Append(header, bmp::kCompressionNone, 4);
     Append(header, pixelBytes, 4);
-    Append(header, 0, 16);  // resolution and palette: unused
+    header.append(16, '\0');  // resolution and palette: unused
     return header;
 }
 
