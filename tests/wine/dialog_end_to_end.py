@@ -15,17 +15,14 @@ import sys
 import time
 
 from wine_session import (FOLDER_KEY, INTERVAL_KEY, ORDER_KEY, POLL_SECONDS, RUN_BOUND_SECONDS,
-                          SCREEN, TRANSPARENCY_KEY, Failure, ended_within, picture_size, rgb_of,
-                          run_cases, stop)
+                          SCREEN, SETTLE_SECONDS, TRANSPARENCY_KEY, Failure, expect_ended, expect_running,
+                          picture_size, rgb_of, run_cases, stop)
 
 CAPTION = "Vexaframe_P"
 MESSAGE_CAPTION = "Vexaframe"
 SAVE_FAILED = "設定を保存できませんでした。"
 KIND_KEYS = [f"画像種類_{index}" for index in range(4)]
 BROWSE_TEXT = "ﾌｫﾙﾀﾞをｸﾘｯｸして選択状態にしてから ＯＫ を押してください"
-SETTLE_SECONDS = 0.5  # from showing the window to its X window taking input
-ENDED_WITHIN_SECONDS = 10  # Wine without a window manager takes a while to destroy a window
-KEEPS_RUNNING_SECONDS = 1
 DOUBLE_CLICK_SECONDS = 0.6  # two clicks closer than this would make a double click
 
 # --- Where the controls lie, in pixels of the window (src/settings_dialog/dialog_layout.h).
@@ -202,16 +199,6 @@ class Dialog:
     def area_changed(self, rect, before, what):
         return self.changed(before, lambda: self.screenshot().area(rect), what)
 
-    def expect_running(self, after):
-        if ended_within(self.process, KEEPS_RUNNING_SECONDS):
-            raise Failure(f"ended after {after}")
-
-    def expect_ended(self, after):
-        if not ended_within(self.process, ENDED_WITHIN_SECONDS):
-            raise Failure(f"still running {ENDED_WITHIN_SECONDS} s after {after}")
-        if self.process.returncode != 0:
-            raise Failure(f"ended with code {self.process.returncode} after {after}")
-
     def expect_settings_untouched(self, after):
         if self.settings_bytes() != self.written:
             raise Failure(f"the settings file changed after {after}")
@@ -231,7 +218,7 @@ class Dialog:
         self.session.press_enter_on(MESSAGE_CAPTION)
         if not wait_until(lambda: not save_failure_shown(self.session)):
             raise Failure(f"{what}: the message stayed after Enter")
-        self.expect_running(f"the refused save ({what})")
+        expect_running(self.process, f"the refused save ({what})")
         if not wait_until(lambda: self.screenshot().area(ORDER_RADIOS) == shown):
             raise Failure(f"{what}: the order chosen is no longer shown")
 
@@ -418,7 +405,7 @@ def case_set_writes_the_settings_file_and_ends(session):
             dialog.click(within_caption(KIND_CAPTIONS[JPG]))
             dialog.changed(lines, dialog.lines, "*.jpg")
             dialog.click(SET_BUTTON.centre)
-            dialog.expect_ended(f"設定 ({name})")
+            expect_ended(dialog.process, f"設定 ({name})")
             if dialog.settings_bytes() != settings_text(expected(dialog.windows_folder)):
                 raise Failure(f"from the {name} keys the file holds "
                               f"{dialog.settings_bytes().decode('cp932')!r}")
@@ -436,7 +423,7 @@ def case_each_way_out_but_set_leaves_the_settings_file_untouched(session):
             dialog.click(within_caption(KIND_CAPTIONS[BMP]))
             dialog.changed(lines, dialog.lines, "*.bmp")
             dialog.click(point, button)
-            dialog.expect_ended(way)
+            expect_ended(dialog.process, way)
             dialog.expect_settings_untouched(way)
 
 
@@ -449,7 +436,7 @@ def case_a_read_only_settings_file_is_refused_and_kept(session):
             dialog.expect_save_refused(f"the {attempt} 設定 on a read-only file")
             dialog.expect_settings_untouched(f"the {attempt} refused save")
         dialog.click(CANCEL_BUTTON.centre)
-        dialog.expect_ended("ｷｬﾝｾﾙ after refused saves")
+        expect_ended(dialog.process, "ｷｬﾝｾﾙ after refused saves")
         dialog.expect_settings_untouched("ｷｬﾝｾﾙ")
 
 
@@ -466,14 +453,14 @@ def case_a_settings_folder_removed_while_open_is_not_made_again(session):
             if os.path.exists(folder):
                 raise Failure(f"the settings folder was made again by the {attempt} 設定")
         dialog.click(CANCEL_BUTTON.centre)
-        dialog.expect_ended("ｷｬﾝｾﾙ after refused saves")
+        expect_ended(dialog.process, "ｷｬﾝｾﾙ after refused saves")
 
 
 def case_enter_and_escape_do_nothing(session):
     with Dialog(session, "keys", samples(session, *SOME_PICTURES)) as dialog:
         for key in ("Return", "Escape"):
             session.press_key_on(CAPTION, key)
-            dialog.expect_running(key)
+            expect_running(dialog.process, key)
         dialog.expect_settings_untouched("Enter and Escape")
 
 
@@ -491,7 +478,7 @@ def case_dragging_the_title_strip_moves_the_window(session):
         expected = (left + moved[0], top + moved[1], right + moved[0], bottom + moved[1])
         if session.wait_for_window(lambda w: w.caption == CAPTION and w.rect == expected) is None:
             raise Failure(f"the window did not move to {expected}")
-        dialog.expect_running("a drag")
+        expect_running(dialog.process, "a drag")
 
 
 def fitted(size):
@@ -562,18 +549,17 @@ def case_the_folder_browser_cancelled_changes_nothing(session):
         if dialog.screenshot().area(FOLDER_LABEL) != folder_label:
             raise Failure("after the cancelled browse the folder label changed")
         dialog.expect_settings_untouched("the cancelled browse")
-        dialog.expect_running("the cancelled browse")
+        expect_running(dialog.process, "the cancelled browse")
 
 
 def case_a_second_dialog_ends_at_once_the_first_stays(session):
     with Dialog(session, "second", samples(session, *SOME_PICTURES)) as dialog:
         second = session.start_copy(dialog.copy, ["/c"])
         try:
-            if not ended_within(second, ENDED_WITHIN_SECONDS) or second.returncode != 0:
-                raise Failure("a second dialog did not end at once")
+            expect_ended(second, "a second start beside the dialog")
         finally:
             stop(second)
-        dialog.expect_running("a second dialog")
+        expect_running(dialog.process, "a second dialog")
         if [w for w in session.windows() if w.caption == CAPTION] != [dialog.window]:
             raise Failure("the first dialog's window is not the only one")
 

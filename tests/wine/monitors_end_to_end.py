@@ -11,8 +11,9 @@ import collections
 import sys
 import time
 
-from saver_end_to_end import SHOWN_WITHIN_SECONDS, RunningSaver, sample, start_once
-from wine_session import POLL_SECONDS, RUN_BOUND_SECONDS, Failure, run_cases, stop
+from saver_end_to_end import RunningSaver, sample, start_once
+from wine_session import (POLL_SECONDS, RUN_BOUND_SECONDS, Failure, expect_ended, expect_running,
+                          run_cases, stop)
 
 Rect = collections.namedtuple("Rect", "left top right bottom")
 BLACK, WHITE = b"\0\0\0", b"\xff\xff\xff"
@@ -73,7 +74,7 @@ def centre_half(rect):
                 rect.right - width // 4, rect.bottom - height // 4)
 
 
-def wait_for_screen(session, shows, bound=SHOWN_WITHIN_SECONDS):
+def wait_for_screen(session, shows, bound=RUN_BOUND_SECONDS):
     """Whether `shows(screenshot)` comes to hold within `bound` seconds."""
     deadline = time.monotonic() + bound
     while True:
@@ -128,7 +129,7 @@ def case_a_window_on_the_other_monitor_is_covered_while_the_cube_shows(session):
                 return len(lit) >= LIT_PIXELS
             if not wait_for_screen(session, cube_shows):
                 raise Failure("no cube around the primary monitor's centre")
-            saver.expect_running("covering the other monitor")
+            expect_running(saver.process, "covering the other monitor")
     finally:
         stop(window)
 
@@ -138,9 +139,9 @@ def case_a_character_key_with_the_pointer_on_the_other_monitor_ends(session):
     at = ((desk.other.left + desk.other.right) // 2, (desk.other.top + desk.other.bottom) // 2)
     with start_with_pointer_on_other(session, desk, "key", at) as saver:
         saver.wait_until_shown()
-        saver.expect_running("the pointer resting on the other monitor")
+        expect_running(saver.process, "the pointer resting on the other monitor")
         session.xdotool("key", "a")
-        saver.expect_ended("the key a")
+        expect_ended(saver.process, "the key a")
 
 
 def case_a_click_on_the_other_monitor_ends(session):
@@ -149,7 +150,7 @@ def case_a_click_on_the_other_monitor_ends(session):
     with start_with_pointer_on_other(session, desk, "click", at) as saver:
         saver.wait_until_shown()
         session.xdotool("click", "1")
-        saver.expect_ended("a click on the other monitor")
+        expect_ended(saver.process, "a click on the other monitor")
 
 
 # Positions on the two monitors are compared on the virtual screen: measured in each window's
@@ -161,9 +162,9 @@ def case_moves_between_the_monitors_end_only_along_both_axes(session):
         saver.wait_until_shown()
         for x in (desk.other.right - 20, desk.primary.left + 10):
             session.xdotool("mousemove", *desk.on_x(x, row))
-            saver.expect_running(f"a move along the row to {x}")
+            expect_running(saver.process, f"a move along the row to {x}")
         session.xdotool("mousemove", *desk.on_x(desk.primary.left + 10, row + 20))
-        saver.expect_ended("a move along both axes")
+        expect_ended(saver.process, "a move along both axes")
 
 
 CASES = [

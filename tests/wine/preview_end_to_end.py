@@ -11,9 +11,8 @@ import select
 import subprocess
 import sys
 
-from wine_session import RUN_BOUND_SECONDS, Failure, ended_within, run_cases, stop
+from wine_session import RUN_BOUND_SECONDS, Failure, expect_ended, run_cases, stop
 
-ENDED_WITHIN_SECONDS = 2
 
 
 class Host:
@@ -56,11 +55,6 @@ def start_preview_in(session, host, name):
         stop(preview)
         raise Failure("no window Preview Window inside the host")
     return preview, preview_window(host_window)
-
-
-def expect_ended(preview, after):
-    if not ended_within(preview, ENDED_WITHIN_SECONDS):
-        raise Failure(f"still running {ENDED_WITHIN_SECONDS} s after {after}")
 
 
 def case_preview_covers_the_host_area_and_ends_with_it(session):

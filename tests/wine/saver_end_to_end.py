@@ -12,15 +12,11 @@ import sys
 import time
 
 from wine_session import (FIRST_WINE_START_SECONDS, FOLDER_KEY, INTERVAL_KEY, ORDER_KEY,
-                          POLL_SECONDS, RUN_BOUND_SECONDS, SCREEN, TRANSPARENCY_KEY, Failure,
-                          broken_pictures, ended_within, resident_bytes, rgb_of, run_cases,
-                          staged_version, stop)
+                          POLL_SECONDS, RUN_BOUND_SECONDS, SCREEN, SETTLE_SECONDS,
+                          TRANSPARENCY_KEY, Failure, broken_pictures, expect_ended,
+                          expect_running, resident_bytes, rgb_of, run_cases, staged_version, stop)
 
 SEQUENTIAL, OPAQUE = 0, 0
-SHOWN_WITHIN_SECONDS = 5
-ENDED_WITHIN_SECONDS = 1
-KEEPS_RUNNING_SECONDS = 1
-SETTLE_SECONDS = 0.5  # from showing the window to its X window taking input
 
 
 def sample(session, name):
@@ -52,20 +48,12 @@ class RunningSaver:
 
     def wait_until_shown(self):
         window = self.session.wait_for_window(
-            lambda w: w.caption == "Vexaframe_S" and w.visible, SHOWN_WITHIN_SECONDS)
+            lambda w: w.caption == "Vexaframe_S" and w.visible)
         if window is None:
-            raise Failure(f"no window Vexaframe_S shown within {SHOWN_WITHIN_SECONDS} s")
+            raise Failure(f"no window Vexaframe_S shown within {RUN_BOUND_SECONDS} s")
         print(f"  shown after {time.monotonic() - self.started:.1f} s", flush=True)
         time.sleep(SETTLE_SECONDS)
         return window
-
-    def expect_running(self, after):
-        if ended_within(self.process, KEEPS_RUNNING_SECONDS):
-            raise Failure(f"ended after {after}")
-
-    def expect_ended(self, after):
-        if not ended_within(self.process, ENDED_WITHIN_SECONDS):
-            raise Failure(f"still running {ENDED_WITHIN_SECONDS} s after {after}")
 
     def staged_pictures(self, count, bound):
         """The first `count` different pictures the bitmap file held, in order."""
@@ -103,7 +91,7 @@ def coarse_colours(rgb):
 def expect_cube_of(session, picture):
     """The screen shows the cube with `picture` (RGB bytes) around its centre, on black."""
     picture_colours = coarse_colours(picture)
-    deadline = time.monotonic() + SHOWN_WITHIN_SECONDS
+    deadline = time.monotonic() + RUN_BOUND_SECONDS
     while True:
         screen = session.screenshot()
         lit = [pixel for pixel in centre_pixels(screen) if max(pixel) > 24]
@@ -136,11 +124,11 @@ def case_full_screen_cube_of_the_first_picture(session):
         if window.rect != (0, 0) + SCREEN:
             raise Failure(f"the window covers {window.rect}, not the screen")
         first = rgb_of(sample(session, "aurora_lake.bmp"))
-        if saver.staged_pictures(1, SHOWN_WITHIN_SECONDS) != [first]:
+        if saver.staged_pictures(1, RUN_BOUND_SECONDS) != [first]:
             raise Failure("Vexaframe.bmp does not hold the catalogue's first picture")
 
         expect_cube_of(session, first)
-        saver.expect_running("showing the first picture")
+        expect_running(saver.process, "showing the first picture")
 
 
 def case_without_a_direct3d_device_the_cube_is_drawn_in_software(session):
@@ -152,11 +140,11 @@ def case_without_a_direct3d_device_the_cube_is_drawn_in_software(session):
     try:
         with RunningSaver(session, "software", {"a.wmf": sample(session, "sunflower.wmf")}) as saver:
             saver.wait_until_shown()
-            staged = saver.staged_pictures(1, SHOWN_WITHIN_SECONDS)
+            staged = saver.staged_pictures(1, RUN_BOUND_SECONDS)
             if not staged:
                 raise Failure("nothing was staged")
             expect_cube_of(session, staged[0])
-            saver.expect_running("drawing in software")
+            expect_running(saver.process, "drawing in software")
     finally:
         session.wine(["reg", "delete", renderer_key, "/v", "renderer", "/f"],
                      stdout=subprocess.DEVNULL).wait(RUN_BOUND_SECONDS)
@@ -186,12 +174,12 @@ def case_broken_files_are_skipped_and_every_good_picture_shows_in_order(session)
         if staged != good + [good[0]]:
             raise Failure("the good pictures were not staged in order, each once a cycle: "
                           f"{[good.index(p) if p in good else len(p) for p in staged]}")
-        saver.expect_running("a folder of broken files")
+        expect_running(saver.process, "a folder of broken files")
         boxes = [w for w in session.windows() if w.window_class == "#32770"]
         if boxes:
             raise Failure(f"a message or crash dialog came up: {boxes}")
         session.xdotool("key", "a")
-        saver.expect_ended("the key a")
+        expect_ended(saver.process, "the key a")
     left = [ending for ending in (".next", ".held") if os.path.exists(saver.bitmap + ending)]
     if left:
         raise Failure(f"the saver left Vexaframe.bmp{left[0]} beside Vexaframe.bmp")
@@ -244,23 +232,23 @@ def case_a_texture_problem_is_reported_in_one_box_at_a_time(session):
         boxes = [w for w in session.windows() if w.window_class == "#32770"]
         if len(boxes) != 1:
             raise Failure(f"{len(boxes)} message boxes while the first was up")
-        saver.expect_running("a texture problem")
+        expect_running(saver.process, "a texture problem")
 
 
 def case_a_character_key_ends_shift_does_not(session):
     with RunningSaver(session, "keys", {"a.bmp": sample(session, "aurora_lake.bmp")}) as saver:
         saver.wait_until_shown()
         session.xdotool("key", "shift")
-        saver.expect_running("Shift")
+        expect_running(saver.process, "Shift")
         session.xdotool("key", "a")
-        saver.expect_ended("the key a")
+        expect_ended(saver.process, "the key a")
 
 
 def case_a_click_ends(session):
     with RunningSaver(session, "click", {"a.bmp": sample(session, "aurora_lake.bmp")}) as saver:
         saver.wait_until_shown()
         session.xdotool("mousemove", "300", "300", "click", "1")
-        saver.expect_ended("a click")
+        expect_ended(saver.process, "a click")
 
 
 def case_only_a_move_along_both_axes_ends(session):
@@ -271,9 +259,9 @@ def case_only_a_move_along_both_axes_ends(session):
         saver.wait_until_shown()
         for x, y in ((200, 300), (200, 500), (400, 200), (700, 200)):
             session.xdotool("mousemove", str(x), str(y))
-            saver.expect_running(f"a move to {x},{y}")
+            expect_running(saver.process, f"a move to {x},{y}")
         session.xdotool("mousemove", "450", "450")
-        saver.expect_ended("a move along both axes")
+        expect_ended(saver.process, "a move along both axes")
 
 
 def case_without_arguments_the_mouse_never_ends(session):
@@ -282,9 +270,9 @@ def case_without_arguments_the_mouse_never_ends(session):
         saver.wait_until_shown()
         for x, y in ((100, 100), (600, 500), (900, 50)):
             session.xdotool("mousemove", str(x), str(y))
-        saver.expect_running("moves along both axes")
+        expect_running(saver.process, "moves along both axes")
         session.xdotool("key", "Return")
-        saver.expect_ended("Enter")
+        expect_ended(saver.process, "Enter")
 
 
 def case_a_second_start_ends_at_once(session):
@@ -292,8 +280,8 @@ def case_a_second_start_ends_at_once(session):
     with RunningSaver(session, "running", pictures) as saver:
         saver.wait_until_shown()
         with RunningSaver(session, "second", pictures) as second:
-            session.expect_end(second.process, "a start beside a running saver")
-        saver.expect_running("a second start")
+            expect_ended(second.process, "a start beside a running saver")
+        expect_running(saver.process, "a second start")
 
 
 CASES = [

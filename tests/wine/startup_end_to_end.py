@@ -7,7 +7,7 @@ starts it with a command line and watches its windows through window_probe.exe.
 
 import sys
 
-from wine_session import Failure, run_cases, stop
+from wine_session import Failure, expect_ended, run_cases, stop
 
 CHOOSE_PICTURES = "設定画面より画像ﾌｧｲﾙを指定して下さい！"
 
@@ -26,7 +26,7 @@ def runs_to_its_end(session, name, arguments, what):
     # nothing was shown.
     saver = session.start_saver(name, arguments)
     try:
-        session.expect_end(saver, what)
+        expect_ended(saver, what)
     finally:
         stop(saver)
 
@@ -58,7 +58,7 @@ def asks_to_choose_pictures(session, name, arguments):
         if saver.poll() is not None:
             raise Failure(f"{arguments}: ended while its message box was up")
         session.press_enter_on("Vexaframe")
-        session.expect_end(saver, f"{arguments} after Enter")
+        expect_ended(saver, f"{arguments} after Enter")
     finally:
         stop(saver)
     session.expect_none_of_our_windows(f"{arguments}")

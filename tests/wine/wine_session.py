@@ -18,7 +18,10 @@ import time
 OUR_CAPTIONS = {"Vexaframe", "Vexaframe_S", "Vexaframe_P", "Preview Window"}
 FIRST_WINE_START_SECONDS = 300  # a fresh prefix is set up on the first run
 RUN_BOUND_SECONDS = 30  # only guards against a hang; speed is not asserted here
+KEEPS_RUNNING_SECONDS = 1  # how long a program must stay after an input it should ignore
 POLL_SECONDS = 0.2
+SETTLE_SECONDS = 0.5  # from a window shown to its X window taking input
+SCREENSHOT_ATTEMPTS = 5
 SCREEN = (1024, 768)
 
 Window = collections.namedtuple("Window", "window_class caption rect visible children")
@@ -152,10 +155,17 @@ class Session:
                               capture_output=True, text=True).stdout
 
     def screenshot(self):
-        """The whole screen as rows of RGB bytes."""
-        capture = subprocess.run(["xwd", "-root", "-silent"], env=self.env, check=True,
-                                 capture_output=True, timeout=20).stdout
-        return rgb_of("xwd:-", capture)
+        """The whole screen as rows of RGB bytes. xwd walks the window tree before it reads
+        the screen and gives up when a window goes in between, as windows do while a
+        program starts or ends; such a capture is simply taken again."""
+        for _ in range(SCREENSHOT_ATTEMPTS):
+            capture = subprocess.run(["xwd", "-root", "-silent"], env=self.env,
+                                     capture_output=True, timeout=20)
+            if capture.returncode == 0:
+                return rgb_of("xwd:-", capture.stdout)
+            time.sleep(POLL_SECONDS)
+        raise Failure(f"xwd failed {SCREENSHOT_ATTEMPTS} times in a row: "
+                      f"{capture.stderr.decode('utf-8', 'replace').strip()}")
 
     def windows(self, bound=RUN_BOUND_SECONDS):
         """The top-level windows, each with its child windows."""
@@ -260,18 +270,25 @@ class Session:
 
     # --- Checks ---
 
-    def expect_end(self, process, what):
-        try:
-            code = process.wait(RUN_BOUND_SECONDS)
-        except subprocess.TimeoutExpired:
-            raise Failure(f"{what}: still running after {RUN_BOUND_SECONDS} s")
-        if code != 0:
-            raise Failure(f"{what}: ended with code {code}")
-
     def expect_none_of_our_windows(self, what):
         left = [window for window in self.windows() if window.caption in OUR_CAPTIONS]
         if left:
             raise Failure(f"{what}: windows left behind: {left}")
+
+
+def expect_running(process, after):
+    """The program is still there a moment after `after`, an input it should ignore."""
+    if ended_within(process, KEEPS_RUNNING_SECONDS):
+        raise Failure(f"ended with code {process.returncode} after {after}")
+
+
+def expect_ended(process, after):
+    """The program ended after `after`, and ended well. The bound only guards against a
+    hang: how quickly it ends is not asserted."""
+    if not ended_within(process, RUN_BOUND_SECONDS):
+        raise Failure(f"still running {RUN_BOUND_SECONDS} s after {after}")
+    if process.returncode != 0:
+        raise Failure(f"ended with code {process.returncode} after {after}")
 
 
 def stop(process):
