@@ -83,6 +83,16 @@ public:
     virtual std::unique_ptr<DeviceTexture> TakeTexture() = 0;
 };
 
+// Whether a device can draw. A Direct3D device is lost while the display is taken from it (the
+// machine asleep, the session locked, another display mode): it shows nothing until it can be
+// reset, and the reset takes every texture and vertex buffer it made.
+enum class DeviceCondition {
+    Ready,
+    Lost,      // not yet to be reset
+    ResetDue,  // to be reset now
+    Failed,    // for another reason, which waiting does not mend
+};
+
 class VertexBuffer {
 public:
     virtual ~VertexBuffer() = default;
@@ -119,6 +129,13 @@ public:
     virtual bool DrawPrimitive(PrimitiveType type, int firstVertex, int primitiveCount) = 0;
     virtual bool LightEnable(int index, bool enable) = 0;
     virtual bool Present() = 0;
+
+    // A device that cannot be lost, as the software one, is always ready.
+    virtual DeviceCondition Condition() { return DeviceCondition::Ready; }
+    // Resets a device whose condition is ResetDue, for the presentation it was made for; every
+    // texture, vertex buffer and upload it made must be gone. Ready once reset, Lost when the
+    // device was lost again meanwhile, else Failed.
+    virtual DeviceCondition Reset() { return DeviceCondition::Ready; }
 };
 
 inline std::unique_ptr<DeviceTexture> RenderDevice::CreateTexture(const Image& picture) {

@@ -114,8 +114,8 @@ bool HoldsItsPixels(const Image& picture) {
 
 // Both formats lay a texel out as the picture does: 0xAARRGGBB in a 32-bit word. The default
 // pool keeps no second copy in system memory, and rows copied into it are uploaded there and
-// then, not all at once at the first draw as a managed texture's are. The saver never resets
-// the device, so the texture is never lost.
+// then, not all at once at the first draw as a managed texture's are. A reset of the device
+// loses it, so the texture is made anew after one.
 IDirect3DTexture8* NewTexture(IDirect3DDevice8& device, int width, int height) {
     for (const D3DFORMAT format : {D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8}) {
         IDirect3DTexture8* texture = nullptr;
@@ -193,6 +193,19 @@ std::unique_ptr<D3D8Texture> Reusable(std::unique_ptr<DeviceTexture> retired,
     return std::unique_ptr<D3D8Texture>(ours);
 }
 
+DeviceCondition ConditionOf(HRESULT result) {
+    switch (result) {
+        case D3D_OK:
+            return DeviceCondition::Ready;
+        case D3DERR_DEVICELOST:
+            return DeviceCondition::Lost;
+        case D3DERR_DEVICENOTRESET:
+            return DeviceCondition::ResetDue;
+        default:
+            return DeviceCondition::Failed;
+    }
+}
+
 D3DMATRIX NativeMatrix(const Matrix4& matrix) {
     D3DMATRIX native;
     for (int row = 0; row < 4; ++row)
@@ -243,7 +256,7 @@ public:
         if (!device) return nullptr;
         direct3d_->AddRef();  // one reference for the device, which outlives this maker
         return std::unique_ptr<D3D8Device>(new D3D8Device(
-            runtime_, D3D8Device::Direct3DPtr(direct3d_.get()), std::move(device), type));
+            runtime_, D3D8Device::Direct3DPtr(direct3d_.get()), std::move(device), type, window_));
     }
 
 private:
@@ -261,11 +274,12 @@ std::unique_ptr<Direct3DDeviceMaker> MakeD3D8DeviceMaker(HWND window, const wcha
 }
 
 D3D8Device::D3D8Device(std::shared_ptr<const D3D8Runtime> runtime, Direct3DPtr direct3d,
-                       DevicePtr device, Direct3DDeviceType type)
+                       DevicePtr device, Direct3DDeviceType type, HWND window)
     : runtime_(std::move(runtime)),
       direct3d_(std::move(direct3d)),
       device_(std::move(device)),
-      type_(type) {}
+      type_(type),
+      window_(window) {}
 
 D3D8Device::~D3D8Device() = default;
 
@@ -389,6 +403,23 @@ bool D3D8Device::LightEnable(int index, bool enable) {
 
 bool D3D8Device::Present() {
     return SUCCEEDED(device_->Present(nullptr, nullptr, nullptr, nullptr));
+}
+
+DeviceCondition D3D8Device::Condition() {
+    return ConditionOf(device_->TestCooperativeLevel());
+}
+
+// The presentation the device was made for, in the display's format of now: a windowed back
+// buffer must have it, and the loss may have come from a change of display mode.
+DeviceCondition D3D8Device::Reset() {
+    // Bound, they would keep the texture and the vertex buffer the reset needs gone.
+    device_->SetTexture(0, nullptr);
+    device_->SetStreamSource(0, nullptr, 0);
+    const std::optional<D3DFORMAT> displayFormat = DisplayFormat(*direct3d_);
+    if (!displayFormat) return DeviceCondition::Failed;
+    D3DPRESENT_PARAMETERS parameters = WindowedPresentation(window_, *displayFormat);
+    const DeviceCondition condition = ConditionOf(device_->Reset(&parameters));
+    return condition == DeviceCondition::ResetDue ? DeviceCondition::Failed : condition;
 }
 
 }  // namespace vexaframe

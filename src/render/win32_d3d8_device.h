@@ -54,13 +54,16 @@ public:
     bool LightEnable(int index, bool enable) override;
     bool Present() override;
 
+    DeviceCondition Condition() override;
+    DeviceCondition Reset() override;
+
 private:
     using Direct3DPtr = ComOwned<IDirect3D8>;
     using DevicePtr = ComOwned<IDirect3DDevice8>;
 
     friend class D3D8DeviceMaker;
     D3D8Device(std::shared_ptr<const D3D8Runtime> runtime, Direct3DPtr direct3d, DevicePtr device,
-               Direct3DDeviceType type);
+               Direct3DDeviceType type, HWND window);
 
     // Declared in this order so that they go in the reverse one: the device, the Direct3D
     // object, then the library.
@@ -68,6 +71,7 @@ private:
     Direct3DPtr direct3d_;
     DevicePtr device_;
     Direct3DDeviceType type_;
+    HWND window_;  // the one it presents into
 };
 
 }  // namespace vexaframe

@@ -31,8 +31,22 @@ void SaverSession::OnLoad() {
     PrepareNextImage();
 }
 
+FrameOutcome SaverSession::OnFrame(RenderDevice& device, FrameClock& clock,
+                                   const SceneResources& resources) {
+    DeviceCondition condition = RegainDevice(device);
+    if (condition == DeviceCondition::Ready) {
+        StepNextImage(device);
+        if (RenderFrame(device, clock, Scene(resources.Texture.get()))) return FrameOutcome::Drawn;
+        condition = device.Condition();  // it may have been lost during the frame
+        if (condition == DeviceCondition::Ready) return FrameOutcome::Failed;
+    }
+    if (condition == DeviceCondition::Failed) return FrameOutcome::Failed;
+    DropDeviceResources();
+    return FrameOutcome::Skipped;
+}
+
 // A picture whose texture cannot be made is ready too: its change reports the problem.
-void SaverSession::OnFrame(RenderDevice& device) {
+void SaverSession::StepNextImage(RenderDevice& device) {
     if (next_.ready) return;
     if (upload_) {
         if (upload_->Step() == TextureUpload::State::Uploading) return;
@@ -50,6 +64,36 @@ void SaverSession::OnFrame(RenderDevice& device) {
             std::move(retired_));
     }
     next_.ready = upload_ == nullptr;
+}
+
+// A reset due is made with the resources gone. A reset that fails because the device was lost
+// again is tried again at a later frame; any other failure would fail every later try as well,
+// and a saver that stays black hides it, so it is reported.
+DeviceCondition SaverSession::RegainDevice(RenderDevice& device) {
+    DeviceCondition condition = device.Condition();
+    if (condition == DeviceCondition::ResetDue) {
+        DropDeviceResources();
+        condition = device.Reset();
+    }
+    if (condition == DeviceCondition::Ready && deviceLost_) {
+        deviceLost_ = false;
+        platform_.CreateResources();
+    }
+    return condition;
+}
+
+// At once, so that no picture change meanwhile works with the lost device's textures. The next
+// picture's texture goes with them, so that picture is prepared again; keeping its picture in
+// memory for a loss that seldom comes would double what the saver holds.
+void SaverSession::DropDeviceResources() {
+    if (deviceLost_) return;
+    deviceLost_ = true;
+    platform_.ReleaseResources();
+    const bool prepared = upload_ || next_.ready;
+    upload_.reset();
+    retired_.reset();
+    next_ = NextImage{};
+    if (prepared) PrepareNextImage();
 }
 
 void SaverSession::OnSecondTick() {

@@ -15,6 +15,7 @@
 #include "platform/mouse_button.h"
 #include "render/frame.h"
 #include "render/render_device.h"
+#include "render/scene_resources.h"
 #include "saver/picture_preparer.h"
 #include "saver/monitor_covers.h"
 #include "settings/command_line.h"
@@ -54,6 +55,8 @@ public:
     // taken off the cube, if any, for the next upload to write over.
     virtual std::unique_ptr<DeviceTexture> ChangeResources(
         bool newPicture, std::unique_ptr<DeviceTexture> texture) = 0;
+    // The vertex buffer and the textures go: a device reset needs them gone, and loses them.
+    virtual void ReleaseResources() = 0;
     virtual void StartFrames() = 0;
     virtual void ShowTopmost() = 0;
 
@@ -71,6 +74,12 @@ public:
 inline constexpr std::wstring_view kVertexBufferProblem = L"VertexBuffer problem!";
 inline constexpr std::wstring_view kTextureProblem = L"Texture problem!";
 inline constexpr std::wstring_view kRenderingError = L"Error Rendering!";
+
+enum class FrameOutcome {
+    Drawn,
+    Skipped,  // the device is lost
+    Failed,   // the saver ends with kRenderingError
+};
 
 struct MouseAnchor {
     float x = 0, y = 0;
@@ -97,9 +106,11 @@ public:
     SaverSession(RunState& run, SaverPlatform& platform);
 
     void OnLoad();
-    // Before each frame: takes the next picture once it is prepared and moves a band of it to
-    // the device, so that no frame waits for a whole texture.
-    void OnFrame(RenderDevice& device);
+    // Draws a frame of the cube with the texture `resources` hold, after taking the next picture
+    // once it is prepared and moving a band of it to the device, so that no frame waits for a
+    // whole texture. A lost device draws nothing until it can be reset; then the platform makes
+    // the resources anew, whose texture the staged picture gives.
+    FrameOutcome OnFrame(RenderDevice& device, FrameClock& clock, const SceneResources& resources);
     // The picture changes at the tick that ends the interval, or, when the next picture is not
     // ready by then, at the first tick after it is.
     void OnSecondTick();
@@ -120,6 +131,9 @@ public:
     const SaverState& State() const { return state_; }
 
 private:
+    void StepNextImage(RenderDevice& device);
+    DeviceCondition RegainDevice(RenderDevice& device);
+    void DropDeviceResources();
     void DrawPattern();
     bool StageNextImage(bool pendingHoldsPicture);
     void PrepareNextImage();
@@ -135,6 +149,7 @@ private:
     NextImage next_;
     std::unique_ptr<TextureUpload> upload_;   // of the next picture's texture
     std::unique_ptr<DeviceTexture> retired_;  // no longer drawn: the next upload may reuse it
+    bool deviceLost_ = false;                 // and its resources dropped, until it is reset
     PicturePreparer preparer_;  // last: its thread stops before the rest goes
 };
 

@@ -112,9 +112,9 @@ DWORD Win32SaverWindow::DrawDueFrame() {
     if (!pacer_) return INFINITE;
     using Clock = FramePacer::Clock;
     if (pacer_->TimeToNextFrame(Clock::now()) == Clock::duration::zero()) {
-        if (device_) session_.OnFrame(*device_);
-        if (!device_ || !RenderFrame(*device_, *clock_, session_.Scene(resources_.Texture.get())))
+        if (!device_ || session_.OnFrame(*device_, *clock_, resources_) == FrameOutcome::Failed)
             EndWithMessage(kRenderingError);
+        // A skipped frame counts too, so that a lost device is asked once a frame, not in a spin.
         pacer_->FrameDrawn(Clock::now());
     }
     const auto wait = pacer_->TimeToNextFrame(Clock::now());
@@ -177,6 +177,10 @@ std::unique_ptr<DeviceTexture> Win32SaverWindow::ChangeResources(
                                resources_,
                                [this](ResourceProblem problem) { ReportProblem(problem); });
     return std::move(resources_.Retired);
+}
+
+void Win32SaverWindow::ReleaseResources() {
+    resources_ = SceneResources{};
 }
 
 void Win32SaverWindow::ReportProblem(ResourceProblem problem) {

@@ -49,6 +49,7 @@ private:
     void CreateResources() override;
     std::unique_ptr<DeviceTexture> ChangeResources(bool newPicture,
                                                    std::unique_ptr<DeviceTexture> texture) override;
+    void ReleaseResources() override;
     void StartFrames() override;
     void ShowTopmost() override;
     bool IsWindowsNT() override;

@@ -1,14 +1,16 @@
 #include <gtest/gtest.h>
 
 #include <condition_variable>
+#include <memory>
 #include <mutex>
+#include <optional>
 #include <set>
+#include <span>
 #include <string>
 #include <thread>
 #include <utility>
 #include <vector>
 
-#include "render/software_device.h"
 #include "saver/saver_session.h"
 #include "settings/image_order.h"
 
@@ -16,6 +18,78 @@ namespace vexaframe {
 namespace {
 
 using Names = std::vector<std::string>;
+
+// A device that can be lost as Direct3D's is. It counts the textures, vertex buffers and uploads
+// it made that are still alive: its reset fails while any is, as Direct3D's does under Wine.
+class LosableDevice final : public RenderDevice {
+public:
+    DeviceCondition condition = DeviceCondition::Ready;
+    DeviceCondition resetOutcome = DeviceCondition::Ready;
+    std::optional<DeviceCondition> atPresent;  // the presentation fails, leaving this condition
+    int uploadSteps = 1;
+    int presented = 0, resets = 0, uploadsBegun = 0;
+
+    int Alive() const { return static_cast<int>(token_.use_count()) - 1; }
+
+    TextureLimits Limits() const override { return {64, false}; }
+    std::unique_ptr<VertexBuffer> CreateVertexBuffer(std::size_t, std::uint32_t) override {
+        return std::make_unique<Buffer>(token_);
+    }
+    std::unique_ptr<TextureUpload> BeginTextureUpload(std::shared_ptr<const Image>,
+                                                      std::unique_ptr<DeviceTexture>) override {
+        ++uploadsBegun;
+        return std::make_unique<Upload>(token_, uploadSteps);
+    }
+    bool SetVertexShader(std::uint32_t) override { return Ready(); }
+    bool SetStreamSource(int, VertexBuffer*, int) override { return Ready(); }
+    bool SetTransform(TransformKind, const Matrix4&) override { return Ready(); }
+    bool Clear(std::uint32_t, float) override { return Ready(); }
+    bool BeginScene() override { return Ready(); }
+    bool EndScene() override { return Ready(); }
+    bool SetMaterial(const Material&) override { return Ready(); }
+    bool SetTexture(int, DeviceTexture*) override { return Ready(); }
+    bool SetRenderState(RenderState, std::uint32_t) override { return Ready(); }
+    bool DrawPrimitive(PrimitiveType, int, int) override { return Ready(); }
+    bool LightEnable(int, bool) override { return Ready(); }
+    bool Present() override {
+        if (atPresent) condition = *atPresent;
+        if (atPresent || !Ready()) return false;
+        ++presented;
+        return true;
+    }
+    DeviceCondition Condition() override { return condition; }
+    DeviceCondition Reset() override {
+        ++resets;
+        if (Alive() > 0) return DeviceCondition::Lost;
+        if (resetOutcome == DeviceCondition::Ready) condition = DeviceCondition::Ready;
+        return resetOutcome;
+    }
+
+private:
+    using Token = std::shared_ptr<const int>;
+    struct Texture : DeviceTexture {
+        explicit Texture(Token held) : token(std::move(held)) {}
+        Token token;
+    };
+    struct Buffer : VertexBuffer {
+        explicit Buffer(Token held) : token(std::move(held)) {}
+        bool SetData(std::size_t, std::span<const std::byte>) override { return true; }
+        Token token;
+    };
+    struct Upload : TextureUpload {
+        Upload(Token held, int steps) : token(std::move(held)), stepsLeft(steps) {}
+        State Step() override { return --stepsLeft > 0 ? State::Uploading : State::Finished; }
+        std::unique_ptr<DeviceTexture> TakeTexture() override {
+            return std::make_unique<Texture>(token);
+        }
+        Token token;
+        int stepsLeft;
+    };
+
+    bool Ready() const { return condition == DeviceCondition::Ready; }
+
+    Token token_ = std::make_shared<const int>(0);
+};
 
 // Records the window thread's calls as one line, "a, b, c". Picture "n" decodes to an n-pixel
 // wide picture, so that what is staged says which it was.
@@ -26,7 +100,9 @@ public:
     bool passwordAccepted = true;
     bool stagedFileReadOnly = false;
     bool deviceTakesNoTexture = false;
-    int cursorCounter = -1;  // hidden once at start-up
+    RenderDevice* device = nullptr;
+    SceneResources resources;  // made on `device`; the texture as if from the staged picture
+    int cursorCounter = -1;    // hidden once at start-up
     std::set<std::string> unreadable;
     Names staged;  // the staged pictures, in order
     std::vector<Monitor> monitors;
@@ -65,12 +141,21 @@ public:
         return true;
     }
     void CreateRenderDevice() override { Call("device"); }
-    void CreateResources() override { Call("resources"); }
+    void CreateResources() override {
+        Call("resources");
+        resources.Vertices = device->CreateVertexBuffer(1, 0);
+        resources.Texture = device->CreateTexture(Image(1, 1));
+    }
     std::unique_ptr<DeviceTexture> ChangeResources(
         bool newPicture, std::unique_ptr<DeviceTexture> texture) override {
         Call(!newPicture ? "resources, same texture"
                          : texture ? "resources, new texture" : "resources, no texture");
-        return nullptr;
+        if (newPicture && texture) std::swap(texture, resources.Texture);
+        return newPicture ? std::move(texture) : nullptr;
+    }
+    void ReleaseResources() override {
+        Call("release resources");
+        resources = SceneResources{};
     }
     void StartFrames() override { Call("start frames"); }
     void ShowTopmost() override { Call("show topmost"); }
@@ -112,6 +197,10 @@ protected:
                std::int16_t pictures = 3, std::int16_t orderMode = 0,
                std::set<std::string> unreadable = {}) {
         session.reset();  // no preparing thread reads the platform's settings now
+        device.condition = device.resetOutcome = DeviceCondition::Ready;
+        device.atPresent.reset();
+        device.resets = 0;
+        platform.device = &device;
         platform.calls.clear();
         platform.staged.clear();
         platform.cursorCounter = -1;
@@ -130,10 +219,12 @@ protected:
         platform.calls.clear();
     }
 
+    FrameOutcome Frame() { return session->OnFrame(device, clock, platform.resources); }
+
     // As the frames do until the next picture is ready.
     void FinishPreparation() {
         while (!session->NextImageReady()) {
-            session->OnFrame(device);
+            Frame();
             std::this_thread::yield();
         }
     }
@@ -158,7 +249,8 @@ protected:
         return changes;
     }
 
-    SoftwareDevice device{16, 16, [](const Image&) {}};
+    LosableDevice device;
+    StillClock clock{0};
     FakeSaverPlatform platform;
     std::unique_ptr<RunState> run;
     std::unique_ptr<SaverSession> session;
@@ -230,7 +322,7 @@ TEST_F(SaverSessionTest, AChangeWaitsForThePictureBeingPreparedAndTheOrderStaysT
     session->OnSecondTick();
     session->OnSecondTick();
     session->OnSecondTick();
-    session->OnFrame(device);
+    Frame();
     EXPECT_FALSE(session->NextImageReady());
     EXPECT_EQ(Count("resources"), 0);
 
@@ -253,6 +345,73 @@ TEST_F(SaverSessionTest, WhatCannotBeStagedOrMadeIntoATextureLeavesTheCubeAsItWa
     ChangesOver(1);
     EXPECT_EQ(platform.calls, "commit, resources, same texture");
     EXPECT_EQ(platform.staged, (Names{"1", "3"}));
+}
+
+// Lost before a frame, with the texture the last change retired, or during one, while the next
+// picture is uploaded: frames are skipped and the device's resources go at once, so no change
+// works with them; nothing is reset until the device can be. The reset finds nothing of the
+// device alive, the staged picture comes back on the cube, and the next picture, prepared
+// again, follows it.
+TEST_F(SaverSessionTest, ALostDeviceSkipsFramesUntilResetThenShowsTheSamePictureAndGoesOn) {
+    for (const bool duringUpload : {false, true}) {
+        Start("/s", 2);
+        device.uploadSteps = 3;
+        EXPECT_EQ(ChangesOver(2), (std::vector<int>{2}));
+        if (duringUpload) {
+            const int uploads = device.uploadsBegun;
+            while (device.uploadsBegun == uploads) {
+                Frame();
+                std::this_thread::yield();
+            }
+            device.atPresent = DeviceCondition::Lost;
+        } else {
+            device.condition = DeviceCondition::Lost;
+        }
+        const int presented = device.presented;
+        platform.calls.clear();
+        for (int tick = 1; tick <= 3; ++tick) {
+            EXPECT_EQ(Frame(), FrameOutcome::Skipped);
+            session->OnSecondTick();
+        }
+        EXPECT_EQ(platform.calls, "release resources");
+        ASSERT_EQ(device.Alive(), 0);
+        EXPECT_EQ(device.presented, presented);
+        EXPECT_EQ(device.resets, 0);
+
+        device.atPresent.reset();
+        device.condition = DeviceCondition::ResetDue;
+        ASSERT_EQ(Frame(), FrameOutcome::Drawn) << duringUpload;
+        EXPECT_EQ(device.resets, 1);
+        EXPECT_EQ(platform.calls, "release resources, resources");
+        EXPECT_EQ(ChangesOver(1), (std::vector<int>{1}));  // overdue
+        EXPECT_EQ(platform.calls, "commit, resources, new texture");
+        EXPECT_EQ(platform.staged, (Names{"1", "2", "3"}));
+    }
+}
+
+// A reset that finds the device lost again is tried at the next frame. Any other failure would
+// fail every later try too, and a saver that stays black would hide it: it ends the saver.
+TEST_F(SaverSessionTest, OnlyALostDeviceIsWaitedForAndEveryOtherFailureEndsTheSaver) {
+    using enum DeviceCondition;
+    const struct {
+        DeviceCondition condition, resetOutcome;
+        std::optional<DeviceCondition> atPresent;
+        FrameOutcome outcome;
+    } cases[] = {
+        {ResetDue, Lost, {}, FrameOutcome::Skipped},
+        {ResetDue, Failed, {}, FrameOutcome::Failed},
+        {Failed, Ready, {}, FrameOutcome::Failed},
+        {Ready, Ready, Ready, FrameOutcome::Failed},  // a frame failing on a ready device
+    };
+    for (const auto& c : cases) {
+        Start("/s");
+        device.condition = c.condition;
+        device.resetOutcome = c.resetOutcome;
+        device.atPresent = c.atPresent;
+        EXPECT_EQ(Frame(), c.outcome);
+        EXPECT_EQ(Frame(), c.outcome);
+        EXPECT_EQ(device.resets, c.condition == ResetDue ? 2 : 0);
+    }
 }
 
 // Ending while a picture is being prepared stops the preparation rather than waiting for it.

@@ -230,6 +230,29 @@ INSTANTIATE_TEST_SUITE_P(Scenes, DifferentialTest,
                              return std::string(scene.param.name);
                          });
 
+// As the saver does once a lost device can be reset: the resources go, the device is reset for
+// its window, and the resources made anew draw the frames as before.
+TEST(D3D8DeviceReset, ResourcesMadeAnewAfterAResetDrawAsBefore) {
+    const Scene scene{"after_reset", 2.2f, 10, 1, 0};
+    TestWindow window(kFrameWidth, kFrameHeight);
+    std::unique_ptr<D3D8Device> direct3d = CreateDevice(window.Surface());
+    ASSERT_TRUE(direct3d);
+    SceneResources direct3dResources;
+    ASSERT_TRUE(DrawTwice(*direct3d, scene, direct3dResources));
+    direct3dResources = SceneResources{};
+    ASSERT_EQ(direct3d->Reset(), DeviceCondition::Ready);
+    EXPECT_EQ(direct3d->Condition(), DeviceCondition::Ready);
+    ASSERT_TRUE(DrawTwice(*direct3d, scene, direct3dResources));
+    const Image drawnByDirect3D = ReadPresentedFrame(*direct3d->Native());
+
+    Image drawnBySoftware;
+    SoftwareDevice software(kFrameWidth, kFrameHeight,
+                            [&](const Image& frame) { drawnBySoftware = frame; });
+    SceneResources softwareResources;
+    ASSERT_TRUE(DrawTwice(software, scene, softwareResources));
+    ExpectAgreement(scene.name, drawnByDirect3D, drawnBySoftware);
+}
+
 // What the saver hands back as the retired texture when it starts an upload.
 enum class Retired { None, SameSize, OtherSize, OtherDevice };
 
