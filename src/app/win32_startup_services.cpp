@@ -47,7 +47,8 @@ bool Win32StartupServices::WindowTitledExists(std::string_view title) {
 }
 
 void Win32StartupServices::LoadSettings(Settings& settings, Catalogue& catalogue) {
-    location_ = ChooseSettingsLocation(files_, ProgramFolder(), PerUserFolder());
+    location_ = ChooseSettingsLocation(files_, ProgramFolder(), PerUserFolder(),
+                                       Utf8FromWide(TemporaryFolder()));
     vexaframe::LoadSettings(files_, codePage_, location_, settings, catalogue);
 }
 

@@ -8,6 +8,7 @@
 #include <chrono>
 
 #include "pictures/win32_image_format.h"
+#include "platform/win32_system.h"
 #include "platform/win32_text.h"
 #include "platform/win32_window_class.h"
 #include "settings_dialog/win32_folder_browser.h"
@@ -399,12 +400,13 @@ std::optional<std::string> Win32SettingsDialog::BrowseForFolder() {
 }
 
 // In a decoder process, as the saver decodes, so that a file that crashes the system's
-// decoder does not take the dialog and the choices made in it along.
+// decoder does not take the dialog and the choices made in it along. Without a temporary
+// folder there is no place for the scratch file, and the preview stays as it was.
 std::optional<Image> Win32SettingsDialog::LoadPicture(const std::string& path) {
-    std::wstring folder(MAX_PATH + 1, L'\0');
-    folder.resize(GetTempPathW(static_cast<DWORD>(folder.size()), folder.data()));
+    const std::wstring folder = TemporaryFolder();
+    if (folder.empty()) return std::nullopt;
     const std::wstring scratch =
-        folder + L"vexaframe-preview-" + std::to_wstring(GetCurrentProcessId()) + L".bmp";
+        folder + L"\\vexaframe-preview-" + std::to_wstring(GetCurrentProcessId()) + L".bmp";
     return decoder_.Decode(path, Utf8FromWide(scratch));
 }
 
