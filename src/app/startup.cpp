@@ -22,8 +22,11 @@ StartupOutcome StartSaver(RunState& run, StartupServices& services, std::string_
     BuildImageOrder(run.settings.OrderMode, imageCount, run.ImageOrder, run.random);
     // Started without a switch (by hand, not by the system) the pointer stays visible.
     if (mode == "S") run.CursorCount = services.ShowCursor(false);
-    services.OpenSaver(run);
-    return StartupOutcome::RunWindows;
+    if (services.OpenSaver(run)) return StartupOutcome::RunWindows;
+    // The pointer comes back for the message.
+    if (mode == "S") run.CursorCount = services.ShowCursor(true);
+    services.ShowMessage(kSaverWindowError);
+    return StartupOutcome::EndProgram;
 }
 
 }  // namespace
@@ -48,7 +51,7 @@ StartupOutcome Main(RunState& run, StartupServices& services) {
         return StartupOutcome::EndProgram;
     }
     if (mode == "C") {
-        services.ShowSettingsDialog(run);
+        if (!services.ShowSettingsDialog(run)) services.ShowMessage(kSettingsDialogError);
         return StartupOutcome::EndProgram;
     }
     if (mode != "S" && !run.ArgumentText.empty()) return StartupOutcome::EndProgram;

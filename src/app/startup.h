@@ -11,6 +11,9 @@ namespace vexaframe {
 
 inline constexpr std::wstring_view kChoosePicturesMessage =
     L"設定画面より画像ﾌｧｲﾙを指定して下さい！";
+// The windows of a mode could not be made: the system is out of resources.
+inline constexpr std::wstring_view kSaverWindowError = L"Error! Could not create the saver window.";
+inline constexpr std::wstring_view kSettingsDialogError = L"設定画面を開けませんでした。";
 
 class StartupServices {
 public:
@@ -27,11 +30,13 @@ public:
     // Returns the new display counter.
     virtual int ShowCursor(bool show) = 0;
 
-    // False when `hostWindow` is no window to show the preview in.
-    virtual bool OpenPreview(std::int32_t hostWindow) = 0;
-    // Returns once the dialog has closed.
-    virtual void ShowSettingsDialog(const RunState& run) = 0;
-    virtual void OpenSaver(RunState& run) = 0;
+    // False when `hostWindow` is no window to show the preview in, or the preview's windows
+    // could not be made.
+    [[nodiscard]] virtual bool OpenPreview(std::int32_t hostWindow) = 0;
+    // Returns once the dialog has closed; false when it could not be opened.
+    [[nodiscard]] virtual bool ShowSettingsDialog(const RunState& run) = 0;
+    // False when the saver's windows could not be made; nothing is left open then.
+    [[nodiscard]] virtual bool OpenSaver(RunState& run) = 0;
 };
 
 enum class StartupOutcome {

@@ -12,10 +12,11 @@
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     using namespace vexaframe;
     if (const std::optional<int> decoderExit = RunPictureDecoderIfAsked()) return *decoderExit;
-    // The picture loader and the shell's dialogs work through OLE.
-    OleInitialize(nullptr);
+    // The shell's folder browser works through OLE; the pictures are loaded in decoder
+    // processes, which set up their own. Without it only the browser is missed.
+    const bool oleReady = SUCCEEDED(OleInitialize(nullptr));
     RunState run(ArgumentText(), UniformRandom::FromTimeAndEntropy());
-    Win32StartupServices services;
+    Win32StartupServices services(oleReady);
     if (Main(run, services) == StartupOutcome::EndProgram) return 0;
     return RunMessageLoop(services.Frames());
 }

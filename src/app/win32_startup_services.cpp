@@ -47,7 +47,8 @@ bool Win32StartupServices::WindowTitledExists(std::string_view title) {
 }
 
 void Win32StartupServices::LoadSettings(Settings& settings, Catalogue& catalogue) {
-    location_ = ChooseSettingsLocation(files_, ProgramFolder(), PerUserFolder());
+    location_ = ChooseSettingsLocation(files_, ProgramFolder(), PerUserFolder(),
+                                       Utf8FromWide(TemporaryFolder()));
     vexaframe::LoadSettings(files_, codePage_, location_, settings, catalogue);
 }
 
@@ -79,16 +80,19 @@ bool Win32StartupServices::OpenPreview(std::int32_t hostWindow) {
     const HWND host = HandleFromNumber(hostWindow);
     if (!IsWindow(host)) return false;
     preview_ = std::make_unique<Win32PreviewWindow>(host);
-    return true;
+    if (!preview_->IsOpen()) preview_.reset();
+    return preview_ != nullptr;
 }
 
-void Win32StartupServices::ShowSettingsDialog(const RunState& run) {
-    Win32SettingsDialog dialog(run, files_, codePage_, location_);
-    dialog.ShowModal();
+bool Win32StartupServices::ShowSettingsDialog(const RunState& run) {
+    Win32SettingsDialog dialog(run, files_, codePage_, location_, oleReady_);
+    return dialog.ShowModal();
 }
 
-void Win32StartupServices::OpenSaver(RunState& run) {
+bool Win32StartupServices::OpenSaver(RunState& run) {
     saver_ = std::make_unique<Win32SaverWindow>(run, location_.pictureFile);
+    if (!saver_->Open()) saver_.reset();
+    return saver_ != nullptr;
 }
 
 }  // namespace vexaframe

@@ -18,6 +18,9 @@ std::string ArgumentText();
 
 class Win32StartupServices : public StartupServices {
 public:
+    // `oleReady`: OLE is set up on this thread, as the shell's folder browser needs.
+    explicit Win32StartupServices(bool oleReady) : oleReady_(oleReady) {}
+
     bool WindowTitledExists(std::string_view title) override;
     void LoadSettings(Settings& settings, Catalogue& catalogue) override;
     bool IsWindowsNT() override;
@@ -25,13 +28,14 @@ public:
     void ShowMessage(std::wstring_view text) override;
     int ShowCursor(bool show) override;
     bool OpenPreview(std::int32_t hostWindow) override;
-    void ShowSettingsDialog(const RunState& run) override;
-    void OpenSaver(RunState& run) override;
+    bool ShowSettingsDialog(const RunState& run) override;
+    bool OpenSaver(RunState& run) override;
 
     // The saver's frames, once it runs.
     FrameSource* Frames() { return saver_.get(); }
 
 private:
+    bool oleReady_;
     Win32FileSystem files_;
     Win32CodePage codePage_;
     SettingsLocation location_;

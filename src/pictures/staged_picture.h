@@ -13,7 +13,8 @@ namespace vexaframe {
 
 // Replaces the file in one step, so that it never holds half a picture; on failure the earlier
 // picture stays.
-bool WriteBitmapFile(FileSystem& files, const std::string& path, const Image& picture);
+[[nodiscard]] bool WriteBitmapFile(FileSystem& files, const std::string& path,
+                                   const Image& picture);
 
 class StagedPicture {
 public:
@@ -35,7 +36,7 @@ public:
     void HoldStaged();
     // The pending picture becomes the staged one; false when it cannot, and then the staged
     // file keeps the earlier picture.
-    bool CommitPending();
+    [[nodiscard]] bool CommitPending();
     // The pending picture and the held one go; the staged one stays.
     void DiscardPending();
 

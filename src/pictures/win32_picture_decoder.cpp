@@ -26,6 +26,7 @@ constexpr DWORD kNoPicture = 1;
 constexpr DWORD kNotWritten = 2;
 constexpr UINT kCrashed = 3;
 constexpr UINT kEndedByUs = 4;
+constexpr DWORD kNoCom = 5;
 
 constexpr DWORD kStopCheckMilliseconds = 50;
 constexpr int kEndWaitChecks = 100;
@@ -84,8 +85,9 @@ LONG WINAPI EndQuietly(EXCEPTION_POINTERS*) {
 }
 
 DWORD Decode(const std::wstring& picture, const std::wstring& bitmap) {
-    // The system's decoders are reached through COM.
-    if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return kNoPicture;
+    // The system's decoders are reached through COM; without it the decoder failed, whatever
+    // the file holds.
+    if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return kNoCom;
     const std::optional<Image> decoded = LoadPicture(Utf8FromWide(picture));
     if (!decoded) return kNoPicture;
     Win32FileSystem files;

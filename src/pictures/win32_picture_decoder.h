@@ -34,8 +34,9 @@ public:
 
     // Decodes the picture file (as LoadPicture does) into the bitmap file (as WriteBitmapFile
     // writes it). Safe to call from any thread.
-    DecodeOutcome DecodeToBitmapFile(const std::string& picture, const std::string& bitmap,
-                                     std::stop_token stop) const;
+    [[nodiscard]] DecodeOutcome DecodeToBitmapFile(const std::string& picture,
+                                                   const std::string& bitmap,
+                                                   std::stop_token stop) const;
 
     // The picture at its own pixel size, through a scratch bitmap file that is removed again;
     // nothing when the decoder gives none. For callers that wait for it.

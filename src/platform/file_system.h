@@ -41,11 +41,11 @@ public:
     // * and ?, case-insensitive), in listing order, until `visit` returns false. A pattern
     // that matches nothing is a complete, empty listing. Returns false when the listing
     // failed: folder missing or unreadable, or an error part-way through.
-    virtual bool ListMatches(std::string_view pattern,
-                             const std::function<bool(const FolderEntry&)>& visit) = 0;
+    [[nodiscard]] virtual bool ListMatches(
+        std::string_view pattern, const std::function<bool(const FolderEntry&)>& visit) = 0;
 
     // The whole file, or nothing when it is missing or unreadable.
-    virtual std::optional<std::string> ReadFile(const std::string& path) = 0;
+    [[nodiscard]] virtual std::optional<std::string> ReadFile(const std::string& path) = 0;
 
     // True when a file (not a folder) exists at the path, readable or not: a file that
     // cannot be read must not be taken for a missing one and overwritten.
@@ -53,11 +53,12 @@ public:
 
     // Replaces the file's contents atomically: a temporary file in the same folder, then a
     // rename over the old one. On failure the old file is left whole.
-    virtual bool WriteFileAtomically(const std::string& path, std::string_view bytes) = 0;
+    [[nodiscard]] virtual bool WriteFileAtomically(const std::string& path,
+                                                   std::string_view bytes) = 0;
 
     // Puts the file `from` in the place of `to` in one step; both lie in one folder. A
     // read-only `to` is refused as WriteFileAtomically refuses it. On failure both stay.
-    virtual bool MoveFileOver(const std::string& from, const std::string& to) = 0;
+    [[nodiscard]] virtual bool MoveFileOver(const std::string& from, const std::string& to) = 0;
 
     // True when no file is left at the path.
     virtual bool RemoveFile(const std::string& path) = 0;
@@ -67,10 +68,10 @@ public:
     virtual bool LinkFile(const std::string& existing, const std::string& link) = 0;
 
     // True when a new file can be created in the folder (it exists and is writable).
-    virtual bool CanCreateFilesIn(const std::string& folder) = 0;
+    [[nodiscard]] virtual bool CanCreateFilesIn(const std::string& folder) = 0;
 
     // Creates the folder and any missing parents; true when it exists afterwards.
-    virtual bool CreateFolders(const std::string& folder) = 0;
+    [[nodiscard]] virtual bool CreateFolders(const std::string& folder) = 0;
 };
 
 }  // namespace vexaframe

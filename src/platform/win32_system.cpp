@@ -15,6 +15,15 @@ std::wstring ProgramFile() {
     }
 }
 
+std::wstring TemporaryFolder() {
+    std::wstring path(MAX_PATH + 1, L'\0');
+    const DWORD length = GetTempPathW(static_cast<DWORD>(path.size()), path.data());
+    if (length == 0 || length >= path.size()) return {};
+    path.resize(length);
+    while (!path.empty() && path.back() == L'\\') path.pop_back();
+    return path;
+}
+
 bool IsWindowsNT() {
     static_assert(sizeof(OSVERSIONINFOA) == 148, "the ANSI version record");
     OSVERSIONINFOA version{};

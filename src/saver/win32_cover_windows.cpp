@@ -58,6 +58,7 @@ public:
                                       nullptr, GetModuleHandleW(nullptr), this));
     }
 
+    bool Exists() const { return window_ != nullptr; }
     void Show() const { ShowWindow(window_.get(), SW_SHOWNOACTIVATE); }
 
     static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -77,9 +78,11 @@ Win32CoverWindows::Win32CoverWindows(SaverSession& session) : session_(session) 
 
 Win32CoverWindows::~Win32CoverWindows() = default;
 
+// A monitor whose cover cannot be made shows the desktop; the saver goes on on the others.
 void Win32CoverWindows::Add(const ScreenRect& area) {
     RegisterWindowClass(kCoverClass, Cover::Procedure);
-    covers_.push_back(std::make_unique<Cover>(session_, area));
+    auto cover = std::make_unique<Cover>(session_, area);
+    if (cover->Exists()) covers_.push_back(std::move(cover));
 }
 
 void Win32CoverWindows::Show() {

@@ -21,18 +21,20 @@ Win32PreviewWindow::Win32PreviewWindow(HWND host)
     // The whole host area, in pixels: no unit of the host's size limits it.
     RECT area{};
     GetWindowRect(host, &area);
-    CreateWindowExW(0, kPreviewClass, kPreviewCaption, WS_CHILD | WS_VISIBLE, 0, 0,
-                    area.right - area.left, area.bottom - area.top, host, nullptr,
-                    GetModuleHandleW(nullptr), this);
+    window_ = CreateWindowExW(0, kPreviewClass, kPreviewCaption, WS_CHILD | WS_VISIBLE, 0, 0,
+                              area.right - area.left, area.bottom - area.top, host, nullptr,
+                              GetModuleHandleW(nullptr), this);
     // A host process that is killed takes the preview window with it, without a WM_DESTROY
     // under Wine: a window of our own that no host can take watches for the host going.
-    hostWatch_ = CreateWindowExW(0, kHostWatchClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                 GetModuleHandleW(nullptr), this);
-    SetTimer(hostWatch_, kHostWatch, kHostWatchMilliseconds, nullptr);
-}
-
-Win32PreviewWindow::~Win32PreviewWindow() {
-    if (hostWatch_ != nullptr) DestroyWindow(hostWatch_);
+    hostWatch_.reset(CreateWindowExW(0, kHostWatchClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                     GetModuleHandleW(nullptr), this));
+    const bool watching =
+        hostWatch_ && SetTimer(hostWatch_.get(), kHostWatch, kHostWatchMilliseconds, nullptr) != 0;
+    // Unwatched, the program might outlive its host: better no preview at all.
+    if (window_ != nullptr && !watching) {
+        DestroyWindow(window_);
+        window_ = nullptr;
+    }
 }
 
 LRESULT CALLBACK Win32PreviewWindow::HostWatchProcedure(HWND window, UINT message, WPARAM wParam,

@@ -12,9 +12,11 @@ class Win32PreviewWindow {
 public:
     // Shows the preview in `host`; the program ends when the host destroys it.
     explicit Win32PreviewWindow(HWND host);
-    ~Win32PreviewWindow();
     Win32PreviewWindow(const Win32PreviewWindow&) = delete;
     Win32PreviewWindow& operator=(const Win32PreviewWindow&) = delete;
+
+    // False when its windows could not be made: nothing shows, and nothing would end the program.
+    bool IsOpen() const { return window_ != nullptr; }
 
 private:
     static LRESULT CALLBACK Procedure(HWND, UINT, WPARAM, LPARAM);
@@ -22,7 +24,8 @@ private:
     void Paint(HDC target) const;
 
     HWND host_;
-    HWND hostWatch_ = nullptr;
+    HWND window_ = nullptr;  // the host's child: the host destroys it
+    OwnedWindow hostWatch_;
     OwnedBitmap still_;
 };
 

@@ -42,27 +42,38 @@ Win32SaverWindow::Win32SaverWindow(RunState& run, std::string pictureFile)
       clock_(std::make_unique<TimeOfDayClock>()) {
     // Frame deadlines need a finer sleep than the default 15.6 ms tick.
     timeBeginPeriod(kTimerResolutionMilliseconds);
-    CreateWindows();
+}
+
+bool Win32SaverWindow::Open() {
+    if (!CreateWindows()) return false;
     session_.OnLoad();
+    return true;
 }
 
 Win32SaverWindow::~Win32SaverWindow() {
     timeEndPeriod(kTimerResolutionMilliseconds);
 }
 
-void Win32SaverWindow::CreateWindows() {
+bool Win32SaverWindow::CreateWindows() {
     RegisterWindowClass(kWindowClass, WindowProcedure);
     RegisterWindowClass(kSurfaceClass, SurfaceProcedure);
     const HINSTANCE instance = GetModuleHandleW(nullptr);
     const std::wstring caption(kSaverWindowTitle.begin(), kSaverWindowTitle.end());
-    window_ = CreateWindowExW(0, kWindowClass, caption.c_str(), WS_POPUP, 0, 0, 0, 0, nullptr,
-                              nullptr, instance, this);
+    OwnedWindow window(CreateWindowExW(0, kWindowClass, caption.c_str(), WS_POPUP, 0, 0, 0, 0,
+                                       nullptr, nullptr, instance, this));
+    if (!window) return false;
     // The drawing surface is a window of its own that the saver window owns and that covers it,
     // rather than a child window: Wine shows Direct3D frames only in windows without a parent or
     // children. It never takes the activation, so keys still reach the saver window.
-    surface_ = CreateWindowExW(WS_EX_NOACTIVATE, kSurfaceClass, L"", WS_POPUP, 0, 0, 0, 0, window_,
-                               nullptr, instance, this);
-    SetTimer(window_, kSecondTimer, kSecondTimerMilliseconds, nullptr);
+    OwnedWindow surface(CreateWindowExW(WS_EX_NOACTIVATE, kSurfaceClass, L"", WS_POPUP, 0, 0, 0, 0,
+                                        window.get(), nullptr, instance, this));
+    // Without the timer the picture would never change.
+    if (!surface || SetTimer(window.get(), kSecondTimer, kSecondTimerMilliseconds, nullptr) == 0)
+        return false;
+    // From here they live as long as the program, whose end takes them along.
+    window_ = window.release();
+    surface_ = surface.release();
+    return true;
 }
 
 LRESULT CALLBACK Win32SaverWindow::WindowProcedure(HWND window, UINT message, WPARAM wParam,
@@ -158,7 +169,8 @@ void Win32SaverWindow::CreateRenderDevice() {
         ChooseRenderDevice(*direct3d, [this] { return MakeSoftwareDeviceFor(surface_); });
     if (!choice.fatalError.empty()) EndWithMessage(choice.fatalError);
     device_ = std::move(choice.device);
-    textureLimits_ = device_->Limits();
+    // Without any device the first frame reports the rendering error.
+    if (device_) textureLimits_ = device_->Limits();
 }
 
 void Win32SaverWindow::CreateResources() {

@@ -23,11 +23,14 @@ namespace vexaframe {
 
 class Win32SaverWindow final : public SaverPlatform, public FrameSource {
 public:
-    // Makes the window and starts the saver; the window shows at the end of the start.
     Win32SaverWindow(RunState& run, std::string pictureFile);
     ~Win32SaverWindow() override;
     Win32SaverWindow(const Win32SaverWindow&) = delete;
     Win32SaverWindow& operator=(const Win32SaverWindow&) = delete;
+
+    // Makes the windows and starts the saver; the window shows at the end of the start. False,
+    // with no window left, when they could not be made.
+    [[nodiscard]] bool Open();
 
     DWORD DrawDueFrame() override;
 
@@ -36,7 +39,7 @@ private:
     static LRESULT CALLBACK SurfaceProcedure(HWND, UINT, WPARAM, LPARAM);
     LRESULT OnWindowMessage(HWND, UINT, WPARAM, LPARAM);
     LRESULT OnSurfaceMessage(HWND, UINT, WPARAM, LPARAM);
-    void CreateWindows();
+    bool CreateWindows();
 
     // SaverPlatform
     void CoverPrimaryScreen() override;

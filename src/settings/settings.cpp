@@ -79,16 +79,20 @@ std::string WithSettings(std::string text, const CodePage& codePage, const Setti
 }  // namespace
 
 SettingsLocation ChooseSettingsLocation(FileSystem& files, const std::string& programFolder,
-                                        const std::string& perUserFolder) {
+                                        const std::string& perUserFolder,
+                                        const std::string& temporaryFolder) {
     const std::string programSettings = InFolder(files, programFolder, keys::kSettingsFileName);
     if (files.CanCreateFilesIn(programFolder)) {
         return {programSettings, programSettings,
                 InFolder(files, programFolder, keys::kPictureFileName)};
     }
-    files.CreateFolders(perUserFolder);
+    const bool userFolderWritable =
+        files.CreateFolders(perUserFolder) && files.CanCreateFilesIn(perUserFolder);
+    const std::string& pictureFolder =
+        userFolderWritable || temporaryFolder.empty() ? perUserFolder : temporaryFolder;
     const std::string userSettings = InFolder(files, perUserFolder, keys::kSettingsFileName);
     return {userSettings, files.FileExists(userSettings) ? userSettings : programSettings,
-            InFolder(files, perUserFolder, keys::kPictureFileName)};
+            InFolder(files, pictureFolder, keys::kPictureFileName)};
 }
 
 void LoadSettings(FileSystem& files, const CodePage& codePage, const SettingsLocation& location,

@@ -28,9 +28,13 @@ struct SettingsLocation {
     std::string pictureFile;   // the staged picture, Vexaframe.bmp
 };
 
-// The program's folder when new files can be made there, the per-user folder otherwise.
+// The program's folder when new files can be made there, the per-user folder otherwise. Where
+// the per-user folder cannot be made or written either, the staged picture goes to
+// `temporaryFolder` (when there is one), so that the saver still shows pictures; the settings
+// file stays named in the per-user folder, so that a save says where it failed.
 SettingsLocation ChooseSettingsLocation(FileSystem& files, const std::string& programFolder,
-                                        const std::string& perUserFolder);
+                                        const std::string& perUserFolder,
+                                        const std::string& temporaryFolder);
 
 // Reads every setting (a value that does not convert keeps its earlier value) and builds
 // the catalogue when the configured folder exists.

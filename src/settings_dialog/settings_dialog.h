@@ -44,6 +44,7 @@ inline constexpr std::wstring_view kBrowseTitle =
     L"ﾌｫﾙﾀﾞをｸﾘｯｸして選択状態にしてから ＯＫ を押してください";
 inline constexpr std::string_view kFolderUnreadable =
     "ﾌｫﾙﾀﾞを最後まで読めませんでした。読めた分までを一覧にしました。";
+inline constexpr std::string_view kFolderBrowserUnavailable = "ﾌｫﾙﾀﾞの選択画面を開けませんでした。";
 
 std::string TooManyFiles();
 // Names the file it could not write, so the user knows what to look at.
@@ -99,8 +100,8 @@ public:
 
     // Repaints what changed and lets pending window messages run.
     virtual void PumpMessages() = 0;
-    // The shell's folder browser, modal; nothing when cancelled or when the chosen item has
-    // no file-system path.
+    // The shell's folder browser, modal; nothing when cancelled, when the chosen item has no
+    // file-system path, or when the browser could not be opened (the user is told).
     virtual std::optional<std::string> BrowseForFolder() = 0;
     virtual std::optional<Image> LoadPicture(const std::string& path) = 0;
     // Modal, OK only, the program's title as caption.

@@ -8,6 +8,7 @@
 #include <chrono>
 
 #include "pictures/win32_image_format.h"
+#include "platform/win32_system.h"
 #include "platform/win32_text.h"
 #include "platform/win32_window_class.h"
 #include "settings_dialog/win32_folder_browser.h"
@@ -96,18 +97,19 @@ void UseSystemScalingForTheDialog() {
 }  // namespace
 
 Win32SettingsDialog::Win32SettingsDialog(const RunState& run, FileSystem& files,
-                                         const CodePage& codePage, SettingsLocation location)
+                                         const CodePage& codePage, SettingsLocation location,
+                                         bool oleReady)
     : dialog_(run.settings, run.catalogue, files, codePage, std::move(location), *this),
-      hitAreas_(DialogHitAreas([this](std::string_view text) { return skin_.TextWidth(text); })) {}
+      hitAreas_(DialogHitAreas([this](std::string_view text) { return skin_.TextWidth(text); })),
+      oleReady_(oleReady) {}
 
 Win32SettingsDialog::~Win32SettingsDialog() {
     if (window_ != nullptr && IsWindow(window_)) DestroyWindow(window_);
 }
 
-void Win32SettingsDialog::ShowModal() {
+bool Win32SettingsDialog::ShowModal() {
     UseSystemScalingForTheDialog();
-    CreateWindowAndControls();
-    if (window_ == nullptr) return;
+    if (!CreateWindowAndControls()) return false;
     dialog_.OnLoad();
     SyncControls();
 
@@ -131,9 +133,11 @@ void Win32SettingsDialog::ShowModal() {
         TranslateMessage(&message);
         DispatchMessageW(&message);
     }
+    return true;
 }
 
-void Win32SettingsDialog::CreateWindowAndControls() {
+// The dialog is of no use without its list and its spinner; what was made goes with the dialog.
+bool Win32SettingsDialog::CreateWindowAndControls() {
     const HINSTANCE instance = GetModuleHandleW(nullptr);
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof windowClass;
@@ -148,7 +152,7 @@ void Win32SettingsDialog::CreateWindowAndControls() {
     window_ = CreateWindowExW(0, kDialogClass, caption.c_str(), WS_POPUP | WS_CLIPCHILDREN, 0, 0,
                               layout::kWindowSize.width, layout::kWindowSize.height, nullptr,
                               nullptr, instance, this);
-    if (window_ == nullptr) return;
+    if (window_ == nullptr) return false;
     const PixelRect list = layout::kFileList;
     list_ = CreateWindowExW(
         WS_EX_CLIENTEDGE, L"LISTBOX", nullptr,
@@ -162,6 +166,7 @@ void Win32SettingsDialog::CreateWindowAndControls() {
                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(kSpinnerId)), instance,
                                nullptr);
     SetScrollRange(spinner_, SB_CTL, kIntervalLowest, kIntervalHighest, FALSE);
+    return list_ != nullptr && spinner_ != nullptr;
 }
 
 LRESULT CALLBACK Win32SettingsDialog::Procedure(HWND window, UINT message, WPARAM wParam,
@@ -395,16 +400,21 @@ void Win32SettingsDialog::PumpMessages() {
 }
 
 std::optional<std::string> Win32SettingsDialog::BrowseForFolder() {
+    if (!oleReady_) {
+        ShowMessage(dialog_text::kFolderBrowserUnavailable);
+        return std::nullopt;
+    }
     return BrowseForFolderWithTitle(window_, dialog_text::kBrowseTitle);
 }
 
 // In a decoder process, as the saver decodes, so that a file that crashes the system's
-// decoder does not take the dialog and the choices made in it along.
+// decoder does not take the dialog and the choices made in it along. Without a temporary
+// folder there is no place for the scratch file, and the preview stays as it was.
 std::optional<Image> Win32SettingsDialog::LoadPicture(const std::string& path) {
-    std::wstring folder(MAX_PATH + 1, L'\0');
-    folder.resize(GetTempPathW(static_cast<DWORD>(folder.size()), folder.data()));
+    const std::wstring folder = TemporaryFolder();
+    if (folder.empty()) return std::nullopt;
     const std::wstring scratch =
-        folder + L"vexaframe-preview-" + std::to_wstring(GetCurrentProcessId()) + L".bmp";
+        folder + L"\\vexaframe-preview-" + std::to_wstring(GetCurrentProcessId()) + L".bmp";
     return decoder_.Decode(path, Utf8FromWide(scratch));
 }
 

@@ -21,21 +21,22 @@ namespace vexaframe {
 
 class Win32SettingsDialog final : public DialogPlatform {
 public:
-    // Edits a copy of the run's settings and catalogue.
+    // Edits a copy of the run's settings and catalogue. Without `oleReady` the shell's folder
+    // browser cannot be offered.
     Win32SettingsDialog(const RunState& run, FileSystem& files, const CodePage& codePage,
-                        SettingsLocation location);
+                        SettingsLocation location, bool oleReady);
     ~Win32SettingsDialog() override;
     Win32SettingsDialog(const Win32SettingsDialog&) = delete;
     Win32SettingsDialog& operator=(const Win32SettingsDialog&) = delete;
 
-    // Opens the dialog and returns once it has closed.
-    void ShowModal();
+    // Opens the dialog and returns once it has closed; false when it could not be opened.
+    [[nodiscard]] bool ShowModal();
 
 private:
     static LRESULT CALLBACK Procedure(HWND, UINT, WPARAM, LPARAM);
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
-    void CreateWindowAndControls();
+    bool CreateWindowAndControls();
     void SyncControls();
     void Repaint();
     void Paint(HDC target) const;
@@ -69,6 +70,7 @@ private:
     HWND list_ = nullptr;
     HWND spinner_ = nullptr;
     RECT openPoint_{};  // where the cursor was when the dialog opened
+    bool oleReady_;
     bool closed_ = false;
     bool busy_ = false;
 

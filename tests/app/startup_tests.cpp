@@ -23,6 +23,7 @@ public:
     std::int16_t imageCount = 3;
     std::int16_t orderMode = 0;
     bool windowsNT = true;
+    bool windowsCanBeMade = true;
 
     Calls calls;
     std::vector<std::wstring> messages;
@@ -58,10 +59,14 @@ public:
         calls.push_back("preview in " + std::to_string(hostWindow));
         return hostWindow != kNotAWindow;
     }
-    void ShowSettingsDialog(const RunState&) override { calls.push_back("settings dialog"); }
-    void OpenSaver(RunState& run) override {
+    bool ShowSettingsDialog(const RunState&) override {
+        calls.push_back("settings dialog");
+        return windowsCanBeMade;
+    }
+    bool OpenSaver(RunState& run) override {
         calls.push_back("saver");
         orderAtSaver = run.ImageOrder;
+        return windowsCanBeMade;
     }
 };
 
@@ -130,6 +135,36 @@ TEST(Main, EndsBesideARunningSaverOrDialogWhateverTheMode) {
                 << marker << ' ' << argumentText;
             EXPECT_EQ(services.calls, kLookUps) << marker << ' ' << argumentText;
         }
+    }
+}
+
+// A mode whose windows cannot be made says so and ends, with the pointer the user had.
+TEST(Main, SaysSoAndEndsWhenTheModesWindowsCannotBeMade) {
+    const struct {
+        std::string argumentText;
+        Calls calls;
+        std::wstring message;
+    } rows[] = {
+        {"/s",
+         {"load settings", "hide cursor", "saver", "show cursor", "message"},
+         L"Error! Could not create the saver window."},
+        {"", {"load settings", "saver", "message"}, L"Error! Could not create the saver window."},
+        {"/c", {"load settings", "settings dialog", "message"}, L"設定画面を開けませんでした。"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE('"' + row.argumentText + '"');
+        FakeStartupServices services;
+        services.windowsCanBeMade = false;
+        RunState run(row.argumentText, UniformRandom(7));
+
+        EXPECT_EQ(Main(run, services), StartupOutcome::EndProgram);
+
+        Calls expected = kLookUps;
+        expected.insert(expected.end(), row.calls.begin(), row.calls.end());
+        EXPECT_EQ(services.calls, expected);
+        EXPECT_EQ(services.cursorCounter, 0);
+        EXPECT_EQ(run.CursorCount, services.cursorCounter);
+        EXPECT_THAT(services.messages, ::testing::ElementsAre(row.message));
     }
 }
 

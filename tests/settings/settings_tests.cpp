@@ -16,6 +16,7 @@ namespace keys = settings_keys;
 
 const std::string kIni = "C:\\Saver\\Vexaframe.ini";
 const SettingsLocation kLocation{kIni, kIni, "C:\\Saver\\Vexaframe.bmp"};
+constexpr char kTemp[] = "C:\\Users\\me\\Temp";
 
 std::string Line(std::string_view key, std::string_view value) {
     return std::string(key) + "=" + std::string(value) + "\r\n";
@@ -133,20 +134,49 @@ TEST(SettingsLocation, StaysInAWritableProgramFolderElseGoesPerUser) {
     files.AddFolder("C:\\Users\\me\\AppData\\Local");
     const std::string user = "C:\\Users\\me\\AppData\\Local\\Vexaframe";
 
-    SettingsLocation location = ChooseSettingsLocation(files, "C:\\Saver", user);
+    SettingsLocation location = ChooseSettingsLocation(files, "C:\\Saver", user, kTemp);
     EXPECT_EQ(location.settingsFile, "C:\\Saver\\Vexaframe.ini");
     EXPECT_EQ(location.readFrom, "C:\\Saver\\Vexaframe.ini");
     EXPECT_EQ(location.pictureFile, "C:\\Saver\\Vexaframe.bmp");
 
     files.MakeUnwritable("C:\\Saver");
-    location = ChooseSettingsLocation(files, "C:\\Saver", user);
+    location = ChooseSettingsLocation(files, "C:\\Saver", user, kTemp);
     EXPECT_EQ(location.settingsFile, user + "\\Vexaframe.ini");
     EXPECT_EQ(location.readFrom, "C:\\Saver\\Vexaframe.ini");  // until the user saves
     EXPECT_EQ(location.pictureFile, user + "\\Vexaframe.bmp");
     EXPECT_TRUE(files.CanCreateFilesIn(user));
 
     files.AddFile(user + "\\Vexaframe.ini");
-    EXPECT_EQ(ChooseSettingsLocation(files, "C:\\Saver", user).readFrom, user + "\\Vexaframe.ini");
+    EXPECT_EQ(ChooseSettingsLocation(files, "C:\\Saver", user, kTemp).readFrom,
+              user + "\\Vexaframe.ini");
+}
+
+// Neither folder takes files: the saver still stages its pictures, the program's file is still
+// read, and a save fails, leaving that file whole, rather than going anywhere unexpected.
+TEST(SettingsLocation, APerUserFolderThatCannotBeUsedSendsOnlyThePictureElsewhere) {
+    const std::string local = "C:\\Users\\me\\AppData\\Local";
+    const std::string user = local + "\\Vexaframe";
+    const std::string programSettings = "C:\\Saver\\Vexaframe.ini";
+    for (const bool userFolderExists : {false, true}) {
+        SCOPED_TRACE(userFolderExists ? "read-only per-user folder" : "per-user folder not made");
+        FakeFileSystem files;
+        files.AddFile(programSettings, "[Section]\r\n");
+        files.AddFolder(kTemp);
+        files.AddFolder(local);
+        files.MakeUnwritable("C:\\Saver");
+        if (userFolderExists) files.AddFolder(user);
+        files.MakeUnwritable(userFolderExists ? user : local);
+
+        const SettingsLocation location = ChooseSettingsLocation(files, "C:\\Saver", user, kTemp);
+        EXPECT_EQ(location.settingsFile, user + "\\Vexaframe.ini");
+        EXPECT_EQ(location.readFrom, programSettings);
+        EXPECT_EQ(location.pictureFile, std::string(kTemp) + "\\Vexaframe.bmp");
+        EXPECT_FALSE(SaveSettings(files, AsciiCodePage(), location, Settings{}));
+        EXPECT_EQ(files.FileBytes(programSettings), "[Section]\r\n");
+
+        EXPECT_EQ(ChooseSettingsLocation(files, "C:\\Saver", user, "").pictureFile,
+                  user + "\\Vexaframe.bmp");
+    }
 }
 
 }  // namespace
