@@ -68,11 +68,12 @@ bool TakeMatches(const std::string& prefix, const std::vector<FolderEntry>& matc
 
 bool FolderExists(FileSystem& files, std::string_view folder) {
     bool found = false;
-    files.ListMatches(WithTrailingSeparator(folder, files.Paths()) + "*.*",
-                      [&found](const FolderEntry&) {
-                          found = true;
-                          return false;
-                      });
+    // The listing stops at the first entry; only whether one came matters, not how it ended.
+    static_cast<void>(files.ListMatches(WithTrailingSeparator(folder, files.Paths()) + "*.*",
+                                        [&found](const FolderEntry&) {
+                                            found = true;
+                                            return false;
+                                        }));
     return found;
 }
 

@@ -74,16 +74,6 @@ def centre_half(rect):
                 rect.right - width // 4, rect.bottom - height // 4)
 
 
-def wait_for_screen(session, shows, bound=RUN_BOUND_SECONDS):
-    """Whether `shows(screenshot)` comes to hold within `bound` seconds."""
-    deadline = time.monotonic() + bound
-    while True:
-        shown = shows(session.screenshot())
-        if shown or time.monotonic() > deadline:
-            return shown
-        time.sleep(POLL_SECONDS)
-
-
 def one_picture(session):
     return {"a.bmp": sample(session, "aurora_lake.bmp")}
 
@@ -94,6 +84,15 @@ def start_with_pointer_on_other(session, desk, name, at):
     if not desk.pointer_on_other(session):
         raise Failure("the pointer is not on the other monitor")
     return RunningSaver(session, name, one_picture(session))
+
+
+def covered_with_cube(desk):
+    """Whether a screenshot shows the other monitor black and the cube on the primary."""
+    def shows(screen):
+        lit = [p for p in desk.pixels(screen, centre_half(desk.primary), 2) if max(p) > 24]
+        return (len(lit) >= LIT_PIXELS and
+                all(pixel == BLACK for pixel in desk.pixels(screen, desk.other, 4)))
+    return shows
 
 
 # --- Cases ---
@@ -107,28 +106,18 @@ def case_a_window_on_the_other_monitor_is_covered_while_the_cube_shows(session):
     try:
         def bright_shows(screen):
             return all(pixel == WHITE for pixel in desk.pixels(screen, inner(bright, 2), 8))
-        if not wait_for_screen(session, bright_shows):
+        if not session.wait_for_screen(bright_shows):
             raise Failure("the white window does not show before the saver starts")
 
         with RunningSaver(session, "covered", one_picture(session)) as saver:
-            shown = saver.wait_until_shown()
+            # Shown means drawn: the other monitor black and the cube on the primary.
+            shown = saver.wait_until_shown(covered_with_cube(desk))
             if Rect(*shown.rect) != desk.primary:
                 raise Failure(f"the saver window covers {shown.rect}, not the primary monitor")
             covers = [Rect(*w.rect) for w in session.windows()
                       if w.window_class == "VexaframeCover" and w.visible]
             if covers != [desk.other]:
                 raise Failure(f"covers over {covers}, not over the other monitor {desk.other}")
-
-            def other_black(screen):
-                return all(pixel == BLACK for pixel in desk.pixels(screen, desk.other, 4))
-            if not wait_for_screen(session, other_black):
-                raise Failure("the other monitor is not all black")
-
-            def cube_shows(screen):
-                lit = [p for p in desk.pixels(screen, centre_half(desk.primary), 2) if max(p) > 24]
-                return len(lit) >= LIT_PIXELS
-            if not wait_for_screen(session, cube_shows):
-                raise Failure("no cube around the primary monitor's centre")
             expect_running(saver.process, "covering the other monitor")
     finally:
         stop(window)
@@ -138,7 +127,7 @@ def case_a_character_key_with_the_pointer_on_the_other_monitor_ends(session):
     desk = Desk(session)
     at = ((desk.other.left + desk.other.right) // 2, (desk.other.top + desk.other.bottom) // 2)
     with start_with_pointer_on_other(session, desk, "key", at) as saver:
-        saver.wait_until_shown()
+        saver.wait_until_shown(covered_with_cube(desk))
         expect_running(saver.process, "the pointer resting on the other monitor")
         session.xdotool("key", "a")
         expect_ended(saver.process, "the key a")
@@ -148,7 +137,7 @@ def case_a_click_on_the_other_monitor_ends(session):
     desk = Desk(session)
     at = (desk.other.left + 200, desk.other.bottom - 200)
     with start_with_pointer_on_other(session, desk, "click", at) as saver:
-        saver.wait_until_shown()
+        saver.wait_until_shown(covered_with_cube(desk))
         session.xdotool("click", "1")
         expect_ended(saver.process, "a click on the other monitor")
 
@@ -159,7 +148,7 @@ def case_moves_between_the_monitors_end_only_along_both_axes(session):
     desk = Desk(session)
     row = max(desk.primary.top, desk.other.top) + 100  # on both monitors
     with start_with_pointer_on_other(session, desk, "moves", (desk.other.right - 10, row)) as saver:
-        saver.wait_until_shown()
+        saver.wait_until_shown(covered_with_cube(desk))
         for x in (desk.other.right - 20, desk.primary.left + 10):
             session.xdotool("mousemove", *desk.on_x(x, row))
             expect_running(saver.process, f"a move along the row to {x}")

@@ -12,11 +12,12 @@ import sys
 import time
 
 from wine_session import (FIRST_WINE_START_SECONDS, FOLDER_KEY, INTERVAL_KEY, ORDER_KEY,
-                          POLL_SECONDS, RUN_BOUND_SECONDS, SCREEN, SETTLE_SECONDS,
-                          TRANSPARENCY_KEY, Failure, broken_pictures, expect_ended,
-                          expect_running, resident_bytes, rgb_of, run_cases, staged_version, stop)
+                          POLL_SECONDS, RUN_BOUND_SECONDS, SCREEN, TRANSPARENCY_KEY, Failure,
+                          broken_pictures, expect_ended, expect_running, resident_bytes, rgb_of,
+                          run_cases, staged_version, stop)
 
 SEQUENTIAL, OPAQUE = 0, 0
+LIT_PIXELS = 1000  # around the centre, where the cube turns
 
 
 def sample(session, name):
@@ -37,6 +38,8 @@ class RunningSaver:
                     TRANSPARENCY_KEY: OPAQUE, FOLDER_KEY: windows_folder}
         copy = session.fresh_copy(name, settings)
         self.bitmap = os.path.join(os.path.dirname(copy), "Vexaframe.bmp")
+        # The root window keeps what was drawn last, a frame of an earlier saver perhaps.
+        self.screen_before = session.screenshot()
         self.process = session.start_copy(copy, list(arguments))
         self.started = time.monotonic()
 
@@ -46,13 +49,19 @@ class RunningSaver:
     def __exit__(self, *_):
         stop(self.process)
 
-    def wait_until_shown(self):
+    def wait_until_shown(self, drawing=None):
+        """The saver's window, once the screen shows it drawing (`drawing(screenshot)`; by
+        default a cube around the centre) in a frame of its own: its X windows are mapped then,
+        and take input."""
         window = self.session.wait_for_window(
             lambda w: w.caption == "Vexaframe_S" and w.visible)
         if window is None:
             raise Failure(f"no window Vexaframe_S shown within {RUN_BOUND_SECONDS} s")
         print(f"  shown after {time.monotonic() - self.started:.1f} s", flush=True)
-        time.sleep(SETTLE_SECONDS)
+        drawing = drawing or cube_shows
+        if not self.session.wait_for_screen(
+                lambda screen: screen != self.screen_before and drawing(screen)):
+            raise Failure("the screen does not show the saver drawing")
         return window
 
     def staged_pictures(self, count, bound):
@@ -83,6 +92,14 @@ def centre_pixels(screen):
             yield screen[(y * width + x) * 3:(y * width + x) * 3 + 3]
 
 
+def lit_centre_pixels(screen):
+    return [pixel for pixel in centre_pixels(screen) if max(pixel) > 24]
+
+
+def cube_shows(screen):
+    return len(lit_centre_pixels(screen)) >= LIT_PIXELS
+
+
 def coarse_colours(rgb):
     """Colours cut to 3 bits a channel, so that sampling and rounding do not matter."""
     return {(rgb[i] >> 5, rgb[i + 1] >> 5, rgb[i + 2] >> 5) for i in range(0, len(rgb), 3)}
@@ -91,17 +108,12 @@ def coarse_colours(rgb):
 def expect_cube_of(session, picture):
     """The screen shows the cube with `picture` (RGB bytes) around its centre, on black."""
     picture_colours = coarse_colours(picture)
-    deadline = time.monotonic() + RUN_BOUND_SECONDS
-    while True:
-        screen = session.screenshot()
-        lit = [pixel for pixel in centre_pixels(screen) if max(pixel) > 24]
-        if len(lit) >= 1000 or time.monotonic() > deadline:
-            break
-        time.sleep(POLL_SECONDS)
+    screen = session.wait_for_screen(cube_shows) or session.screenshot()
     if any(pixel != b"\0\0\0" for pixel in corner_pixels(screen)):
         raise Failure("the screen's corners are not black")
+    lit = lit_centre_pixels(screen)
     foreign = [pixel for pixel in lit if not coarse_colours(pixel) <= picture_colours]
-    if len(lit) < 1000 or len(foreign) > len(lit) // 20:
+    if len(lit) < LIT_PIXELS or len(foreign) > len(lit) // 20:
         raise Failure(f"around the centre {len(lit)} lit pixels, {len(foreign)} of them "
                       f"in colours the picture does not have")
 

@@ -20,7 +20,7 @@ FIRST_WINE_START_SECONDS = 300  # a fresh prefix is set up on the first run
 RUN_BOUND_SECONDS = 30  # only guards against a hang; speed is not asserted here
 KEEPS_RUNNING_SECONDS = 1  # how long a program must stay after an input it should ignore
 POLL_SECONDS = 0.2
-SETTLE_SECONDS = 0.5  # from a window shown to its X window taking input
+SETTLE_SECONDS = 0.5  # from a dialog shown to its X window taking input
 SCREENSHOT_ATTEMPTS = 5
 SCREEN = (1024, 768)
 
@@ -166,6 +166,18 @@ class Session:
             time.sleep(POLL_SECONDS)
         raise Failure(f"xwd failed {SCREENSHOT_ATTEMPTS} times in a row: "
                       f"{capture.stderr.decode('utf-8', 'replace').strip()}")
+
+    def wait_for_screen(self, shows, bound=RUN_BOUND_SECONDS):
+        """The first screenshot for which `shows(screenshot)` holds within `bound` seconds, or
+        None."""
+        deadline = time.monotonic() + bound
+        while True:
+            screen = self.screenshot()
+            if shows(screen):
+                return screen
+            if time.monotonic() > deadline:
+                return None
+            time.sleep(POLL_SECONDS)
 
     def windows(self, bound=RUN_BOUND_SECONDS):
         """The top-level windows, each with its child windows."""
