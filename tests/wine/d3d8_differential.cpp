@@ -185,6 +185,15 @@ Agreement Compare(const Image& direct3d, const Image& software) {
 
 constexpr int kFrameWidth = 320, kFrameHeight = 240;
 
+// The reference frame: the scene drawn the same way by the software device.
+Image DrawnBySoftware(const Scene& scene) {
+    Image drawn;
+    SoftwareDevice software(kFrameWidth, kFrameHeight, [&](const Image& frame) { drawn = frame; });
+    SceneResources resources;
+    EXPECT_TRUE(DrawTwice(software, scene, resources));
+    return drawn;
+}
+
 void ExpectAgreement(const char* name, const Image& direct3d, const Image& software) {
     ASSERT_EQ(direct3d.pixels.size(), software.pixels.size());
     const Agreement agreement = Compare(direct3d, software);
@@ -210,13 +219,7 @@ TEST_P(DifferentialTest, FramesAgreeWithTheSoftwareDevice) {
     ASSERT_EQ(drawnByDirect3D.width, kFrameWidth);
     ASSERT_EQ(drawnByDirect3D.height, kFrameHeight);
 
-    Image drawnBySoftware;
-    SoftwareDevice software(kFrameWidth, kFrameHeight,
-                            [&](const Image& frame) { drawnBySoftware = frame; });
-    SceneResources softwareResources;
-    ASSERT_TRUE(DrawTwice(software, scene, softwareResources));
-
-    ExpectAgreement(scene.name, drawnByDirect3D, drawnBySoftware);
+    ExpectAgreement(scene.name, drawnByDirect3D, DrawnBySoftware(scene));
 }
 
 INSTANTIATE_TEST_SUITE_P(Scenes, DifferentialTest,
@@ -245,12 +248,7 @@ TEST(D3D8DeviceReset, ResourcesMadeAnewAfterAResetDrawAsBefore) {
     ASSERT_TRUE(DrawTwice(*direct3d, scene, direct3dResources));
     const Image drawnByDirect3D = ReadPresentedFrame(*direct3d->Native());
 
-    Image drawnBySoftware;
-    SoftwareDevice software(kFrameWidth, kFrameHeight,
-                            [&](const Image& frame) { drawnBySoftware = frame; });
-    SceneResources softwareResources;
-    ASSERT_TRUE(DrawTwice(software, scene, softwareResources));
-    ExpectAgreement(scene.name, drawnByDirect3D, drawnBySoftware);
+    ExpectAgreement(scene.name, drawnByDirect3D, DrawnBySoftware(scene));
 }
 
 // What the saver hands back as the retired texture when it starts an upload.
