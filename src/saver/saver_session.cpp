@@ -88,12 +88,16 @@ DeviceCondition SaverSession::RegainDevice(RenderDevice& device) {
 void SaverSession::DropDeviceResources() {
     if (deviceLost_) return;
     deviceLost_ = true;
-    platform_.ReleaseResources();
     const bool prepared = upload_ || next_.ready;
+    ReleaseDeviceObjects();
+    if (prepared) PrepareNextImage();
+}
+
+void SaverSession::ReleaseDeviceObjects() {
+    platform_.ReleaseResources();
     upload_.reset();
     retired_.reset();
     next_ = NextImage{};
-    if (prepared) PrepareNextImage();
 }
 
 void SaverSession::OnSecondTick() {
@@ -202,6 +206,10 @@ void SaverSession::EndSaver() {
         ShowCursorAsCounted();
     }
     platform_.SetScreenSaveActive();
+    // Every texture and buffer goes before the device, so that the device is really gone, its
+    // threads and drawing context with it, before the process ends: ending with them alive
+    // crashes now and then in the graphics driver's own clean-up.
+    ReleaseDeviceObjects();
     platform_.ReleaseRenderer();
     platform_.EndProgram();
 }

@@ -134,6 +134,7 @@ private:
     void StepNextImage(RenderDevice& device);
     DeviceCondition RegainDevice(RenderDevice& device);
     void DropDeviceResources();
+    void ReleaseDeviceObjects();
     void DrawPattern();
     bool StageNextImage(bool pendingHoldsPicture);
     void PrepareNextImage();

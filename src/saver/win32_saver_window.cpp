@@ -239,7 +239,6 @@ void Win32SaverWindow::SetScreenSaveActive() {
 
 void Win32SaverWindow::ReleaseRenderer() {
     pacer_.reset();
-    resources_.Texture.reset();
     device_.reset();
 }
 

@@ -521,10 +521,10 @@ TEST_F(SaverSessionTest, LeavingAsksForThePasswordOnlyWhereItMustAndRestoresTheS
         const char* calls;
         int cursorCount;
     } cases[] = {
-        {"/s", true, true, "system keys, show cursor, saver active, release, end", 0},
-        {"", false, true, "saver active, release, end", -1},
+        {"/s", true, true, "system keys, show cursor, saver active, release resources, release, end", 0},
+        {"", false, true, "saver active, release resources, release, end", -1},
         {"/s", false, true,
-         "show cursor, ask password, system keys, hide cursor, saver active, release, end", -1},
+         "show cursor, ask password, system keys, hide cursor, saver active, release resources, release, end", -1},
         {"/s", false, false, "show cursor, ask password, hide cursor", -1},
     };
     for (const auto& c : cases) {
