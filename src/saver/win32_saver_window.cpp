@@ -248,10 +248,14 @@ void Win32SaverWindow::EndProgram() {
     EndProcess(0);
 }
 
+// Terminated rather than exited: nothing is left to save, and no library's clean-up runs after
+// the saver has ended. Under Wine the graphics driver's clean-up at the end of a process crashed
+// now and then, or outlasted the wait after which Wine kills the process.
 void Win32SaverWindow::EndProcess(UINT exitCode) {
     decoder_.EndAll();
     stagedPicture_.DiscardPending();
-    ExitProcess(exitCode);
+    TerminateProcess(GetCurrentProcess(), exitCode);
+    ExitProcess(exitCode);  // should the system refuse that
 }
 
 void Win32SaverWindow::ShowMessage(std::wstring_view text) {
