@@ -3,7 +3,8 @@
 //                              "window<TAB>class<TAB>caption<TAB>left,top,right,bottom" (on
 //                              the screen) / "child<TAB>class<TAB>text<TAB>rectangle" (in
 //                              its parent's client area), then "<TAB>visible" or "<TAB>hidden"
-//   window_probe cursor X Y    puts the mouse pointer at X,Y, where Wine knows it is
+//   window_probe cursor X Y    puts the mouse pointer at X,Y, where Wine knows it is; exit code 1
+//                              when it is not there afterwards
 //   window_probe monitors      one line per monitor: "left,top,right,bottom<TAB>primary" or
 //                              "<TAB>other", on the virtual screen
 //   window_probe lines TITLE   one line per item of the list box in the top-level window
@@ -182,6 +183,15 @@ int Show(int x, int y, int width, int height) {
 
 }  // namespace
 
+// Wine moves the pointer only when its own idea of where the pointer is differs, and may refuse
+// while another program holds the pointer; reading the position back tells Wine where it really
+// is, so that a second try moves it.
+int PutCursor(int x, int y) {
+    SetCursorPos(x, y);
+    POINT now{};
+    return GetCursorPos(&now) && now.x == x && now.y == y ? 0 : 1;
+}
+
 int wmain(int argc, wchar_t** argv) {
     _setmode(_fileno(stdout), _O_BINARY);  // bare line feeds: the tests read this on Linux
     const std::wstring command = argc > 1 ? argv[1] : L"";
@@ -192,8 +202,7 @@ int wmain(int argc, wchar_t** argv) {
     if (command == L"host" && argc == 4) return Host(_wtoi(argv[2]), _wtoi(argv[3]));
     if (command == L"show" && argc == 6)
         return Show(_wtoi(argv[2]), _wtoi(argv[3]), _wtoi(argv[4]), _wtoi(argv[5]));
-    if (command == L"cursor" && argc == 4)
-        return SetCursorPos(_wtoi(argv[2]), _wtoi(argv[3])) ? 0 : 1;
+    if (command == L"cursor" && argc == 4) return PutCursor(_wtoi(argv[2]), _wtoi(argv[3]));
     std::fprintf(stderr,
                  "usage: window_probe list | monitors | lines TITLE | hold TITLE | host W H | "
                  "show X Y W H | cursor X Y\n");

@@ -277,8 +277,13 @@ class Session:
         return out.decode("utf-8", "replace").split("\n")
 
     def put_pointer(self, x, y):
-        """Moves the mouse pointer through Wine, so that Wine knows where it is."""
-        self.wine([self.probe, "cursor", str(x), str(y)]).wait(RUN_BOUND_SECONDS)
+        """Moves the mouse pointer through Wine, so that Wine knows where it is. Wine refuses
+        now and then, while a program that is going away still holds the pointer."""
+        deadline = time.monotonic() + RUN_BOUND_SECONDS
+        while self.wine([self.probe, "cursor", str(x), str(y)]).wait(RUN_BOUND_SECONDS) != 0:
+            if time.monotonic() > deadline:
+                raise Failure(f"the pointer could not be put at {x},{y}")
+            time.sleep(POLL_SECONDS)
 
     # --- Checks ---
 
