@@ -9,11 +9,9 @@ rows of its own.
 
 import collections
 import sys
-import time
 
 from saver_end_to_end import RunningSaver, sample, start_once
-from wine_session import (POLL_SECONDS, RUN_BOUND_SECONDS, Failure, expect_ended, expect_running,
-                          run_cases, stop)
+from wine_session import Failure, expect_ended, expect_running, run_cases, stop
 
 Rect = collections.namedtuple("Rect", "left top right bottom")
 BLACK, WHITE = b"\0\0\0", b"\xff\xff\xff"
@@ -37,9 +35,13 @@ class Desk:
         self.width = max(self.primary.right, self.other.right) - self.left
         self.height = max(self.primary.bottom, self.other.bottom) - self.top
 
+    def on_root(self, x, y):
+        """A point of the virtual screen, in X's root window."""
+        return x - self.left, y - self.top
+
     def on_x(self, x, y):
         """A point of the virtual screen, as xdotool's arguments."""
-        return str(x - self.left), str(y - self.top)
+        return tuple(map(str, self.on_root(x, y)))
 
     def pixels(self, screen, rect, step):
         """Every `step`th pixel of `rect` (virtual screen) in a screenshot."""
@@ -49,19 +51,6 @@ class Desk:
             for x in range(rect.left - self.left, rect.right - self.left, step):
                 at = (y * self.width + x) * 3
                 yield screen[at:at + 3]
-
-    def pointer_on_other(self, session):
-        """Whether the X pointer is on the other monitor, once X has moved it."""
-        deadline = time.monotonic() + RUN_BOUND_SECONDS
-        while True:
-            found = session.xdotool_output("getmouselocation", "--shell")
-            fields = dict(line.split("=", 1) for line in found.split())
-            x, y = int(fields["X"]) + self.left, int(fields["Y"]) + self.top
-            on_other = (self.other.left <= x < self.other.right and
-                        self.other.top <= y < self.other.bottom)
-            if on_other or time.monotonic() > deadline:
-                return on_other
-            time.sleep(POLL_SECONDS)
 
 
 def inner(rect, margin):
@@ -80,9 +69,7 @@ def one_picture(session):
 
 def start_with_pointer_on_other(session, desk, name, at):
     """A saver started while the pointer rests at `at` on the other monitor."""
-    session.put_pointer(*at)
-    if not desk.pointer_on_other(session):
-        raise Failure("the pointer is not on the other monitor")
+    session.put_pointer(*at, on_root=desk.on_root(*at))
     return RunningSaver(session, name, one_picture(session))
 
 

@@ -276,14 +276,27 @@ class Session:
                           f"{probe.returncode}")
         return out.decode("utf-8", "replace").split("\n")
 
-    def put_pointer(self, x, y):
-        """Moves the mouse pointer through Wine, so that Wine knows where it is. Wine refuses
-        now and then, while a program that is going away still holds the pointer."""
+    def put_pointer(self, x, y, on_root=None):
+        """Puts the mouse pointer at x,y of the virtual screen, where X and Wine both know it
+        is; `on_root` is the same point in X's root window where the two differ. Wine's own
+        move now and then leaves the X pointer where it was while Wine believes it moved, so X
+        moves it first and Wine is then told; both are checked, and tried again until they
+        agree."""
+        root = on_root or (x, y)
         deadline = time.monotonic() + RUN_BOUND_SECONDS
-        while self.wine([self.probe, "cursor", str(x), str(y)]).wait(RUN_BOUND_SECONDS) != 0:
+        while True:
+            self.xdotool("mousemove", str(root[0]), str(root[1]))
+            told = self.wine([self.probe, "cursor", str(x), str(y)]).wait(RUN_BOUND_SECONDS)
+            if told == 0 and self.pointer_on_root() == tuple(root):
+                return
             if time.monotonic() > deadline:
                 raise Failure(f"the pointer could not be put at {x},{y}")
             time.sleep(POLL_SECONDS)
+
+    def pointer_on_root(self):
+        found = self.xdotool_output("getmouselocation", "--shell")
+        fields = dict(line.split("=", 1) for line in found.split())
+        return int(fields["X"]), int(fields["Y"])
 
     # --- Checks ---
 
