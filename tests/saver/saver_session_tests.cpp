@@ -121,8 +121,13 @@ public:
         Call("cover " + std::to_string(area.left) + "," + std::to_string(area.top));
     }
     bool StagePending(const std::string& path, std::stop_token stop) override {
+        // The stop wakes the wait under the lock, so that it cannot fall between the waiter's
+        // look at the stop and its sleep (the library's own stop-token wait lost such wake-ups
+        // now and then under Wine).
+        const std::stop_callback wake(stop, [this] { WakeGate(); });
         std::unique_lock lock(mutex_);
-        if (!gate_.wait(lock, stop, [this] { return gateOpen_; })) {
+        gate_.wait(lock, [&] { return gateOpen_ || stop.stop_requested(); });
+        if (!gateOpen_) {
             sawStop_ = true;
             return false;
         }
@@ -175,6 +180,10 @@ public:
 
 private:
     void Call(const std::string& call) { calls += (calls.empty() ? "" : ", ") + call; }
+    void WakeGate() {
+        { const std::lock_guard lock(mutex_); }  // a waiter is asleep, or sees the stop
+        gate_.notify_all();
+    }
     void SetGate(bool open) {
         {
             const std::lock_guard lock(mutex_);
@@ -184,7 +193,7 @@ private:
     }
 
     std::mutex mutex_;
-    std::condition_variable_any gate_;
+    std::condition_variable gate_;
     bool gateOpen_ = true;
     bool sawStop_ = false;
     std::string pending_;
