@@ -154,7 +154,8 @@ public:
     std::unique_ptr<DeviceTexture> ChangeResources(
         bool newPicture, std::unique_ptr<DeviceTexture> texture) override {
         Call(!newPicture ? "resources, same texture"
-                         : texture ? "resources, new texture" : "resources, no texture");
+             : texture   ? "resources, new texture"
+                         : "resources, no texture");
         if (newPicture && texture) std::swap(texture, resources.Texture);
         return newPicture ? std::move(texture) : nullptr;
     }
@@ -478,8 +479,8 @@ TEST_F(SaverSessionTest, OnlyTheLeftButtonPressedAndReleasedOnTheSurfaceIsAClick
         Start("/s");
         for (std::size_t at = 0; at < events.size(); at += 3) {
             const MouseButton button = events[at] == 'L'   ? Left
-                                                : events[at] == 'R' ? Right
-                                                                    : Middle;
+                                       : events[at] == 'R' ? Right
+                                                           : Middle;
             events[at + 1] == 'd' ? session->OnButtonDown(button) : session->OnButtonUp(button);
         }
         EXPECT_EQ(Count("end"), ends) << events;
@@ -530,10 +531,13 @@ TEST_F(SaverSessionTest, LeavingAsksForThePasswordOnlyWhereItMustAndRestoresTheS
         const char* calls;
         int cursorCount;
     } cases[] = {
-        {"/s", true, true, "system keys, show cursor, saver active, release resources, release, end", 0},
+        {"/s", true, true,
+         "system keys, show cursor, saver active, release resources, release, end", 0},
         {"", false, true, "saver active, release resources, release, end", -1},
         {"/s", false, true,
-         "show cursor, ask password, system keys, hide cursor, saver active, release resources, release, end", -1},
+         "show cursor, ask password, system keys, hide cursor, saver active, release resources, "
+         "release, end",
+         -1},
         {"/s", false, false, "show cursor, ask password, hide cursor", -1},
     };
     for (const auto& c : cases) {

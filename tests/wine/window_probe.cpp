@@ -3,8 +3,8 @@
 //                              "window<TAB>class<TAB>caption<TAB>left,top,right,bottom" (on
 //                              the screen) / "child<TAB>class<TAB>text<TAB>rectangle" (in
 //                              its parent's client area), then "<TAB>visible" or "<TAB>hidden"
-//   window_probe cursor X Y    puts the mouse pointer at X,Y, where Wine knows it is; exit code 1
-//                              when it is not there afterwards
+//   window_probe cursor X Y    tells Wine the mouse pointer is at X,Y; exit code 1 when Wine
+//                              does not then place it there
 //   window_probe monitors      one line per monitor: "left,top,right,bottom<TAB>primary" or
 //                              "<TAB>other", on the virtual screen
 //   window_probe lines TITLE   one line per item of the list box in the top-level window
@@ -181,16 +181,15 @@ int Show(int x, int y, int width, int height) {
     return PumpUntilInputEnds(window);
 }
 
-}  // namespace
-
-// Wine moves the pointer only when its own idea of where the pointer is differs, and may refuse
-// while another program holds the pointer; reading the position back tells Wine where it really
-// is, so that a second try moves it.
+// Wine's own idea of the position, which the saver's first mouse message carries; where the X
+// pointer is the tests check themselves.
 int PutCursor(int x, int y) {
     SetCursorPos(x, y);
     POINT now{};
     return GetCursorPos(&now) && now.x == x && now.y == y ? 0 : 1;
 }
+
+}  // namespace
 
 int wmain(int argc, wchar_t** argv) {
     _setmode(_fileno(stdout), _O_BINARY);  // bare line feeds: the tests read this on Linux
