@@ -113,6 +113,11 @@ SoftwareDevice::SoftwareDevice(int width, int height, FrameSink sink)
     rasteriser_.Clear(0, 1.0f);
 }
 
+void SoftwareDevice::Resize(int width, int height) {
+    rasteriser_ = Rasteriser(width, height);
+    rasteriser_.Clear(0, 1.0f);
+}
+
 // Power-of-two sides keep wrapping a mask; 4096 covers a picture at full screen size.
 TextureLimits SoftwareDevice::Limits() const {
     return {kMaxTextureSide, true};
