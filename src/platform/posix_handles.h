@@ -15,8 +15,14 @@ public:
     ~Descriptor() {
         if (Valid()) close(descriptor_);
     }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
+    Descriptor(Descriptor&& other) noexcept : descriptor_(std::exchange(other.descriptor_, -1)) {}
+    Descriptor& operator=(Descriptor&& other) noexcept {
+        if (this != &other) {
+            if (Valid()) close(descriptor_);
+            descriptor_ = std::exchange(other.descriptor_, -1);
+        }
+        return *this;
+    }
 
     bool Valid() const { return descriptor_ >= 0; }
     int Get() const { return descriptor_; }

@@ -6,4 +6,5 @@
 typedef struct _XDisplay Display;
 typedef unsigned long XID;
 typedef XID Window;
+typedef union _XEvent XEvent;
 // NOLINTEND

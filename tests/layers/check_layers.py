@@ -32,7 +32,7 @@ def include_faults(src):
 
 
 def layer_of_library(name):
-    match = re.fullmatch(r"vexaframe_(\w+?)(_win32|_x11)?", name)
+    match = re.fullmatch(r"vexaframe_(\w+?)(_win32)?", name)
     return match.group(1) if match and match.group(1) in LAYERS else None
 
 
