@@ -55,13 +55,15 @@ private:
 
     bool MakeOwnWindow();
     bool TakeWindow(Window window);
-    void HandleEvent(const union _XEvent& event);
+    bool WatchSignalsAndSeconds();
+    void HandleEvent(const XEvent& event);
     void HandlePendingEvents();
     // The time until the next frame is due, in milliseconds; -1 while no frames run.
     int DrawDueFrame();
     void ShowFrameRate();
     void Resize(int width, int height);
     void HoldInput();
+    void StartMouseRuleAtPointer();
 
     // SaverPlatform
     void CoverPrimaryScreen() override;
@@ -90,15 +92,16 @@ private:
     [[noreturn]] void EndProcess(int exitCode);
 
     const X11SaverOptions options_;
+    RunState& run_;
     PosixFileSystem files_;
     StagedPicture stagedPicture_;
     PictureDecoder decoder_;
     TextureLimits textureLimits_{0, false};  // set with the device, before any preparation
+    std::unique_ptr<XState> x_;              // outlives the session's textures
     SaverSession session_;
-    std::unique_ptr<XState> x_;
-    Descriptor signals_;     // readable once a signal asks the saver to end
-    Descriptor secondTick_;  // a timer, readable every second
-    int cursorCount_ = 0;    // as the system's display counter goes: shown from 0 up
+    Descriptor signals_, signalsWritten_;  // readable once a signal asks the saver to end
+    Descriptor secondTick_;                // a timer, readable every second
+    int cursorCount_ = 0;                  // counted as Windows counts: shown from 0 up
 
     std::unique_ptr<RenderDevice> device_;
     SceneResources resources_;
