@@ -11,6 +11,8 @@ packages=(
   xserver-xorg-core xserver-xorg-video-dummy                 # two monitors for Wine: Xorg's
   x11-xserver-utils                                          #   dummy driver, and xrandr
   libjpeg-turbo-progs                                        # lossless JPEG turns for the tests
+  pkg-config libjpeg-dev libgif-dev libwmf-dev               # pictures on Linux: libjpeg-turbo,
+  fonts-dejavu-core                                          #   giflib, libwmf and its fonts
   libgl1-mesa-dri libglx-mesa0                               # Wine's Direct3D on Mesa's llvmpipe
   fonts-ipafont-gothic locales                               # Japanese texts and code page 932
   python3                                                    # the end-to-end test driver
