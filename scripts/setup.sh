@@ -11,6 +11,8 @@ packages=(
   xserver-xorg-core xserver-xorg-video-dummy                 # two monitors for Wine: Xorg's
   x11-xserver-utils                                          #   dummy driver, and xrandr
   libjpeg-turbo-progs                                        # lossless JPEG turns for the tests
+  pkg-config libjpeg-dev libgif-dev libwmf-dev               # pictures on Linux: libjpeg-turbo,
+  fonts-dejavu-core                                          #   giflib, libwmf and its fonts
   libgl1-mesa-dri libglx-mesa0                               # Mesa's llvmpipe: Wine's Direct3D
                                                              #   and the OpenGL device's tests
   libx11-dev libopengl-dev libglx-dev libgl-dev              # the OpenGL device through GLX

@@ -1,6 +1,6 @@
 #pragma once
-// Owners of POSIX handles: one for each kind, each giving its handle back the one right way
-// when it goes, whichever way the code leaves.
+// Owners of the system's handles on POSIX: one for each kind, each giving its handle back the
+// one right way when it goes, whichever way the code leaves.
 
 #include <unistd.h>
 
@@ -8,19 +8,17 @@
 
 namespace vexaframe {
 
-// A file descriptor: negative when it could not be opened.
+// An open file descriptor.
 class Descriptor {
 public:
-    explicit Descriptor(int descriptor = -1) : descriptor_(descriptor) {}
+    Descriptor() = default;
+    explicit Descriptor(int descriptor) : descriptor_(descriptor) {}
     ~Descriptor() {
         if (Valid()) close(descriptor_);
     }
     Descriptor(Descriptor&& other) noexcept : descriptor_(std::exchange(other.descriptor_, -1)) {}
     Descriptor& operator=(Descriptor&& other) noexcept {
-        if (this != &other) {
-            if (Valid()) close(descriptor_);
-            descriptor_ = std::exchange(other.descriptor_, -1);
-        }
+        std::swap(descriptor_, other.descriptor_);
         return *this;
     }
 
@@ -30,7 +28,7 @@ public:
     bool Close() { return close(std::exchange(descriptor_, -1)) == 0; }
 
 private:
-    int descriptor_;
+    int descriptor_ = -1;
 };
 
 }  // namespace vexaframe

@@ -41,7 +41,7 @@ namespace {
 constexpr char kWindowTitle[] = "Vexaframe";
 constexpr unsigned kOwnWindowWidth = 800;
 constexpr unsigned kOwnWindowHeight = 600;
-constexpr int kDepth = 24;
+constexpr int kColourDepth = 24;
 constexpr long kCoverInput = KeyPressMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask;
 constexpr unsigned kPointerInput = ButtonPressMask | ButtonReleaseMask | PointerMotionMask;
 constexpr int kEndingSignals[] = {SIGTERM, SIGINT, SIGHUP};
@@ -119,7 +119,7 @@ bool X11SaverWindow::MakeOwnWindow() {
         options_.softwareDevice ? nullptr : ChooseGlVisual(display, screen);
     if (glVisual) {
         visual = *glVisual;
-    } else if (!XMatchVisualInfo(display, screen, kDepth, TrueColor, &visual)) {
+    } else if (!XMatchVisualInfo(display, screen, kColourDepth, TrueColor, &visual)) {
         std::fprintf(stderr, "vexaframe: the display has no 24-bit TrueColor visual\n");
         return false;
     }
