@@ -16,6 +16,8 @@ packages=(
   libgl1-mesa-dri libglx-mesa0                               # Mesa's llvmpipe: Wine's Direct3D
                                                              #   and the OpenGL device's tests
   libx11-dev libopengl-dev libglx-dev libgl-dev              # the OpenGL device through GLX
+  libxext-dev libxrandr2                                     # the native program: MIT-SHM images,
+                                                             #   the display's refresh rate
   fonts-ipafont-gothic locales                               # Japanese texts and code page 932
   python3                                                    # the end-to-end test driver
 )
