@@ -180,29 +180,29 @@ std::string WhatItTakes(const OptionSpec& spec) {
     return "nothing";
 }
 
-// The whole text as a number of the base, within the range.
-std::optional<std::int64_t> WholeNumber(std::string_view text, int base, std::int64_t minimum,
-                                        std::int64_t maximum) {
+// The whole text as a number in the option's range: decimal digits only, or for a window id
+// also 0x and hex digits.
+std::optional<std::int64_t> NumberOf(const OptionSpec& spec, std::string_view text) {
+    int base = 10;
+    if (spec.kind == OptionKind::WindowId && (text.starts_with("0x") || text.starts_with("0X"))) {
+        text.remove_prefix(2);
+        base = 16;
+    }
     std::uint64_t value = 0;
     const char* end = text.data() + text.size();
     const auto [stop, error] = std::from_chars(text.data(), end, value, base);
     if (text.empty() || error != std::errc() || stop != end) return std::nullopt;
-    if (value < static_cast<std::uint64_t>(minimum) || value > static_cast<std::uint64_t>(maximum))
+    if (value < static_cast<std::uint64_t>(spec.minimum) ||
+        value > static_cast<std::uint64_t>(spec.maximum))
         return std::nullopt;
     return static_cast<std::int64_t>(value);
-}
-
-std::optional<std::int64_t> WindowNumber(std::string_view text) {
-    if (text.starts_with("0x") || text.starts_with("0X"))
-        return WholeNumber(text.substr(2), 16, 1, kLargestWindowId);
-    return WholeNumber(text, 10, 1, kLargestWindowId);
 }
 
 std::optional<OptionValue> ValueOf(const OptionSpec& spec, std::string_view text) {
     switch (spec.kind) {
         case OptionKind::Number:
-            if (auto number = WholeNumber(text, 10, spec.minimum, spec.maximum))
-                return OptionValue{.number = *number};
+        case OptionKind::WindowId:
+            if (auto number = NumberOf(spec, text)) return OptionValue{.number = *number};
             return std::nullopt;
         case OptionKind::Choice: {
             const auto word = std::ranges::find(spec.choices, text);
@@ -211,9 +211,6 @@ std::optional<OptionValue> ValueOf(const OptionSpec& spec, std::string_view text
         }
         case OptionKind::Path:
             return OptionValue{.text = text};
-        case OptionKind::WindowId:
-            if (auto number = WindowNumber(text)) return OptionValue{.number = *number};
-            return std::nullopt;
         case OptionKind::Flag:
         case OptionKind::Switch:
             break;

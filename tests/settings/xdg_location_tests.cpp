@@ -59,15 +59,5 @@ TEST(XdgLocationTest, NoAbsoluteFolderForEitherFileGivesNoLocation) {
     }
 }
 
-TEST(XdgLocationTest, APictureFolderThatCannotBeMadeStillGivesTheLocation) {
-    FakeFileSystem files(kPosixPaths);
-    files.AddFolder("/home/me");
-    files.failWrites = true;
-    const std::optional<SettingsLocation> location =
-        XdgSettingsLocation(files, {"", "", "/home/me"});
-    ASSERT_TRUE(location);
-    EXPECT_EQ(location->pictureFile, "/home/me/.cache/vexaframe/Vexaframe.bmp");
-}
-
 }  // namespace
 }  // namespace vexaframe
