@@ -72,9 +72,7 @@ std::vector<int> RowOrder(int height, bool interlaced) {
         for (int row = 0; row < height; ++row) rows.push_back(row);
         return rows;
     }
-    constexpr struct {
-        int first, step;
-    } kPasses[] = {{0, 8}, {4, 8}, {2, 4}, {1, 2}};
+    constexpr struct { int first, step; } kPasses[] = {{0, 8}, {4, 8}, {2, 4}, {1, 2}};
     for (const auto& pass : kPasses) {
         for (int row = pass.first; row < height; row += pass.step) rows.push_back(row);
     }

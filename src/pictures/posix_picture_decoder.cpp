@@ -160,7 +160,7 @@ DecodeOutcome PictureDecoder::DecodeToBitmapFile(const std::string& picture,
 }
 
 std::optional<Image> PictureDecoder::Decode(const std::string& picture,
-                                           const std::string& scratchBitmap) const {
+                                            const std::string& scratchBitmap) const {
     PosixFileSystem files;
     const bool written = DecodeToBitmapFile(picture, scratchBitmap, {}) == DecodeOutcome::Written;
     const std::optional<std::string> bytes = written ? files.ReadFile(scratchBitmap) : std::nullopt;

@@ -8,6 +8,7 @@
 #include <iterator>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "pictures/posix_picture_libraries.h"
@@ -25,41 +26,56 @@ constexpr unsigned long kQuietOptions = WMF_OPT_FUNCTION | WMF_OPT_FONTMAP |
 
 // The library draws no metafile, text or none, without a font for each PostScript name it maps
 // the metafile's fonts to. Its own, Ghostscript's, are seldom installed; DejaVu's nearly always.
-#define VEXAFRAME_DEJAVU "/usr/share/fonts/truetype/dejavu/DejaVu"
-char kFontNames[][24] = {
-    "Times-Roman",       "Times-Italic",       "Times-Bold",       "Times-BoldItalic",
-    "Helvetica",         "Helvetica-Oblique",  "Helvetica-Bold",   "Helvetica-BoldOblique",
-    "Courier",           "Courier-Oblique",    "Courier-Bold",     "Courier-BoldOblique",
-    "Symbol",            "ZapfDingbats"};
-char kFontFiles[][64] = {
-    VEXAFRAME_DEJAVU "Serif.ttf",     VEXAFRAME_DEJAVU "Serif-Italic.ttf",
-    VEXAFRAME_DEJAVU "Serif-Bold.ttf", VEXAFRAME_DEJAVU "Serif-BoldItalic.ttf",
-    VEXAFRAME_DEJAVU "Sans.ttf",      VEXAFRAME_DEJAVU "Sans-Oblique.ttf",
-    VEXAFRAME_DEJAVU "Sans-Bold.ttf", VEXAFRAME_DEJAVU "Sans-BoldOblique.ttf",
-    VEXAFRAME_DEJAVU "SansMono.ttf",  VEXAFRAME_DEJAVU "SansMono-Oblique.ttf",
-    VEXAFRAME_DEJAVU "SansMono-Bold.ttf", VEXAFRAME_DEJAVU "SansMono-BoldOblique.ttf",
-    VEXAFRAME_DEJAVU "Sans.ttf",      VEXAFRAME_DEJAVU "Sans.ttf"};
-#undef VEXAFRAME_DEJAVU
+constexpr std::string_view kDejaVu = "/usr/share/fonts/truetype/dejavu/DejaVu";
+constexpr struct {
+    std::string_view name, dejaVu;
+} kFonts[] = {
+    {"Times-Roman", "Serif"},
+    {"Times-Italic", "Serif-Italic"},
+    {"Times-Bold", "Serif-Bold"},
+    {"Times-BoldItalic", "Serif-BoldItalic"},
+    {"Helvetica", "Sans"},
+    {"Helvetica-Oblique", "Sans-Oblique"},
+    {"Helvetica-Bold", "Sans-Bold"},
+    {"Helvetica-BoldOblique", "Sans-BoldOblique"},
+    {"Courier", "SansMono"},
+    {"Courier-Oblique", "SansMono-Oblique"},
+    {"Courier-Bold", "SansMono-Bold"},
+    {"Courier-BoldOblique", "SansMono-BoldOblique"},
+    {"Symbol", "Sans"},
+    {"ZapfDingbats", "Sans"},
+};
 
-// The library takes the list as writable text, ended by an empty entry.
-std::vector<wmfMapping> FontFiles() {
-    std::vector<wmfMapping> mappings;
-    for (std::size_t i = 0; i < std::size(kFontNames); ++i)
-        mappings.push_back({kFontNames[i], kFontFiles[i], FT_ENCODING_NONE});
-    mappings.push_back({nullptr, nullptr, FT_ENCODING_NONE});
-    return mappings;
-}
+// The font files by name, as the library takes them: writable texts, an empty entry last.
+class FontFiles {
+public:
+    FontFiles() {
+        texts_.reserve(2 * std::size(kFonts));  // the mappings point into it: no reallocation
+        for (const auto& font : kFonts) {
+            std::string& name = texts_.emplace_back(font.name);
+            std::string& file =
+                texts_.emplace_back(std::string(kDejaVu) + std::string(font.dejaVu) + ".ttf");
+            mappings_.push_back({name.data(), file.data(), FT_ENCODING_NONE});
+        }
+        mappings_.push_back({nullptr, nullptr, FT_ENCODING_NONE});
+    }
+    wmfMapping* Mappings() { return mappings_.data(); }
+
+private:
+    std::vector<std::string> texts_;
+    std::vector<wmfMapping> mappings_;
+};
 
 struct ApiDestroyer {
     void operator()(wmfAPI* api) const { wmf_api_destroy(api); }
 };
 using Api = std::unique_ptr<wmfAPI, ApiDestroyer>;
 
-Api CreateApi() {
-    std::vector<wmfMapping> fonts = FontFiles();
+// `fonts` must outlast the library's use of it.
+Api CreateApi(FontFiles& fonts) {
     wmfAPI_Options options{};
     options.function = wmf_gd_function;
-    options.font.ps = fonts.data();
+    options.font.ps = fonts.Mappings();
     wmfAPI* created = nullptr;
     const wmf_error_t error = wmf_api_create(&created, kQuietOptions, &options);
     Api api(created);
@@ -74,7 +90,8 @@ std::uint32_t Colour(int gdPixel) {
 }  // namespace
 
 std::optional<Image> DecodePlaceableWmf(std::string_view bytes, PixelSize size) {
-    const Api api = CreateApi();
+    FontFiles fonts;
+    const Api api = CreateApi(fonts);
     if (!api) return std::nullopt;
     std::string data(bytes);  // the library reads through a pointer to writable bytes
     wmfD_Rect drawn{};
@@ -82,8 +99,7 @@ std::optional<Image> DecodePlaceableWmf(std::string_view bytes, PixelSize size) 
     if (wmf_mem_open(api.get(), reinterpret_cast<unsigned char*>(data.data()),
                      static_cast<long>(data.size())) != wmf_E_None ||
         wmf_scan(api.get(), 0, &drawn) != wmf_E_None ||
-        wmf_size(api.get(), &width, &height) != wmf_E_None ||
-        api->PlaceableMetaHeader.Inch == 0) {
+        wmf_size(api.get(), &width, &height) != wmf_E_None || api->PlaceableMetaHeader.Inch == 0) {
         return std::nullopt;
     }
     // The whole frame the header declares, in the library's points, not just what is drawn.

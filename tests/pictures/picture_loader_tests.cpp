@@ -224,15 +224,26 @@ TEST_F(PictureLoader, GivesAGifsFirstImageAtItsOwnSize) {
         int width, height;
         std::vector<std::uint32_t> pixels;
     } cases[] = {
-        {"offset", forged::Gif(5, 4, 1, {{1, 2, 2, 2, {0, 2, 2, 0}}}), 2, 2,
+        {"offset",
+         forged::Gif(5, 4, 1, {{1, 2, 2, 2, {0, 2, 2, 0}}}),
+         2,
+         2,
          {kRed, kBlue, kBlue, kRed}},
-        {"past the screen", forged::Gif(2, 2, 1, {{1, 1, 3, 1, {2, 1, 0}}}), 3, 1,
+        {"past the screen",
+         forged::Gif(2, 2, 1, {{1, 1, 3, 1, {2, 1, 0}}}),
+         3,
+         1,
          {kBlue, kGreen, kRed}},
-        {"two frames", forged::Gif(2, 1, 3, {{0, 0, 2, 1, {0, 1}}, {0, 0, 2, 1, {2, 2}}}), 2, 1,
+        {"two frames",
+         forged::Gif(2, 1, 3, {{0, 0, 2, 1, {0, 1}}, {0, 0, 2, 1, {2, 2}}}),
+         2,
+         1,
          {kRed, kGreen}},
         // Stored rows 0, 8, 4, 2, 6, 1, 3, 5, 7, 9; each row's colour is its number's index.
         {"interlaced",
-         forged::Gif(1, 10, 3, {{0, 0, 1, 10, {0, 0, 0, 2, 2, 1, 3, 1, 3, 1}, -1, true}}), 1, 10,
+         forged::Gif(1, 10, 3, {{0, 0, 1, 10, {0, 0, 0, 2, 2, 1, 3, 1, 3, 1}, -1, true}}),
+         1,
+         10,
          {kRed, kGreen, kBlue, kBlack, kRed, kGreen, kBlue, kBlack, kRed, kGreen}},
     };
     for (const auto& c : cases) {
@@ -298,7 +309,8 @@ TEST_F(PictureLoader, RefusesWhatIsNoPictureItCanShow) {
         {"header_only.gif", gif.substr(0, 13)},
         {"half.jpg", jpeg.substr(0, jpeg.size() / 2)},
         {"half.bmp", bmp.substr(0, bmp.size() / 2)},
-        {"cut.gif", CutShort(forged::Gif(4, 4, 0, {{0, 0, 4, 4, std::vector<std::uint8_t>(16)}}), 6)},
+        {"cut.gif",
+         CutShort(forged::Gif(4, 4, 0, {{0, 0, 4, 4, std::vector<std::uint8_t>(16)}}), 6)},
         {"giant.gif", forged::Gif(2, 2, 0, {{0, 0, 40000, 1, {0}}})},
         {"giant.jpg", giant},
         // Over 32768 pixels wide, though a bitmap of its size would fit in memory.

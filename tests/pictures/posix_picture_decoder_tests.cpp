@@ -2,10 +2,9 @@
 // (under the sanitizers, sanitized as they are): it decodes as the real one does, and crashes
 // or hangs when the picture's name asks it to.
 
+#include <gtest/gtest.h>
 #include <sys/prctl.h>
 #include <sys/wait.h>
-
-#include <gtest/gtest.h>
 
 #include <cerrno>
 #include <chrono>

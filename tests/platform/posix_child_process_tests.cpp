@@ -1,12 +1,11 @@
-#include "platform/posix_child_process.h"
-
-#include <sys/wait.h>
-
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
 #include <cerrno>
 #include <chrono>
 #include <csignal>
+
+#include "platform/posix_child_process.h"
 
 namespace vexaframe {
 namespace {
