@@ -149,7 +149,7 @@ TEST(GlDeviceResize, FramesAfterAResizeAgreeAtTheNewSize) {
 // near and far planes cut away.
 struct StateCase {
     const char* name;
-    std::uint32_t cullMode;
+    std::uint32_t cullMode;  // as the device starts when 0
     std::uint32_t depthTest;
     bool textured;
     std::uint32_t sourceBlend = 0;  // blending off when 0
@@ -160,6 +160,7 @@ using namespace render_value;
 
 constexpr StateCase kStateCases[] = {
     {"unlit_colours", kCullNone, kZBufferOn, false},
+    {"cull_as_started", 0, kZBufferOn, false},
     {"cull_clockwise", 2, kZBufferOn, false},
     {"cull_counter_clockwise", 3, kZBufferOn, false},
     {"no_depth_test", kCullNone, 0, false},
@@ -199,7 +200,8 @@ bool DrawStates(RenderDevice& device, const StateCase& states) {
            device.SetTransform(TransformKind::Projection, Matrix4::Identity()) &&
            device.Clear(0, 1.0f) && device.BeginScene() && device.SetTexture(0, texture.get()) &&
            device.SetRenderState(RenderState::Lighting, 0) &&
-           device.SetRenderState(RenderState::CullMode, states.cullMode) &&
+           (states.cullMode == 0 ||
+            device.SetRenderState(RenderState::CullMode, states.cullMode)) &&
            device.SetRenderState(RenderState::ZEnable, states.depthTest) &&
            device.SetRenderState(RenderState::AlphaBlendEnable, blend) &&
            (!blend || (device.SetRenderState(RenderState::SrcBlend, states.sourceBlend) &&
