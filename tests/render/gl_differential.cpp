@@ -310,13 +310,6 @@ TEST_F(GlResourceTest, ACallFailsWhenOpenGLReportsAnError) {
     EXPECT_TRUE(device_->Clear(0, 1.0f));
 }
 
-TEST(GlxContextTest, SaysWhetherSwapsWaitForTheRetrace) {
-    GlWindow window(64, 64);
-    ASSERT_TRUE(window.Context());
-    std::printf("swap interval %d\n", window.Context()->SwapInterval());
-    EXPECT_GE(window.Context()->SwapInterval(), 0);
-}
-
 // Without a double buffer the device would draw where the frame is shown.
 TEST(GlxContextTest, NoneForAWindowWhoseVisualIsSingleBuffered) {
     const OwnedDisplay display(XOpenDisplay(nullptr));
