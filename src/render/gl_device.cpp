@@ -39,7 +39,8 @@ public:
     const std::uint32_t* Colours() const { return colours_.data(); }
 
 private:
-    // The colours of every whole vertex the bytes from `first` to `end` touch.
+    // The colours of every vertex the bytes from `first` to `end` touch; a vertex the buffer
+    // holds only part of is never drawn, and has none.
     void ReorderColours(std::size_t first, std::size_t end) {
         constexpr std::size_t kStride = sizeof(SolidVertex);
         const std::size_t endVertex = std::min(colours_.size(), (end + kStride - 1) / kStride);
@@ -232,14 +233,12 @@ std::shared_ptr<const GlTextureObject> NewTexture(std::shared_ptr<const GlDevice
 }
 
 // The states Direct3D 8 starts a device with an automatic depth buffer in, where OpenGL's
-// differ: a less-or-equal depth test, counter-clockwise triangles culled, no ambient light and
-// a black material. The first frame is drawn before the lights are set, and is black.
+// differ: a less-or-equal depth test, no ambient light and a black material (the first frame
+// is drawn before the lights are set, and is black), and no dithering. Culling, which starts
+// on counter-clockwise triangles, is set as the render state sets it.
 void SetDirect3DStates() {
     glEnable(GL_DEPTH_TEST);
     glDepthFunc(GL_LEQUAL);
-    glEnable(GL_CULL_FACE);
-    glFrontFace(GL_CCW);
-    glCullFace(GL_FRONT);
     glDisable(GL_DITHER);
     glEnable(GL_LIGHTING);
     const std::array<GLfloat, 4> black{0, 0, 0, 0};
@@ -257,16 +256,19 @@ void SetDirect3DStates() {
 }  // namespace
 
 std::unique_ptr<GlDevice> GlDevice::Create(int width, int height, SwapBuffers swapBuffers) {
-    if (width < 1 || height < 1 || !CurrentVersion().AtLeast(1, 4)) return nullptr;
+    const GlVersion version = CurrentVersion();
+    if (width < 1 || height < 1 || !version.AtLeast(1, 4)) return nullptr;
     NoGlError();  // whatever was left from before is not the device's
-    const bool anySide = CurrentVersion().AtLeast(2, 0) ||
+    const bool anySide = version.AtLeast(2, 0) ||
                          ListsExtension(reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS)),
                                         "GL_ARB_texture_non_power_of_two");
     const TextureLimits limits{IntegerState(GL_MAX_TEXTURE_SIZE), !anySide};
     std::unique_ptr<GlDevice> device(
         new GlDevice(width, height, std::move(swapBuffers), limits, IntegerState(GL_MAX_LIGHTS)));
     SetDirect3DStates();
-    if (!device->Resize(width, height) || !device->Clear(0, 1.0f)) return nullptr;
+    if (!device->SetCulling(static_cast<std::uint32_t>(CullMode::CounterClockwise)) ||
+        !device->Resize(width, height) || !device->Clear(0, 1.0f))
+        return nullptr;
     return device;
 }
 

@@ -1,7 +1,11 @@
 #pragma once
 // The GLX side of the OpenGL device: a context drawing into an X window, current on the thread
 // that made it, its buffer swap, and swaps held to the display's vertical retrace where GLX
-// lets them be.
+// lets them be. A window of the program's own takes ChooseGlVisual's visual; XScreenSaver makes
+// the window of a GL module with such a visual. Then:
+//   context = GlxContext::ForWindow(display, window);  // none: draw in software
+//   device = GlDevice::Create(width, height, [&] { context->SwapBuffers(); });
+//   on ConfigureNotify: device->Resize(width, height);
 
 #include <GL/glx.h>
 #include <X11/Xlib.h>

@@ -1,6 +1,6 @@
-#include "render/gl_extensions.h"
-
 #include <gtest/gtest.h>
+
+#include "render/gl_extensions.h"
 
 namespace vexaframe {
 namespace {
