@@ -9,6 +9,7 @@ namespace vexaframe {
 
 class X11ErrorTrap {
 public:
+    // Earlier requests are answered first, so that none of their errors is taken for ours.
     explicit X11ErrorTrap(Display* display)
         : display_(display), previous_((XSync(display, False), XSetErrorHandler(Record))) {
         failed_ = false;
