@@ -27,10 +27,14 @@ std::string Environment(const char* name) {
 
 X11Target TargetOf(WindowTarget window) {
     switch (window) {
-        case WindowTarget::Root: return X11Target::Root;
-        case WindowTarget::GivenWindow: return X11Target::GivenWindow;
-        case WindowTarget::OwnWindow: return X11Target::OwnWindow;
-        case WindowTarget::CoverScreen: break;
+        case WindowTarget::Root:
+            return X11Target::Root;
+        case WindowTarget::GivenWindow:
+            return X11Target::GivenWindow;
+        case WindowTarget::OwnWindow:
+            return X11Target::OwnWindow;
+        case WindowTarget::CoverScreen:
+            break;
     }
     return X11Target::CoverScreen;
 }
@@ -46,15 +50,15 @@ int main(int argc, char** argv) {
     if (const std::optional<int> decoderExit = RunPictureDecoderIfAsked()) return *decoderExit;
 
     const std::vector<std::string_view> arguments(argv + 1, argv + argc);
-    const ParsedOptions parsed =
-        ParseModuleOptions(arguments, Environment("XSCREENSAVER_WINDOW"));
+    const ParsedOptions parsed = ParseModuleOptions(arguments, Environment("XSCREENSAVER_WINDOW"));
     if (const std::optional<int> exit = ReportHelpOrError(parsed, std::cout, std::cerr))
         return *exit;
     const ModuleOptions& options = parsed.options;
 
     PosixFileSystem files;
     const std::optional<SettingsLocation> location = XdgSettingsLocation(
-        files, {Environment("XDG_CONFIG_HOME"), Environment("XDG_CACHE_HOME"), Environment("HOME")});
+        files,
+        {Environment("XDG_CONFIG_HOME"), Environment("XDG_CACHE_HOME"), Environment("HOME")});
     if (!location) {
         std::cerr << "vexaframe: no folder for the settings: set HOME or XDG_CONFIG_HOME\n";
         return 1;

@@ -59,10 +59,14 @@ void OnEndingSignal(int) {
 
 std::optional<MouseButton> ButtonOf(unsigned button) {
     switch (button) {
-        case Button1: return MouseButton::Left;
-        case Button2: return MouseButton::Middle;
-        case Button3: return MouseButton::Right;
-        default: return std::nullopt;  // wheels and extra buttons
+        case Button1:
+            return MouseButton::Left;
+        case Button2:
+            return MouseButton::Middle;
+        case Button3:
+            return MouseButton::Right;
+        default:
+            return std::nullopt;  // wheels and extra buttons
     }
 }
 
@@ -97,9 +101,15 @@ bool X11SaverWindow::Open() {
     bool windowReady = false;
     switch (options_.target) {
         case X11Target::CoverScreen:
-        case X11Target::OwnWindow: windowReady = MakeOwnWindow(); break;
-        case X11Target::Root: windowReady = TakeWindow(DefaultRootWindow(display)); break;
-        case X11Target::GivenWindow: windowReady = TakeWindow(options_.givenWindow); break;
+        case X11Target::OwnWindow:
+            windowReady = MakeOwnWindow();
+            break;
+        case X11Target::Root:
+            windowReady = TakeWindow(DefaultRootWindow(display));
+            break;
+        case X11Target::GivenWindow:
+            windowReady = TakeWindow(options_.givenWindow);
+            break;
     }
     if (!windowReady || !WatchSignalsAndSeconds()) return false;
     // Run by hand the pointer hides, as the system's saver switch hides it.
@@ -134,12 +144,11 @@ bool X11SaverWindow::MakeOwnWindow() {
     x_->width = covers ? DisplayWidth(display, screen) : static_cast<int>(kOwnWindowWidth);
     x_->height = covers ? DisplayHeight(display, screen) : static_cast<int>(kOwnWindowHeight);
     x_->ownWindow = OwnedXWindow(
-        display, XCreateWindow(display, root, 0, 0, static_cast<unsigned>(x_->width),
-                               static_cast<unsigned>(x_->height), 0, visual.depth, InputOutput,
-                               visual.visual,
-                               CWColormap | CWBackPixel | CWBorderPixel | CWOverrideRedirect |
-                                   CWEventMask,
-                               &attributes));
+        display, XCreateWindow(
+                     display, root, 0, 0, static_cast<unsigned>(x_->width),
+                     static_cast<unsigned>(x_->height), 0, visual.depth, InputOutput, visual.visual,
+                     CWColormap | CWBackPixel | CWBorderPixel | CWOverrideRedirect | CWEventMask,
+                     &attributes));
     if (!x_->ownWindow) return false;
     x_->window = x_->ownWindow.get();
     XStoreName(display, x_->window, kWindowTitle);
@@ -266,7 +275,8 @@ void X11SaverWindow::HandleEvent(const XEvent& event) {
                 static_cast<Atom>(event.xclient.data.l[0]) == x_->deleteWindow)
                 session_.EndSaver();
             break;
-        default: break;
+        default:
+            break;
     }
 }
 
@@ -363,10 +373,9 @@ void X11SaverWindow::CreateResources() {
 std::unique_ptr<DeviceTexture> X11SaverWindow::ChangeResources(
     bool newPicture, std::unique_ptr<DeviceTexture> texture) {
     if (!device_) return nullptr;
-    vexaframe::CreateResources(*device_,
-                               newPicture ? std::move(texture) : std::move(resources_.Texture),
-                               resources_,
-                               [this](ResourceProblem problem) { ReportProblem(problem); });
+    vexaframe::CreateResources(
+        *device_, newPicture ? std::move(texture) : std::move(resources_.Texture), resources_,
+        [this](ResourceProblem problem) { ReportProblem(problem); });
     return std::move(resources_.Retired);
 }
 
@@ -407,8 +416,8 @@ void X11SaverWindow::HoldInput() {
         GrabSuccess) {
         XSetInputFocus(display, x_->window, RevertToParent, CurrentTime);
     }
-    XGrabPointer(display, x_->window, True, kPointerInput, GrabModeAsync, GrabModeAsync, None,
-                 None, CurrentTime);
+    XGrabPointer(display, x_->window, True, kPointerInput, GrabModeAsync, GrabModeAsync, None, None,
+                 CurrentTime);
 }
 
 bool X11SaverWindow::IsWindowsNT() {

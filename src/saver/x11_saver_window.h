@@ -32,8 +32,8 @@ enum class X11Target {
 struct X11SaverOptions {
     X11Target target = X11Target::CoverScreen;
     Window givenWindow = 0;
-    bool softwareDevice = false;  // even where OpenGL would draw
-    bool showFrameRate = false;   // on standard output, once a second
+    bool softwareDevice = false;         // even where OpenGL would draw
+    bool showFrameRate = false;          // on standard output, once a second
     std::chrono::microseconds pause{0};  // the least time between frames
 };
 

@@ -18,8 +18,8 @@ int main(int argc, char** argv) {
     const auto width = static_cast<unsigned>(std::atoi(argv[1]));
     const auto height = static_cast<unsigned>(std::atoi(argv[2]));
     const Window root = DefaultRootWindow(display.get());
-    const OwnedXWindow window(display.get(), XCreateSimpleWindow(display.get(), root, 0, 0, width,
-                                                                 height, 0, 0, 0));
+    const OwnedXWindow window(
+        display.get(), XCreateSimpleWindow(display.get(), root, 0, 0, width, height, 0, 0, 0));
     XSelectInput(display.get(), window.get(), StructureNotifyMask);
     XMapWindow(display.get(), window.get());
     for (XEvent event; XWindowEvent(display.get(), window.get(), StructureNotifyMask, &event),
