@@ -18,7 +18,7 @@ run_on_a_display() {
     Xvfb -displayfd 3 -screen 0 1280x720x24 -nolisten tcp 3>"$display_file" 2>/dev/null &
     xvfb=$!
     # The saver goes before its display does, so that it ends as it was asked to.
-    trap 'kill "${saver:-}" 2>/dev/null && wait "$saver"; kill "$xvfb"; rm -f "$display_file"' EXIT
+    trap 'kill "${saver:-}" 2>/dev/null && wait "$saver"; kill "$xvfb"; wait "$xvfb"; rm -f "$display_file"' EXIT
     until [ -s "$display_file" ]; do
         kill -0 "$xvfb" 2>/dev/null || { echo "run: Xvfb did not start" >&2; exit 1; }
         sleep 0.1
