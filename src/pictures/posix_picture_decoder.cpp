@@ -75,18 +75,14 @@ constexpr std::chrono::milliseconds kStopCheck{50};
 constexpr std::chrono::milliseconds kEndWait{1000};
 constexpr int kBelowNormalPriority = 4;  // added to the niceness: frames come first
 
-std::string DecoderMark() {
-    return std::string(decoder::kMarkVariable) + "=1";
-}
-
 // This program's environment with the decoder's mark added.
 std::vector<std::string> DecoderEnvironment() {
-    const std::string name = std::string(decoder::kMarkVariable) + "=";
+    const std::string mark = std::string(decoder::kMarkVariable) + "=";
     std::vector<std::string> entries;
     for (char** entry = environ; entry != nullptr && *entry != nullptr; ++entry) {
-        if (!std::string_view(*entry).starts_with(name)) entries.emplace_back(*entry);
+        if (!std::string_view(*entry).starts_with(mark)) entries.emplace_back(*entry);
     }
-    entries.push_back(DecoderMark());
+    entries.push_back(mark + "1");
     return entries;
 }
 
