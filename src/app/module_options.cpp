@@ -37,7 +37,7 @@ constexpr std::array kOptions{
     OptionSpec{.name = "root",
                .kind = OptionKind::Flag,
                .group = OptionGroup::Window,
-               .help = "draw on the root window",
+               .help = "draw on the root window, or the one XSCREENSAVER_WINDOW names",
                .apply = [](ModuleOptions& options,
                            const OptionValue&) { options.window = WindowTarget::Root; }},
     OptionSpec{.name = "window-id",
@@ -291,7 +291,6 @@ bool EndsOnInput(const ModuleOptions& options) {
 ParsedOptions ParseModuleOptions(std::span<const std::string_view> arguments,
                                  std::string_view screensaverWindow) {
     ParsedOptions parsed;
-    bool windowChosen = false;
     for (std::size_t index = 0; index < arguments.size(); ++index) {
         const std::string_view argument = arguments[index];
         const std::optional<FoundOption> found = FindOption(argument);
@@ -303,8 +302,6 @@ ParsedOptions ParseModuleOptions(std::span<const std::string_view> arguments,
         const OptionSpec& spec = *found->spec;
         if (spec.group == OptionGroup::Help)
             return ParsedOptions{.outcome = OptionsOutcome::ShowHelp};
-        windowChosen = windowChosen || spec.group == OptionGroup::Window;
-
         OptionValue value{.number = found->negated ? 0 : 1};
         if (spec.kind != OptionKind::Flag && spec.kind != OptionKind::Switch) {
             if (index + 1 == arguments.size()) {
@@ -318,7 +315,10 @@ ParsedOptions ParseModuleOptions(std::span<const std::string_view> arguments,
         }
         spec.apply(parsed.options, value);
     }
-    if (!windowChosen && !screensaverWindow.empty()) {
+    // XScreenSaver's -root means its own window over the root, which XSCREENSAVER_WINDOW names.
+    const WindowTarget chosen = parsed.options.window;
+    const bool rootOrNone = chosen == WindowTarget::Root || chosen == WindowTarget::CoverScreen;
+    if (rootOrNone && !screensaverWindow.empty()) {
         const OptionSpec& windowId = *FindOption("-window-id")->spec;
         const std::optional<OptionValue> value = ValueOf(windowId, screensaverWindow);
         if (!value)

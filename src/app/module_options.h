@@ -23,7 +23,7 @@ inline constexpr std::string_view kModuleName = "vexaframe";
 
 enum class WindowTarget {
     CoverScreen,  // run by hand: covers the screen and ends on input, as the saver does
-    Root,         // the root window, under XScreenSaver
+    Root,         // the root window, when XScreenSaver names no window of its own
     GivenWindow,  // a window another program made (-window-id, XSCREENSAVER_WINDOW)
     OwnWindow,    // a window of its own
 };
@@ -62,8 +62,8 @@ struct ParsedOptions {
 };
 
 // `arguments` follow the program's name. `screensaverWindow` is XSCREENSAVER_WINDOW's value
-// (empty when unset), the window to draw into when no window option is given. Options start
-// with one dash or two; the last window option given wins.
+// (empty when unset), the window to draw into when no window option or -root is given. Options
+// start with one dash or two; the last window option given wins.
 ParsedOptions ParseModuleOptions(std::span<const std::string_view> arguments,
                                  std::string_view screensaverWindow);
 

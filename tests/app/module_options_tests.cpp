@@ -45,8 +45,13 @@ TEST(ModuleOptionsTest, ArgumentListsGiveTheirOptions) {
          "",
          {.window = WindowTarget::GivenWindow, .windowId = 0xFFFFFFFF}},
         {{}, "0X60000f", {.window = WindowTarget::GivenWindow, .windowId = 0x60000F}},
-        // An option chooses the window over the environment; the last option wins.
+        // -root is XScreenSaver's window when it names one, as its own modules take it.
+        {{"-root"}, "0x600008", {.window = WindowTarget::GivenWindow, .windowId = 0x600008}},
+        // Another option chooses the window over the environment; the last option wins.
         {{"-window"}, "0x600007", {.window = WindowTarget::OwnWindow}},
+        {{"-root", "-window-id", "7"},
+         "0x600007",
+         {.window = WindowTarget::GivenWindow, .windowId = 7}},
         {{"-window-id", "5", "-root"}, "", {.window = WindowTarget::Root, .windowId = 5}},
         {{"-root", "--window"}, "junk", {.window = WindowTarget::OwnWindow}},
         {{"-fps", "-delay", "20000", "--software"},
