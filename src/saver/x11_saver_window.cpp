@@ -70,6 +70,21 @@ std::optional<MouseButton> ButtonOf(unsigned button) {
     }
 }
 
+// The window drawn into when another program made it. That program may destroy it at any
+// moment, and the drawing already sent to it then fails; the saver ends as the owner meant
+// rather than as Xlib's own handler would. Every other error still goes to Xlib's handler.
+Window borrowedWindow = 0;
+bool borrowedWindowFailed = false;
+XErrorHandler xlibErrorHandler = nullptr;
+
+int OnXError(Display* display, XErrorEvent* error) {
+    if (borrowedWindow != 0 && error->resourceid == borrowedWindow) {
+        borrowedWindowFailed = true;
+        return 0;
+    }
+    return xlibErrorHandler(display, error);
+}
+
 // The saver's messages are ASCII.
 std::string NarrowText(std::wstring_view text) {
     std::string narrow;
@@ -89,6 +104,10 @@ X11SaverWindow::X11SaverWindow(RunState& run, std::string pictureFile, X11SaverO
 
 X11SaverWindow::~X11SaverWindow() {
     if (signalPipe == signalsWritten_.Get()) signalPipe = -1;
+    if (borrowedWindow != 0 && borrowedWindow == x_->window) {
+        XSetErrorHandler(xlibErrorHandler);
+        borrowedWindow = 0;
+    }
 }
 
 bool X11SaverWindow::Open() {
@@ -167,20 +186,39 @@ bool X11SaverWindow::MakeOwnWindow() {
     return true;
 }
 
-// Only its size changes are asked for: its input belongs to whoever made it.
+// Only its size changes and its end are asked for: its input belongs to whoever made it.
 bool X11SaverWindow::TakeWindow(Window window) {
     Display* display = x_->display.get();
-    X11ErrorTrap trap(display);
-    XWindowAttributes attributes{};
-    if (XGetWindowAttributes(display, window, &attributes) == 0 || trap.Failed()) {
-        std::fprintf(stderr, "vexaframe: there is no window 0x%lx to draw into\n", window);
-        return false;
+    {
+        X11ErrorTrap trap(display);
+        XWindowAttributes attributes{};
+        if (XGetWindowAttributes(display, window, &attributes) == 0 || trap.Failed()) {
+            std::fprintf(stderr, "vexaframe: there is no window 0x%lx to draw into\n", window);
+            return false;
+        }
+        XSelectInput(display, window, StructureNotifyMask);
+        x_->window = window;
+        x_->width = attributes.width;
+        x_->height = attributes.height;
     }
-    XSelectInput(display, window, StructureNotifyMask);
-    x_->window = window;
-    x_->width = attributes.width;
-    x_->height = attributes.height;
+    borrowedWindow = window;
+    borrowedWindowFailed = false;
+    xlibErrorHandler = XSetErrorHandler(OnXError);
     return true;
+}
+
+bool X11SaverWindow::WindowExists() {
+    X11ErrorTrap trap(x_->display.get());
+    XWindowAttributes attributes{};
+    return XGetWindowAttributes(x_->display.get(), x_->window, &attributes) != 0 && !trap.Failed();
+}
+
+// Drawing into a window that is gone ends the saver as its owner's end does; a window that is
+// still there but refuses the drawing is a rendering error.
+void X11SaverWindow::EndIfWindowFailed() {
+    if (!borrowedWindowFailed) return;
+    if (WindowExists()) EndWithMessage(kRenderingError);
+    session_.EndSaver();
 }
 
 bool X11SaverWindow::WatchSignalsAndSeconds() {
@@ -220,6 +258,7 @@ void X11SaverWindow::Run() {
                         {secondTick_.Get(), POLLIN, 0}};
     for (;;) {
         HandlePendingEvents();
+        EndIfWindowFailed();
         const int wait = DrawDueFrame();
         // Events read while drawing wait in Xlib's queue, where poll does not see them.
         if (XPending(display) > 0) continue;
@@ -268,6 +307,10 @@ void X11SaverWindow::HandleEvent(const XEvent& event) {
         case ConfigureNotify:
             if (event.xconfigure.window == x_->window)
                 Resize(event.xconfigure.width, event.xconfigure.height);
+            break;
+        case DestroyNotify:
+            // Its owner's end is the saver's.
+            if (event.xdestroywindow.window == x_->window) session_.EndSaver();
             break;
         case ClientMessage:
             // Closed: leave the way every other way out does.

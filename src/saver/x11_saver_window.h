@@ -58,6 +58,8 @@ private:
     bool WatchSignalsAndSeconds();
     void HandleEvent(const XEvent& event);
     void HandlePendingEvents();
+    bool WindowExists();
+    void EndIfWindowFailed();
     // The time until the next frame is due, in milliseconds; -1 while no frames run.
     int DrawDueFrame();
     void ShowFrameRate();

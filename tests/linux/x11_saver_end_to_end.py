@@ -99,6 +99,30 @@ class Saver:
         return self.process.stderr.read().decode("utf-8", "replace").strip()
 
 
+class TestWindow:
+    """Another program's window of `size`, as XScreenSaver makes one; gone when the case
+    leaves it, or earlier with close()."""
+
+    def __init__(self, run, size):
+        self.holder = subprocess.Popen([run.test_window, *map(str, size)], env=run.env,
+                                       stdin=subprocess.PIPE, stdout=subprocess.PIPE)
+        self.id = self.holder.stdout.readline().decode().strip()
+
+    def __enter__(self):
+        if not self.id:
+            self.close()
+            raise Failure("the test window was not made")
+        return self
+
+    def __exit__(self, *_):
+        self.close()
+
+    def close(self):
+        if not self.holder.stdin.closed:
+            self.holder.stdin.close()
+        self.holder.wait(RUN_BOUND_SECONDS)
+
+
 def lit_in(screen, left, top, right, bottom):
     width = SCREEN[0]
     return sum(1 for y in range(top, bottom, 4) for x in range(left, right, 4)
@@ -124,12 +148,8 @@ def case_a_given_window_is_drawn_into_and_followed_when_resized(run):
     small, large = (400, 300), (800, 600)
     for device in ([], ["-software"]):
         run.clear_root()
-        holder = subprocess.Popen([run.test_window, *map(str, small)], env=run.env,
-                                  stdin=subprocess.PIPE, stdout=subprocess.PIPE)
-        try:
-            window = holder.stdout.readline().decode().strip()
-            if not window:
-                raise Failure("the test window was not made")
+        with TestWindow(run, small) as test_window:
+            window = test_window.id
             name = "window" + "".join(device)
             with Saver(run, name, ["-window-id", window, *device]) as saver:
                 # Around the small window's centre, nothing right of or below it.
@@ -147,9 +167,19 @@ def case_a_given_window_is_drawn_into_and_followed_when_resized(run):
                     raise Failure("drawn outside the resized window")
                 saver.process.send_signal(signal.SIGTERM)
                 expect_ended(saver.process, f"SIGTERM into a given window {device}")
-        finally:
-            holder.stdin.close()
-            holder.wait(RUN_BOUND_SECONDS)
+
+
+def case_a_given_window_that_its_owner_destroys_ends_it_quietly(run):
+    for device in ([], ["-software"]):
+        run.clear_root()
+        with TestWindow(run, (400, 300)) as window:
+            with Saver(run, "gone" + "".join(device), ["-window-id", window.id, *device]) as saver:
+                saver.wait_until_drawing(lambda screen: lit_in(screen, 150, 100, 250, 200) > 100)
+                window.close()
+                expect_ended(saver.process, f"its window destroyed {device}")
+                said = saver.said()
+                if said:
+                    raise Failure(f"its window destroyed {device}, it said {said!r}")
 
 
 def case_the_daemon_ends_it_with_a_signal_and_input_never_does(run):
@@ -208,6 +238,7 @@ def case_without_pictures_it_says_where_to_choose_them(run):
 CASES = [
     case_root_shows_the_cube_of_the_picture_around_the_centre,
     case_a_given_window_is_drawn_into_and_followed_when_resized,
+    case_a_given_window_that_its_owner_destroys_ends_it_quietly,
     case_the_daemon_ends_it_with_a_signal_and_input_never_does,
     case_by_hand_a_character_key_ends_shift_does_not,
     case_by_hand_a_click_ends,
