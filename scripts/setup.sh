@@ -18,6 +18,8 @@ packages=(
   libx11-dev libopengl-dev libglx-dev libgl-dev              # the OpenGL device through GLX
   libxext-dev libxrandr2                                     # the native program: MIT-SHM images,
                                                              #   the display's refresh rate
+  xscreensaver xscreensaver-gl                               # the daemon that runs it as a module,
+                                                             #   and its probe of the GL visual
   fonts-ipafont-gothic locales                               # Japanese texts and code page 932
   python3                                                    # the end-to-end test driver
 )
