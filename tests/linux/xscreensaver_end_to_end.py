@@ -202,7 +202,6 @@ def case_xscreensaver_shows_the_cube_and_ends_the_module_when_unblanking(options
             daemon.fail(f"still running after XScreenSaver exited: {left}")
 
 
-
 CASES = [case_xscreensaver_shows_the_cube_and_ends_the_module_when_unblanking]
 
 
