@@ -11,7 +11,15 @@ packages=(
   xserver-xorg-core xserver-xorg-video-dummy                 # two monitors for Wine: Xorg's
   x11-xserver-utils                                          #   dummy driver, and xrandr
   libjpeg-turbo-progs                                        # lossless JPEG turns for the tests
-  libgl1-mesa-dri libglx-mesa0                               # Wine's Direct3D on Mesa's llvmpipe
+  pkg-config libjpeg-dev libgif-dev libwmf-dev               # pictures on Linux: libjpeg-turbo,
+  fonts-dejavu-core                                          #   giflib, libwmf and its fonts
+  libgl1-mesa-dri libglx-mesa0                               # Mesa's llvmpipe: Wine's Direct3D
+                                                             #   and the OpenGL device's tests
+  libx11-dev libopengl-dev libglx-dev libgl-dev              # the OpenGL device through GLX
+  libxext-dev libxrandr2                                     # the native program: MIT-SHM images,
+                                                             #   the display's refresh rate
+  xscreensaver xscreensaver-gl                               # the daemon that runs it as a module,
+                                                             #   and its probe of the GL visual
   fonts-ipafont-gothic locales                               # Japanese texts and code page 932
   python3                                                    # the end-to-end test driver
 )

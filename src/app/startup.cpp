@@ -13,13 +13,11 @@ bool AnotherInstanceRuns(StartupServices& services) {
 }
 
 StartupOutcome StartSaver(RunState& run, StartupServices& services, std::string_view mode) {
-    const std::int16_t imageCount = run.catalogue.ImageCount;
-    if (imageCount <= 0) {
+    if (run.catalogue.ImageCount <= 0) {
         services.ShowMessage(kChoosePicturesMessage);
         return StartupOutcome::EndProgram;
     }
-    run.ImageOrder.assign(static_cast<std::size_t>(imageCount) + 1, 0);
-    BuildImageOrder(run.settings.OrderMode, imageCount, run.ImageOrder, run.random);
+    PrepareImageOrder(run);
     // Started without a switch (by hand, not by the system) the pointer stays visible.
     if (mode == "S") run.CursorCount = services.ShowCursor(false);
     if (services.OpenSaver(run)) return StartupOutcome::RunWindows;
@@ -30,6 +28,12 @@ StartupOutcome StartSaver(RunState& run, StartupServices& services, std::string_
 }
 
 }  // namespace
+
+void PrepareImageOrder(RunState& run) {
+    const std::int16_t imageCount = run.catalogue.ImageCount;
+    run.ImageOrder.assign(static_cast<std::size_t>(imageCount) + 1, 0);
+    BuildImageOrder(run.settings.OrderMode, imageCount, run.ImageOrder, run.random);
+}
 
 StartupOutcome Main(RunState& run, StartupServices& services) {
     if (AnotherInstanceRuns(services)) return StartupOutcome::EndProgram;

@@ -46,4 +46,7 @@ enum class StartupOutcome {
 
 StartupOutcome Main(RunState& run, StartupServices& services);
 
+// The order of the first cycle over the catalogue, which must hold a picture.
+void PrepareImageOrder(RunState& run);
+
 }  // namespace vexaframe

@@ -169,6 +169,15 @@ TextureSize TextureSizeFor(int pictureWidth, int pictureHeight, TextureLimits li
     return {SideFor(pictureWidth, limits), SideFor(pictureHeight, limits)};
 }
 
+bool FitsTextureLimits(const Image& picture, TextureLimits limits) {
+    const auto fits = [&](int side) {
+        return side >= 1 && side <= limits.maxTextureSize &&
+               (!limits.powerOfTwoOnly || std::has_single_bit(static_cast<unsigned>(side)));
+    };
+    return fits(picture.width) && fits(picture.height) &&
+           picture.pixels.size() == static_cast<std::size_t>(picture.width) * picture.height;
+}
+
 Image Resample(Image picture, TextureSize size) {
     if (size.width != picture.width)
         picture = ResampleRows(picture, FilterFor(picture.width, size.width));

@@ -23,6 +23,10 @@ struct TextureSize {
 // side the device takes.
 TextureSize TextureSizeFor(int pictureWidth, int pictureHeight, TextureLimits limits);
 
+// Whether a device with these limits takes the picture as it is: every pixel there, and sides
+// it takes.
+bool FitsTextureLimits(const Image& picture, TextureLimits limits);
+
 // A box filter along a side that shrinks, a triangle filter along a side that grows. The picture
 // must not be empty.
 Image Resample(Image picture, TextureSize size);

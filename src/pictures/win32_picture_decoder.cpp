@@ -17,16 +17,10 @@
 namespace vexaframe {
 namespace {
 
-// Set in a decoder's environment, so that the command line keeps its meaning for the saver.
-constexpr wchar_t kDecoderMark[] = L"VEXAFRAME_PICTURE_DECODER";
-
-// The decoder's exit codes.
-constexpr DWORD kWritten = 0;
-constexpr DWORD kNoPicture = 1;
-constexpr DWORD kNotWritten = 2;
-constexpr UINT kCrashed = 3;
-constexpr UINT kEndedByUs = 4;
-constexpr DWORD kNoCom = 5;
+// The exit codes only Windows gives, apart from those of decode_outcome.h.
+constexpr UINT kCrashed = 4;
+constexpr UINT kEndedByUs = 5;
+constexpr int kNoCom = 6;
 
 constexpr DWORD kStopCheckMilliseconds = 50;
 constexpr int kEndWaitChecks = 100;
@@ -55,7 +49,7 @@ std::vector<wchar_t> DecoderEnvironment() {
          entry += wcslen(entry) + 1) {
         block.insert(block.end(), entry, entry + wcslen(entry) + 1);
     }
-    const std::wstring mark = std::wstring(kDecoderMark) + L"=1";
+    const std::wstring mark = WideFromUtf8(decoder::kMarkVariable) + L"=1";
     block.insert(block.end(), mark.c_str(), mark.c_str() + mark.size() + 1);
     block.push_back(L'\0');
     return block;
@@ -75,8 +69,7 @@ DecodeOutcome OutcomeOf(HANDLE process, std::chrono::milliseconds timeLimit,
     }
     DWORD exitCode = kEndedByUs;
     GetExitCodeProcess(process, &exitCode);
-    if (exitCode == kWritten) return DecodeOutcome::Written;
-    return exitCode == kNoPicture ? DecodeOutcome::NoPicture : DecodeOutcome::Failed;
+    return decoder::OutcomeOfExitCode(static_cast<int>(exitCode));
 }
 
 LONG WINAPI EndQuietly(EXCEPTION_POINTERS*) {
@@ -84,14 +77,15 @@ LONG WINAPI EndQuietly(EXCEPTION_POINTERS*) {
     return EXCEPTION_EXECUTE_HANDLER;
 }
 
-DWORD Decode(const std::wstring& picture, const std::wstring& bitmap) {
+int Decode(const std::wstring& picture, const std::wstring& bitmap) {
     // The system's decoders are reached through COM; without it the decoder failed, whatever
     // the file holds.
     if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return kNoCom;
     const std::optional<Image> decoded = LoadPicture(Utf8FromWide(picture));
-    if (!decoded) return kNoPicture;
+    if (!decoded) return decoder::kNoPicture;
     Win32FileSystem files;
-    return WriteBitmapFile(files, Utf8FromWide(bitmap), *decoded) ? kWritten : kNotWritten;
+    return WriteBitmapFile(files, Utf8FromWide(bitmap), *decoded) ? decoder::kWritten
+                                                                   : decoder::kNotWritten;
 }
 
 }  // namespace
@@ -150,13 +144,13 @@ void EndQuietlyOnCrash() {
 }
 
 std::optional<int> RunPictureDecoderIfAsked() {
-    if (GetEnvironmentVariableW(kDecoderMark, nullptr, 0) == 0) return std::nullopt;
+    if (GetEnvironmentVariableA(decoder::kMarkVariable, nullptr, 0) == 0) return std::nullopt;
     EndQuietlyOnCrash();
     int count = 0;
     const std::unique_ptr<LPWSTR, decltype(&LocalFree)> arguments(
         CommandLineToArgvW(GetCommandLineW(), &count), &LocalFree);
-    if (!arguments || count != 3) return static_cast<int>(kNoPicture);
-    return static_cast<int>(Decode(arguments.get()[1], arguments.get()[2]));
+    if (!arguments || count != 3) return decoder::kNoPicture;
+    return Decode(arguments.get()[1], arguments.get()[2]);
 }
 
 }  // namespace vexaframe

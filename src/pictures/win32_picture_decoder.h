@@ -9,19 +9,12 @@
 #include <stop_token>
 #include <string>
 
+#include "pictures/decode_outcome.h"
 #include "pictures/image.h"
 #include "platform/win32_handles.h"
 #include "platform/win32_system.h"
 
 namespace vexaframe {
-
-enum class DecodeOutcome {
-    Written,    // the bitmap file holds the picture
-    NoPicture,  // the file holds no picture the loader takes
-    Failed,     // the decoder crashed, could not start or could not write the bitmap file
-    TimedOut,   // ended after running too long
-    Stopped,    // ended on request
-};
 
 class PictureDecoder {
 public:

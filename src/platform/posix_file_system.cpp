@@ -10,6 +10,7 @@
 #include <memory>
 #include <utility>
 
+#include "platform/posix_handles.h"
 #include "platform/wildcard.h"
 
 namespace vexaframe {
@@ -19,24 +20,6 @@ struct DirectoryCloser {
     void operator()(DIR* directory) const { closedir(directory); }
 };
 using Directory = std::unique_ptr<DIR, DirectoryCloser>;
-
-class Descriptor {
-public:
-    explicit Descriptor(int descriptor) : descriptor_(descriptor) {}
-    ~Descriptor() {
-        if (Valid()) close(descriptor_);
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-
-    bool Valid() const { return descriptor_ >= 0; }
-    int Get() const { return descriptor_; }
-    // A written file's last error can show only here.
-    bool Close() { return close(std::exchange(descriptor_, -1)) == 0; }
-
-private:
-    int descriptor_;
-};
 
 // The folder part of a path or pattern, for opening: "." for a bare name.
 std::string FolderPart(std::string_view path) {

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 
+#include "platform/time_of_day.h"
 #include "render/render_device.h"
 
 namespace vexaframe {
@@ -14,6 +15,14 @@ class FrameClock {
 public:
     virtual ~FrameClock() = default;
     virtual float SecondsSinceMidnight() = 0;
+};
+
+// The clock on the wall, as the saver's camera follows it.
+class TimeOfDayClock final : public FrameClock {
+public:
+    float SecondsSinceMidnight() override {
+        return static_cast<float>(vexaframe::SecondsSinceMidnight());
+    }
 };
 
 // A clock stopped at one time of day: for stills, and for frames that must come out alike.

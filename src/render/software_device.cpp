@@ -59,19 +59,6 @@ private:
     std::shared_ptr<std::vector<std::byte>> bytes_;
 };
 
-bool IsPowerOfTwo(int side) {
-    return side > 0 && (side & (side - 1)) == 0;
-}
-
-bool FitsLimits(const Image& picture, const TextureLimits& limits) {
-    const auto fits = [&](int side) {
-        return side >= 1 && side <= limits.maxTextureSize &&
-               (!limits.powerOfTwoOnly || IsPowerOfTwo(side));
-    };
-    return fits(picture.width) && fits(picture.height) &&
-           picture.pixels.size() == static_cast<std::size_t>(picture.width) * picture.height;
-}
-
 std::optional<BlendFactor> BlendFactorFor(std::uint32_t value) {
     using namespace render_value;
     switch (value) {
@@ -113,6 +100,11 @@ SoftwareDevice::SoftwareDevice(int width, int height, FrameSink sink)
     rasteriser_.Clear(0, 1.0f);
 }
 
+void SoftwareDevice::Resize(int width, int height) {
+    rasteriser_ = Rasteriser(width, height);
+    rasteriser_.Clear(0, 1.0f);
+}
+
 // Power-of-two sides keep wrapping a mask; 4096 covers a picture at full screen size.
 TextureLimits SoftwareDevice::Limits() const {
     return {kMaxTextureSide, true};
@@ -127,7 +119,7 @@ std::unique_ptr<VertexBuffer> SoftwareDevice::CreateVertexBuffer(std::size_t byt
 // A retired texture saves nothing here: new texels cost no more than writing over old ones.
 std::unique_ptr<TextureUpload> SoftwareDevice::BeginTextureUpload(
     std::shared_ptr<const Image> picture, std::unique_ptr<DeviceTexture> /*retired*/) {
-    if (!picture || !FitsLimits(*picture, Limits())) return nullptr;
+    if (!picture || !FitsTextureLimits(*picture, Limits())) return nullptr;
     auto texels = std::make_shared<TiledTexture>(picture->width, picture->height);
     return std::make_unique<SoftwareTextureUpload>(std::move(picture), std::move(texels));
 }

@@ -1,5 +1,7 @@
 #include "saver/frame_pacer.h"
 
+#include <algorithm>
+
 namespace vexaframe {
 namespace {
 
@@ -12,8 +14,8 @@ FramePacer::Clock::duration PeriodOf(int refreshHertz) {
 
 }  // namespace
 
-FramePacer::FramePacer(int refreshHertz, Clock::time_point start)
-    : period_(PeriodOf(refreshHertz)), deadline_(start) {}
+FramePacer::FramePacer(int refreshHertz, Clock::time_point start, Clock::duration minimumPeriod)
+    : period_(std::max(PeriodOf(refreshHertz), minimumPeriod)), deadline_(start) {}
 
 FramePacer::Clock::duration FramePacer::TimeToNextFrame(Clock::time_point now) const {
     return now >= deadline_ ? Clock::duration::zero() : deadline_ - now;

@@ -11,8 +11,10 @@ class FramePacer {
 public:
     using Clock = std::chrono::steady_clock;
 
-    // The refresh rate the display reports; 0 or 1 mean the hardware's default.
-    explicit FramePacer(int refreshHertz, Clock::time_point start);
+    // The refresh rate the display reports; 0 or 1 mean the hardware's default. Frames come no
+    // closer together than `minimumPeriod` either, where the user asked for a pause.
+    explicit FramePacer(int refreshHertz, Clock::time_point start,
+                        Clock::duration minimumPeriod = Clock::duration::zero());
 
     Clock::duration Period() const { return period_; }
     // Zero when a frame is due.

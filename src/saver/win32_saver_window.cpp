@@ -5,7 +5,6 @@
 
 #include <chrono>
 
-#include "platform/time_of_day.h"
 #include "platform/win32_handles.h"
 #include "platform/win32_system.h"
 #include "platform/win32_window_class.h"
@@ -20,13 +19,6 @@ constexpr wchar_t kSurfaceClass[] = L"VexaframeSurface";
 constexpr UINT_PTR kSecondTimer = 1;
 constexpr UINT kSecondTimerMilliseconds = 1000;
 constexpr UINT kTimerResolutionMilliseconds = 1;
-
-class TimeOfDayClock final : public FrameClock {
-public:
-    float SecondsSinceMidnight() override {
-        return static_cast<float>(vexaframe::SecondsSinceMidnight());
-    }
-};
 
 int DisplayRefreshHertz(HWND window) {
     const WindowDC context(window);

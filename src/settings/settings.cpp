@@ -48,16 +48,9 @@ void ReadNumber(std::string_view settingsText, std::string_view key, Rounding ro
     }
 }
 
-void ReadImageFolder(FileSystem& files, const CodePage& codePage, std::string_view settingsText,
-                     Settings& settings, Catalogue& catalogue) {
+void ReadImageFolder(const CodePage& codePage, std::string_view settingsText, Settings& settings) {
     const std::string value = ValueOf(settingsText, keys::kImageFolder);
     settings.ImageFolder = value.empty() ? std::string() : FolderFromValue(codePage, value);
-    if (settings.ImageFolder.empty()) return;
-    if (!FolderExists(files, settings.ImageFolder)) {
-        settings.ImageFolder.clear();
-        return;
-    }
-    BuildCatalogue(files, settings.ImageFolder, settings.KindEnabled, catalogue);
 }
 
 // The settings file's text with every setting written in, in the order the keys were
@@ -95,8 +88,8 @@ SettingsLocation ChooseSettingsLocation(FileSystem& files, const std::string& pr
             InFolder(files, pictureFolder, keys::kPictureFileName)};
 }
 
-void LoadSettings(FileSystem& files, const CodePage& codePage, const SettingsLocation& location,
-                  Settings& settings, Catalogue& catalogue) {
+void ReadSettings(FileSystem& files, const CodePage& codePage, const SettingsLocation& location,
+                  Settings& settings) {
     const std::string text = files.ReadFile(location.readFrom).value_or(std::string());
     ReadNumber(text, keys::kOrderMode, Rounding::Floor, 1, settings.OrderMode);
     ReadNumber(text, keys::kInterval, Rounding::HalfToEven, 10, settings.IntervalSeconds);
@@ -105,8 +98,23 @@ void LoadSettings(FileSystem& files, const CodePage& codePage, const SettingsLoc
         ReadNumber(text, keys::KindKey(index), Rounding::Floor, 1,
                    settings.KindEnabled[static_cast<size_t>(index)]);
     }
+    ReadImageFolder(codePage, text, settings);
+}
+
+void BuildCatalogueOfSettings(FileSystem& files, Settings& settings, Catalogue& catalogue) {
     catalogue = Catalogue{};
-    ReadImageFolder(files, codePage, text, settings, catalogue);
+    if (settings.ImageFolder.empty()) return;
+    if (!FolderExists(files, settings.ImageFolder)) {
+        settings.ImageFolder.clear();
+        return;
+    }
+    BuildCatalogue(files, settings.ImageFolder, settings.KindEnabled, catalogue);
+}
+
+void LoadSettings(FileSystem& files, const CodePage& codePage, const SettingsLocation& location,
+                  Settings& settings, Catalogue& catalogue) {
+    ReadSettings(files, codePage, location, settings);
+    BuildCatalogueOfSettings(files, settings, catalogue);
 }
 
 bool SaveSettings(FileSystem& files, const CodePage& codePage, const SettingsLocation& location,

@@ -36,8 +36,14 @@ SettingsLocation ChooseSettingsLocation(FileSystem& files, const std::string& pr
                                         const std::string& perUserFolder,
                                         const std::string& temporaryFolder);
 
-// Reads every setting (a value that does not convert keeps its earlier value) and builds
-// the catalogue when the configured folder exists.
+// Reads every setting from the file; a value that does not convert keeps its earlier value.
+void ReadSettings(FileSystem& files, const CodePage& codePage, const SettingsLocation& location,
+                  Settings& settings);
+
+// Forgets a configured folder that does not exist, and builds the catalogue of one that does.
+void BuildCatalogueOfSettings(FileSystem& files, Settings& settings, Catalogue& catalogue);
+
+// ReadSettings, then BuildCatalogueOfSettings.
 void LoadSettings(FileSystem& files, const CodePage& codePage, const SettingsLocation& location,
                   Settings& settings, Catalogue& catalogue);
 

@@ -6,6 +6,7 @@
 #include <numbers>
 #include <optional>
 #include <random>
+#include <stdexcept>
 #include <vector>
 
 #include "render/software_device.h"
@@ -355,6 +356,28 @@ TEST(SoftwareDevice, RefusesWhatItCannotDoAndDrawsOnlyWithinAScene) {
     EXPECT_TRUE(device.EndScene());
     EXPECT_FALSE(draw());
     EXPECT_TRUE(device.Present());
+}
+
+TEST(SoftwareDevice, AResizedDeviceDrawsTheSameSceneAtTheNewSizeWithItsResources) {
+    Scene scene(64, 64);
+    const std::vector<SolidVertex> rightHalf{Vertex(0, 1), Vertex(1, 1), Vertex(0, -1),
+                                             Vertex(0, -1), Vertex(1, 1), Vertex(1, -1)};
+    const auto buffer =
+        scene.device.CreateVertexBuffer(rightHalf.size() * sizeof(SolidVertex), kSolidVertexFormat);
+    ASSERT_TRUE(buffer->SetData(0, std::as_bytes(std::span(rightHalf))));
+    ASSERT_TRUE(scene.device.SetStreamSource(0, buffer.get(), sizeof(SolidVertex)));
+
+    EXPECT_THROW(scene.device.Resize(0, 16), std::invalid_argument);
+    scene.device.Resize(32, 16);
+    ASSERT_TRUE(scene.device.BeginScene() &&
+                scene.device.DrawPrimitive(PrimitiveType::TriangleList, 0, 2) &&
+                scene.device.EndScene() && scene.device.Present());
+    ASSERT_EQ(scene.frame.width, 32);
+    ASSERT_EQ(scene.frame.height, 16);
+    for (int y = 0; y < 16; ++y) {
+        for (int x = 0; x < 32; ++x)
+            ASSERT_EQ(scene.frame.At(x, y), x < 16 ? kBlack : kWhite) << x << "," << y;
+    }
 }
 
 }  // namespace

@@ -16,6 +16,14 @@ TEST(FramePacerTest, ThePeriodFollowsTheDisplayOrSixtyHertzWhenItReportsNone) {
         EXPECT_EQ(FramePacer(unknown, kStart).Period(), Clock::duration(1s) / 60);
 }
 
+TEST(FramePacerTest, APauseLongerThanTheRefreshPeriodSpacesTheFrames) {
+    EXPECT_EQ(FramePacer(60, kStart, 50ms).Period(), 50ms);
+    EXPECT_EQ(FramePacer(50, kStart, 5ms).Period(), 20ms);  // the display's period is longer
+    FramePacer pacer(0, kStart, 100ms);
+    pacer.FrameDrawn(kStart);
+    EXPECT_EQ(pacer.TimeToNextFrame(kStart + 30ms), 70ms);
+}
+
 TEST(FramePacerTest, WakingLateKeepsTheFrameRate) {
     FramePacer pacer(50, kStart);  // 20 ms
     EXPECT_EQ(pacer.TimeToNextFrame(kStart), Clock::duration::zero());

@@ -4,17 +4,25 @@
 # PREFIX is a Wine prefix for this use only: Wine binds a prefix's desktop to the X display of
 # the first program started in it, so a prefix shared with runs without a display would leave
 # the program's windows nowhere.
+#   run_on_virtual_display.sh --native PROGRAM [ARGUMENTS...]
+# runs a native program there instead, without Wine (which would not wait for it).
 # VEXAFRAME_SCREEN sets the display's size and depth, 1024x768x24 unless given.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-mkdir -p "$1"
-WINEPREFIX=$(cd "$1" && pwd)  # Wine takes absolute paths only
-export WINEPREFIX
+if [[ $1 == --native ]]; then
+  wineserver=true
+  run=()
+else
+  mkdir -p "$1"
+  WINEPREFIX=$(cd "$1" && pwd)  # Wine takes absolute paths only
+  export WINEPREFIX
+  wineserver=$(command -v wineserver || echo /usr/lib/wine/wineserver)
+  run=("$here/../../cmake/wine-run.sh")
+  # A server left by an earlier run keeps its desktop on that run's display.
+  "$wineserver" -k 2>/dev/null || true
+  "$wineserver" -w
+fi
 shift
-wineserver=$(command -v wineserver || echo /usr/lib/wine/wineserver)
-# A server left by an earlier run keeps its desktop on that run's display.
-"$wineserver" -k 2>/dev/null || true
-"$wineserver" -w
 
 display_file=$(mktemp)
 # -noreset: the server would otherwise reset whenever its last client leaves.
@@ -37,5 +45,5 @@ display=$(head -n 1 "$display_file")
 [[ -n $display ]] || { echo "Xvfb gave no display in time" >&2; exit 1; }
 export DISPLAY=:$display
 # In the background, so that a signal ends the wait at once and the clean-up runs.
-"$here/../../cmake/wine-run.sh" "$@" &
+"${run[@]}" "$@" &
 wait "$!"

@@ -155,29 +155,10 @@ class Session:
                               capture_output=True, text=True).stdout
 
     def screenshot(self):
-        """The whole screen as rows of RGB bytes. xwd walks the window tree before it reads
-        the screen and gives up when a window goes in between, as windows do while a
-        program starts or ends; such a capture is simply taken again."""
-        for _ in range(SCREENSHOT_ATTEMPTS):
-            capture = subprocess.run(["xwd", "-root", "-silent"], env=self.env,
-                                     capture_output=True, timeout=20)
-            if capture.returncode == 0:
-                return rgb_of("xwd:-", capture.stdout)
-            time.sleep(POLL_SECONDS)
-        raise Failure(f"xwd failed {SCREENSHOT_ATTEMPTS} times in a row: "
-                      f"{capture.stderr.decode('utf-8', 'replace').strip()}")
+        return screenshot(self.env)
 
     def wait_for_screen(self, shows, bound=RUN_BOUND_SECONDS):
-        """The first screenshot for which `shows(screenshot)` holds within `bound` seconds, or
-        None."""
-        deadline = time.monotonic() + bound
-        while True:
-            screen = self.screenshot()
-            if shows(screen):
-                return screen
-            if time.monotonic() > deadline:
-                return None
-            time.sleep(POLL_SECONDS)
+        return wait_for_screen(self.env, shows, bound)
 
     def windows(self, bound=RUN_BOUND_SECONDS):
         """The top-level windows, each with its child windows."""
@@ -304,6 +285,33 @@ class Session:
         left = [window for window in self.windows() if window.caption in OUR_CAPTIONS]
         if left:
             raise Failure(f"{what}: windows left behind: {left}")
+
+
+def screenshot(env):
+    """The whole screen of env's DISPLAY as rows of RGB bytes. xwd walks the window tree before
+    it reads the screen and gives up when a window goes in between, as windows do while a
+    program starts or ends; such a capture is simply taken again."""
+    for _ in range(SCREENSHOT_ATTEMPTS):
+        capture = subprocess.run(["xwd", "-root", "-silent"], env=env, capture_output=True,
+                                 timeout=20)
+        if capture.returncode == 0:
+            return rgb_of("xwd:-", capture.stdout)
+        time.sleep(POLL_SECONDS)
+    raise Failure(f"xwd failed {SCREENSHOT_ATTEMPTS} times in a row: "
+                  f"{capture.stderr.decode('utf-8', 'replace').strip()}")
+
+
+def wait_for_screen(env, shows, bound=RUN_BOUND_SECONDS):
+    """The first screenshot for which `shows(screenshot)` holds within `bound` seconds, or
+    None."""
+    deadline = time.monotonic() + bound
+    while True:
+        screen = screenshot(env)
+        if shows(screen):
+            return screen
+        if time.monotonic() > deadline:
+            return None
+        time.sleep(POLL_SECONDS)
 
 
 def expect_running(process, after):

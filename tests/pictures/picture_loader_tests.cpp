@@ -1,8 +1,12 @@
+// The picture loader of each platform, held to the same results.
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#ifdef _WIN32
 #include <windows.h>
 // windows.h first: this needs its types.
 #include <objbase.h>
+#endif
 
 #include <algorithm>
 #include <cstdint>
@@ -15,10 +19,15 @@
 #include <string>
 #include <vector>
 
+#include "forged_gif.h"
 #include "forged_jpeg.h"
 #include "pictures/bmp_file.h"
-#include "pictures/win32_picture_loader.h"
 #include "sample_pictures/metafile.h"
+#ifdef _WIN32
+#include "pictures/win32_picture_loader.h"
+#else
+#include "pictures/posix_picture_loader.h"
+#endif
 
 namespace vexaframe {
 namespace {
@@ -42,6 +51,10 @@ std::string ReadWholeFile(const fs::path& path) {
 std::string Utf8(const fs::path& path) {
     const std::u8string text = path.u8string();
     return {text.begin(), text.end()};
+}
+
+std::string CutShort(const std::string& bytes, std::size_t lost) {
+    return bytes.substr(0, bytes.size() - lost);
 }
 
 std::optional<Image> Load(const fs::path& path) {
@@ -77,22 +90,35 @@ int LargestChannelDifference(const Image& image, const Image& reference) {
     return largest;
 }
 
+// A metafile's pixels per inch: the screen's on Windows, 96 elsewhere.
 int ScreenDotsPerInch() {
+#ifdef _WIN32
     const HDC screen = GetDC(nullptr);
     const int dots = screen ? GetDeviceCaps(screen, LOGPIXELSX) : 0;
     if (screen) ReleaseDC(nullptr, screen);
     return dots > 0 ? dots : 96;
+#else
+    return 96;
+#endif
+}
+
+int Scaled(int length, int dotsPerInch) {
+    return (length * dotsPerInch + 48) / 96;
 }
 
 class PictureLoader : public ::testing::Test {
 protected:
+#ifdef _WIN32
     void SetUp() override {
         ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
     }
+#endif
     void TearDown() override {
         std::error_code ignored;
         fs::remove_all(scratch_, ignored);
+#ifdef _WIN32
         CoUninitialize();
+#endif
     }
 
     fs::path Write(const fs::path& name, const std::string& bytes) {
@@ -161,8 +187,8 @@ TEST_F(PictureLoader, DrawsEachMetafileSampleAtItsNominalSize) {
         SCOPED_TRACE(c.file);
         const std::optional<Image> picture = Load(kSamples / c.file);
         ASSERT_TRUE(picture);
-        EXPECT_NEAR(picture->width, MulDiv(c.width, dots, 96), 1);
-        EXPECT_NEAR(picture->height, MulDiv(c.height, dots, 96), 1);
+        EXPECT_NEAR(picture->width, Scaled(c.width, dots), 1);
+        EXPECT_NEAR(picture->height, Scaled(c.height, dots), 1);
         EXPECT_EQ(TranslucentPixels(*picture), 0u);
         EXPECT_LT(static_cast<std::size_t>(std::ranges::count(picture->pixels, kWhite)),
                   picture->pixels.size() / 10);
@@ -185,6 +211,65 @@ TEST_F(PictureLoader, ShowsTransparentPartsOnOpaqueWhite) {
     EXPECT_EQ(picture->height, 2);
     EXPECT_THAT(picture->pixels,
                 ElementsAre(0xFFFF0000, kWhite, 0xFF0000FF, kWhite, 0xFF00FF00, kWhite));
+}
+
+// The first image alone, at its own size wherever the logical screen places it, and its rows in
+// their places when they are stored interlaced.
+TEST_F(PictureLoader, GivesAGifsFirstImageAtItsOwnSize) {
+    constexpr std::uint32_t kRed = 0xFFFF0000, kGreen = 0xFF00FF00, kBlue = 0xFF0000FF,
+                            kBlack = 0xFF000000;
+    const struct {
+        const char* name;
+        std::string bytes;
+        int width, height;
+        std::vector<std::uint32_t> pixels;
+    } cases[] = {
+        {"offset",
+         forged::Gif(5, 4, 1, {{1, 2, 2, 2, {0, 2, 2, 0}}}),
+         2,
+         2,
+         {kRed, kBlue, kBlue, kRed}},
+        {"past the screen",
+         forged::Gif(2, 2, 1, {{1, 1, 3, 1, {2, 1, 0}}}),
+         3,
+         1,
+         {kBlue, kGreen, kRed}},
+        {"two frames",
+         forged::Gif(2, 1, 3, {{0, 0, 2, 1, {0, 1}}, {0, 0, 2, 1, {2, 2}}}),
+         2,
+         1,
+         {kRed, kGreen}},
+        // Stored rows 0, 8, 4, 2, 6, 1, 3, 5, 7, 9; each row's colour is its number's index.
+        {"interlaced",
+         forged::Gif(1, 10, 3, {{0, 0, 1, 10, {0, 0, 0, 2, 2, 1, 3, 1, 3, 1}, -1, true}}),
+         1,
+         10,
+         {kRed, kGreen, kBlue, kBlack, kRed, kGreen, kBlue, kBlack, kRed, kGreen}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::optional<Image> picture = Load(Write("forged.gif", c.bytes));
+        ASSERT_TRUE(picture);
+        EXPECT_EQ(picture->width, c.width);
+        EXPECT_EQ(picture->height, c.height);
+        EXPECT_EQ(picture->pixels, c.pixels);
+    }
+}
+
+// Damaged data decodes to what the decoder makes of it; a photograph cut short gives nothing,
+// even one that lacks no more than its end marker.
+TEST_F(PictureLoader, DecodesDamagedPhotographDataButNoneCutShort) {
+    const std::string jpeg = ReadWholeFile(kTurned / "upright.jpg");
+    const std::size_t scanAt = jpeg.find("\xFF\xDA");
+    ASSERT_NE(scanAt, std::string::npos);
+    std::string damaged = jpeg;
+    damaged.replace((scanAt + jpeg.size()) / 2, 16, 16, 'Z');
+    const std::optional<Image> picture = Load(Write("damaged.jpg", damaged));
+    ASSERT_TRUE(picture);
+    EXPECT_EQ(picture->width, 64);
+    EXPECT_EQ(picture->height, 48);
+    EXPECT_FALSE(Load(Write("no_end.jpg", CutShort(jpeg, 2))));
+    EXPECT_FALSE(Load(Write("cut.jpg", jpeg.substr(0, jpeg.size() * 9 / 10))));
 }
 
 TEST_F(PictureLoader, LeavesWhatAMetafileDoesNotDrawOpaqueWhite) {
@@ -224,6 +309,9 @@ TEST_F(PictureLoader, RefusesWhatIsNoPictureItCanShow) {
         {"header_only.gif", gif.substr(0, 13)},
         {"half.jpg", jpeg.substr(0, jpeg.size() / 2)},
         {"half.bmp", bmp.substr(0, bmp.size() / 2)},
+        {"cut.gif",
+         CutShort(forged::Gif(4, 4, 0, {{0, 0, 4, 4, std::vector<std::uint8_t>(16)}}), 6)},
+        {"giant.gif", forged::Gif(2, 2, 0, {{0, 0, 40000, 1, {0}}})},
         {"giant.jpg", giant},
         // Over 32768 pixels wide, though a bitmap of its size would fit in memory.
         {"too_wide.wmf", samples::Metafile(30000, 60, 60).Bytes()},

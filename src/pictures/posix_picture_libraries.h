@@ -1,0 +1,25 @@
+#pragma once
+// A picture file's bytes through the library for its kind, at the picture's own pixel size, as
+// the Windows loader gives it. Each is handed only files whose header ReadPictureHeader took, and
+// checks again the size its library reports before it allocates the picture. Nothing when the
+// library refuses the file or its size is beyond bmp::IsWithinLimits.
+
+#include <optional>
+#include <string_view>
+
+#include "pictures/image.h"
+
+namespace vexaframe {
+
+// Through libjpeg-turbo. Damaged data decodes to what the library makes of it; a file that ends
+// before its end marker gives nothing.
+std::optional<Image> DecodeJpeg(std::string_view bytes);
+
+// Through giflib: the first image alone, at its own size, wherever it lies on the logical
+// screen; its transparent colour white.
+std::optional<Image> DecodeGif(std::string_view bytes);
+
+// Through libwmf, drawn without a display at `size`; what it leaves undrawn white.
+std::optional<Image> DecodePlaceableWmf(std::string_view bytes, PixelSize size);
+
+}  // namespace vexaframe

@@ -1,0 +1,56 @@
+// Prints the option table, one option a line, tab-separated: name, kind, group, default,
+// minimum, maximum and the choices (comma-separated), for the description's test to read.
+#include <iostream>
+#include <string>
+
+#include "app/module_options.h"
+
+using namespace vexaframe;
+
+namespace {
+
+const char* KindName(OptionKind kind) {
+    switch (kind) {
+        case OptionKind::Flag:
+            return "flag";
+        case OptionKind::Switch:
+            return "switch";
+        case OptionKind::Number:
+            return "number";
+        case OptionKind::Choice:
+            return "choice";
+        case OptionKind::Path:
+            return "path";
+        case OptionKind::WindowId:
+            return "window-id";
+    }
+    return "?";
+}
+
+const char* GroupName(OptionGroup group) {
+    switch (group) {
+        case OptionGroup::Window:
+            return "window";
+        case OptionGroup::Frames:
+            return "frames";
+        case OptionGroup::Setting:
+            return "setting";
+        case OptionGroup::Help:
+            return "help";
+    }
+    return "?";
+}
+
+}  // namespace
+
+int main() {
+    for (const OptionSpec& spec : ModuleOptionTable()) {
+        std::string choices;
+        for (std::string_view word : spec.choices) {
+            choices += (choices.empty() ? "" : ",") + std::string(word);
+        }
+        std::cout << spec.name << '\t' << KindName(spec.kind) << '\t' << GroupName(spec.group)
+                  << '\t' << spec.defaultValue << '\t' << spec.minimum << '\t' << spec.maximum
+                  << '\t' << choices << '\n';
+    }
+}

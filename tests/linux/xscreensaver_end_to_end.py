@@ -1,0 +1,231 @@
+#!/usr/bin/env python3
+"""vexaframe run by the XScreenSaver daemon on the X display DISPLAY names, as a user who chose
+it: the daemon started with a settings file that names only our module, told to blank the
+screen, shows the cube; told to unblank, it ends the module, and nothing of ours is left.
+
+XScreenSaver runs no display modules for root, so as root the daemon runs as nobody, with the
+program and the picture copied into a home that user owns.
+"""
+
+import argparse
+import ctypes
+import os
+import pwd
+import shlex
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, os.path.join(HERE, "..", "wine"))
+
+from saver_end_to_end import cube_shows, expect_cube_of  # noqa: E402
+from wine_session import (POLL_SECONDS, RUN_BOUND_SECONDS, Failure,  # noqa: E402
+                          ended_within, rgb_of, screenshot, stop, wait_for_screen)
+
+PICTURE = "aurora_lake.bmp"
+PR_SET_CHILD_SUBREAPER = 36
+
+
+def settings_file(program, folder):
+    """~/.xscreensaver: our module the only one, shown at once when asked, never locked, never
+    faded, and not blanking or cycling by itself while the test runs. GL: asks the daemon for
+    the visual its GL probe finds best, as the module's description says it draws with
+    OpenGL."""
+    command = shlex.join([program, "-root", "-folder", folder, "-order", "sequential",
+                          "-transparency", "opaque"])
+    return "".join(f"{name}: {value}\n" for name, value in [
+        ("mode", "one"), ("selected", "0"), ("lock", "False"), ("splash", "False"),
+        ("fade", "False"), ("unfade", "False"), ("timeout", "1:00:00"), ("cycle", "0"),
+        ("dpmsEnabled", "False"), ("programs", f"GL: {command} \\n\\")]) + "\n"
+
+
+def wait_until(holds, what):
+    deadline = time.monotonic() + RUN_BOUND_SECONDS
+    while not holds():
+        if time.monotonic() > deadline:
+            raise Failure(f"{what} not within {RUN_BOUND_SECONDS} s")
+        time.sleep(POLL_SECONDS)
+
+
+def living_processes_with(home):
+    """pid: command line of every process still running (not a zombie, whose environment is
+    gone) whose HOME is `home`: the daemon, its helpers and the module all inherit it."""
+    found = {}
+    for pid in filter(str.isdigit, os.listdir("/proc")):
+        try:
+            with open(f"/proc/{pid}/environ", "rb") as environ:
+                if f"HOME={home}".encode() not in environ.read().split(b"\0"):
+                    continue
+            with open(f"/proc/{pid}/cmdline", "rb") as cmdline:
+                found[int(pid)] = cmdline.read().replace(b"\0", b" ").decode()
+        except OSError:  # it ended while we looked, or is not ours to read
+            continue
+    return found
+
+
+def pids_running(program):
+    pids = []
+    for pid in filter(str.isdigit, os.listdir("/proc")):
+        try:
+            if os.readlink(f"/proc/{pid}/exe") == program:
+                pids.append(int(pid))
+        except OSError:
+            continue
+    return pids
+
+
+def adopt_orphans(adopt):
+    """While set, processes whose parent ends become this one's children, so that the module,
+    whose parent the daemon ends first, can still be waited for and its exit status read."""
+    libc = ctypes.CDLL(None, use_errno=True)
+    if libc.prctl(PR_SET_CHILD_SUBREAPER, int(adopt), 0, 0, 0) != 0:
+        raise OSError(ctypes.get_errno(), "prctl")
+
+
+def wait_for_end(pid):
+    """Waits until the process `pid` has ended; gives its exit code when it came to us to
+    reap, None when its own parent reaped it."""
+    deadline = time.monotonic() + RUN_BOUND_SECONDS
+    while True:
+        try:
+            done, status = os.waitpid(pid, os.WNOHANG)
+            if done:
+                return os.waitstatus_to_exitcode(status)
+        except ChildProcessError:  # not (yet) ours
+            if not os.path.exists(f"/proc/{pid}"):
+                return None
+        if time.monotonic() > deadline:
+            raise Failure(f"the module (pid {pid}) still runs {RUN_BOUND_SECONDS} s after "
+                          f"XScreenSaver unblanked")
+        time.sleep(POLL_SECONDS)
+
+
+class Display:
+    """What expect_cube_of asks of a session, on DISPLAY."""
+
+    def screenshot(self):
+        return screenshot(os.environ)
+
+    def wait_for_screen(self, shows, bound=RUN_BOUND_SECONDS):
+        return wait_for_screen(os.environ, shows, bound)
+
+
+class Daemon:
+    """XScreenSaver in a home of its own, ended however the case leaves it."""
+
+    def __init__(self, options):
+        self.home = tempfile.mkdtemp(prefix="vexaframe-xscreensaver-")
+        self.program = os.path.join(self.home, "vexaframe")
+        folder = os.path.join(self.home, "pictures")
+        os.makedirs(folder)
+        shutil.copy(options.program, self.program)
+        shutil.copy(os.path.join(options.samples, PICTURE), folder)
+        with open(os.path.join(self.home, ".xscreensaver"), "w") as file:
+            file.write(settings_file(self.program, folder))
+        self.as_user = []
+        if os.geteuid() == 0:
+            user = pwd.getpwnam("nobody")
+            for folder_path, _, files in os.walk(self.home):
+                for path in [folder_path, *(os.path.join(folder_path, f) for f in files)]:
+                    os.chown(path, user.pw_uid, user.pw_gid)
+            self.as_user = ["setpriv", f"--reuid={user.pw_uid}", f"--regid={user.pw_gid}",
+                            "--clear-groups"]
+        self.env = {name: value for name, value in os.environ.items()
+                    if not name.startswith(("XDG_", "XSCREENSAVER"))}
+        self.env["HOME"] = self.home
+        self.log_path = os.path.join(self.home, "xscreensaver.log")
+        self.log = open(self.log_path, "wb")
+        self.process = subprocess.Popen(
+            [*self.as_user, "xscreensaver", "-no-splash", "-verbose"], env=self.env,
+            stdout=self.log, stderr=subprocess.STDOUT)
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *_):
+        # Whatever a failed case left of the daemon, its helpers and the module.
+        stop(self.process)
+        for pid in living_processes_with(self.home):
+            os.kill(pid, signal.SIGKILL)
+        self.log.close()
+        shutil.rmtree(self.home, ignore_errors=True)
+
+    def command(self, *arguments):
+        return subprocess.run([*self.as_user, "xscreensaver-command", *arguments], env=self.env,
+                              capture_output=True, timeout=RUN_BOUND_SECONDS).returncode == 0
+
+    def said(self):
+        self.log.flush()
+        with open(self.log_path, "rb") as log:
+            return log.read().decode("utf-8", "replace")[-3000:]
+
+    def fail(self, what):
+        raise Failure(f"{what}; XScreenSaver said:\n{self.said()}")
+
+
+# --- Cases ---
+
+def case_xscreensaver_shows_the_cube_and_ends_the_module_when_unblanking(options):
+    with Daemon(options) as daemon:
+        # The daemon takes commands once its window is up.
+        wait_until(lambda: daemon.command("-version") or daemon.process.poll() is not None,
+                   "XScreenSaver answering")
+        if daemon.process.poll() is not None:
+            daemon.fail(f"XScreenSaver ended with code {daemon.process.returncode}")
+        adopt_orphans(True)
+        try:
+            if not daemon.command("-activate"):
+                daemon.fail("xscreensaver-command -activate failed")
+            session = Display()
+            if not session.wait_for_screen(cube_shows):
+                daemon.fail("the screen does not show the cube")
+            expect_cube_of(session, rgb_of(os.path.join(options.samples, PICTURE)))
+            pids = pids_running(daemon.program)
+            if len(pids) != 1:
+                daemon.fail(f"{len(pids)} copies of the module run, not one")
+
+            if not daemon.command("-deactivate"):
+                daemon.fail("xscreensaver-command -deactivate failed")
+            status = wait_for_end(pids[0])
+            if status not in (0, None):
+                daemon.fail(f"the module ended with code {status}")
+        finally:
+            adopt_orphans(False)
+        if not daemon.command("-exit") or not ended_within(daemon.process, RUN_BOUND_SECONDS):
+            daemon.fail("XScreenSaver did not exit when told")
+        left = living_processes_with(daemon.home)
+        if left:
+            daemon.fail(f"still running after XScreenSaver exited: {left}")
+
+
+CASES = [case_xscreensaver_shows_the_cube_and_ends_the_module_when_unblanking]
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__)
+    parser.add_argument("--program", required=True, help="the built vexaframe")
+    parser.add_argument("--samples", required=True, help="the build's sample pictures")
+    options = parser.parse_args()
+    if not os.environ.get("DISPLAY"):
+        print("FAIL set-up: DISPLAY names no display")
+        return 1
+    passed = 0
+    for case in CASES:
+        name = case.__name__.removeprefix("case_")
+        started = time.monotonic()
+        try:
+            case(options)
+            passed += 1
+            print(f"PASS {name} ({time.monotonic() - started:.1f} s)", flush=True)
+        except (Failure, OSError, subprocess.SubprocessError) as failure:
+            print(f"FAIL {name}: {failure}", flush=True)
+    print(f"{passed} of {len(CASES)} cases passed")
+    return 0 if passed == len(CASES) else 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,257 @@
+#pragma once
+// What the tests of a device against the software device share: the scenes, the test
+// pictures, drawing as the saver draws, and the comparison of the frames.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "pictures/bmp_file.h"
+#include "render/frame.h"
+#include "render/scene_resources.h"
+#include "render/software_device.h"
+#include "render/solid.h"
+
+namespace vexaframe {
+
+// Coloured quarters with a light border and a diagonal, so that a swapped channel, a flipped
+// or turned picture shows; in blocks of 4 texels so that the devices' sampling may differ
+// only along block edges.
+inline Image TestPicture() {
+    constexpr int kSide = 64;
+    const std::uint32_t quarters[2][2] = {{0xFFE03030, 0xFF30C040}, {0xFF3050E0, 0xFFE0C020}};
+    Image picture(kSide, kSide);
+    for (int y = 0; y < kSide; ++y) {
+        for (int x = 0; x < kSide; ++x) {
+            const bool marked = x < 4 || y < 4 || x >= kSide - 4 || y >= kSide - 4 ||
+                                (x / 4 == y / 4 && x < kSide / 2);
+            picture.At(x, y) = marked ? 0xFFF0F0F0 : quarters[y / 32][x / 32];
+        }
+    }
+    return picture;
+}
+
+// The test picture stretched to several bands' height and to the software device's widest
+// texture, upside down when asked, so that a band left over from another picture shows.
+inline Image LargeTestPicture(bool upsideDown) {
+    constexpr int kWidth = 4096, kHeight = 1024;
+    const Image small = TestPicture();
+    Image picture(kWidth, kHeight);
+    for (int y = 0; y < kHeight; ++y) {
+        const int row = y * small.height / kHeight;
+        for (int x = 0; x < kWidth; ++x)
+            picture.At(x, y) =
+                small.At(x * small.width / kWidth, upsideDown ? small.height - 1 - row : row);
+    }
+    return picture;
+}
+
+struct Scene {
+    const char* name;
+    float seconds;
+    std::int16_t pattern;
+    std::int16_t transparency;
+    std::int16_t patternAlpha;
+};
+
+inline constexpr Scene kDifferentialScenes[] = {
+    {"whole_solid_opaque", 0.5f, 10, 0, 0}, {"whole_solid_blended", 0.5f, 10, 1, 0},
+    {"turned_opaque", 2.2f, 10, 0, 0},      {"turned_blended", 2.2f, 10, 1, 0},
+    {"few_faces_blended", 4.0f, 5, 2, 1},   {"few_faces_opaque", 5.5f, 4, 2, 0},
+};
+
+inline std::string SceneName(const testing::TestParamInfo<Scene>& scene) {
+    return scene.param.name;
+}
+
+// Two frames, as the first one after the device is made is drawn before the lights are set.
+inline bool DrawTwice(RenderDevice& device, const Scene& scene, SceneResources& resources) {
+    if (!CreateResources(device, EncodeBmp24(TestPicture()), resources,
+                         [](ResourceProblem) { ADD_FAILURE() << "a resource is missing"; }))
+        return false;
+    const SceneState state{scene.pattern, scene.patternAlpha, scene.transparency,
+                           resources.Texture.get()};
+    StillClock clock(scene.seconds);
+    return RenderFrame(device, clock, state) && RenderFrame(device, clock, state);
+}
+
+inline int LargestChannelDifference(std::uint32_t a, std::uint32_t b) {
+    int largest = 0;
+    for (int shift : {0, 8, 16}) {
+        const int channelA = static_cast<int>((a >> shift) & 0xFF);
+        const int channelB = static_cast<int>((b >> shift) & 0xFF);
+        largest = std::max(largest, std::abs(channelA - channelB));
+    }
+    return largest;
+}
+
+// How far a device's frame may stray from the software device's: by how much a channel may
+// differ before the pixel counts as differing, and what share of the frame may differ so.
+struct Tolerance {
+    int channel;
+    double differingShare;
+};
+
+// A scene must fill enough of the frame for the comparison to mean something.
+inline constexpr double kDrawnShare = 0.10;
+
+struct Agreement {
+    int differing = 0;      // pixels with a channel off by more than the tolerance
+    int drawn = 0;          // pixels the software device did not leave black
+    int largestPassed = 0;  // the largest difference of a channel within the tolerance
+};
+
+inline Agreement Compare(const Image& device, const Image& software, int channelTolerance) {
+    Agreement agreement;
+    for (std::size_t i = 0; i < software.pixels.size(); ++i) {
+        const int difference = LargestChannelDifference(device.pixels[i], software.pixels[i]);
+        if (difference > channelTolerance)
+            ++agreement.differing;
+        else
+            agreement.largestPassed = std::max(agreement.largestPassed, difference);
+        if ((software.pixels[i] & 0xFFFFFF) != 0) ++agreement.drawn;
+    }
+    return agreement;
+}
+
+inline constexpr int kFrameWidth = 320, kFrameHeight = 240;
+
+// The reference frame: the scene drawn the same way by the software device.
+inline Image DrawnBySoftware(const Scene& scene) {
+    Image drawn;
+    SoftwareDevice software(kFrameWidth, kFrameHeight, [&](const Image& frame) { drawn = frame; });
+    SceneResources resources;
+    EXPECT_TRUE(DrawTwice(software, scene, resources));
+    return drawn;
+}
+
+inline void ExpectAgreement(const char* name, const Image& device, const Image& software,
+                            Tolerance tolerance) {
+    ASSERT_EQ(device.width, software.width);
+    ASSERT_EQ(device.height, software.height);
+    const Agreement agreement = Compare(device, software, tolerance.channel);
+    const double total = static_cast<double>(kFrameWidth) * kFrameHeight;
+    std::printf(
+        "%-22s %5d of %d pixels differ (%.2f%%), the others by %d at most; %.1f%% of the "
+        "frame drawn\n",
+        name, agreement.differing, kFrameWidth * kFrameHeight, 100 * agreement.differing / total,
+        agreement.largestPassed, 100 * agreement.drawn / total);
+    EXPECT_GE(agreement.drawn, kDrawnShare * total);
+    EXPECT_LE(agreement.differing, tolerance.differingShare * total);
+}
+
+// What the saver hands back as the retired texture when it starts an upload.
+enum class Retired { None, SameSize, OtherSize, OtherDevice };
+
+struct UploadCase {
+    const char* name;
+    Retired retired;
+};
+
+inline constexpr UploadCase kUploadCases[] = {
+    {"upload_new", Retired::None},
+    {"upload_over_retired", Retired::SameSize},
+    {"upload_other_size", Retired::OtherSize},
+    {"upload_other_device", Retired::OtherDevice},
+};
+
+inline std::string UploadName(const testing::TestParamInfo<UploadCase>& upload) {
+    return upload.param.name;
+}
+
+inline Scene UploadScene(const UploadCase& upload) {
+    return {upload.name, 2.2f, 10, 0, 0};
+}
+
+inline std::unique_ptr<DeviceTexture> RetiredTexture(RenderDevice& device, Retired retired) {
+    switch (retired) {
+        case Retired::None:
+            return nullptr;
+        case Retired::SameSize:
+            return device.CreateTexture(LargeTestPicture(true));
+        case Retired::OtherSize:
+            return device.CreateTexture(TestPicture());
+        case Retired::OtherDevice:
+            return SoftwareDevice(1, 1, nullptr).CreateTexture(LargeTestPicture(true));
+    }
+    return nullptr;
+}
+
+// As the saver does it: one step per frame while the previous picture is drawn, then a frame
+// with the new texture, which is handed back; nothing when a step fails.
+inline std::unique_ptr<DeviceTexture> UploadBetweenFrames(RenderDevice& device, const Scene& scene,
+                                                          std::unique_ptr<DeviceTexture> retired) {
+    SceneResources resources;
+    if (!DrawTwice(device, scene, resources)) return nullptr;
+    const auto uploading = device.BeginTextureUpload(
+        std::make_shared<const Image>(LargeTestPicture(false)), std::move(retired));
+    if (!uploading) return nullptr;
+    StillClock clock(scene.seconds);
+    SceneState state{scene.pattern, scene.patternAlpha, scene.transparency,
+                     resources.Texture.get()};
+    TextureUpload::State progress;
+    while ((progress = uploading->Step()) == TextureUpload::State::Uploading)
+        if (!RenderFrame(device, clock, state)) return nullptr;
+    std::unique_ptr<DeviceTexture> texture = uploading->TakeTexture();
+    EXPECT_EQ(progress, TextureUpload::State::Finished);
+    state.Texture = texture.get();
+    return texture && RenderFrame(device, clock, state) ? std::move(texture) : nullptr;
+}
+
+// The reference frame for UploadBetweenFrames.
+inline Image DrawnBySoftwareAfterUpload(const Scene& scene) {
+    Image drawn;
+    SoftwareDevice software(kFrameWidth, kFrameHeight, [&](const Image& frame) { drawn = frame; });
+    EXPECT_TRUE(UploadBetweenFrames(software, scene, nullptr));
+    return drawn;
+}
+
+// The rules every device keeps for its resources.
+
+inline constexpr std::size_t kSolidBytes = sizeof(SolidVertexList);
+
+inline void ExpectVertexDataMustFit(RenderDevice& device) {
+    const std::unique_ptr<VertexBuffer> buffer =
+        device.CreateVertexBuffer(kSolidBytes, kSolidVertexFormat);
+    ASSERT_TRUE(buffer);
+    const std::vector<std::byte> data(kSolidBytes + 1);
+    const struct {
+        std::size_t offset, size;
+        bool fits;
+    } cases[] = {
+        {0, kSolidBytes, true},      {kSolidBytes - 36, 36, true},  {kSolidBytes, 0, true},
+        {0, kSolidBytes + 1, false}, {kSolidBytes - 35, 36, false}, {kSolidBytes + 1, 0, false},
+        {SIZE_MAX, 1, false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(buffer->SetData(c.offset, std::span(data).first(c.size)), c.fits)
+            << c.offset << "+" << c.size;
+}
+
+inline void ExpectTexturesOnlyFromWholePictures(RenderDevice& device) {
+    Image shortOfPixels(8, 8);
+    shortOfPixels.pixels.pop_back();
+    EXPECT_FALSE(device.CreateTexture(shortOfPixels));
+    EXPECT_FALSE(device.CreateTexture(Image()));
+    EXPECT_FALSE(device.BeginTextureUpload(nullptr, nullptr));
+    EXPECT_TRUE(device.CreateTexture(Image(8, 8)));
+}
+
+inline void ExpectResourcesOfAnotherDeviceRefused(RenderDevice& device) {
+    SoftwareDevice software(8, 8, nullptr);
+    const auto foreignTexture = software.CreateTexture(Image(8, 8));
+    const auto foreignBuffer = software.CreateVertexBuffer(kSolidBytes, kSolidVertexFormat);
+    EXPECT_FALSE(device.SetTexture(0, foreignTexture.get()));
+    EXPECT_FALSE(device.SetStreamSource(0, foreignBuffer.get(), 36));
+    EXPECT_TRUE(device.SetTexture(0, nullptr));
+    EXPECT_TRUE(device.SetStreamSource(0, nullptr, 36));
+}
+
+}  // namespace vexaframe
