@@ -19,6 +19,9 @@ packages=(
   libxext-dev libxrandr2                                     # the native program: MIT-SHM images,
                                                              #   the display's refresh rate
   fonts-ipafont-gothic locales                               # Japanese texts and code page 932
+  xscreensaver-gl xscreensaver-data libxdamage1              # the native benchmark: the OpenGL
+                                                             #   slideshow to compare with, its
+                                                             #   picture loader, and DAMAGE for frames
   python3                                                    # the end-to-end test driver
 )
 
