@@ -8,8 +8,8 @@ Run it on a display of its own, which scripts/benchmark.sh does:
       python3 benchmarks/native_saver_benchmark.py
 
 A program's processor time is what /proc says it and its children took (user and system),
-those still running and those it has collected, over the same window after its start. The X
-server's time is shown beside it: a program that draws through XPutImage has the server do
+those still running and those it has collected, over the same window after its first frame.
+The X server's time is shown beside it: a program that draws through XPutImage has the server do
 part of its work.
 
 A frame is a picture put on the root window, as the server's DAMAGE extension reports it: the
@@ -210,8 +210,7 @@ class Program:
         return self
 
     def __exit__(self, *_):
-        ended = self.process.poll() is not None
-        if not ended:
+        if self.process.poll() is None:
             # A signal ends both programs as XScreenSaver ends them, with their helpers.
             self.process.send_signal(signal.SIGTERM)
             try:
