@@ -72,7 +72,8 @@ def benchmark(session):
     print(f"  {'run':28} {'frames':>6} {'median':>7} {'p99':>7} {'longest':>7} "
           f"{'x refr':>6} {'>2 refr':>7}  (intervals in ms)")
     for label, width, height in (("12 MP", 4000, 3000), ("48 MP", 8000, 6000)):
-        pictures = {f"{n}.jpg": photograph(session.folders, f"{label[:2]}-{n}.jpg", width, height, n)
+        pictures = {f"{n}.jpg": photograph(session.folders, f"{label[:2]}-{n}.jpg", width,
+                                           height, n)
                     for n in (1, 2)}
         if label == "12 MP":
             report("12 MP, no change", frame_times(session, "still", pictures, 60))
