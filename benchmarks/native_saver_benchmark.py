@@ -304,19 +304,24 @@ def processor_shares(options, folders):
     for name, program in runs:
         program_share, server_share, rate = shares(program, server)
         both = program_share + server_share
-        # What a frame costs barely changes when the machine is busy; the share does.
-        per_frame = both / rate * 1000 if rate else float("nan")
+        # What a frame costs barely changes when the machine is busy; the share does. Below a
+        # frame a second the program hardly ran, and its start would count for its frames.
+        per_frame = both / rate * 1000 if rate >= 1 else None
         results.append((program_share, both, per_frame))
+        shown = f"{per_frame:8.1f}" if per_frame is not None else f"{'-':>8}"
         print(f"  {name:42} {program_share:8.2f} {server_share:8.2f} {both:8.2f} {rate:8.1f} "
-              f"{per_frame:8.1f}", flush=True)
+              f"{shown}", flush=True)
     gl, _, slides = results
     print("  vexaframe (OpenGL) / glslideshow: " + ", ".join(
         f"{what} {ratio(gl[at], slides[at])}" for at, what in (
             (0, "the program alone"), (1, "with the X server"), (2, "processor a frame"))))
+    if any(per_frame is None for _, _, per_frame in results):
+        print("  (a program drew less than a frame a second: the machine was too busy for these "
+              "shares to compare)")
 
 
 def ratio(numerator, denominator):
-    return f"{numerator / denominator:.2f}" if denominator else "no slideshow time"
+    return f"{numerator / denominator:.2f}" if numerator is not None and denominator else "-"
 
 
 def frame_times(options, folders, name, folder, interval):
