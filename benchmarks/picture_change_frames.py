@@ -24,9 +24,9 @@ REFRESH_MS = 1000 / 60
 PRESENT = re.compile(r"^(\d+\.\d+):[0-9a-f]+:trace:d3d8:d3d8_device_Present ")
 
 
-def photograph(session, name, width, height, seed):
+def photograph(folder, name, width, height, seed):
     """A noisy picture, so that it decodes at about a photograph's cost."""
-    path = os.path.join(session.folders, name)
+    path = os.path.join(folder, name)
     subprocess.run(["convert", "-seed", str(seed), "-size", f"{width}x{height}",
                     "gradient:#203060-#F0A040", "-attenuate", "0.4", "+noise", "Gaussian",
                     "-quality", "90", path], check=True, timeout=600)
@@ -72,7 +72,8 @@ def benchmark(session):
     print(f"  {'run':28} {'frames':>6} {'median':>7} {'p99':>7} {'longest':>7} "
           f"{'x refr':>6} {'>2 refr':>7}  (intervals in ms)")
     for label, width, height in (("12 MP", 4000, 3000), ("48 MP", 8000, 6000)):
-        pictures = {f"{n}.jpg": photograph(session, f"{label[:2]}-{n}.jpg", width, height, n)
+        pictures = {f"{n}.jpg": photograph(session.folders, f"{label[:2]}-{n}.jpg", width,
+                                           height, n)
                     for n in (1, 2)}
         if label == "12 MP":
             report("12 MP, no change", frame_times(session, "still", pictures, 60))

@@ -21,6 +21,9 @@ packages=(
   xscreensaver xscreensaver-gl                               # the daemon that runs it as a module,
                                                              #   and its probe of the GL visual
   fonts-ipafont-gothic locales                               # Japanese texts and code page 932
+  xscreensaver-data libxdamage1                              # the native benchmark: the OpenGL
+                                                             #   slideshow's picture loader, and
+                                                             #   DAMAGE for frame times
   python3                                                    # the end-to-end test driver
 )
 
