@@ -96,6 +96,9 @@ TEST_F(PictureDecoderTest, ADecoderThatCrashesHangsOrIsStoppedCostsOnlyThatPictu
     EXPECT_EQ(Decode(stub_, "hang.jpg", stop.get_token()), DecodeOutcome::Stopped);
     EXPECT_FALSE(fs::exists(bitmap_));
 
+    // The stopped stub's pid file is still there: without this, EndAll could come before the
+    // next stub has started, and that stub would hang until the time limit.
+    fs::remove(bitmap_ + ".pid");
     DecodeOutcome ended = DecodeOutcome::Written;
     std::jthread decoding([&] { ended = Decode(stub_, "hang.jpg"); });
     ASSERT_GT(HangingStub(), 0);
