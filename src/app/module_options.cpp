@@ -361,9 +361,9 @@ std::optional<int> ReportHelpOrError(const ParsedOptions& parsed, std::ostream& 
     return 1;
 }
 
-void LoadModuleSettings(FileSystem& files, const CodePage& codePage,
-                        const SettingsLocation& location, const SettingOptions& options,
-                        Settings& settings, Catalogue& catalogue) {
+std::string LoadModuleSettings(FileSystem& files, const CodePage& codePage,
+                               const SettingsLocation& location, const SettingOptions& options,
+                               Settings& settings, Catalogue& catalogue) {
     ReadSettings(files, codePage, location, settings);
     if (options.imageFolder) settings.ImageFolder = *options.imageFolder;
     if (options.orderMode) settings.OrderMode = *options.orderMode;
@@ -372,7 +372,9 @@ void LoadModuleSettings(FileSystem& files, const CodePage& codePage,
     for (std::size_t kind = 0; kind < options.kindEnabled.size(); ++kind) {
         if (options.kindEnabled[kind]) settings.KindEnabled[kind] = *options.kindEnabled[kind];
     }
+    std::string folderAsked = settings.ImageFolder;
     BuildCatalogueOfSettings(files, settings, catalogue);
+    return folderAsked;
 }
 
 std::span<const OptionSpec> ModuleOptionTable() {

@@ -76,10 +76,10 @@ std::optional<int> ReportHelpOrError(const ParsedOptions& parsed, std::ostream& 
                                      std::ostream& err);
 
 // The settings file's settings with the options' settings over them, and the catalogue of the
-// result.
-void LoadModuleSettings(FileSystem& files, const CodePage& codePage,
-                        const SettingsLocation& location, const SettingOptions& options,
-                        Settings& settings, Catalogue& catalogue);
+// result. Gives the picture folder they name: the catalogue clears a folder that is not there.
+std::string LoadModuleSettings(FileSystem& files, const CodePage& codePage,
+                               const SettingsLocation& location, const SettingOptions& options,
+                               Settings& settings, Catalogue& catalogue);
 
 // --- The option table ---
 

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <iostream>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -44,6 +45,14 @@ X11SaverOptions SaverOptionsOf(const ModuleOptions& options) {
             options.showFrameRate, std::chrono::microseconds(options.delayMicroseconds)};
 }
 
+// Names the folder asked for, which the settings no longer hold when it is not there.
+std::string NoPicturesMessage(const std::string& folder, const std::string& settingsFile) {
+    const std::string what = folder.empty() ? "no picture folder is chosen"
+                                            : "no pictures to show in \"" + folder + "\"";
+    return "vexaframe: " + what + ". Choose a folder of pictures with -folder PATH, or set it in " +
+           settingsFile + "\n";
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -66,12 +75,10 @@ int main(int argc, char** argv) {
     // Run by hand it ends on input as the Windows saver started with /s does; under XScreenSaver
     // as the one started without a switch, which takes no part in the system's saver state.
     RunState run(EndsOnInput(options) ? "/s" : "", UniformRandom::FromTimeAndEntropy());
-    LoadModuleSettings(files, Utf8CodePage(), *location, options.settings, run.settings,
-                       run.catalogue);
+    const std::string folder = LoadModuleSettings(files, Utf8CodePage(), *location,
+                                                  options.settings, run.settings, run.catalogue);
     if (run.catalogue.ImageCount <= 0) {
-        std::cerr << "vexaframe: no pictures to show in \"" << run.settings.ImageFolder
-                  << "\". Choose a folder of pictures with -folder PATH, or set it in "
-                  << location->settingsFile << "\n";
+        std::cerr << NoPicturesMessage(folder, location->settingsFile);
         return 1;
     }
     PrepareImageOrder(run);

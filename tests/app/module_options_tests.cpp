@@ -161,8 +161,8 @@ protected:
         EXPECT_EQ(parsed.outcome, OptionsOutcome::Run) << parsed.error;
         Settings settings;
         Catalogue catalogue;
-        LoadModuleSettings(files, codePage, kLocation, parsed.options.settings, settings,
-                           catalogue);
+        folderAsked = LoadModuleSettings(files, codePage, kLocation, parsed.options.settings,
+                                         settings, catalogue);
         return {settings, catalogue};
     }
 
@@ -173,6 +173,7 @@ protected:
 
     FakeFileSystem files{kPosixPaths};
     Utf8CodePage codePage;
+    std::string folderAsked;
 };
 
 TEST_F(ModuleSettingsTest, OptionsGiveWhatTheSameSettingsInTheFileGive) {
@@ -189,6 +190,15 @@ TEST_F(ModuleSettingsTest, OptionsGiveWhatTheSameSettingsInTheFileGive) {
     EXPECT_EQ(Fields(fromOptions), Fields(fromFile));
     EXPECT_EQ(optionCatalogue.ImageFiles, fileCatalogue.ImageFiles);
     EXPECT_EQ(optionCatalogue.ImageCount, 2);
+    EXPECT_EQ(folderAsked, "/pictures");
+}
+
+// A folder that is not there leaves no folder in the settings, but the one asked for is named.
+TEST_F(ModuleSettingsTest, AMissingFolderIsGivenBackAsAskedFor) {
+    const auto [settings, catalogue] = Load({"-folder", "/gone"});
+    EXPECT_EQ(settings.ImageFolder, "");
+    EXPECT_EQ(catalogue.ImageCount, 0);
+    EXPECT_EQ(folderAsked, "/gone");
 }
 
 // The defaults the help shows: the options' own, and the settings of a missing file.

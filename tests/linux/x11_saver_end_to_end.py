@@ -231,7 +231,8 @@ def case_without_pictures_it_says_where_to_choose_them(run):
         stop(process)
         raise Failure("still running without pictures")
     said = process.stderr.read().decode("utf-8", "replace")
-    if process.returncode != 1 or "-folder" not in said or "Vexaframe.ini" not in said:
+    asked = os.path.join(run.folders, "none", "home", "none")  # the missing folder start gave
+    if process.returncode != 1 or f'"{asked}"' not in said or "Vexaframe.ini" not in said:
         raise Failure(f"ended with code {process.returncode}, saying {said!r}")
 
 
