@@ -213,12 +213,16 @@ bool X11SaverWindow::WindowExists() {
     return XGetWindowAttributes(x_->display.get(), x_->window, &attributes) != 0 && !trap.Failed();
 }
 
-// Drawing into a window that is gone ends the saver as its owner's end does; a window that is
-// still there but refuses the drawing is a rendering error.
 void X11SaverWindow::EndIfWindowFailed() {
-    if (!borrowedWindowFailed) return;
-    if (WindowExists()) EndWithMessage(kRenderingError);
-    session_.EndSaver();
+    if (borrowedWindowFailed) EndAfterFailedDrawing();
+}
+
+// Drawing into a window its owner has destroyed ends the saver as that owner's end does; the
+// device may see the window go before the X error arrives. Any other failure to draw is a
+// rendering error.
+void X11SaverWindow::EndAfterFailedDrawing() {
+    if (borrowedWindow != 0 && borrowedWindow == x_->window && !WindowExists()) session_.EndSaver();
+    EndWithMessage(kRenderingError);
 }
 
 bool X11SaverWindow::WatchSignalsAndSeconds() {
@@ -336,7 +340,7 @@ int X11SaverWindow::DrawDueFrame() {
     if (pacer_->TimeToNextFrame(Clock::now()) == Clock::duration::zero()) {
         const FrameOutcome outcome =
             device_ ? session_.OnFrame(*device_, *clock_, resources_) : FrameOutcome::Failed;
-        if (outcome == FrameOutcome::Failed) EndWithMessage(kRenderingError);
+        if (outcome == FrameOutcome::Failed) EndAfterFailedDrawing();
         pacer_->FrameDrawn(Clock::now());
         if (frameRate_ && outcome == FrameOutcome::Drawn) ShowFrameRate();
     }

@@ -60,6 +60,7 @@ private:
     void HandlePendingEvents();
     bool WindowExists();
     void EndIfWindowFailed();
+    void EndAfterFailedDrawing();
     // The time until the next frame is due, in milliseconds; -1 while no frames run.
     int DrawDueFrame();
     void ShowFrameRate();

@@ -176,7 +176,10 @@ def case_a_given_window_that_its_owner_destroys_ends_it_quietly(run):
             with Saver(run, "gone" + "".join(device), ["-window-id", window.id, *device]) as saver:
                 saver.wait_until_drawing(lambda screen: lit_in(screen, 150, 100, 250, 200) > 100)
                 window.close()
-                expect_ended(saver.process, f"its window destroyed {device}")
+                try:
+                    expect_ended(saver.process, f"its window destroyed {device}")
+                except Failure as failure:
+                    raise Failure(f"{failure}, saying {saver.said()!r}") from None
                 said = saver.said()
                 if said:
                     raise Failure(f"its window destroyed {device}, it said {said!r}")
