@@ -21,7 +21,7 @@ std::int16_t Setting(const OptionValue& value) {
 
 // One switch per picture kind, in Settings::KindEnabled's order.
 template <std::size_t kKind>
-constexpr OptionSpec KindSwitch(std::string_view name, std::string_view help) {
+constexpr OptionEntry KindSwitch(std::string_view name, std::string_view help) {
     return {.name = name,
             .kind = OptionKind::Switch,
             .group = OptionGroup::Setting,
@@ -34,31 +34,31 @@ constexpr OptionSpec KindSwitch(std::string_view name, std::string_view help) {
 
 // The settings' defaults are those LoadSettings gives when the file is missing.
 constexpr std::array kOptions{
-    OptionSpec{.name = "root",
-               .kind = OptionKind::Flag,
-               .group = OptionGroup::Window,
-               .help = "draw on the root window, or the one XSCREENSAVER_WINDOW names",
-               .apply = [](ModuleOptions& options,
-                           const OptionValue&) { options.window = WindowTarget::Root; }},
-    OptionSpec{.name = "window-id",
-               .kind = OptionKind::WindowId,
-               .group = OptionGroup::Window,
-               .valueName = "ID",
-               .help = "draw into the window ID (decimal or 0x hex)",
-               .minimum = 1,
-               .maximum = kLargestWindowId,
-               .apply =
-                   [](ModuleOptions& options, const OptionValue& value) {
-                       options.window = WindowTarget::GivenWindow;
-                       options.windowId = static_cast<std::uint32_t>(value.number);
-                   }},
-    OptionSpec{.name = "window",
-               .kind = OptionKind::Flag,
-               .group = OptionGroup::Window,
-               .help = "draw in a window of its own",
-               .apply = [](ModuleOptions& options,
-                           const OptionValue&) { options.window = WindowTarget::OwnWindow; }},
-    OptionSpec{
+    OptionEntry{.name = "root",
+                .kind = OptionKind::Flag,
+                .group = OptionGroup::Window,
+                .help = "draw on the root window, or the one XSCREENSAVER_WINDOW names",
+                .apply = [](ModuleOptions& options,
+                            const OptionValue&) { options.window = WindowTarget::Root; }},
+    OptionEntry{.name = "window-id",
+                .kind = OptionKind::WindowId,
+                .group = OptionGroup::Window,
+                .valueName = "ID",
+                .help = "draw into the window ID (decimal or 0x hex)",
+                .minimum = 1,
+                .maximum = kLargestWindowId,
+                .apply =
+                    [](ModuleOptions& options, const OptionValue& value) {
+                        options.window = WindowTarget::GivenWindow;
+                        options.windowId = static_cast<std::uint32_t>(value.number);
+                    }},
+    OptionEntry{.name = "window",
+                .kind = OptionKind::Flag,
+                .group = OptionGroup::Window,
+                .help = "draw in a window of its own",
+                .apply = [](ModuleOptions& options,
+                            const OptionValue&) { options.window = WindowTarget::OwnWindow; }},
+    OptionEntry{
         .name = "fps",
         .kind = OptionKind::Switch,
         .group = OptionGroup::Frames,
@@ -66,19 +66,19 @@ constexpr std::array kOptions{
         .help = "show the frame rate",
         .apply = [](ModuleOptions& options,
                     const OptionValue& value) { options.showFrameRate = value.number != 0; }},
-    OptionSpec{.name = "delay",
-               .kind = OptionKind::Number,
-               .group = OptionGroup::Frames,
-               .valueName = "MICROSECONDS",
-               .defaultValue = "0",
-               .help = "pause between frames, 0 for the display's pace",
-               .minimum = 0,
-               .maximum = 100000,
-               .apply =
-                   [](ModuleOptions& options, const OptionValue& value) {
-                       options.delayMicroseconds = static_cast<std::int32_t>(value.number);
-                   }},
-    OptionSpec{
+    OptionEntry{.name = "delay",
+                .kind = OptionKind::Number,
+                .group = OptionGroup::Frames,
+                .valueName = "MICROSECONDS",
+                .defaultValue = "0",
+                .help = "pause between frames, 0 for the display's pace",
+                .minimum = 0,
+                .maximum = 100000,
+                .apply =
+                    [](ModuleOptions& options, const OptionValue& value) {
+                        options.delayMicroseconds = static_cast<std::int32_t>(value.number);
+                    }},
+    OptionEntry{
         .name = "software",
         .kind = OptionKind::Switch,
         .group = OptionGroup::Frames,
@@ -86,28 +86,28 @@ constexpr std::array kOptions{
         .help = "draw with the software device instead of OpenGL",
         .apply = [](ModuleOptions& options,
                     const OptionValue& value) { options.softwareDevice = value.number != 0; }},
-    OptionSpec{.name = "folder",
-               .kind = OptionKind::Path,
-               .group = OptionGroup::Setting,
-               .valueName = "PATH",
-               .help = "the folder of the pictures",
-               .apply =
-                   [](ModuleOptions& options, const OptionValue& value) {
-                       options.settings.imageFolder = std::string(value.text);
-                   }},
-    OptionSpec{.name = "interval",
-               .kind = OptionKind::Number,
-               .group = OptionGroup::Setting,
-               .valueName = "SECONDS",
-               .defaultValue = "10",
-               .help = "time each picture shows",
-               .minimum = 10,
-               .maximum = 60,
-               .apply =
-                   [](ModuleOptions& options, const OptionValue& value) {
-                       options.settings.intervalSeconds = Setting(value);
-                   }},
-    OptionSpec{
+    OptionEntry{.name = "folder",
+                .kind = OptionKind::Path,
+                .group = OptionGroup::Setting,
+                .valueName = "PATH",
+                .help = "the folder of the pictures",
+                .apply =
+                    [](ModuleOptions& options, const OptionValue& value) {
+                        options.settings.imageFolder = std::string(value.text);
+                    }},
+    OptionEntry{.name = "interval",
+                .kind = OptionKind::Number,
+                .group = OptionGroup::Setting,
+                .valueName = "SECONDS",
+                .defaultValue = "10",
+                .help = "time each picture shows",
+                .minimum = 10,
+                .maximum = 60,
+                .apply =
+                    [](ModuleOptions& options, const OptionValue& value) {
+                        options.settings.intervalSeconds = Setting(value);
+                    }},
+    OptionEntry{
         .name = "order",
         .kind = OptionKind::Choice,
         .group = OptionGroup::Setting,
@@ -117,25 +117,25 @@ constexpr std::array kOptions{
         .choices = kOrderWords,
         .apply = [](ModuleOptions& options,
                     const OptionValue& value) { options.settings.orderMode = Setting(value); }},
-    OptionSpec{.name = "transparency",
-               .kind = OptionKind::Choice,
-               .group = OptionGroup::Setting,
-               .valueName = "WORD",
-               .defaultValue = "random",
-               .help = "the faces' transparency",
-               .choices = kTransparencyWords,
-               .apply =
-                   [](ModuleOptions& options, const OptionValue& value) {
-                       options.settings.transparencyMode = Setting(value);
-                   }},
+    OptionEntry{.name = "transparency",
+                .kind = OptionKind::Choice,
+                .group = OptionGroup::Setting,
+                .valueName = "WORD",
+                .defaultValue = "random",
+                .help = "the faces' transparency",
+                .choices = kTransparencyWords,
+                .apply =
+                    [](ModuleOptions& options, const OptionValue& value) {
+                        options.settings.transparencyMode = Setting(value);
+                    }},
     KindSwitch<0>("bmp", "show .bmp pictures"),
     KindSwitch<1>("gif", "show .gif pictures"),
     KindSwitch<2>("jpg", "show .jpg pictures"),
     KindSwitch<3>("wmf", "show .wmf pictures"),
-    OptionSpec{.name = "help",
-               .kind = OptionKind::Flag,
-               .group = OptionGroup::Help,
-               .help = "show these options and end"},
+    OptionEntry{.name = "help",
+                .kind = OptionKind::Flag,
+                .group = OptionGroup::Help,
+                .help = "show these options and end"},
 };
 
 constexpr std::string_view kNegation = "no-";
@@ -162,13 +162,13 @@ std::string ChoicesText(std::span<const std::string_view> choices) {
     return text;
 }
 
-std::string WhatItTakes(const OptionSpec& spec) {
-    switch (spec.kind) {
+std::string WhatItTakes(const OptionEntry& entry) {
+    switch (entry.kind) {
         case OptionKind::Number:
-            return "a number from " + std::to_string(spec.minimum) + " to " +
-                   std::to_string(spec.maximum);
+            return "a number from " + std::to_string(entry.minimum) + " to " +
+                   std::to_string(entry.maximum);
         case OptionKind::Choice:
-            return ChoicesText(spec.choices);
+            return ChoicesText(entry.choices);
         case OptionKind::Path:
             return "a path";
         case OptionKind::WindowId:
@@ -182,9 +182,9 @@ std::string WhatItTakes(const OptionSpec& spec) {
 
 // The whole text as a number in the option's range: decimal digits only, or for a window id
 // also 0x and hex digits.
-std::optional<std::int64_t> NumberOf(const OptionSpec& spec, std::string_view text) {
+std::optional<std::int64_t> NumberOf(const OptionEntry& entry, std::string_view text) {
     int base = 10;
-    if (spec.kind == OptionKind::WindowId && (text.starts_with("0x") || text.starts_with("0X"))) {
+    if (entry.kind == OptionKind::WindowId && (text.starts_with("0x") || text.starts_with("0X"))) {
         text.remove_prefix(2);
         base = 16;
     }
@@ -192,22 +192,22 @@ std::optional<std::int64_t> NumberOf(const OptionSpec& spec, std::string_view te
     const char* end = text.data() + text.size();
     const auto [stop, error] = std::from_chars(text.data(), end, value, base);
     if (text.empty() || error != std::errc() || stop != end) return std::nullopt;
-    if (value < static_cast<std::uint64_t>(spec.minimum) ||
-        value > static_cast<std::uint64_t>(spec.maximum))
+    if (value < static_cast<std::uint64_t>(entry.minimum) ||
+        value > static_cast<std::uint64_t>(entry.maximum))
         return std::nullopt;
     return static_cast<std::int64_t>(value);
 }
 
-std::optional<OptionValue> ValueOf(const OptionSpec& spec, std::string_view text) {
-    switch (spec.kind) {
+std::optional<OptionValue> ValueOf(const OptionEntry& entry, std::string_view text) {
+    switch (entry.kind) {
         case OptionKind::Number:
         case OptionKind::WindowId:
-            if (auto number = NumberOf(spec, text)) return OptionValue{.number = *number};
+            if (auto number = NumberOf(entry, text)) return OptionValue{.number = *number};
             return std::nullopt;
         case OptionKind::Choice: {
-            const auto word = std::ranges::find(spec.choices, text);
-            if (word == spec.choices.end()) return std::nullopt;
-            return OptionValue{.number = word - spec.choices.begin()};
+            const auto word = std::ranges::find(entry.choices, text);
+            if (word == entry.choices.end()) return std::nullopt;
+            return OptionValue{.number = word - entry.choices.begin()};
         }
         case OptionKind::Path:
             return OptionValue{.text = text};
@@ -219,7 +219,7 @@ std::optional<OptionValue> ValueOf(const OptionSpec& spec, std::string_view text
 }
 
 struct FoundOption {
-    const OptionSpec* spec;
+    const OptionEntry* entry;
     bool negated;  // -no-name of a Switch
 };
 
@@ -232,11 +232,11 @@ std::optional<FoundOption> FindOption(std::string_view argument) {
     } else {
         return std::nullopt;
     }
-    for (const OptionSpec& spec : kOptions) {
-        if (name == spec.name) return FoundOption{&spec, false};
-        if (spec.kind == OptionKind::Switch && name.starts_with(kNegation) &&
-            name.substr(kNegation.size()) == spec.name)
-            return FoundOption{&spec, true};
+    for (const OptionEntry& entry : kOptions) {
+        if (name == entry.name) return FoundOption{&entry, false};
+        if (entry.kind == OptionKind::Switch && name.starts_with(kNegation) &&
+            name.substr(kNegation.size()) == entry.name)
+            return FoundOption{&entry, true};
     }
     return std::nullopt;
 }
@@ -245,39 +245,39 @@ ParsedOptions Failure(std::string error) {
     return ParsedOptions{.outcome = OptionsOutcome::Fail, .error = std::move(error)};
 }
 
-std::string InvalidValue(std::string_view what, const OptionSpec& spec, std::string_view text) {
-    return std::string(what) + " takes " + WhatItTakes(spec) + ", not " + Quoted(text);
+std::string InvalidValue(std::string_view what, const OptionEntry& entry, std::string_view text) {
+    return std::string(what) + " takes " + WhatItTakes(entry) + ", not " + Quoted(text);
 }
 
-std::string OptionColumn(const OptionSpec& spec) {
-    const std::string name = "-" + std::string(spec.name);
-    switch (spec.kind) {
+std::string OptionColumn(const OptionEntry& entry) {
+    const std::string name = "-" + std::string(entry.name);
+    switch (entry.kind) {
         case OptionKind::Switch:
-            return name + ", -" + std::string(kNegation) + std::string(spec.name);
+            return name + ", -" + std::string(kNegation) + std::string(entry.name);
         case OptionKind::Choice:
         case OptionKind::Number:
         case OptionKind::Path:
         case OptionKind::WindowId:
-            return name + " " + std::string(spec.valueName);
+            return name + " " + std::string(entry.valueName);
         case OptionKind::Flag:
             break;
     }
     return name;
 }
 
-std::string HelpLine(const OptionSpec& spec) {
+std::string HelpLine(const OptionEntry& entry) {
     constexpr std::size_t kColumn = 28;
-    std::string line = "  " + OptionColumn(spec);
+    std::string line = "  " + OptionColumn(entry);
     line.resize(std::max(line.size() + 1, kColumn), ' ');
-    line += spec.help;
+    line += entry.help;
     std::string values;
-    if (spec.kind == OptionKind::Number) {
-        values = std::to_string(spec.minimum) + " to " + std::to_string(spec.maximum) + ", ";
-    } else if (spec.kind == OptionKind::Choice) {
-        values = ChoicesText(spec.choices) + ", ";
+    if (entry.kind == OptionKind::Number) {
+        values = std::to_string(entry.minimum) + " to " + std::to_string(entry.maximum) + ", ";
+    } else if (entry.kind == OptionKind::Choice) {
+        values = ChoicesText(entry.choices) + ", ";
     }
-    if (!spec.defaultValue.empty()) {
-        line += " (" + values + "default " + std::string(spec.defaultValue) + ")";
+    if (!entry.defaultValue.empty()) {
+        line += " (" + values + "default " + std::string(entry.defaultValue) + ")";
     }
     return line + "\n";
 }
@@ -299,27 +299,27 @@ ParsedOptions ParseModuleOptions(std::span<const std::string_view> arguments,
                 (argument.starts_with('-') ? "unknown option " : "unexpected argument ") +
                 Quoted(argument));
         }
-        const OptionSpec& spec = *found->spec;
-        if (spec.group == OptionGroup::Help)
+        const OptionEntry& entry = *found->entry;
+        if (entry.group == OptionGroup::Help)
             return ParsedOptions{.outcome = OptionsOutcome::ShowHelp};
         OptionValue value{.number = found->negated ? 0 : 1};
-        if (spec.kind != OptionKind::Flag && spec.kind != OptionKind::Switch) {
+        if (entry.kind != OptionKind::Flag && entry.kind != OptionKind::Switch) {
             if (index + 1 == arguments.size()) {
-                return Failure(std::string(argument) + " takes " + WhatItTakes(spec) +
+                return Failure(std::string(argument) + " takes " + WhatItTakes(entry) +
                                "; none was given");
             }
             const std::string_view text = arguments[++index];
-            const std::optional<OptionValue> given = ValueOf(spec, text);
-            if (!given) return Failure(InvalidValue(argument, spec, text));
+            const std::optional<OptionValue> given = ValueOf(entry, text);
+            if (!given) return Failure(InvalidValue(argument, entry, text));
             value = *given;
         }
-        spec.apply(parsed.options, value);
+        entry.apply(parsed.options, value);
     }
     // XScreenSaver's -root means its own window over the root, which XSCREENSAVER_WINDOW names.
     const WindowTarget chosen = parsed.options.window;
     const bool rootOrNone = chosen == WindowTarget::Root || chosen == WindowTarget::CoverScreen;
     if (rootOrNone && !screensaverWindow.empty()) {
-        const OptionSpec& windowId = *FindOption("-window-id")->spec;
+        const OptionEntry& windowId = *FindOption("-window-id")->entry;
         const std::optional<OptionValue> value = ValueOf(windowId, screensaverWindow);
         if (!value)
             return Failure(InvalidValue(kScreensaverWindowVariable, windowId, screensaverWindow));
@@ -334,14 +334,14 @@ std::string UsageText() {
                        "Shows the pictures of a folder on a turning cube. Options may start with "
                        "one dash or two.\n";
     OptionGroup group = OptionGroup::Window;
-    for (const OptionSpec& spec : kOptions) {
-        if (spec.group == OptionGroup::Setting && group != OptionGroup::Setting) {
+    for (const OptionEntry& entry : kOptions) {
+        if (entry.group == OptionGroup::Setting && group != OptionGroup::Setting) {
             text +=
                 "The settings below replace those of vexaframe/Vexaframe.ini in $XDG_CONFIG_HOME\n"
                 "(else ~/.config); the defaults are those of a missing file.\n";
         }
-        group = spec.group;
-        text += HelpLine(spec);
+        group = entry.group;
+        text += HelpLine(entry);
     }
     return text;
 }
@@ -377,7 +377,7 @@ std::string LoadModuleSettings(FileSystem& files, const CodePage& codePage,
     return folderAsked;
 }
 
-std::span<const OptionSpec> ModuleOptionTable() {
+std::span<const OptionEntry> ModuleOptionTable() {
     return kOptions;
 }
 

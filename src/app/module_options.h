@@ -104,7 +104,7 @@ struct OptionValue {
     std::string_view text{};  // Path
 };
 
-struct OptionSpec {
+struct OptionEntry {
     std::string_view name;  // without its dash
     OptionKind kind;
     OptionGroup group;
@@ -117,6 +117,6 @@ struct OptionSpec {
     void (*apply)(ModuleOptions& options, const OptionValue& value) = nullptr;  // not for Help
 };
 
-std::span<const OptionSpec> ModuleOptionTable();
+std::span<const OptionEntry> ModuleOptionTable();
 
 }  // namespace vexaframe

@@ -19,10 +19,11 @@ using Report = std::tuple<std::optional<int>, std::string, std::string>;
 const std::string kLongArgument = "x" + std::string(100, 'y');
 
 // The arguments that give an option its default: "-name value", or "-name"/"-no-name".
-std::vector<std::string> DefaultArguments(const OptionSpec& spec) {
-    const std::string name(spec.name);
-    if (spec.kind == OptionKind::Switch) return {(spec.defaultValue == "on" ? "-" : "-no-") + name};
-    return {"-" + name, std::string(spec.defaultValue)};
+std::vector<std::string> DefaultArguments(const OptionEntry& entry) {
+    const std::string name(entry.name);
+    if (entry.kind == OptionKind::Switch)
+        return {(entry.defaultValue == "on" ? "-" : "-no-") + name};
+    return {"-" + name, std::string(entry.defaultValue)};
 }
 
 ParsedOptions Parse(const Arguments& arguments, std::string_view screensaverWindow = {}) {
@@ -204,9 +205,9 @@ TEST_F(ModuleSettingsTest, AMissingFolderIsGivenBackAsAskedFor) {
 // The defaults the help shows: the options' own, and the settings of a missing file.
 TEST_F(ModuleSettingsTest, TheTablesDefaultsAreThoseOfNoOptionsAndAMissingFile) {
     std::vector<std::string> defaults;
-    for (const OptionSpec& spec : ModuleOptionTable()) {
-        if (spec.group != OptionGroup::Frames && spec.group != OptionGroup::Setting) continue;
-        for (std::string& argument : DefaultArguments(spec)) defaults.push_back(argument);
+    for (const OptionEntry& entry : ModuleOptionTable()) {
+        if (entry.group != OptionGroup::Frames && entry.group != OptionGroup::Setting) continue;
+        for (std::string& argument : DefaultArguments(entry)) defaults.push_back(argument);
     }
     ModuleOptions options = Parse({defaults.begin(), defaults.end()}).options;
     EXPECT_EQ(Fields(Load({defaults.begin(), defaults.end()}).first), Fields(Load({}).first));

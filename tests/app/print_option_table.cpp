@@ -44,13 +44,13 @@ const char* GroupName(OptionGroup group) {
 }  // namespace
 
 int main() {
-    for (const OptionSpec& spec : ModuleOptionTable()) {
+    for (const OptionEntry& entry : ModuleOptionTable()) {
         std::string choices;
-        for (std::string_view word : spec.choices) {
+        for (std::string_view word : entry.choices) {
             choices += (choices.empty() ? "" : ",") + std::string(word);
         }
-        std::cout << spec.name << '\t' << KindName(spec.kind) << '\t' << GroupName(spec.group)
-                  << '\t' << spec.defaultValue << '\t' << spec.minimum << '\t' << spec.maximum
+        std::cout << entry.name << '\t' << KindName(entry.kind) << '\t' << GroupName(entry.group)
+                  << '\t' << entry.defaultValue << '\t' << entry.minimum << '\t' << entry.maximum
                   << '\t' << choices << '\n';
     }
 }
