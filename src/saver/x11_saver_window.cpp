@@ -77,8 +77,12 @@ Window borrowedWindow = 0;
 bool borrowedWindowFailed = false;
 XErrorHandler xlibErrorHandler = nullptr;
 
+bool IsBorrowed(Window window) {
+    return borrowedWindow != 0 && borrowedWindow == window;
+}
+
 int OnXError(Display* display, XErrorEvent* error) {
-    if (borrowedWindow != 0 && error->resourceid == borrowedWindow) {
+    if (IsBorrowed(error->resourceid)) {
         borrowedWindowFailed = true;
         return 0;
     }
@@ -104,7 +108,7 @@ X11SaverWindow::X11SaverWindow(RunState& run, std::string pictureFile, X11SaverO
 
 X11SaverWindow::~X11SaverWindow() {
     if (signalPipe == signalsWritten_.Get()) signalPipe = -1;
-    if (borrowedWindow != 0 && borrowedWindow == x_->window) {
+    if (IsBorrowed(x_->window)) {
         XSetErrorHandler(xlibErrorHandler);
         borrowedWindow = 0;
     }
@@ -221,7 +225,7 @@ void X11SaverWindow::EndIfWindowFailed() {
 // device may see the window go before the X error arrives. Any other failure to draw is a
 // rendering error.
 void X11SaverWindow::EndAfterFailedDrawing() {
-    if (borrowedWindow != 0 && borrowedWindow == x_->window && !WindowExists()) session_.EndSaver();
+    if (IsBorrowed(x_->window) && !WindowExists()) session_.EndSaver();
     EndWithMessage(kRenderingError);
 }
 
