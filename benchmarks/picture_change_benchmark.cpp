@@ -18,8 +18,8 @@
 
 #include "median.h"
 #include "pictures/bmp_file.h"
+#include "pictures/picture_loader.h"
 #include "pictures/texture_picture.h"
-#include "pictures/win32_picture_loader.h"
 #include "render/software_device.h"
 
 namespace {

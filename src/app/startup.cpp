@@ -1,7 +1,7 @@
 #include "app/startup.h"
 
-#include "settings/image_order.h"
 #include "settings/command_line.h"
+#include "settings/image_order.h"
 
 namespace vexaframe {
 namespace {
@@ -12,17 +12,23 @@ bool AnotherInstanceRuns(StartupServices& services) {
     return saverRuns || dialogRuns;
 }
 
-StartupOutcome StartSaver(RunState& run, StartupServices& services, std::string_view mode) {
+// Started by the system (/s) the saver hides the pointer, ends on a real mouse movement and, on
+// the platforms that keep the saver password themselves, asks for it first; started by hand
+// (no switch) it does none of these.
+SaverMode SaverModeFor(bool startedBySystem, StartupServices& services) {
+    return {.endsOnMouseMove = startedBySystem,
+            .hidesPointer = startedBySystem,
+            .asksPassword = startedBySystem && !services.IsWindowsNT()};
+}
+
+StartupOutcome StartSaver(RunState& run, StartupServices& services, bool startedBySystem) {
     if (run.catalogue.ImageCount <= 0) {
         services.ShowMessage(kChoosePicturesMessage);
         return StartupOutcome::EndProgram;
     }
     PrepareImageOrder(run);
-    // Started without a switch (by hand, not by the system) the pointer stays visible.
-    if (mode == "S") run.CursorCount = services.ShowCursor(false);
-    if (services.OpenSaver(run)) return StartupOutcome::RunWindows;
-    // The pointer comes back for the message.
-    if (mode == "S") run.CursorCount = services.ShowCursor(true);
+    if (services.OpenSaver(run, SaverModeFor(startedBySystem, services)))
+        return StartupOutcome::RunWindows;
     services.ShowMessage(kSaverWindowError);
     return StartupOutcome::EndProgram;
 }
@@ -35,13 +41,13 @@ void PrepareImageOrder(RunState& run) {
     BuildImageOrder(run.settings.OrderMode, imageCount, run.ImageOrder, run.random);
 }
 
-StartupOutcome Main(RunState& run, StartupServices& services) {
+StartupOutcome Main(std::string_view argumentText, RunState& run, StartupServices& services) {
     if (AnotherInstanceRuns(services)) return StartupOutcome::EndProgram;
 
-    const std::string mode = ModeLetter(run.ArgumentText);
+    const std::string mode = ModeLetter(argumentText);
     if (mode == "P") {
         // Without a host the preview window would never be seen, nor ever be closed.
-        const std::int32_t host = WindowHandleFromArgument(run.ArgumentText);
+        const std::int32_t host = WindowHandleFromArgument(argumentText);
         const bool opened = host != 0 && services.OpenPreview(host);
         return opened ? StartupOutcome::RunWindows : StartupOutcome::EndProgram;
     }
@@ -50,7 +56,7 @@ StartupOutcome Main(RunState& run, StartupServices& services) {
     if (mode == "A") {
         // Only the non-NT platforms keep the saver password themselves.
         if (!services.IsWindowsNT()) {
-            services.ChangeSaverPassword(WindowHandleFromArgument(run.ArgumentText));
+            services.ChangeSaverPassword(WindowHandleFromArgument(argumentText));
         }
         return StartupOutcome::EndProgram;
     }
@@ -58,8 +64,8 @@ StartupOutcome Main(RunState& run, StartupServices& services) {
         if (!services.ShowSettingsDialog(run)) services.ShowMessage(kSettingsDialogError);
         return StartupOutcome::EndProgram;
     }
-    if (mode != "S" && !run.ArgumentText.empty()) return StartupOutcome::EndProgram;
-    return StartSaver(run, services, mode);
+    if (mode != "S" && !argumentText.empty()) return StartupOutcome::EndProgram;
+    return StartSaver(run, services, mode == "S");
 }
 
 }  // namespace vexaframe

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "saver/saver_platform.h"
 #include "settings/run_state.h"
 
 namespace vexaframe {
@@ -27,8 +28,6 @@ public:
     virtual void ChangeSaverPassword(std::int32_t ownerWindow) = 0;
     // Modal, OK button only, the program's title as caption.
     virtual void ShowMessage(std::wstring_view text) = 0;
-    // Returns the new display counter.
-    virtual int ShowCursor(bool show) = 0;
 
     // False when `hostWindow` is no window to show the preview in, or the preview's windows
     // could not be made.
@@ -36,7 +35,7 @@ public:
     // Returns once the dialog has closed; false when it could not be opened.
     [[nodiscard]] virtual bool ShowSettingsDialog(const RunState& run) = 0;
     // False when the saver's windows could not be made; nothing is left open then.
-    [[nodiscard]] virtual bool OpenSaver(RunState& run) = 0;
+    [[nodiscard]] virtual bool OpenSaver(RunState& run, const SaverMode& mode) = 0;
 };
 
 enum class StartupOutcome {
@@ -44,7 +43,8 @@ enum class StartupOutcome {
     RunWindows,  // a window was opened; the program lives until it ends it
 };
 
-StartupOutcome Main(RunState& run, StartupServices& services);
+// `argumentText`: the command line after the program's name, in UTF-8.
+StartupOutcome Main(std::string_view argumentText, RunState& run, StartupServices& services);
 
 // The order of the first cycle over the catalogue, which must hold a picture.
 void PrepareImageOrder(RunState& run);

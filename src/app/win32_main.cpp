@@ -4,19 +4,22 @@
 #include <windows.h>
 
 #include "app/startup.h"
-#include "pictures/win32_picture_decoder.h"
-#include "saver/win32_message_loop.h"
 #include "app/win32_startup_services.h"
+#include "pictures/picture_decoder.h"
 #include "platform/random.h"
+#include "platform/win32_file_system.h"
+#include "saver/win32_message_loop.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     using namespace vexaframe;
-    if (const std::optional<int> decoderExit = RunPictureDecoderIfAsked()) return *decoderExit;
+    Win32FileSystem files;
+    if (const std::optional<int> decoderExit = RunPictureDecoderIfAsked(files)) return *decoderExit;
     // The shell's folder browser works through OLE; the pictures are loaded in decoder
     // processes, which set up their own. Without it only the browser is missed.
     const bool oleReady = SUCCEEDED(OleInitialize(nullptr));
-    RunState run(ArgumentText(), UniformRandom::FromTimeAndEntropy());
-    Win32StartupServices services(oleReady);
-    if (Main(run, services) == StartupOutcome::EndProgram) return 0;
+    const std::string argumentText = ArgumentText();
+    RunState run(UniformRandom::FromTimeAndEntropy());
+    Win32StartupServices services(argumentText, oleReady);
+    if (Main(argumentText, run, services) == StartupOutcome::EndProgram) return 0;
     return RunMessageLoop(services.Frames());
 }

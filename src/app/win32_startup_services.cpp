@@ -10,6 +10,7 @@
 #include "platform/win32_handles.h"
 #include "platform/win32_system.h"
 #include "platform/win32_text.h"
+#include "settings/command_line.h"
 #include "settings_dialog/win32_settings_dialog.h"
 
 namespace vexaframe {
@@ -72,10 +73,6 @@ void Win32StartupServices::ShowMessage(std::wstring_view text) {
     MessageBoxW(nullptr, std::wstring(text).c_str(), std::wstring(kProgramTitle).c_str(), MB_OK);
 }
 
-int Win32StartupServices::ShowCursor(bool show) {
-    return ::ShowCursor(show ? TRUE : FALSE);
-}
-
 bool Win32StartupServices::OpenPreview(std::int32_t hostWindow) {
     const HWND host = HandleFromNumber(hostWindow);
     if (!IsWindow(host)) return false;
@@ -89,8 +86,11 @@ bool Win32StartupServices::ShowSettingsDialog(const RunState& run) {
     return dialog.ShowModal();
 }
 
-bool Win32StartupServices::OpenSaver(RunState& run) {
-    saver_ = std::make_unique<Win32SaverWindow>(run, location_.pictureFile);
+bool Win32StartupServices::OpenSaver(RunState& run, const SaverMode& mode) {
+    saver_ = std::make_unique<Win32SaverWindow>(
+        run, mode,
+        SaverPictures{files_, location_.pictureFile, std::make_unique<ProcessPictureDecoder>()},
+        ModeLetter(argumentText_) == "S");
     if (!saver_->Open()) saver_.reset();
     return saver_ != nullptr;
 }

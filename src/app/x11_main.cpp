@@ -8,13 +8,13 @@
 #include <string_view>
 #include <vector>
 
-#include "app/module_options.h"
 #include "app/startup.h"
-#include "pictures/posix_picture_decoder.h"
+#include "pictures/picture_decoder.h"
 #include "platform/posix_file_system.h"
 #include "platform/random.h"
 #include "platform/utf8_code_page.h"
 #include "saver/x11_saver_window.h"
+#include "settings/module_options.h"
 #include "settings/xdg_location.h"
 
 namespace {
@@ -26,23 +26,14 @@ std::string Environment(const char* name) {
     return value != nullptr ? value : "";
 }
 
-X11Target TargetOf(WindowTarget window) {
-    switch (window) {
-        case WindowTarget::Root:
-            return X11Target::Root;
-        case WindowTarget::GivenWindow:
-            return X11Target::GivenWindow;
-        case WindowTarget::OwnWindow:
-            return X11Target::OwnWindow;
-        case WindowTarget::CoverScreen:
-            break;
-    }
-    return X11Target::CoverScreen;
-}
-
-X11SaverOptions SaverOptionsOf(const ModuleOptions& options) {
-    return {TargetOf(options.window), options.windowId, options.softwareDevice,
-            options.showFrameRate, std::chrono::microseconds(options.delayMicroseconds)};
+// Run by hand it covers the screen, hides the pointer and ends on input, as the system's saver
+// does; under XScreenSaver, XScreenSaver ends it. The saver password is XScreenSaver's.
+SaverMode SaverModeFor(const ModuleOptions& options) {
+    const bool byHand = EndsOnInput(options);
+    return {.endsOnMouseMove = byHand,
+            .hidesPointer = byHand,
+            .asksPassword = false,
+            .framePause = std::chrono::microseconds(options.delayMicroseconds)};
 }
 
 // Names the folder asked for, which the settings no longer hold when it is not there.
@@ -56,7 +47,8 @@ std::string NoPicturesMessage(const std::string& folder, const std::string& sett
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (const std::optional<int> decoderExit = RunPictureDecoderIfAsked()) return *decoderExit;
+    PosixFileSystem files;
+    if (const std::optional<int> decoderExit = RunPictureDecoderIfAsked(files)) return *decoderExit;
 
     const std::vector<std::string_view> arguments(argv + 1, argv + argc);
     const ParsedOptions parsed = ParseModuleOptions(arguments, Environment("XSCREENSAVER_WINDOW"));
@@ -64,17 +56,14 @@ int main(int argc, char** argv) {
         return *exit;
     const ModuleOptions& options = parsed.options;
 
-    PosixFileSystem files;
     const std::optional<SettingsLocation> location = XdgSettingsLocation(
-        files,
-        {Environment("XDG_CONFIG_HOME"), Environment("XDG_CACHE_HOME"), Environment("HOME")});
+        files, {Environment("XDG_CONFIG_HOME"), Environment("XDG_CACHE_HOME"), Environment("HOME")},
+        MakePrivateTemporaryFolder);
     if (!location) {
         std::cerr << "vexaframe: no folder for the settings: set HOME or XDG_CONFIG_HOME\n";
         return 1;
     }
-    // Run by hand it ends on input as the Windows saver started with /s does; under XScreenSaver
-    // as the one started without a switch, which takes no part in the system's saver state.
-    RunState run(EndsOnInput(options) ? "/s" : "", UniformRandom::FromTimeAndEntropy());
+    RunState run(UniformRandom::FromTimeAndEntropy());
     const std::string folder = LoadModuleSettings(files, Utf8CodePage(), *location,
                                                   options.settings, run.settings, run.catalogue);
     if (run.catalogue.ImageCount <= 0) {
@@ -83,7 +72,9 @@ int main(int argc, char** argv) {
     }
     PrepareImageOrder(run);
 
-    X11SaverWindow saver(run, location->pictureFile, SaverOptionsOf(options));
+    X11SaverWindow saver(
+        run, options, SaverModeFor(options),
+        SaverPictures{files, location->pictureFile, std::make_unique<ProcessPictureDecoder>()});
     if (!saver.Open()) return 1;
     saver.Run();
 }

@@ -1,10 +1,9 @@
-#include "pictures/posix_picture_loader.h"
-
 #include <algorithm>
 
 #include "pictures/bmp_file.h"
 #include "pictures/exif_orientation.h"
 #include "pictures/picture_header.h"
+#include "pictures/picture_loader.h"
 #include "pictures/posix_picture_libraries.h"
 #include "platform/posix_file_system.h"
 

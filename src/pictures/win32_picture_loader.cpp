@@ -1,7 +1,8 @@
-#include "pictures/win32_picture_loader.h"
-
 #include <windows.h>
+
+#include "pictures/picture_loader.h"
 // windows.h first: this needs its types.
+#include <objbase.h>
 #include <olectl.h>
 
 #include <algorithm>
@@ -12,12 +13,12 @@
 #include <string_view>
 #include <utility>
 
-#include "pictures/win32_image_format.h"
-#include "platform/win32_handles.h"
-#include "platform/win32_text.h"
 #include "pictures/bmp_file.h"
 #include "pictures/exif_orientation.h"
 #include "pictures/picture_header.h"
+#include "pictures/win32_image_format.h"
+#include "platform/win32_handles.h"
+#include "platform/win32_text.h"
 
 namespace vexaframe {
 namespace {
@@ -185,9 +186,25 @@ std::optional<Image> Render(IPicture& picture, PixelSize size) {
     return image;
 }
 
+// COM for the calls on this thread, whose apartment the caller may have entered already.
+class ComApartment {
+public:
+    ComApartment() : entered_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
+    ~ComApartment() {
+        if (entered_) CoUninitialize();
+    }
+    ComApartment(const ComApartment&) = delete;
+    ComApartment& operator=(const ComApartment&) = delete;
+
+private:
+    bool entered_;
+};
+
 }  // namespace
 
 std::optional<Image> LoadPicture(const std::string& utf8Path) {
+    // The system's decoders are reached through COM.
+    const ComApartment com;
     std::optional<FileInMemory> file = ReadIntoGlobalMemory(utf8Path);
     if (!file) return std::nullopt;
     const std::optional<PictureHeader> header = ReadHeader(*file);

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -27,8 +28,8 @@ inline constexpr std::uint32_t kArchive = 32;
 }  // namespace attribute
 
 struct FolderEntry {
-    std::string name;         // as the listing returns it, without the folder
-    std::uint32_t attributes; // only the bits of namespace attribute
+    std::string name;          // as the listing returns it, without the folder
+    std::uint32_t attributes;  // only the bits of namespace attribute
 };
 
 class FileSystem {
@@ -73,5 +74,8 @@ public:
     // Creates the folder and any missing parents; true when it exists afterwards.
     [[nodiscard]] virtual bool CreateFolders(const std::string& folder) = 0;
 };
+
+// The system's own files.
+std::unique_ptr<FileSystem> MakeSystemFileSystem();
 
 }  // namespace vexaframe

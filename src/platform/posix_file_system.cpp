@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <utility>
@@ -161,6 +162,18 @@ bool PosixFileSystem::CreateFolders(const std::string& folder) {
     std::error_code error;
     std::filesystem::create_directories(folder, error);
     return std::filesystem::is_directory(folder, error);
+}
+
+// mkdtemp makes the folder with mode 0700.
+std::string MakePrivateTemporaryFolder() {
+    const char* temporary = std::getenv("TMPDIR");
+    const std::string base = temporary != nullptr && temporary[0] == '/' ? temporary : "/tmp";
+    std::string folder = base + "/vexaframe-XXXXXX";
+    return mkdtemp(folder.data()) != nullptr ? folder : std::string();
+}
+
+std::unique_ptr<FileSystem> MakeSystemFileSystem() {
+    return std::make_unique<PosixFileSystem>();
 }
 
 }  // namespace vexaframe

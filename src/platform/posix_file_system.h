@@ -2,6 +2,8 @@
 // The file services over POSIX. Windows' attribute bits are read off the file's type, name
 // and mode, so that ordinary files are taken in the same pass as on Windows.
 
+#include <string>
+
 #include "platform/file_system.h"
 
 namespace vexaframe {
@@ -20,5 +22,9 @@ public:
     bool CanCreateFilesIn(const std::string& folder) override;
     bool CreateFolders(const std::string& folder) override;
 };
+
+// A new folder in the temporary folder ($TMPDIR, else /tmp) that only this user can reach;
+// empty when none can be made.
+std::string MakePrivateTemporaryFolder();
 
 }  // namespace vexaframe

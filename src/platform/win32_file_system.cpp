@@ -52,9 +52,10 @@ bool Win32FileSystem::ListMatches(std::string_view pattern,
 }
 
 std::optional<std::string> Win32FileSystem::ReadFile(const std::string& path) {
-    const OwnedFile file = TakeFile(CreateFileW(
-        WideFromUtf8(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    const OwnedFile file =
+        TakeFile(CreateFileW(WideFromUtf8(path).c_str(), GENERIC_READ,
+                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return std::nullopt;
     std::string bytes;
     char buffer[1 << 16];
@@ -100,7 +101,8 @@ bool Win32FileSystem::RemoveFile(const std::string& path) {
 }
 
 bool Win32FileSystem::LinkFile(const std::string& existing, const std::string& link) {
-    return CreateHardLinkW(WideFromUtf8(link).c_str(), WideFromUtf8(existing).c_str(), nullptr) != 0;
+    return CreateHardLinkW(WideFromUtf8(link).c_str(), WideFromUtf8(existing).c_str(), nullptr) !=
+           0;
 }
 
 bool Win32FileSystem::CanCreateFilesIn(const std::string& folder) {
@@ -121,6 +123,10 @@ bool Win32FileSystem::CreateFolders(const std::string& folder) {
         CreateDirectoryW(wide.substr(0, end).c_str(), nullptr);
     CreateDirectoryW(wide.c_str(), nullptr);
     return IsFolder(wide);
+}
+
+std::unique_ptr<FileSystem> MakeSystemFileSystem() {
+    return std::make_unique<Win32FileSystem>();
 }
 
 }  // namespace vexaframe

@@ -16,4 +16,13 @@ DeviceChoice ChooseRenderDevice(Direct3DDeviceMaker& direct3d,
     return {std::move(device), {}};
 }
 
+DeviceChoice ChooseRenderDevice(const OpenGlDeviceMaker& makeOpenGlDevice,
+                                const SoftwareDeviceMaker& makeSoftwareDevice,
+                                DevicePreference preference) {
+    std::unique_ptr<RenderDevice> device;
+    if (preference == DevicePreference::Best) device = makeOpenGlDevice();
+    if (!device) device = makeSoftwareDevice();
+    return {std::move(device), {}};
+}
+
 }  // namespace vexaframe

@@ -1,7 +1,8 @@
 #pragma once
-// Which device the saver draws with: Direct3D's hardware device where the adapter draws in the
-// display's format in a window, else its reference device, else the software device. Where
-// the Direct3D runtime itself is missing the program cannot go on.
+// Which device the saver draws with. On Windows: Direct3D's hardware device where the adapter
+// draws in the display's format in a window, else its reference device, else the software device;
+// where the Direct3D runtime itself is missing the program cannot go on. Elsewhere: OpenGL, else
+// the software device.
 
 #include <functional>
 #include <memory>
@@ -30,7 +31,14 @@ public:
     virtual std::unique_ptr<RenderDevice> CreateDevice(Direct3DDeviceType type) = 0;
 };
 
+// Each gives nothing when it cannot make its device.
 using SoftwareDeviceMaker = std::function<std::unique_ptr<RenderDevice>()>;
+using OpenGlDeviceMaker = std::function<std::unique_ptr<RenderDevice>()>;
+
+enum class DevicePreference {
+    Best,      // the best the platform has
+    Software,  // the software device even where another would draw
+};
 
 struct DeviceChoice {
     std::unique_ptr<RenderDevice> device;  // none when not even the software device was made
@@ -39,5 +47,8 @@ struct DeviceChoice {
 
 DeviceChoice ChooseRenderDevice(Direct3DDeviceMaker& direct3d,
                                 const SoftwareDeviceMaker& makeSoftwareDevice);
+DeviceChoice ChooseRenderDevice(const OpenGlDeviceMaker& makeOpenGlDevice,
+                                const SoftwareDeviceMaker& makeSoftwareDevice,
+                                DevicePreference preference);
 
 }  // namespace vexaframe

@@ -28,8 +28,8 @@ public:
     // older than OpenGL 1.4, which first takes the picture's colour as a source blend factor.
     static std::unique_ptr<GlDevice> Create(int width, int height, SwapBuffers swapBuffers);
 
-    // The drawable's new size, after its window was resized; false for an empty one.
-    bool Resize(int width, int height);
+    // The drawable's new size; false for an empty one.
+    bool Resize(int width, int height) override;
 
     TextureLimits Limits() const override;
     std::unique_ptr<VertexBuffer> CreateVertexBuffer(std::size_t bytes,

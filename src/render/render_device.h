@@ -30,10 +30,10 @@ enum class RenderState : std::uint32_t {
 };
 
 namespace render_value {
-inline constexpr std::uint32_t kZBufferOn = 1;      // ZEnable
-inline constexpr std::uint32_t kFillSolid = 3;      // FillMode
-inline constexpr std::uint32_t kCullNone = 1;       // CullMode
-inline constexpr std::uint32_t kBlendZero = 1;      // SrcBlend, DestBlend
+inline constexpr std::uint32_t kZBufferOn = 1;  // ZEnable
+inline constexpr std::uint32_t kFillSolid = 3;  // FillMode
+inline constexpr std::uint32_t kCullNone = 1;   // CullMode
+inline constexpr std::uint32_t kBlendZero = 1;  // SrcBlend, DestBlend
 inline constexpr std::uint32_t kBlendOne = 2;
 inline constexpr std::uint32_t kBlendSrcColour = 3;
 inline constexpr std::uint32_t kBlendInvSrcColour = 4;
@@ -129,6 +129,11 @@ public:
     virtual bool DrawPrimitive(PrimitiveType type, int firstVertex, int primitiveCount) = 0;
     virtual bool LightEnable(int index, bool enable) = 0;
     virtual bool Present() = 0;
+
+    // The drawing surface's new size, after its window was resized; resources, bindings and
+    // states stay. False, and the size stays, for a size the device cannot draw, or on a device
+    // made for one size.
+    virtual bool Resize(int /*width*/, int /*height*/) { return false; }
 
     // A device that cannot be lost, as the software one, is always ready.
     virtual DeviceCondition Condition() { return DeviceCondition::Ready; }

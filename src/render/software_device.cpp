@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 #include <optional>
+#include <stdexcept>
 
 #include "render/banded_texture_upload.h"
 #include "render/solid.h"
@@ -100,9 +101,14 @@ SoftwareDevice::SoftwareDevice(int width, int height, FrameSink sink)
     rasteriser_.Clear(0, 1.0f);
 }
 
-void SoftwareDevice::Resize(int width, int height) {
-    rasteriser_ = Rasteriser(width, height);
+bool SoftwareDevice::Resize(int width, int height) {
+    try {
+        rasteriser_ = Rasteriser(width, height);
+    } catch (const std::invalid_argument&) {
+        return false;
+    }
     rasteriser_.Clear(0, 1.0f);
+    return true;
 }
 
 // Power-of-two sides keep wrapping a mask; 4096 covers a picture at full screen size.

@@ -20,9 +20,8 @@ public:
     // or with the resources, never while drawing.
     SoftwareDevice(int width, int height, FrameSink sink);
 
-    // A new frame size, for a window that was resized; sides as above, else
-    // std::invalid_argument and the size stays. Resources, bindings and states stay as well.
-    void Resize(int width, int height);
+    // Sides as above.
+    bool Resize(int width, int height) override;
 
     TextureLimits Limits() const override;
     std::unique_ptr<VertexBuffer> CreateVertexBuffer(std::size_t bytes,

@@ -14,7 +14,7 @@
 namespace vexaframe {
 
 struct PreparedPicture {
-    bool staged = false;                  // the pending bitmap file holds the picture
+    bool inPendingFile = false;           // the pending bitmap file holds the picture
     std::optional<Image> texturePicture;  // made from that file for the device, where it could be
 };
 
@@ -38,7 +38,7 @@ private:
     Work work_;
     std::mutex mutex_;
     std::optional<PreparedPicture> finished_;  // guarded by mutex_
-    std::jthread thread_;  // last, so that it stops before the rest goes
+    std::jthread thread_;                      // last, so that it stops before the rest goes
 };
 
 }  // namespace vexaframe

@@ -3,9 +3,8 @@
 // windows.h first: this needs its types.
 #include <mmsystem.h>
 
-#include <chrono>
-
 #include "platform/win32_handles.h"
+#include "platform/win32_refresh_rate.h"
 #include "platform/win32_system.h"
 #include "platform/win32_window_class.h"
 #include "render/win32_d3d8_device.h"
@@ -20,25 +19,20 @@ constexpr UINT_PTR kSecondTimer = 1;
 constexpr UINT kSecondTimerMilliseconds = 1000;
 constexpr UINT kTimerResolutionMilliseconds = 1;
 
-int DisplayRefreshHertz(HWND window) {
-    const WindowDC context(window);
-    return context ? GetDeviceCaps(context.get(), VREFRESH) : 0;
-}
-
 }  // namespace
 
-Win32SaverWindow::Win32SaverWindow(RunState& run, std::string pictureFile)
-    : stagedPicture_(files_, std::move(pictureFile)),
-      session_(run, *this),
-      covers_(session_),
-      clock_(std::make_unique<TimeOfDayClock>()) {
+Win32SaverWindow::Win32SaverWindow(RunState& run, const SaverMode& mode, SaverPictures pictures,
+                                   bool startedBySystem)
+    : startedBySystem_(startedBySystem),
+      session_(run, mode, *this, std::move(pictures), this),
+      covers_(session_) {
     // Frame deadlines need a finer sleep than the default 15.6 ms tick.
     timeBeginPeriod(kTimerResolutionMilliseconds);
 }
 
 bool Win32SaverWindow::Open() {
     if (!CreateWindows()) return false;
-    session_.OnLoad();
+    session_.Start();
     return true;
 }
 
@@ -88,9 +82,7 @@ LRESULT Win32SaverWindow::OnWindowMessage(HWND window, UINT message, WPARAM wPar
             session_.OnCharacterKey();
             return 0;
         case WM_TIMER:
-            // A message box's own loop goes on dispatching the ticks: a picture that keeps
-            // failing would stack up one box a second.
-            if (wParam == kSecondTimer && !messageShown_) session_.OnSecondTick();
+            if (wParam == kSecondTimer) session_.OnSecondTick();
             return 0;
         case WM_CLOSE:  // leave the way every other way out does, restoring the system's state
             session_.EndSaver();
@@ -112,87 +104,23 @@ LRESULT Win32SaverWindow::OnSurfaceMessage(HWND window, UINT message, WPARAM wPa
 }
 
 DWORD Win32SaverWindow::DrawDueFrame() {
-    if (!pacer_) return INFINITE;
-    using Clock = FramePacer::Clock;
-    if (pacer_->TimeToNextFrame(Clock::now()) == Clock::duration::zero()) {
-        if (!device_ || session_.OnFrame(*device_, *clock_, resources_) == FrameOutcome::Failed)
-            EndWithMessage(kRenderingError);
-        // A skipped frame counts too, so that a lost device is asked once a frame, not in a spin.
-        pacer_->FrameDrawn(Clock::now());
-    }
-    const auto wait = pacer_->TimeToNextFrame(Clock::now());
-    return static_cast<DWORD>(std::chrono::ceil<std::chrono::milliseconds>(wait).count());
-}
-
-void Win32SaverWindow::CoverPrimaryScreen() {
-    // The manifest declares the program DPI-aware, so these are the display's own pixels.
-    const int width = GetSystemMetrics(SM_CXSCREEN);
-    const int height = GetSystemMetrics(SM_CYSCREEN);
-    constexpr UINT kPlaceOnly = SWP_NOZORDER | SWP_NOACTIVATE;
-    SetWindowPos(window_, nullptr, 0, 0, width, height, kPlaceOnly);
-    SetWindowPos(surface_, nullptr, 0, 0, width, height, kPlaceOnly);
+    const PictureShow::DueFrame frame = session_.DrawDueFrame();
+    if (frame.drawn == FrameOutcome::Failed) session_.EndWithMessage(kRenderingError);
+    return frame.wait ? static_cast<DWORD>(frame.wait->count()) : INFINITE;
 }
 
 std::vector<Monitor> Win32SaverWindow::Monitors() {
     return DesktopMonitors();
 }
 
-void Win32SaverWindow::CoverMonitor(const ScreenRect& area) {
-    covers_.Add(area);
-}
-
-bool Win32SaverWindow::StagePending(const std::string& path, std::stop_token stop) {
-    stagedPicture_.HoldStaged();
-    return decoder_.DecodeToBitmapFile(path, stagedPicture_.PendingPath(), std::move(stop)) ==
-           DecodeOutcome::Written;
-}
-
-std::optional<Image> Win32SaverWindow::PendingTexturePicture() {
-    return TextureFromBitmapFile(stagedPicture_.ReadPending(), textureLimits_);
-}
-
-bool Win32SaverWindow::CommitStagedPicture() {
-    return stagedPicture_.CommitPending();
-}
-
-void Win32SaverWindow::CreateRenderDevice() {
-    const std::unique_ptr<Direct3DDeviceMaker> direct3d = MakeD3D8DeviceMaker(surface_);
-    DeviceChoice choice =
-        ChooseRenderDevice(*direct3d, [this] { return MakeSoftwareDeviceFor(surface_); });
-    if (!choice.fatalError.empty()) EndWithMessage(choice.fatalError);
-    device_ = std::move(choice.device);
-    // Without any device the first frame reports the rendering error.
-    if (device_) textureLimits_ = device_->Limits();
-}
-
-void Win32SaverWindow::CreateResources() {
-    if (!device_) return;
-    vexaframe::CreateResources(*device_, stagedPicture_.Read(), resources_,
-                               [this](ResourceProblem problem) { ReportProblem(problem); });
-}
-
-// Without a new picture the cube's own texture is passed on as the new one: the staged file
-// holds the same picture as before.
-std::unique_ptr<DeviceTexture> Win32SaverWindow::ChangeResources(
-    bool newPicture, std::unique_ptr<DeviceTexture> texture) {
-    if (!device_) return nullptr;
-    vexaframe::CreateResources(*device_,
-                               newPicture ? std::move(texture) : std::move(resources_.Texture),
-                               resources_,
-                               [this](ResourceProblem problem) { ReportProblem(problem); });
-    return std::move(resources_.Retired);
-}
-
-void Win32SaverWindow::ReleaseResources() {
-    resources_ = SceneResources{};
-}
-
-void Win32SaverWindow::ReportProblem(ResourceProblem problem) {
-    ShowMessage(problem == ResourceProblem::VertexBuffer ? kVertexBufferProblem : kTextureProblem);
-}
-
-void Win32SaverWindow::StartFrames() {
-    pacer_ = std::make_unique<FramePacer>(DisplayRefreshHertz(surface_), FramePacer::Clock::now());
+void Win32SaverWindow::CoverScreens(std::span<const ScreenRect> otherAreas) {
+    // The manifest declares the program DPI-aware, so these are the display's own pixels.
+    const int width = GetSystemMetrics(SM_CXSCREEN);
+    const int height = GetSystemMetrics(SM_CYSCREEN);
+    constexpr UINT kPlaceOnly = SWP_NOZORDER | SWP_NOACTIVATE;
+    SetWindowPos(window_, nullptr, 0, 0, width, height, kPlaceOnly);
+    SetWindowPos(surface_, nullptr, 0, 0, width, height, kPlaceOnly);
+    for (const ScreenRect& area : otherAreas) covers_.Add(area);
 }
 
 void Win32SaverWindow::ShowTopmost() {
@@ -202,15 +130,34 @@ void Win32SaverWindow::ShowTopmost() {
     SetWindowPos(window_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
 }
 
-bool Win32SaverWindow::IsWindowsNT() {
-    return vexaframe::IsWindowsNT();
+void Win32SaverWindow::ShowPointer(bool shown) {
+    ::ShowCursor(shown ? TRUE : FALSE);
 }
 
-int Win32SaverWindow::ShowCursor(bool show) {
-    return ::ShowCursor(show ? TRUE : FALSE);
+DeviceChoice Win32SaverWindow::MakeRenderDevice() {
+    const std::unique_ptr<Direct3DDeviceMaker> direct3d = MakeD3D8DeviceMaker(surface_);
+    return ChooseRenderDevice(*direct3d, [this] { return MakeSoftwareDeviceFor(surface_); });
 }
 
-bool Win32SaverWindow::VerifyScreenSavePassword() {
+int Win32SaverWindow::RefreshHertz() {
+    return DisplayRefreshHertz(surface_);
+}
+
+void Win32SaverWindow::ShowMessage(std::wstring_view text) {
+    MessageBoxW(window_, std::wstring(text).c_str(), std::wstring(kProgramTitle).c_str(), MB_OK);
+}
+
+// Ending the process takes its windows with it, at once; destroying them first would wait for
+// the window manager to withdraw them. Terminated rather than exited: nothing is left to save,
+// and no library's clean-up runs after the saver has ended. Under Wine the graphics driver's
+// clean-up at the end of a process crashed now and then, or outlasted the wait after which Wine
+// kills the process.
+void Win32SaverWindow::EndProcess(int exitCode) {
+    TerminateProcess(GetCurrentProcess(), static_cast<UINT>(exitCode));
+    ExitProcess(static_cast<UINT>(exitCode));  // should the system refuse that
+}
+
+bool Win32SaverWindow::VerifyPassword() {
     // Only the non-NT platforms have it; without it there is no password to ask for.
     using VerifyFunction = BOOL(WINAPI*)(HWND);
     const OwnedModule library(LoadLibraryW(L"password.cpl"));
@@ -221,45 +168,10 @@ bool Win32SaverWindow::VerifyScreenSavePassword() {
     return verify(window_) != 0;
 }
 
-void Win32SaverWindow::EnableSystemKeys(bool enable) {
-    vexaframe::EnableSystemKeys(enable);
-}
-
-void Win32SaverWindow::SetScreenSaveActive() {
+// The task keys were locked only for a saver the system started.
+void Win32SaverWindow::RestoreFlags() {
+    if (startedBySystem_) EnableSystemKeys(true);
     SystemParametersInfoA(SPI_SETSCREENSAVEACTIVE, 1, nullptr, 0);
-}
-
-void Win32SaverWindow::ReleaseRenderer() {
-    pacer_.reset();
-    device_.reset();
-}
-
-// Ending the process takes its windows with it, at once; destroying them first would wait for
-// the window manager to withdraw them. A picture being prepared is not shown any more.
-void Win32SaverWindow::EndProgram() {
-    EndProcess(0);
-}
-
-// Terminated rather than exited: nothing is left to save, and no library's clean-up runs after
-// the saver has ended. Under Wine the graphics driver's clean-up at the end of a process crashed
-// now and then, or outlasted the wait after which Wine kills the process.
-void Win32SaverWindow::EndProcess(UINT exitCode) {
-    decoder_.EndAll();
-    stagedPicture_.DiscardPending();
-    TerminateProcess(GetCurrentProcess(), exitCode);
-    ExitProcess(exitCode);  // should the system refuse that
-}
-
-void Win32SaverWindow::ShowMessage(std::wstring_view text) {
-    messageShown_ = true;
-    MessageBoxW(window_, std::wstring(text).c_str(), std::wstring(kProgramTitle).c_str(), MB_OK);
-    messageShown_ = false;
-}
-
-void Win32SaverWindow::EndWithMessage(std::wstring_view text) {
-    pacer_.reset();
-    ShowMessage(text);
-    EndProcess(1);
 }
 
 }  // namespace vexaframe

@@ -1,29 +1,21 @@
 #pragma once
-// The full-screen saver window on Windows: the window "Vexaframe_S" with its drawing surface,
-// its one-second timer and its frames. It turns messages into calls of SaverSession and
-// carries out what SaverSession asks of the platform.
+// The full-screen saver window on Windows: the window "Vexaframe_S" with its drawing surface and
+// its one-second timer. It turns messages into calls of SaverSession, and carries out what the
+// session asks of the platform and of the system's own saver state.
 
 #include <windows.h>
 
-#include <memory>
-#include <string>
-
-#include "pictures/staged_picture.h"
-#include "pictures/texture_picture.h"
-#include "pictures/win32_picture_decoder.h"
-#include "platform/win32_file_system.h"
-#include "render/frame.h"
-#include "render/scene_resources.h"
-#include "saver/frame_pacer.h"
 #include "saver/saver_session.h"
 #include "saver/win32_cover_windows.h"
 #include "saver/win32_message_loop.h"
 
 namespace vexaframe {
 
-class Win32SaverWindow final : public SaverPlatform, public FrameSource {
+class Win32SaverWindow final : public SaverPlatform, public SystemSaverState, public FrameSource {
 public:
-    Win32SaverWindow(RunState& run, std::string pictureFile);
+    // `startedBySystem`: with /s, as the system starts its saver.
+    Win32SaverWindow(RunState& run, const SaverMode& mode, SaverPictures pictures,
+                     bool startedBySystem);
     ~Win32SaverWindow() override;
     Win32SaverWindow(const Win32SaverWindow&) = delete;
     Win32SaverWindow& operator=(const Win32SaverWindow&) = delete;
@@ -42,47 +34,24 @@ private:
     bool CreateWindows();
 
     // SaverPlatform
-    void CoverPrimaryScreen() override;
     std::vector<Monitor> Monitors() override;
-    void CoverMonitor(const ScreenRect& area) override;
-    bool StagePending(const std::string& path, std::stop_token stop) override;
-    std::optional<Image> PendingTexturePicture() override;
-    bool CommitStagedPicture() override;
-    void CreateRenderDevice() override;
-    void CreateResources() override;
-    std::unique_ptr<DeviceTexture> ChangeResources(bool newPicture,
-                                                   std::unique_ptr<DeviceTexture> texture) override;
-    void ReleaseResources() override;
-    void StartFrames() override;
+    void CoverScreens(std::span<const ScreenRect> otherAreas) override;
     void ShowTopmost() override;
-    bool IsWindowsNT() override;
-    int ShowCursor(bool show) override;
-    bool VerifyScreenSavePassword() override;
-    void EnableSystemKeys(bool enable) override;
-    void SetScreenSaveActive() override;
-    void ReleaseRenderer() override;
-    [[noreturn]] void EndProgram() override;
+    void ShowPointer(bool shown) override;
+    DeviceChoice MakeRenderDevice() override;
+    int RefreshHertz() override;
+    void ShowMessage(std::wstring_view text) override;
+    [[noreturn]] void EndProcess(int exitCode) override;
 
-    // Modal, OK only, the program's title as caption.
-    void ShowMessage(std::wstring_view text);
-    void ReportProblem(ResourceProblem problem);
-    [[noreturn]] void EndWithMessage(std::wstring_view text);
-    [[noreturn]] void EndProcess(UINT exitCode);
+    // SystemSaverState
+    bool VerifyPassword() override;
+    void RestoreFlags() override;
 
-    Win32FileSystem files_;
-    StagedPicture stagedPicture_;
-    PictureDecoder decoder_;
-    TextureLimits textureLimits_{0, false};  // set with the device, before any preparation
+    const bool startedBySystem_;
     SaverSession session_;
     Win32CoverWindows covers_;
     HWND window_ = nullptr;
     HWND surface_ = nullptr;
-    bool messageShown_ = false;
-
-    std::unique_ptr<RenderDevice> device_;
-    SceneResources resources_;
-    std::unique_ptr<FrameClock> clock_;
-    std::unique_ptr<FramePacer> pacer_;  // present while frames run
 };
 
 }  // namespace vexaframe

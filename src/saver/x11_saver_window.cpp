@@ -1,16 +1,14 @@
 #include "saver/x11_saver_window.h"
 
-#include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/signalfd.h>
 #include <sys/timerfd.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <functional>
 
 #include "render/gl_device.h"
 #include "render/x11_software_presenter.h"
@@ -19,6 +17,7 @@
 #include "platform/x11_error_trap.h"
 #include "platform/x11_handles.h"
 #include "platform/x11_refresh_rate.h"
+#include "platform/x11_window_error_watch.h"
 #include "render/x11_glx_context.h"
 
 namespace vexaframe {
@@ -31,8 +30,8 @@ struct X11SaverWindow::XState {
     OwnedCursor blankCursor;
     Atom protocols = 0, deleteWindow = 0;
     int width = 0, height = 0;
-    std::unique_ptr<GlxContext> glx;  // outlives the device, which draws through it
-    std::function<void(int, int)> resizeDevice;
+    std::unique_ptr<X11WindowErrorWatch> borrowed;  // for a window another program made
+    std::unique_ptr<GlxContext> glx;                // outlives the device, which draws through it
 };
 
 namespace {
@@ -44,18 +43,6 @@ constexpr int kColourDepth = 24;
 constexpr long kCoverInput = KeyPressMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask;
 constexpr unsigned kPointerInput = ButtonPressMask | ButtonReleaseMask | PointerMotionMask;
 constexpr int kEndingSignals[] = {SIGTERM, SIGINT, SIGHUP};
-
-// The pipe's end the signal handler writes to; a handler reaches nothing else.
-int signalPipe = -1;
-
-void OnEndingSignal(int) {
-    const int saved = errno;
-    const char signalled = 1;
-    if (write(signalPipe, &signalled, 1) < 0) {
-        // Full: the saver is ending already.
-    }
-    errno = saved;
-}
 
 std::optional<MouseButton> ButtonOf(unsigned button) {
     switch (button) {
@@ -70,25 +57,6 @@ std::optional<MouseButton> ButtonOf(unsigned button) {
     }
 }
 
-// The window drawn into when another program made it. That program may destroy it at any
-// moment, and the drawing already sent to it then fails; the saver ends as the owner meant
-// rather than as Xlib's own handler would. Every other error still goes to Xlib's handler.
-Window borrowedWindow = 0;
-bool borrowedWindowFailed = false;
-XErrorHandler xlibErrorHandler = nullptr;
-
-bool IsBorrowed(Window window) {
-    return borrowedWindow != 0 && borrowedWindow == window;
-}
-
-int OnXError(Display* display, XErrorEvent* error) {
-    if (IsBorrowed(error->resourceid)) {
-        borrowedWindowFailed = true;
-        return 0;
-    }
-    return xlibErrorHandler(display, error);
-}
-
 // The saver's messages are ASCII.
 std::string NarrowText(std::wstring_view text) {
     std::string narrow;
@@ -98,21 +66,13 @@ std::string NarrowText(std::wstring_view text) {
 
 }  // namespace
 
-X11SaverWindow::X11SaverWindow(RunState& run, std::string pictureFile, X11SaverOptions options)
+X11SaverWindow::X11SaverWindow(RunState& run, const ModuleOptions& options, const SaverMode& mode,
+                               SaverPictures pictures)
     : options_(options),
-      run_(run),
-      stagedPicture_(files_, std::move(pictureFile)),
       x_(std::make_unique<XState>()),
-      session_(run, *this),
-      clock_(std::make_unique<TimeOfDayClock>()) {}
+      session_(run, mode, *this, std::move(pictures)) {}
 
-X11SaverWindow::~X11SaverWindow() {
-    if (signalPipe == signalsWritten_.Get()) signalPipe = -1;
-    if (IsBorrowed(x_->window)) {
-        XSetErrorHandler(xlibErrorHandler);
-        borrowedWindow = 0;
-    }
-}
+X11SaverWindow::~X11SaverWindow() = default;
 
 bool X11SaverWindow::Open() {
     x_->display.reset(XOpenDisplay(nullptr));
@@ -122,23 +82,24 @@ bool X11SaverWindow::Open() {
     }
     Display* display = x_->display.get();
     bool windowReady = false;
-    switch (options_.target) {
-        case X11Target::CoverScreen:
-        case X11Target::OwnWindow:
+    switch (options_.window) {
+        case WindowTarget::CoverScreen:
+        case WindowTarget::OwnWindow:
             windowReady = MakeOwnWindow();
             break;
-        case X11Target::Root:
+        case WindowTarget::Root:
             windowReady = TakeWindow(DefaultRootWindow(display));
             break;
-        case X11Target::GivenWindow:
-            windowReady = TakeWindow(options_.givenWindow);
+        case WindowTarget::GivenWindow:
+            windowReady = TakeWindow(options_.windowId);
             break;
     }
+    // The signals are watched before any thread starts, so that every thread leaves them to
+    // the watch.
     if (!windowReady || !WatchSignalsAndSeconds()) return false;
-    // Run by hand the pointer hides, as the system's saver switch hides it.
-    if (options_.target == X11Target::CoverScreen) run_.CursorCount = ShowCursor(false);
-    session_.OnLoad();
-    if (options_.target == X11Target::CoverScreen) StartMouseRuleAtPointer();
+    session_.Start();
+    if (options_.showFrameRate) frameRate_.emplace(FrameRateMeter::Clock::now());
+    if (options_.window == WindowTarget::CoverScreen) StartMouseRuleAtPointer();
     return true;
 }
 
@@ -155,7 +116,7 @@ bool X11SaverWindow::MakeOwnWindow() {
         std::fprintf(stderr, "vexaframe: the display has no 24-bit TrueColor visual\n");
         return false;
     }
-    const bool covers = options_.target == X11Target::CoverScreen;
+    const bool covers = options_.window == WindowTarget::CoverScreen;
     x_->colormap = OwnedColormap(display, XCreateColormap(display, root, visual.visual, AllocNone));
     XSetWindowAttributes attributes{};
     attributes.colormap = x_->colormap.get();
@@ -205,9 +166,7 @@ bool X11SaverWindow::TakeWindow(Window window) {
         x_->width = attributes.width;
         x_->height = attributes.height;
     }
-    borrowedWindow = window;
-    borrowedWindowFailed = false;
-    xlibErrorHandler = XSetErrorHandler(OnXError);
+    x_->borrowed = std::make_unique<X11WindowErrorWatch>(window);
     return true;
 }
 
@@ -217,34 +176,28 @@ bool X11SaverWindow::WindowExists() {
     return XGetWindowAttributes(x_->display.get(), x_->window, &attributes) != 0 && !trap.Failed();
 }
 
-void X11SaverWindow::EndIfWindowFailed() {
-    if (borrowedWindowFailed) EndAfterFailedDrawing();
-}
-
 // Drawing into a window its owner has destroyed ends the saver as that owner's end does; the
 // device may see the window go before the X error arrives. Any other failure to draw is a
 // rendering error.
 void X11SaverWindow::EndAfterFailedDrawing() {
-    if (IsBorrowed(x_->window) && !WindowExists()) session_.EndSaver();
-    EndWithMessage(kRenderingError);
+    if (x_->borrowed && !WindowExists()) session_.EndSaver();
+    session_.EndWithMessage(kRenderingError);
 }
 
+// The ending signals are read from a descriptor rather than caught, so that no handler has to
+// reach the saver.
 bool X11SaverWindow::WatchSignalsAndSeconds() {
-    int ends[2];
-    if (pipe2(ends, O_CLOEXEC | O_NONBLOCK) != 0) return false;
-    signals_ = Descriptor(ends[0]);
-    signalsWritten_ = Descriptor(ends[1]);
-    signalPipe = signalsWritten_.Get();
-    struct sigaction action {};
-    action.sa_handler = OnEndingSignal;
-    action.sa_flags = SA_RESTART;
-    sigemptyset(&action.sa_mask);
-    for (int signal : kEndingSignals) sigaction(signal, &action, nullptr);
+    sigset_t ending;
+    sigemptyset(&ending);
+    for (int signal : kEndingSignals) sigaddset(&ending, signal);
+    if (pthread_sigmask(SIG_BLOCK, &ending, nullptr) != 0) return false;
+    signals_ = Descriptor(signalfd(-1, &ending, SFD_CLOEXEC | SFD_NONBLOCK));
 
     secondTick_ = Descriptor(timerfd_create(CLOCK_MONOTONIC, TFD_CLOEXEC | TFD_NONBLOCK));
     const itimerspec everySecond{{1, 0}, {1, 0}};
     // Without the timer the picture would never change.
-    return secondTick_.Valid() && timerfd_settime(secondTick_.Get(), 0, &everySecond, nullptr) == 0;
+    return signals_.Valid() && secondTick_.Valid() &&
+           timerfd_settime(secondTick_.Get(), 0, &everySecond, nullptr) == 0;
 }
 
 // A window that appears under the pointer tells Windows' saver where the pointer is; here the
@@ -266,11 +219,11 @@ void X11SaverWindow::Run() {
                         {secondTick_.Get(), POLLIN, 0}};
     for (;;) {
         HandlePendingEvents();
-        EndIfWindowFailed();
+        if (x_->borrowed && x_->borrowed->WindowFailed()) EndAfterFailedDrawing();
         const int wait = DrawDueFrame();
         // Events read while drawing wait in Xlib's queue, where poll does not see them.
         if (XPending(display) > 0) continue;
-        if (poll(watched, std::size(watched), wait) < 0) continue;  // a signal: see its pipe
+        if (poll(watched, std::size(watched), wait) < 0) continue;
         if ((watched[1].revents & POLLIN) != 0) session_.EndSaver();
         std::uint64_t expirations = 0;
         if ((watched[2].revents & POLLIN) != 0 &&
@@ -312,10 +265,16 @@ void X11SaverWindow::HandleEvent(const XEvent& event) {
             session_.OnMouseMove(static_cast<float>(event.xmotion.x_root),
                                  static_cast<float>(event.xmotion.y_root));
             break;
-        case ConfigureNotify:
-            if (event.xconfigure.window == x_->window)
-                Resize(event.xconfigure.width, event.xconfigure.height);
+        case ConfigureNotify: {
+            const XConfigureEvent& configure = event.xconfigure;
+            if (configure.window != x_->window ||
+                (configure.width == x_->width && configure.height == x_->height))
+                break;
+            x_->width = configure.width;
+            x_->height = configure.height;
+            session_.OnSurfaceResized(configure.width, configure.height);
             break;
+        }
         case DestroyNotify:
             // Its owner's end is the saver's.
             if (event.xdestroywindow.window == x_->window) session_.EndSaver();
@@ -331,25 +290,11 @@ void X11SaverWindow::HandleEvent(const XEvent& event) {
     }
 }
 
-void X11SaverWindow::Resize(int width, int height) {
-    if (width == x_->width && height == x_->height) return;
-    x_->width = width;
-    x_->height = height;
-    if (x_->resizeDevice) x_->resizeDevice(width, height);
-}
-
 int X11SaverWindow::DrawDueFrame() {
-    if (!pacer_) return -1;
-    using Clock = FramePacer::Clock;
-    if (pacer_->TimeToNextFrame(Clock::now()) == Clock::duration::zero()) {
-        const FrameOutcome outcome =
-            device_ ? session_.OnFrame(*device_, *clock_, resources_) : FrameOutcome::Failed;
-        if (outcome == FrameOutcome::Failed) EndAfterFailedDrawing();
-        pacer_->FrameDrawn(Clock::now());
-        if (frameRate_ && outcome == FrameOutcome::Drawn) ShowFrameRate();
-    }
-    const auto wait = pacer_->TimeToNextFrame(Clock::now());
-    return static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(wait).count());
+    const PictureShow::DueFrame frame = session_.DrawDueFrame();
+    if (frame.drawn == FrameOutcome::Failed) EndAfterFailedDrawing();
+    if (frameRate_ && frame.drawn == FrameOutcome::Drawn) ShowFrameRate();
+    return frame.wait ? static_cast<int>(frame.wait->count()) : -1;
 }
 
 void X11SaverWindow::ShowFrameRate() {
@@ -359,100 +304,20 @@ void X11SaverWindow::ShowFrameRate() {
     }
 }
 
-// The window is made at the screen's size.
-void X11SaverWindow::CoverPrimaryScreen() {}
-
 // One window covers the whole screen, every monitor of it.
 std::vector<Monitor> X11SaverWindow::Monitors() {
     return {Monitor{ScreenRect{0, 0, x_->width, x_->height}, true}};
 }
 
-void X11SaverWindow::CoverMonitor(const ScreenRect&) {}
-
-bool X11SaverWindow::StagePending(const std::string& path, std::stop_token stop) {
-    stagedPicture_.HoldStaged();
-    return decoder_.DecodeToBitmapFile(path, stagedPicture_.PendingPath(), std::move(stop)) ==
-           DecodeOutcome::Written;
-}
-
-std::optional<Image> X11SaverWindow::PendingTexturePicture() {
-    return TextureFromBitmapFile(stagedPicture_.ReadPending(), textureLimits_);
-}
-
-bool X11SaverWindow::CommitStagedPicture() {
-    return stagedPicture_.CommitPending();
-}
-
-// OpenGL where the window's visual takes a context, else the software device.
-void X11SaverWindow::CreateRenderDevice() {
-    Display* display = x_->display.get();
-    if (!options_.softwareDevice) {
-        x_->glx = GlxContext::ForWindow(display, x_->window);
-        GlxContext* glx = x_->glx.get();
-        std::unique_ptr<GlDevice> gl =
-            glx ? GlDevice::Create(x_->width, x_->height, [glx] { glx->SwapBuffers(); }) : nullptr;
-        if (gl) {
-            x_->resizeDevice = [device = gl.get()](int width, int height) {
-                device->Resize(width, height);
-            };
-            device_ = std::move(gl);
-        } else {
-            x_->glx.reset();
-        }
-    }
-    if (!device_) {
-        std::unique_ptr<SoftwareDevice> software = MakeSoftwareDeviceFor(display, x_->window);
-        if (software) {
-            x_->resizeDevice = [device = software.get()](int width, int height) {
-                device->Resize(width, height);
-            };
-            device_ = std::move(software);
-        }
-    }
-    // Without any device the first frame reports the rendering error.
-    if (device_) textureLimits_ = device_->Limits();
-}
-
-void X11SaverWindow::CreateResources() {
-    if (!device_) return;
-    vexaframe::CreateResources(*device_, stagedPicture_.Read(), resources_,
-                               [this](ResourceProblem problem) { ReportProblem(problem); });
-}
-
-// Without a new picture the cube's own texture is passed on as the new one: the staged file
-// holds the same picture as before.
-std::unique_ptr<DeviceTexture> X11SaverWindow::ChangeResources(
-    bool newPicture, std::unique_ptr<DeviceTexture> texture) {
-    if (!device_) return nullptr;
-    vexaframe::CreateResources(
-        *device_, newPicture ? std::move(texture) : std::move(resources_.Texture), resources_,
-        [this](ResourceProblem problem) { ReportProblem(problem); });
-    return std::move(resources_.Retired);
-}
-
-void X11SaverWindow::ReleaseResources() {
-    resources_ = SceneResources{};
-}
-
-void X11SaverWindow::ReportProblem(ResourceProblem problem) {
-    const std::wstring_view text =
-        problem == ResourceProblem::VertexBuffer ? kVertexBufferProblem : kTextureProblem;
-    std::fprintf(stderr, "vexaframe: %s\n", NarrowText(text).c_str());
-}
-
-void X11SaverWindow::StartFrames() {
-    const FramePacer::Clock::time_point now = FramePacer::Clock::now();
-    const int hertz = DisplayRefreshHertz(x_->display.get(), DefaultRootWindow(x_->display.get()));
-    pacer_ = std::make_unique<FramePacer>(hertz, now, options_.pause);
-    if (options_.showFrameRate) frameRate_.emplace(now);
-}
+// The window is made at the screen's size, so no other monitor needs a cover.
+void X11SaverWindow::CoverScreens(std::span<const ScreenRect>) {}
 
 void X11SaverWindow::ShowTopmost() {
     Display* display = x_->display.get();
-    if (options_.target == X11Target::CoverScreen) {
+    if (options_.window == WindowTarget::CoverScreen) {
         XMapRaised(display, x_->window);
         HoldInput();
-    } else if (options_.target == X11Target::OwnWindow) {
+    } else if (options_.window == WindowTarget::OwnWindow) {
         XMapWindow(display, x_->window);
     }
     XFlush(display);
@@ -471,58 +336,49 @@ void X11SaverWindow::HoldInput() {
                  CurrentTime);
 }
 
-bool X11SaverWindow::IsWindowsNT() {
-    return true;  // no password of the saver's own to ask for
-}
-
-int X11SaverWindow::ShowCursor(bool show) {
-    cursorCount_ += show ? 1 : -1;
-    if (x_->blankCursor) {
-        Display* display = x_->display.get();
-        if (cursorCount_ >= 0) {
-            XUndefineCursor(display, x_->window);
-        } else {
-            XDefineCursor(display, x_->window, x_->blankCursor.get());
-        }
-        XFlush(display);
+// Only the window over the screen has a pointer of its own to hide.
+void X11SaverWindow::ShowPointer(bool shown) {
+    if (!x_->blankCursor) return;
+    Display* display = x_->display.get();
+    if (shown) {
+        XUndefineCursor(display, x_->window);
+    } else {
+        XDefineCursor(display, x_->window, x_->blankCursor.get());
     }
-    return cursorCount_;
+    XFlush(display);
 }
 
-bool X11SaverWindow::VerifyScreenSavePassword() {
-    return true;
+// OpenGL where the window's visual takes a context, else the software device.
+DeviceChoice X11SaverWindow::MakeRenderDevice() {
+    Display* display = x_->display.get();
+    const auto openGl = [this, display]() -> std::unique_ptr<RenderDevice> {
+        x_->glx = GlxContext::ForWindow(display, x_->window);
+        GlxContext* glx = x_->glx.get();
+        std::unique_ptr<GlDevice> device =
+            glx ? GlDevice::Create(x_->width, x_->height, [glx] { glx->SwapBuffers(); }) : nullptr;
+        if (!device) x_->glx.reset();
+        return device;
+    };
+    const auto software = [this, display] { return MakeSoftwareDeviceFor(display, x_->window); };
+    return ChooseRenderDevice(
+        openGl, software,
+        options_.softwareDevice ? DevicePreference::Software : DevicePreference::Best);
 }
 
-// The grabs go with the window; no other keys are held back.
-void X11SaverWindow::EnableSystemKeys(bool) {}
-
-// The screen saver of the desktop is not ours to switch.
-void X11SaverWindow::SetScreenSaveActive() {}
-
-void X11SaverWindow::ReleaseRenderer() {
-    pacer_.reset();
-    x_->resizeDevice = nullptr;
-    device_.reset();
-    x_->glx.reset();
+int X11SaverWindow::RefreshHertz() {
+    Display* display = x_->display.get();
+    return DisplayRefreshHertz(display, DefaultRootWindow(display));
 }
 
-void X11SaverWindow::EndProgram() {
-    EndProcess(0);
+void X11SaverWindow::ShowMessage(std::wstring_view text) {
+    std::fprintf(stderr, "vexaframe: %s\n", NarrowText(text).c_str());
 }
 
 // At once, as the Windows saver ends: the server takes the window and the grabs with the
-// connection. A picture being prepared is not shown any more.
+// connection.
 void X11SaverWindow::EndProcess(int exitCode) {
-    decoder_.EndAll();
-    stagedPicture_.DiscardPending();
     std::fflush(stdout);
     std::_Exit(exitCode);
-}
-
-void X11SaverWindow::EndWithMessage(std::wstring_view text) {
-    pacer_.reset();
-    std::fprintf(stderr, "vexaframe: %s\n", NarrowText(text).c_str());
-    EndProcess(1);
 }
 
 }  // namespace vexaframe

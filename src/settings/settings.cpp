@@ -63,9 +63,8 @@ std::string WithSettings(std::string text, const CodePage& codePage, const Setti
     write(keys::kInterval, NumberText(settings.IntervalSeconds));
     write(keys::kTransparency, NumberText(settings.TransparencyMode));
     write(keys::kImageFolder, FolderValue(codePage, settings.ImageFolder));
-    for (int index = 0; index < 4; ++index) {
-        write(keys::KindKey(index), NumberText(settings.KindEnabled[static_cast<size_t>(index)]));
-    }
+    for (std::size_t index = 0; index < kKindCount; ++index)
+        write(keys::KindKey(static_cast<int>(index)), NumberText(settings.KindEnabled[index]));
     return text;
 }
 
@@ -91,12 +90,14 @@ SettingsLocation ChooseSettingsLocation(FileSystem& files, const std::string& pr
 void ReadSettings(FileSystem& files, const CodePage& codePage, const SettingsLocation& location,
                   Settings& settings) {
     const std::string text = files.ReadFile(location.readFrom).value_or(std::string());
-    ReadNumber(text, keys::kOrderMode, Rounding::Floor, 1, settings.OrderMode);
-    ReadNumber(text, keys::kInterval, Rounding::HalfToEven, 10, settings.IntervalSeconds);
-    ReadNumber(text, keys::kTransparency, Rounding::HalfToEven, 2, settings.TransparencyMode);
-    for (int index = 0; index < 4; ++index) {
-        ReadNumber(text, keys::KindKey(index), Rounding::Floor, 1,
-                   settings.KindEnabled[static_cast<size_t>(index)]);
+    ReadNumber(text, keys::kOrderMode, Rounding::Floor, kDefaultOrderMode, settings.OrderMode);
+    ReadNumber(text, keys::kInterval, Rounding::HalfToEven, kDefaultIntervalSeconds,
+               settings.IntervalSeconds);
+    ReadNumber(text, keys::kTransparency, Rounding::HalfToEven, kDefaultTransparencyMode,
+               settings.TransparencyMode);
+    for (std::size_t index = 0; index < kKindCount; ++index) {
+        ReadNumber(text, keys::KindKey(static_cast<int>(index)), Rounding::Floor,
+                   kDefaultKindEnabled, settings.KindEnabled[index]);
     }
     ReadImageFolder(codePage, text, settings);
 }

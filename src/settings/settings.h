@@ -12,13 +12,25 @@ class FileSystem;
 class CodePage;
 struct Catalogue;
 
+inline constexpr std::size_t kKindCount = 4;  // .bmp .gif .jpg .wmf
+
 struct Settings {
     std::int16_t OrderMode = 0;         // 0 sequential, anything else random
     std::int16_t IntervalSeconds = 0;   // seconds between picture changes
     std::int16_t TransparencyMode = 0;  // 0 opaque, 1 semi-transparent, 2 random by pattern
-    std::array<std::int16_t, 4> KindEnabled{};  // .bmp .gif .jpg .wmf: 1 on, 0 off
-    std::string ImageFolder;            // UTF-8
+    std::array<std::int16_t, kKindCount> KindEnabled{};  // 1 on, 0 off
+    std::string ImageFolder;                             // UTF-8
 };
+
+// What a missing or empty setting gives.
+inline constexpr std::int16_t kDefaultOrderMode = 1;
+inline constexpr std::int16_t kDefaultIntervalSeconds = 10;
+inline constexpr std::int16_t kDefaultTransparencyMode = 2;
+inline constexpr std::int16_t kDefaultKindEnabled = 1;
+
+// The intervals the user is offered; the file may hold any other.
+inline constexpr std::int16_t kShortestInterval = 10;
+inline constexpr std::int16_t kLongestInterval = 60;
 
 // Where the settings file and the staged picture live. `readFrom` differs from
 // `settingsFile` only while the per-user file does not exist yet.

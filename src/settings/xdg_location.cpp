@@ -25,18 +25,24 @@ std::string InProgramFolder(const std::string& base, std::string_view name) {
 }  // namespace
 
 std::optional<SettingsLocation> XdgSettingsLocation(FileSystem& files,
-                                                    const XdgEnvironment& environment) {
+                                                    const XdgEnvironment& environment,
+                                                    const PrivateFolderMaker& makePrivateFolder) {
     const std::optional<std::string> config =
         BaseFolder(environment.configHome, environment.home, ".config");
     const std::optional<std::string> cache =
         BaseFolder(environment.cacheHome, environment.home, ".cache");
     if (!config || !cache) return std::nullopt;
 
-    // A folder that cannot be made fails the staging later, as any unwritable folder does.
-    (void)files.CreateFolders(*cache + "/" + std::string(kProgramFolder));
     const std::string settingsFile = InProgramFolder(*config, settings_keys::kSettingsFileName);
-    return SettingsLocation{settingsFile, settingsFile,
-                            InProgramFolder(*cache, settings_keys::kPictureFileName)};
+    std::string pictureFile = InProgramFolder(*cache, settings_keys::kPictureFileName);
+    const std::string pictureFolder = *cache + "/" + std::string(kProgramFolder);
+    if (!files.CreateFolders(pictureFolder) || !files.CanCreateFilesIn(pictureFolder)) {
+        // Without even that folder the staging fails, as it does in any unwritable folder.
+        const std::string privateFolder = makePrivateFolder();
+        if (!privateFolder.empty())
+            pictureFile = privateFolder + "/" + std::string(settings_keys::kPictureFileName);
+    }
+    return SettingsLocation{settingsFile, settingsFile, pictureFile};
 }
 
 }  // namespace vexaframe

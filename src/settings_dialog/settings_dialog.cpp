@@ -76,7 +76,7 @@ void SettingsDialog::OnLoad() {
     view_.folderText = pending_.ImageFolder;
     for (std::size_t i = 0; i < view_.kindBoxes.size(); ++i)
         view_.kindBoxes[i] = CheckPicture(pending_.KindEnabled[i]);
-    if (!Within(pending_.IntervalSeconds, kIntervalLowest, kIntervalHighest))
+    if (!Within(pending_.IntervalSeconds, kShortestInterval, kLongestInterval))
         pending_.IntervalSeconds = kIntervalStarting;
     ShowInterval();
 }
@@ -218,7 +218,7 @@ void SettingsDialog::SelectTransparency(int index) {
 
 void SettingsDialog::SpinInterval(int steps) {
     pending_.IntervalSeconds = static_cast<std::int16_t>(
-        std::clamp(pending_.IntervalSeconds + steps, kIntervalLowest, kIntervalHighest));
+        std::clamp<int>(pending_.IntervalSeconds + steps, kShortestInterval, kLongestInterval));
     ShowInterval();
 }
 

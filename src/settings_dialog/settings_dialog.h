@@ -64,9 +64,7 @@ enum class StorePicture {
     ClosePressed,
 };
 
-// The interval spinner.
-inline constexpr int kIntervalLowest = 10;
-inline constexpr int kIntervalHighest = 60;
+// The interval spinner's position for an interval outside those offered.
 inline constexpr int kIntervalStarting = 30;
 
 // What the dialog's controls show. Texts are UTF-8.

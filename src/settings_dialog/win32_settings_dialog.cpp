@@ -101,7 +101,8 @@ Win32SettingsDialog::Win32SettingsDialog(const RunState& run, FileSystem& files,
                                          bool oleReady)
     : dialog_(run.settings, run.catalogue, files, codePage, std::move(location), *this),
       hitAreas_(DialogHitAreas([this](std::string_view text) { return skin_.TextWidth(text); })),
-      oleReady_(oleReady) {}
+      oleReady_(oleReady),
+      files_(files) {}
 
 Win32SettingsDialog::~Win32SettingsDialog() {
     if (window_ != nullptr && IsWindow(window_)) DestroyWindow(window_);
@@ -165,7 +166,7 @@ bool Win32SettingsDialog::CreateWindowAndControls() {
                                spin.left, spin.top, spin.width, spin.height, window_,
                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(kSpinnerId)), instance,
                                nullptr);
-    SetScrollRange(spinner_, SB_CTL, kIntervalLowest, kIntervalHighest, FALSE);
+    SetScrollRange(spinner_, SB_CTL, kShortestInterval, kLongestInterval, FALSE);
     return list_ != nullptr && spinner_ != nullptr;
 }
 
@@ -415,7 +416,7 @@ std::optional<Image> Win32SettingsDialog::LoadPicture(const std::string& path) {
     if (folder.empty()) return std::nullopt;
     const std::wstring scratch =
         folder + L"\\vexaframe-preview-" + std::to_wstring(GetCurrentProcessId()) + L".bmp";
-    return decoder_.Decode(path, Utf8FromWide(scratch));
+    return DecodeThroughScratchFile(decoder_, files_, path, Utf8FromWide(scratch));
 }
 
 void Win32SettingsDialog::ShowMessage(std::string_view text) {

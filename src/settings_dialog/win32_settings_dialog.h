@@ -10,7 +10,7 @@
 #include <optional>
 #include <vector>
 
-#include "pictures/win32_picture_decoder.h"
+#include "pictures/picture_decoder.h"
 #include "platform/win32_handles.h"
 #include "settings/run_state.h"
 #include "settings_dialog/dialog_controls.h"
@@ -78,7 +78,8 @@ private:
     std::size_t shownListLines_ = 0;
     int shownPreviewGeneration_ = 0;
     OwnedBitmap preview_;  // the preview, stretched to its box
-    PictureDecoder decoder_;
+    FileSystem& files_;    // for the preview's scratch file
+    ProcessPictureDecoder decoder_;
     std::chrono::steady_clock::time_point lastPump_;
 };
 

@@ -1,8 +1,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <numeric>
 #include <set>
 #include <string>
 #include <vector>
@@ -28,7 +26,6 @@ public:
     Calls calls;
     std::vector<std::wstring> messages;
     std::vector<std::int16_t> orderAtSaver;
-    int cursorCounter = 0;
 
     bool WindowTitledExists(std::string_view title) override {
         calls.push_back("find " + std::string(title));
@@ -51,10 +48,6 @@ public:
         calls.push_back("message");
         messages.emplace_back(text);
     }
-    int ShowCursor(bool show) override {
-        calls.push_back(show ? "show cursor" : "hide cursor");
-        return cursorCounter += show ? 1 : -1;
-    }
     bool OpenPreview(std::int32_t hostWindow) override {
         calls.push_back("preview in " + std::to_string(hostWindow));
         return hostWindow != kNotAWindow;
@@ -63,8 +56,10 @@ public:
         calls.push_back("settings dialog");
         return windowsCanBeMade;
     }
-    bool OpenSaver(RunState& run) override {
-        calls.push_back("saver");
+    bool OpenSaver(RunState& run, const SaverMode& mode) override {
+        calls.push_back(std::string("saver") + (mode.endsOnMouseMove ? ", mouse ends it" : "") +
+                        (mode.hidesPointer ? ", pointer hidden" : "") +
+                        (mode.asksPassword ? ", password" : ""));
         orderAtSaver = run.ImageOrder;
         return windowsCanBeMade;
     }
@@ -73,11 +68,10 @@ public:
 const Calls kLookUps{"find Vexaframe_S", "find Vexaframe_P"};
 
 // What each command line asks of the platform after the look-ups for a running copy, and
-// whether the program lives on. The run keeps the cursor counter the platform last reported,
-// and the only message is the one asking to choose pictures.
+// whether the program lives on. The only message is the one asking to choose pictures.
 TEST(Main, FollowsTheCommandLineTable) {
     constexpr StartupOutcome kRun = StartupOutcome::RunWindows, kEnd = StartupOutcome::EndProgram;
-    const Calls saver{"load settings", "hide cursor", "saver"};
+    const Calls saver{"load settings", "ask platform", "saver, mouse ends it, pointer hidden"};
     const Calls noPictures{"load settings", "message"};
     const struct {
         std::string argumentText;
@@ -90,7 +84,12 @@ TEST(Main, FollowsTheCommandLineTable) {
         {"/S", kRun, saver},
         {"-s", kRun, saver},
         {"/s 1234", kRun, saver},
+        {"/s",
+         kRun,
+         {"load settings", "ask platform", "saver, mouse ends it, pointer hidden, password"},
+         false},
         {"", kRun, {"load settings", "saver"}},
+        {"", kRun, {"load settings", "saver"}, false},
         {"/s", kEnd, noPictures, true, 0},
         {"", kEnd, noPictures, true, 0},
         {"/p 1234", kRun, {"preview in 1234"}},
@@ -111,14 +110,13 @@ TEST(Main, FollowsTheCommandLineTable) {
         FakeStartupServices services;
         services.windowsNT = row.windowsNT;
         services.imageCount = row.imageCount;
-        RunState run(row.argumentText, UniformRandom(7));
+        RunState run(UniformRandom(7));
 
-        EXPECT_EQ(Main(run, services), row.outcome);
+        EXPECT_EQ(Main(row.argumentText, run, services), row.outcome);
 
         Calls expected = kLookUps;
         expected.insert(expected.end(), row.calls.begin(), row.calls.end());
         EXPECT_EQ(services.calls, expected);
-        EXPECT_EQ(run.CursorCount, services.cursorCounter);
         EXPECT_THAT(services.messages,
                     ::testing::Each(std::wstring(L"設定画面より画像ﾌｧｲﾙを指定して下さい！")));
     }
@@ -130,15 +128,15 @@ TEST(Main, EndsBesideARunningSaverOrDialogWhateverTheMode) {
             FakeStartupServices services;
             services.windowsNT = false;
             services.openWindows.insert(marker);
-            RunState run(argumentText, UniformRandom(7));
-            EXPECT_EQ(Main(run, services), StartupOutcome::EndProgram)
+            RunState run(UniformRandom(7));
+            EXPECT_EQ(Main(argumentText, run, services), StartupOutcome::EndProgram)
                 << marker << ' ' << argumentText;
             EXPECT_EQ(services.calls, kLookUps) << marker << ' ' << argumentText;
         }
     }
 }
 
-// A mode whose windows cannot be made says so and ends, with the pointer the user had.
+// A mode whose windows cannot be made says so and ends.
 TEST(Main, SaysSoAndEndsWhenTheModesWindowsCannotBeMade) {
     const struct {
         std::string argumentText;
@@ -146,7 +144,7 @@ TEST(Main, SaysSoAndEndsWhenTheModesWindowsCannotBeMade) {
         std::wstring message;
     } rows[] = {
         {"/s",
-         {"load settings", "hide cursor", "saver", "show cursor", "message"},
+         {"load settings", "ask platform", "saver, mouse ends it, pointer hidden", "message"},
          L"Error! Could not create the saver window."},
         {"", {"load settings", "saver", "message"}, L"Error! Could not create the saver window."},
         {"/c", {"load settings", "settings dialog", "message"}, L"設定画面を開けませんでした。"},
@@ -155,15 +153,13 @@ TEST(Main, SaysSoAndEndsWhenTheModesWindowsCannotBeMade) {
         SCOPED_TRACE('"' + row.argumentText + '"');
         FakeStartupServices services;
         services.windowsCanBeMade = false;
-        RunState run(row.argumentText, UniformRandom(7));
+        RunState run(UniformRandom(7));
 
-        EXPECT_EQ(Main(run, services), StartupOutcome::EndProgram);
+        EXPECT_EQ(Main(row.argumentText, run, services), StartupOutcome::EndProgram);
 
         Calls expected = kLookUps;
         expected.insert(expected.end(), row.calls.begin(), row.calls.end());
         EXPECT_EQ(services.calls, expected);
-        EXPECT_EQ(services.cursorCounter, 0);
-        EXPECT_EQ(run.CursorCount, services.cursorCounter);
         EXPECT_THAT(services.messages, ::testing::ElementsAre(row.message));
     }
 }
@@ -172,20 +168,10 @@ TEST(Main, SaysSoAndEndsWhenTheModesWindowsCannotBeMade) {
 TEST(Main, HandsTheSaverAnImageOrderInTheSettingsOrder) {
     FakeStartupServices sequential;
     sequential.imageCount = 5;
-    RunState run("/s", UniformRandom(7));
+    RunState run(UniformRandom(7));
     run.ImageOrder.assign(40, 9);
-    Main(run, sequential);
+    Main("/s", run, sequential);
     EXPECT_THAT(sequential.orderAtSaver, ::testing::ElementsAre(0, 1, 2, 3, 4, 5));
-
-    FakeStartupServices random;
-    random.imageCount = 50;
-    random.orderMode = 1;
-    RunState shuffled("/s", UniformRandom(7));
-    Main(shuffled, random);
-    std::vector<std::int16_t> inCatalogueOrder(51);
-    std::iota(inCatalogueOrder.begin() + 1, inCatalogueOrder.end(), std::int16_t{1});
-    EXPECT_TRUE(std::ranges::is_permutation(random.orderAtSaver, inCatalogueOrder));
-    EXPECT_NE(random.orderAtSaver, inCatalogueOrder);
 }
 
 }  // namespace

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/module_options.h"
+#include "settings/module_options.h"
 
 using namespace vexaframe;
 

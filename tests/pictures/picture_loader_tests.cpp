@@ -4,8 +4,6 @@
 #include <gtest/gtest.h>
 #ifdef _WIN32
 #include <windows.h>
-// windows.h first: this needs its types.
-#include <objbase.h>
 #endif
 
 #include <algorithm>
@@ -22,12 +20,8 @@
 #include "forged_gif.h"
 #include "forged_jpeg.h"
 #include "pictures/bmp_file.h"
+#include "pictures/picture_loader.h"
 #include "sample_pictures/metafile.h"
-#ifdef _WIN32
-#include "pictures/win32_picture_loader.h"
-#else
-#include "pictures/posix_picture_loader.h"
-#endif
 
 namespace vexaframe {
 namespace {
@@ -108,17 +102,9 @@ int Scaled(int length, int dotsPerInch) {
 
 class PictureLoader : public ::testing::Test {
 protected:
-#ifdef _WIN32
-    void SetUp() override {
-        ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
-    }
-#endif
     void TearDown() override {
         std::error_code ignored;
         fs::remove_all(scratch_, ignored);
-#ifdef _WIN32
-        CoUninitialize();
-#endif
     }
 
     fs::path Write(const fs::path& name, const std::string& bytes) {

@@ -64,5 +64,29 @@ TEST(DeviceChoice, HardwareThenReferenceThenSoftwareAndTheRuntimeMissingEnds) {
     }
 }
 
+TEST(DeviceChoice, OpenGlThenSoftwareUnlessSoftwareIsAsked) {
+    using enum DevicePreference;
+    const struct {
+        const char* failing;
+        DevicePreference preference;
+        const char* steps;
+        const char* chosen;
+    } cases[] = {
+        {"", Best, "opengl", "opengl"},
+        {"opengl", Best, "opengl software", "software"},
+        {"", Software, "software", "software"},
+        {"opengl software", Best, "opengl software", ""},
+    };
+    for (const auto& c : cases) {
+        FakeMaker maker(c.failing);
+        const DeviceChoice choice =
+            ChooseRenderDevice([&] { return maker.Device("opengl"); },
+                               [&] { return maker.Device("software"); }, c.preference);
+        EXPECT_EQ(maker.steps, c.steps) << c.failing;
+        EXPECT_EQ(choice.device ? maker.kinds.at(choice.device.get()) : "", c.chosen) << c.failing;
+        EXPECT_TRUE(choice.fatalError.empty());
+    }
+}
+
 }  // namespace
 }  // namespace vexaframe

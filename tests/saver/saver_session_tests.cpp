@@ -11,34 +11,145 @@
 #include <utility>
 #include <vector>
 
+#include "pictures/bmp_file.h"
+#include "pictures/staged_picture.h"
 #include "saver/saver_session.h"
 #include "settings/image_order.h"
+#include "support/fake_file_system.h"
 
 namespace vexaframe {
 namespace {
 
-using Names = std::vector<std::string>;
+using Pictures = std::vector<int>;
 
-// A device that can be lost as Direct3D's is. It counts the textures, vertex buffers and uploads
-// it made that are still alive: its reset fails while any is, as Direct3D's does under Wine.
-class LosableDevice final : public RenderDevice {
+constexpr char kStagedFile[] = "/cache/Vexaframe.bmp";
+constexpr SaverMode kBySystem{.endsOnMouseMove = true, .hidesPointer = true};
+constexpr SaverMode kByHand{};
+
+// The fake file system, for the preparing thread and the window's thread at once.
+class SharedFiles final : public FileSystem {
 public:
+    template <typename Work>
+    auto Locked(Work work) {
+        const std::lock_guard lock(mutex_);
+        return work(files_);
+    }
+
+    PathStyle Paths() const override { return kPosixPaths; }
+    bool ListMatches(std::string_view pattern,
+                     const std::function<bool(const FolderEntry&)>& visit) override {
+        return Locked([&](FileSystem& files) { return files.ListMatches(pattern, visit); });
+    }
+    std::optional<std::string> ReadFile(const std::string& path) override {
+        return Locked([&](FileSystem& files) { return files.ReadFile(path); });
+    }
+    bool FileExists(const std::string& path) override {
+        return Locked([&](FileSystem& files) { return files.FileExists(path); });
+    }
+    bool WriteFileAtomically(const std::string& path, std::string_view bytes) override {
+        return Locked([&](FileSystem& files) { return files.WriteFileAtomically(path, bytes); });
+    }
+    bool MoveFileOver(const std::string& from, const std::string& to) override {
+        return Locked([&](FileSystem& files) { return files.MoveFileOver(from, to); });
+    }
+    bool RemoveFile(const std::string& path) override {
+        return Locked([&](FileSystem& files) { return files.RemoveFile(path); });
+    }
+    bool LinkFile(const std::string& existing, const std::string& link) override {
+        return Locked([&](FileSystem& files) { return files.LinkFile(existing, link); });
+    }
+    bool CanCreateFilesIn(const std::string& folder) override {
+        return Locked([&](FileSystem& files) { return files.CanCreateFilesIn(folder); });
+    }
+    bool CreateFolders(const std::string& folder) override {
+        return Locked([&](FileSystem& files) { return files.CreateFolders(folder); });
+    }
+
+private:
+    std::mutex mutex_;
+    FakeFileSystem files_{kPosixPaths};
+};
+
+// Picture "n" decodes to a picture n pixels wide, so that the staged file and the cube's
+// texture say which picture they hold. Decoding waits while the gate is closed, until stopped.
+class FakeDecoder final : public PictureDecoder {
+public:
+    explicit FakeDecoder(FileSystem& files, std::set<std::string> unreadable)
+        : files_(files), unreadable_(std::move(unreadable)) {}
+
+    void SetGate(bool open) {
+        {
+            const std::lock_guard lock(mutex_);
+            gateOpen_ = open;
+        }
+        gate_.notify_all();
+    }
+    bool SawStop() {
+        const std::lock_guard lock(mutex_);
+        return sawStop_;
+    }
+
+    DecodeOutcome DecodeToBitmapFile(const std::string& picture, const std::string& bitmap,
+                                     std::stop_token stop) const override {
+        // The stop wakes the wait under the lock, so that it cannot fall between the waiter's
+        // look at the stop and its sleep.
+        const std::stop_callback wake(stop, [this] {
+            { const std::lock_guard lock(mutex_); }
+            gate_.notify_all();
+        });
+        std::unique_lock lock(mutex_);
+        gate_.wait(lock, [&] { return gateOpen_ || stop.stop_requested(); });
+        if (!gateOpen_) {
+            sawStop_ = true;
+            return DecodeOutcome::Stopped;
+        }
+        if (unreadable_.contains(picture)) return DecodeOutcome::NoPicture;
+        return WriteBitmapFile(files_, bitmap, Image(std::stoi(picture), 1))
+                   ? DecodeOutcome::Written
+                   : DecodeOutcome::Failed;
+    }
+    void EndAll() const override {}
+
+private:
+    FileSystem& files_;
+    const std::set<std::string> unreadable_;
+    mutable std::mutex mutex_;
+    mutable std::condition_variable gate_;
+    bool gateOpen_ = true;
+    mutable bool sawStop_ = false;
+};
+
+// What a device that can be lost as Direct3D's is does and is told, kept apart from the device,
+// which the saver owns and lets go at its end. The token counts the textures, vertex buffers and
+// uploads the device made that are still alive: its reset fails while any is, as Direct3D's does
+// under Wine. A texture is as wide as its picture, and each frame says which one it drew.
+struct DeviceRecord {
     DeviceCondition condition = DeviceCondition::Ready;
     DeviceCondition resetOutcome = DeviceCondition::Ready;
     std::optional<DeviceCondition> atPresent;  // the presentation fails, leaving this condition
+    bool refusesTextures = false;
     int uploadSteps = 1;
-    int presented = 0, resets = 0, uploadsBegun = 0;
+    int presented = 0, resets = 0, uploadsBegun = 0, buffersMade = 0;
+    int drawnPicture = 0;  // the width of the texture the last frame drew with
+    std::shared_ptr<const int> token = std::make_shared<const int>(0);
 
-    int Alive() const { return static_cast<int>(token_.use_count()) - 1; }
+    int Alive() const { return static_cast<int>(token.use_count()) - 1; }
+};
+
+class LosableDevice final : public RenderDevice {
+public:
+    explicit LosableDevice(std::shared_ptr<DeviceRecord> record) : r_(std::move(record)) {}
 
     TextureLimits Limits() const override { return {64, false}; }
     std::unique_ptr<VertexBuffer> CreateVertexBuffer(std::size_t, std::uint32_t) override {
-        return std::make_unique<Buffer>(token_);
+        ++r_->buffersMade;
+        return std::make_unique<Buffer>(r_->token);
     }
-    std::unique_ptr<TextureUpload> BeginTextureUpload(std::shared_ptr<const Image>,
+    std::unique_ptr<TextureUpload> BeginTextureUpload(std::shared_ptr<const Image> picture,
                                                       std::unique_ptr<DeviceTexture>) override {
-        ++uploadsBegun;
-        return std::make_unique<Upload>(token_, uploadSteps);
+        if (r_->refusesTextures) return nullptr;
+        ++r_->uploadsBegun;
+        return std::make_unique<Upload>(r_->token, r_->uploadSteps, picture->width);
     }
     bool SetVertexShader(std::uint32_t) override { return Ready(); }
     bool SetStreamSource(int, VertexBuffer*, int) override { return Ready(); }
@@ -47,29 +158,33 @@ public:
     bool BeginScene() override { return Ready(); }
     bool EndScene() override { return Ready(); }
     bool SetMaterial(const Material&) override { return Ready(); }
-    bool SetTexture(int, DeviceTexture*) override { return Ready(); }
+    bool SetTexture(int, DeviceTexture* texture) override {
+        r_->drawnPicture = texture != nullptr ? static_cast<Texture*>(texture)->width : 0;
+        return Ready();
+    }
     bool SetRenderState(RenderState, std::uint32_t) override { return Ready(); }
     bool DrawPrimitive(PrimitiveType, int, int) override { return Ready(); }
     bool LightEnable(int, bool) override { return Ready(); }
     bool Present() override {
-        if (atPresent) condition = *atPresent;
-        if (atPresent || !Ready()) return false;
-        ++presented;
+        if (r_->atPresent) r_->condition = *r_->atPresent;
+        if (r_->atPresent || !Ready()) return false;
+        ++r_->presented;
         return true;
     }
-    DeviceCondition Condition() override { return condition; }
+    DeviceCondition Condition() override { return r_->condition; }
     DeviceCondition Reset() override {
-        ++resets;
-        if (Alive() > 0) return DeviceCondition::Lost;
-        if (resetOutcome == DeviceCondition::Ready) condition = DeviceCondition::Ready;
-        return resetOutcome;
+        ++r_->resets;
+        if (r_->Alive() > 0) return DeviceCondition::Lost;
+        if (r_->resetOutcome == DeviceCondition::Ready) r_->condition = DeviceCondition::Ready;
+        return r_->resetOutcome;
     }
 
 private:
     using Token = std::shared_ptr<const int>;
     struct Texture : DeviceTexture {
-        explicit Texture(Token held) : token(std::move(held)) {}
+        Texture(Token held, int pictureWidth) : token(std::move(held)), width(pictureWidth) {}
         Token token;
+        int width;
     };
     struct Buffer : VertexBuffer {
         explicit Buffer(Token held) : token(std::move(held)) {}
@@ -77,166 +192,145 @@ private:
         Token token;
     };
     struct Upload : TextureUpload {
-        Upload(Token held, int steps) : token(std::move(held)), stepsLeft(steps) {}
+        Upload(Token held, int steps, int pictureWidth)
+            : token(std::move(held)), stepsLeft(steps), width(pictureWidth) {}
         State Step() override { return --stepsLeft > 0 ? State::Uploading : State::Finished; }
         std::unique_ptr<DeviceTexture> TakeTexture() override {
-            return std::make_unique<Texture>(token);
+            return std::make_unique<Texture>(token, width);
         }
         Token token;
-        int stepsLeft;
+        int stepsLeft, width;
     };
 
-    bool Ready() const { return condition == DeviceCondition::Ready; }
+    bool Ready() const { return r_->condition == DeviceCondition::Ready; }
 
-    Token token_ = std::make_shared<const int>(0);
+    std::shared_ptr<DeviceRecord> r_;
 };
 
-// Records the window thread's calls as one line, "a, b, c". Picture "n" decodes to an n-pixel
-// wide picture, so that what is staged says which it was.
-class FakeSaverPlatform : public SaverPlatform {
+// Records the calls as one line, "a, b, c"; the device it makes is the test's.
+class FakePlatform final : public SaverPlatform, public SystemSaverState {
 public:
     std::string calls;
-    bool windowsNT = true;
-    bool passwordAccepted = true;
-    bool stagedFileReadOnly = false;
-    bool deviceTakesNoTexture = false;
-    RenderDevice* device = nullptr;
-    SceneResources resources;  // made on `device`; the texture as if from the staged picture
-    int cursorCounter = -1;    // hidden once at start-up
-    std::set<std::string> unreadable;
-    Names staged;  // the staged pictures, in order
     std::vector<Monitor> monitors;
+    std::shared_ptr<DeviceRecord> device;
+    std::wstring_view fatalError;
+    bool passwordAccepted = true;
+    std::function<void()> duringMessage;
 
-    // Preparing waits while the gate is closed, until stopped.
-    void CloseGate() { SetGate(false); }
-    void OpenGate() { SetGate(true); }
-    bool SawStop() {
-        const std::lock_guard lock(mutex_);
-        return sawStop_;
-    }
-
-    void CoverPrimaryScreen() override { Call("cover screen"); }
     std::vector<Monitor> Monitors() override { return monitors; }
-    void CoverMonitor(const ScreenRect& area) override {
-        Call("cover " + std::to_string(area.left) + "," + std::to_string(area.top));
+    void CoverScreens(std::span<const ScreenRect> otherAreas) override {
+        Call("cover screen");
+        for (const ScreenRect& area : otherAreas)
+            Call("cover " + std::to_string(area.left) + "," + std::to_string(area.top));
     }
-    bool StagePending(const std::string& path, std::stop_token stop) override {
-        // The stop wakes the wait under the lock, so that it cannot fall between the waiter's
-        // look at the stop and its sleep (the library's own stop-token wait lost such wake-ups
-        // now and then under Wine).
-        const std::stop_callback wake(stop, [this] { WakeGate(); });
-        std::unique_lock lock(mutex_);
-        gate_.wait(lock, [&] { return gateOpen_ || stop.stop_requested(); });
-        if (!gateOpen_) {
-            sawStop_ = true;
-            return false;
-        }
-        pending_ = unreadable.contains(path) ? "" : path;
-        return !pending_.empty();
-    }
-    std::optional<Image> PendingTexturePicture() override {
-        if (deviceTakesNoTexture) return std::nullopt;
-        return Image(1, 1);
-    }
-    bool CommitStagedPicture() override {
-        Call("commit");
-        if (stagedFileReadOnly) return false;
-        const std::lock_guard lock(mutex_);
-        staged.push_back(pending_);
-        return true;
-    }
-    void CreateRenderDevice() override { Call("device"); }
-    void CreateResources() override {
-        Call("resources");
-        resources.Vertices = device->CreateVertexBuffer(1, 0);
-        resources.Texture = device->CreateTexture(Image(1, 1));
-    }
-    std::unique_ptr<DeviceTexture> ChangeResources(
-        bool newPicture, std::unique_ptr<DeviceTexture> texture) override {
-        Call(!newPicture ? "resources, same texture"
-             : texture   ? "resources, new texture"
-                         : "resources, no texture");
-        if (newPicture && texture) std::swap(texture, resources.Texture);
-        return newPicture ? std::move(texture) : nullptr;
-    }
-    void ReleaseResources() override {
-        Call("release resources");
-        resources = SceneResources{};
-    }
-    void StartFrames() override { Call("start frames"); }
     void ShowTopmost() override { Call("show topmost"); }
-    bool IsWindowsNT() override { return windowsNT; }
-    int ShowCursor(bool show) override {
-        Call(show ? "show cursor" : "hide cursor");
-        return cursorCounter += show ? 1 : -1;
+    void ShowPointer(bool shown) override { Call(shown ? "show pointer" : "hide pointer"); }
+    DeviceChoice MakeRenderDevice() override {
+        Call("device");
+        if (!fatalError.empty()) return {nullptr, fatalError};
+        return {std::make_unique<LosableDevice>(device), {}};
     }
-    bool VerifyScreenSavePassword() override {
+    int RefreshHertz() override { return 60; }
+    void ShowMessage(std::wstring_view text) override {
+        Call("message " + std::string(text.begin(), text.end()));
+        if (duringMessage) duringMessage();
+    }
+    void EndProcess(int exitCode) override { Call("end " + std::to_string(exitCode)); }
+    bool VerifyPassword() override {
         Call("ask password");
         return passwordAccepted;
     }
-    void EnableSystemKeys(bool) override { Call("system keys"); }
-    void SetScreenSaveActive() override { Call("saver active"); }
-    void ReleaseRenderer() override { Call("release"); }
-    void EndProgram() override { Call("end"); }
+    void RestoreFlags() override { Call("restore flags"); }
 
 private:
     void Call(const std::string& call) { calls += (calls.empty() ? "" : ", ") + call; }
-    void WakeGate() {
-        { const std::lock_guard lock(mutex_); }  // a waiter is asleep, or sees the stop
-        gate_.notify_all();
-    }
-    void SetGate(bool open) {
-        {
-            const std::lock_guard lock(mutex_);
-            gateOpen_ = open;
-        }
-        gate_.notify_all();
-    }
+};
 
-    std::mutex mutex_;
-    std::condition_variable gate_;
-    bool gateOpen_ = true;
-    bool sawStop_ = false;
-    std::string pending_;
+struct Options {
+    SaverMode mode = kBySystem;
+    std::int16_t interval = 10;
+    std::int16_t transparency = 2;
+    std::int16_t pictures = 3;
+    std::int16_t orderMode = 0;
+    std::set<std::string> unreadable{};
+    bool asksPassword = false;
 };
 
 class SaverSessionTest : public ::testing::Test {
 protected:
-    // A loaded saver over the pictures "1".."pictures"; the calls of loading are forgotten.
-    void Start(std::string argumentText, std::int16_t interval = 10, std::int16_t mode = 2,
-               std::int16_t pictures = 3, std::int16_t orderMode = 0,
-               std::set<std::string> unreadable = {}) {
-        session.reset();  // no preparing thread reads the platform's settings now
-        device.condition = device.resetOutcome = DeviceCondition::Ready;
-        device.atPresent.reset();
-        device.resets = 0;
-        platform.device = &device;
-        platform.calls.clear();
-        platform.staged.clear();
-        platform.cursorCounter = -1;
-        platform.unreadable = std::move(unreadable);
-        run = std::make_unique<RunState>(std::move(argumentText), UniformRandom(11));
-        run->settings.IntervalSeconds = interval;
-        run->settings.TransparencyMode = mode;
-        run->settings.OrderMode = orderMode;
-        for (int n = 1; n <= pictures; ++n) run->catalogue.ImageFiles.push_back(std::to_string(n));
-        run->catalogue.ImageCount = pictures;
-        run->ImageOrder.assign(static_cast<std::size_t>(pictures) + 1, 0);
-        BuildImageOrder(orderMode, pictures, run->ImageOrder, run->random);
-        run->CursorCount = platform.cursorCounter;
-        session = std::make_unique<SaverSession>(*run, platform);
-        session->OnLoad();
+    // A started saver over the pictures "1".."pictures"; the calls of the start are forgotten.
+    void Start(Options options = {}) {
+        StartQuietly(std::move(options));
         platform.calls.clear();
     }
 
-    FrameOutcome Frame() { return session->OnFrame(device, clock, platform.resources); }
+    void StartQuietly(Options options) {
+        session.reset();  // no preparing thread is left to reach what is replaced
+        platform.calls.clear();
+        device = std::make_shared<DeviceRecord>();
+        platform.device = device;
+        run = std::make_unique<RunState>(UniformRandom(11));
+        run->settings.IntervalSeconds = options.interval;
+        run->settings.TransparencyMode = options.transparency;
+        run->settings.OrderMode = options.orderMode;
+        for (int n = 1; n <= options.pictures; ++n)
+            run->catalogue.ImageFiles.push_back(std::to_string(n));
+        run->catalogue.ImageCount = options.pictures;
+        run->ImageOrder.assign(static_cast<std::size_t>(options.pictures) + 1, 0);
+        BuildImageOrder(options.orderMode, options.pictures, run->ImageOrder, run->random);
+        files = std::make_unique<SharedFiles>();
+        files->Locked([](FakeFileSystem& fake) {
+            fake.AddFolder("/cache");
+            return 0;
+        });
+        auto fakeDecoder = std::make_unique<FakeDecoder>(*files, std::move(options.unreadable));
+        decoder = fakeDecoder.get();
+        SaverMode mode = options.mode;
+        mode.asksPassword = options.asksPassword;
+        session = std::make_unique<SaverSession>(
+            *run, mode, platform, SaverPictures{*files, kStagedFile, std::move(fakeDecoder)},
+            &platform);
+        session->Start();
+    }
 
     // As the frames do until the next picture is ready.
     void FinishPreparation() {
-        while (!session->NextImageReady()) {
-            Frame();
+        while (!session->NextPictureReady()) {
+            session->DrawFrame();
             std::this_thread::yield();
         }
+    }
+
+    // The picture the cube shows.
+    int Shown() {
+        EXPECT_EQ(session->DrawFrame(), FrameOutcome::Drawn);
+        return device->drawnPicture;
+    }
+
+    int Staged() {
+        const std::optional<std::string> bytes = files->ReadFile(kStagedFile);
+        return bytes ? DecodeBmp(*bytes)->width : 0;
+    }
+
+    // The ticks, counted from 1, at which the cube was made anew, each tick once the next picture
+    // is ready; `shown` gets the picture shown after each change.
+    std::vector<int> ChangesOver(int ticks, Pictures* shown = nullptr) {
+        std::vector<int> changes;
+        for (int tick = 1; tick <= ticks; ++tick) {
+            FinishPreparation();
+            const int buffers = device->buffersMade;
+            session->OnSecondTick();
+            if (device->buffersMade == buffers) continue;
+            changes.push_back(tick);
+            if (shown != nullptr) shown->push_back(Shown());
+        }
+        return changes;
+    }
+
+    Pictures ShownOver(int ticks) {
+        Pictures shown;
+        ChangesOver(ticks, &shown);
+        return shown;
     }
 
     int Count(std::string_view call) const {
@@ -247,63 +341,55 @@ protected:
         return count;
     }
 
-    // The ticks, counted from 1, at which the picture changed.
-    std::vector<int> ChangesOver(int ticks) {
-        std::vector<int> changes;
-        for (int tick = 1; tick <= ticks; ++tick) {
-            FinishPreparation();
-            platform.calls.clear();
-            session->OnSecondTick();
-            if (platform.calls.find("resources") != std::string::npos) changes.push_back(tick);
-        }
-        return changes;
-    }
-
-    LosableDevice device;
-    StillClock clock{0};
-    FakeSaverPlatform platform;
+    FakePlatform platform;
+    std::shared_ptr<DeviceRecord> device;
+    std::unique_ptr<SharedFiles> files;
+    FakeDecoder* decoder = nullptr;
     std::unique_ptr<RunState> run;
-    std::unique_ptr<SaverSession> session;
+    std::unique_ptr<SaverSession> session;  // last: it goes before what it uses
 };
 
-TEST_F(SaverSessionTest, LoadingCoversTheMonitorsStagesThenMakesTheDeviceThenShows) {
-    Start("/s");
-    session.reset();
-    platform.staged.clear();
-    run->ImageOrder = {0, 2, 3, 1};
+TEST_F(SaverSessionTest, StartingHidesThePointerCoversTheMonitorsStagesThenMakesTheDevice) {
     platform.monitors = {{{-800, 0, 0, 600}}, {{0, 0, 1024, 768}, true}};
-    SaverSession saver(*run, platform);
-    saver.OnLoad();
+    StartQuietly({});
+    EXPECT_EQ(platform.calls, "hide pointer, cover screen, cover -800,0, device, show topmost");
+    EXPECT_EQ(Staged(), 1);
+    EXPECT_EQ(Shown(), 1);
+
+    StartQuietly({.mode = kByHand});  // the pointer stays
+    EXPECT_EQ(platform.calls.find("pointer"), std::string::npos);
+
+    platform.fatalError = L"DirectX8 Object Error!";
+    StartQuietly({});
     EXPECT_EQ(platform.calls,
-              "cover screen, cover -800,0, commit, device, resources, start frames, "
-              "show topmost");
-    EXPECT_EQ(platform.staged, Names{"2"});
+              "hide pointer, cover screen, cover -800,0, device, message DirectX8 Object Error!, "
+              "end 1");
+    platform.fatalError = {};
 }
 
-// Every tick a change: what was staged, in order.
-TEST_F(SaverSessionTest, StagingWalksTheOrderAndRebuildsItAfterTheLastPosition) {
+TEST_F(SaverSessionTest, ThePicturesFollowTheOrderWhichIsRebuiltAfterTheLastPosition) {
     const struct {
         std::int16_t pictures;
         int changes;
-        Names staged;  // the first from loading
+        Pictures shown;
         std::set<std::string> unreadable;
     } cases[] = {
-        {3, 5, {"1", "2", "3", "1", "2", "3"}, {}},
-        {1, 3, {"1", "1", "1", "1"}, {}},     // one picture: staged again every time
-        {3, 5, {"1", "3", "1", "3"}, {"2"}},  // the bitmap file keeps the previous picture
+        {3, 5, {2, 3, 1, 2, 3}, {}},
+        {1, 3, {1, 1, 1}, {}},           // one picture: staged again every time
+        {3, 5, {1, 3, 1, 1, 3}, {"2"}},  // the staged file keeps the previous picture
     };
     for (const auto& c : cases) {
-        Start("/s", 1, 0, c.pictures, 0, c.unreadable);
-        ChangesOver(c.changes);
-        EXPECT_EQ(platform.staged, c.staged) << c.pictures;
+        Start(
+            {.interval = 1, .transparency = 0, .pictures = c.pictures, .unreadable = c.unreadable});
+        EXPECT_EQ(ShownOver(c.changes), c.shown) << c.pictures;
+        EXPECT_EQ(Staged(), c.shown.back());
     }
-    EXPECT_EQ(session->State().PicturePosition, 0);  // rebuilt in the call that staged the last
+    EXPECT_EQ(session->PicturePosition(), 0);  // rebuilt in the call that staged the last
 
-    Start("/s", 1, 0, 300, 1);  // a random order is drawn anew for every cycle
-    ChangesOver(599);
-    const Names first(platform.staged.begin(), platform.staged.begin() + 300);
-    const Names second(platform.staged.begin() + 300, platform.staged.end());
-    EXPECT_NE(first, second);
+    Start({.interval = 1, .pictures = 300, .orderMode = 1});  // a new random order each cycle
+    const Pictures shown = ShownOver(600);
+    EXPECT_NE(Pictures(shown.begin(), shown.begin() + 300),
+              Pictures(shown.begin() + 300, shown.end()));
 }
 
 TEST_F(SaverSessionTest, ThePictureChangesEveryIntervalOrEveryTickWhenItIsNotPositive) {
@@ -313,10 +399,10 @@ TEST_F(SaverSessionTest, ThePictureChangesEveryIntervalOrEveryTickWhenItIsNotPos
         std::vector<int> changes;
     } cases[] = {{3, 10, {3, 6, 9}}, {1, 3, {1, 2, 3}}, {0, 2, {1, 2}}, {-5, 2, {1, 2}}};
     for (const auto& c : cases) {
-        Start("/s", c.interval);
+        Start({.interval = c.interval});
         EXPECT_EQ(ChangesOver(c.ticks), c.changes) << c.interval;
     }
-    Start("/s", 32767);  // the count stops at its largest value and still gets there
+    Start({.interval = 32767});  // the count stops at its largest value and still gets there
     session->State().TickCount = 32766;
     EXPECT_EQ(ChangesOver(2), (std::vector<int>{1}));
 }
@@ -324,37 +410,61 @@ TEST_F(SaverSessionTest, ThePictureChangesEveryIntervalOrEveryTickWhenItIsNotPos
 // The next picture is prepared while the current one shows; a change that comes before it is
 // ready waits for it, and then happens at the first tick after it is, with a new pattern.
 TEST_F(SaverSessionTest, AChangeWaitsForThePictureBeingPreparedAndTheOrderStaysTheSame) {
-    Start("/s", 2);
+    Start({.interval = 2});
     FinishPreparation();
-    platform.CloseGate();  // from the third picture on
+    decoder->SetGate(false);  // from the third picture on
     EXPECT_EQ(ChangesOver(2), (std::vector<int>{2}));
-    platform.calls.clear();
-    session->OnSecondTick();
-    session->OnSecondTick();
-    session->OnSecondTick();
-    Frame();
-    EXPECT_FALSE(session->NextImageReady());
-    EXPECT_EQ(Count("resources"), 0);
+    const int buffers = device->buffersMade;
+    for (int tick = 0; tick < 3; ++tick) session->OnSecondTick();
+    EXPECT_EQ(Shown(), 2);
+    EXPECT_FALSE(session->NextPictureReady());
+    EXPECT_EQ(device->buffersMade, buffers);
 
-    platform.OpenGate();
+    decoder->SetGate(true);
     EXPECT_EQ(ChangesOver(1), (std::vector<int>{1}));  // overdue: changes at once
+    EXPECT_EQ(Shown(), 3);
     EXPECT_EQ(ChangesOver(2), (std::vector<int>{2}));  // and then a whole interval again
-    EXPECT_EQ(platform.staged, (Names{"1", "2", "3", "1"}));
+    EXPECT_EQ(Shown(), 1);
 }
 
 // A picture that gives nothing, a staged file that cannot be replaced: the cube keeps its
-// texture. A picture the device makes no texture of is reported at its change.
+// picture, and nothing is said. A picture the device makes no texture of is reported at its
+// change, and the cube keeps its picture too.
 TEST_F(SaverSessionTest, WhatCannotBeStagedOrMadeIntoATextureLeavesTheCubeAsItWas) {
-    Start("/s", 1, 2, 3, 0, {"2"});
-    platform.deviceTakesNoTexture = true;  // from the third picture on
-    ChangesOver(1);
-    EXPECT_EQ(platform.calls, "resources, same texture");
-    ChangesOver(1);
-    EXPECT_EQ(platform.calls, "commit, resources, no texture");
-    platform.stagedFileReadOnly = true;
-    ChangesOver(1);
-    EXPECT_EQ(platform.calls, "commit, resources, same texture");
-    EXPECT_EQ(platform.staged, (Names{"1", "3"}));
+    Start({.interval = 1, .pictures = 4, .unreadable = {"2"}});
+    EXPECT_EQ(ShownOver(1), Pictures{1});
+    device->refusesTextures = true;  // from the third picture on
+    EXPECT_EQ(ShownOver(1), Pictures{1});
+    EXPECT_EQ(platform.calls, "message Texture problem!");
+    EXPECT_EQ(Staged(), 3);  // the staged file has it, but the device would not take it
+
+    device->refusesTextures = false;
+    files->Locked([](FakeFileSystem& fake) {
+        fake.AddFile(kStagedFile, *fake.FileBytes(kStagedFile), attribute::kReadOnly);
+        return 0;
+    });
+    EXPECT_EQ(ShownOver(1), Pictures{1});
+    EXPECT_EQ(Staged(), 3);
+    EXPECT_EQ(Count("message"), 1);
+}
+
+// While a message waits for the user, ticks change nothing: a picture that keeps failing would
+// stack up one message a second.
+TEST_F(SaverSessionTest, TicksWaitWhileAMessageIsShown) {
+    Start({.interval = 1});
+    device->refusesTextures = true;
+    int changesDuringMessage = 0;
+    platform.duringMessage = [&] {
+        for (int tick = 0; tick < 3; ++tick) {
+            const int buffers = device->buffersMade;
+            session->OnSecondTick();
+            changesDuringMessage += device->buffersMade - buffers;
+        }
+    };
+    ShownOver(1);
+    platform.duringMessage = nullptr;
+    EXPECT_EQ(Count("message"), 1);
+    EXPECT_EQ(changesDuringMessage, 0);
 }
 
 // Lost before a frame, with the texture the last change retired, or during one, while the next
@@ -364,38 +474,36 @@ TEST_F(SaverSessionTest, WhatCannotBeStagedOrMadeIntoATextureLeavesTheCubeAsItWa
 // again, follows it.
 TEST_F(SaverSessionTest, ALostDeviceSkipsFramesUntilResetThenShowsTheSamePictureAndGoesOn) {
     for (const bool duringUpload : {false, true}) {
-        Start("/s", 2);
-        device.uploadSteps = 3;
+        Start({.interval = 2});
+        device->uploadSteps = 3;
         EXPECT_EQ(ChangesOver(2), (std::vector<int>{2}));
         if (duringUpload) {
-            const int uploads = device.uploadsBegun;
-            while (device.uploadsBegun == uploads) {
-                Frame();
+            const int uploads = device->uploadsBegun;
+            while (device->uploadsBegun == uploads) {
+                session->DrawFrame();
                 std::this_thread::yield();
             }
-            device.atPresent = DeviceCondition::Lost;
+            device->atPresent = DeviceCondition::Lost;
         } else {
-            device.condition = DeviceCondition::Lost;
+            device->condition = DeviceCondition::Lost;
         }
-        const int presented = device.presented;
-        platform.calls.clear();
+        const int presented = device->presented, buffers = device->buffersMade;
         for (int tick = 1; tick <= 3; ++tick) {
-            EXPECT_EQ(Frame(), FrameOutcome::Skipped);
+            EXPECT_EQ(session->DrawFrame(), FrameOutcome::Skipped);
             session->OnSecondTick();
         }
-        EXPECT_EQ(platform.calls, "release resources");
-        ASSERT_EQ(device.Alive(), 0);
-        EXPECT_EQ(device.presented, presented);
-        EXPECT_EQ(device.resets, 0);
+        ASSERT_EQ(device->Alive(), 0);
+        EXPECT_EQ(device->presented, presented);
+        EXPECT_EQ(device->buffersMade, buffers);
+        EXPECT_EQ(device->resets, 0);
 
-        device.atPresent.reset();
-        device.condition = DeviceCondition::ResetDue;
-        ASSERT_EQ(Frame(), FrameOutcome::Drawn) << duringUpload;
-        EXPECT_EQ(device.resets, 1);
-        EXPECT_EQ(platform.calls, "release resources, resources");
+        device->atPresent.reset();
+        device->condition = DeviceCondition::ResetDue;
+        ASSERT_EQ(Shown(), 2) << duringUpload;
+        EXPECT_EQ(device->resets, 1);
         EXPECT_EQ(ChangesOver(1), (std::vector<int>{1}));  // overdue
-        EXPECT_EQ(platform.calls, "commit, resources, new texture");
-        EXPECT_EQ(platform.staged, (Names{"1", "2", "3"}));
+        EXPECT_EQ(Shown(), 3);
+        EXPECT_TRUE(platform.calls.empty()) << platform.calls;
     }
 }
 
@@ -414,27 +522,30 @@ TEST_F(SaverSessionTest, OnlyALostDeviceIsWaitedForAndEveryOtherFailureEndsTheSa
         {Ready, Ready, Ready, FrameOutcome::Failed},  // a frame failing on a ready device
     };
     for (const auto& c : cases) {
-        Start("/s");
-        device.condition = c.condition;
-        device.resetOutcome = c.resetOutcome;
-        device.atPresent = c.atPresent;
-        EXPECT_EQ(Frame(), c.outcome);
-        EXPECT_EQ(Frame(), c.outcome);
-        EXPECT_EQ(device.resets, c.condition == ResetDue ? 2 : 0);
+        Start();
+        device->condition = c.condition;
+        device->resetOutcome = c.resetOutcome;
+        device->atPresent = c.atPresent;
+        EXPECT_EQ(session->DrawFrame(), c.outcome);
+        EXPECT_EQ(session->DrawFrame(), c.outcome);
+        EXPECT_EQ(device->resets, c.condition == ResetDue ? 2 : 0);
     }
 }
 
-// Ending while a picture is being prepared stops the preparation rather than waiting for it.
+// Ending while a picture is being prepared stops the preparation rather than waiting for it,
+// and the pending file goes; the staged picture stays.
 TEST_F(SaverSessionTest, EndingWhilePreparingStopsThePreparation) {
-    Start("/s", 1);
+    Start({.interval = 1});
     FinishPreparation();
-    platform.CloseGate();
+    decoder->SetGate(false);
     EXPECT_EQ(ChangesOver(1).size(), 1u);  // the change starts the next preparation
     session->OnCharacterKey();
-    EXPECT_EQ(Count("end"), 1);
+    EXPECT_EQ(platform.calls, "show pointer, restore flags, end 0");
+    EXPECT_EQ(device->Alive(), 0);  // released before the end
     session.reset();
-    EXPECT_TRUE(platform.SawStop());
-    platform.OpenGate();
+    EXPECT_TRUE(decoder->SawStop());
+    EXPECT_EQ(Staged(), 2);
+    EXPECT_FALSE(files->FileExists(std::string(kStagedFile) + ".next"));
 }
 
 // One pattern and one blending choice per picture, new ones at every change; the blending
@@ -442,19 +553,17 @@ TEST_F(SaverSessionTest, EndingWhilePreparingStopsThePreparation) {
 TEST_F(SaverSessionTest, EachPictureIsDrawnWithAPatternOfItsOwnAndBlendingOnlyInRandomMode) {
     const std::pair<std::int16_t, std::set<int>> cases[] = {
         {0, {0}}, {1, {0}}, {2, {0, 1}}, {7, {0}}};
-    struct : DeviceTexture {
-    } picture;
     const auto pattern = [](const SceneState& scene) {
         return std::pair(scene.PatternIndex, scene.PatternAlpha);
     };
     for (const auto& [mode, expectedAlphas] : cases) {
-        Start("/s", 2, mode);
+        Start({.interval = 2, .transparency = mode});
         std::set<int> indexes, alphas;
         for (int tick = 1; tick <= 1000; ++tick) {
-            const SceneState before = session->Scene(&picture);
+            const SceneState before = session->Scene();
             FinishPreparation();
             session->OnSecondTick();
-            const SceneState scene = session->Scene(&picture);
+            const SceneState scene = session->Scene();
             if (tick % 2 == 1) {  // no change
                 ASSERT_EQ(pattern(scene), pattern(before)) << tick;
             }
@@ -463,8 +572,7 @@ TEST_F(SaverSessionTest, EachPictureIsDrawnWithAPatternOfItsOwnAndBlendingOnlyIn
         }
         EXPECT_EQ(indexes, (std::set<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10})) << mode;
         EXPECT_EQ(alphas, expectedAlphas) << mode;
-        EXPECT_EQ(session->Scene(&picture).TransparencyMode, mode);
-        EXPECT_EQ(session->Scene(&picture).Texture, &picture);
+        EXPECT_EQ(session->Scene().TransparencyMode, mode);
     }
 }
 
@@ -476,7 +584,7 @@ TEST_F(SaverSessionTest, OnlyTheLeftButtonPressedAndReleasedOnTheSurfaceIsAClick
     };
     using enum MouseButton;
     for (const auto& [events, ends] : cases) {
-        Start("/s");
+        Start();
         for (std::size_t at = 0; at < events.size(); at += 3) {
             const MouseButton button = events[at] == 'L'   ? Left
                                        : events[at] == 'R' ? Right
@@ -488,14 +596,14 @@ TEST_F(SaverSessionTest, OnlyTheLeftButtonPressedAndReleasedOnTheSurfaceIsAClick
 }
 
 TEST_F(SaverSessionTest, OnlyAMoveAlongBothAxesFromTheFirstPositionEnds) {
-    Start("/s");
+    Start();
     for (const auto& [x, y] : {std::pair{100, 100}, {150, 100}, {100, 180}, {150, 100}})
         session->OnMouseMove(x, y);  // the first only records; the anchor follows no move
     EXPECT_TRUE(platform.calls.empty());
     session->OnMouseMove(101, 101);
     EXPECT_EQ(Count("end"), 1);
 
-    Start("");  // started by hand: the mouse never ends it
+    Start({.mode = kByHand});  // the mouse never ends it
     for (float at : {0.0f, 50.0f, 99.0f}) session->OnMouseMove(at, at);
     EXPECT_TRUE(platform.calls.empty());
 }
@@ -513,7 +621,7 @@ TEST_F(SaverSessionTest, MovesAcrossMonitorsAreMeasuredOnTheVirtualScreen) {
         {{{kRight, {0, 0}}, {kLeft, {500, 200}}}, 0},  // along one row of the screen
     };
     for (const auto& [moves, ends] : cases) {
-        Start("/s");
+        Start();
         for (const auto& [origin, at] : moves) {
             const ScreenPoint onScreen = OnVirtualScreen(origin, at);
             session->OnMouseMove(static_cast<float>(onScreen.x), static_cast<float>(onScreen.y));
@@ -522,39 +630,35 @@ TEST_F(SaverSessionTest, MovesAcrossMonitorsAreMeasuredOnTheVirtualScreen) {
     }
 }
 
-// The password is asked on the non-NT platforms in /s mode only; the cursor shown for it is
-// hidden again when it is refused, and just before the end after it was accepted.
+// The password is asked only where the mode says; the pointer shown for it is hidden again when
+// it is refused, and just before the end after it was accepted. The device goes before the end.
 TEST_F(SaverSessionTest, LeavingAsksForThePasswordOnlyWhereItMustAndRestoresTheSystem) {
     const struct {
-        const char* argumentText;
-        bool windowsNT, passwordAccepted;
+        SaverMode mode;
+        bool asksPassword, passwordAccepted;
         const char* calls;
         int cursorCount;
     } cases[] = {
-        {"/s", true, true,
-         "system keys, show cursor, saver active, release resources, release, end", 0},
-        {"", false, true, "saver active, release resources, release, end", -1},
-        {"/s", false, true,
-         "show cursor, ask password, system keys, hide cursor, saver active, release resources, "
-         "release, end",
+        {kBySystem, false, true, "show pointer, restore flags, end 0", 0},
+        {kByHand, false, true, "restore flags, end 0", 0},
+        {kBySystem, true, true, "show pointer, ask password, hide pointer, restore flags, end 0",
          -1},
-        {"/s", false, false, "show cursor, ask password, hide cursor", -1},
+        {kBySystem, true, false, "show pointer, ask password, hide pointer", -1},
     };
     for (const auto& c : cases) {
-        Start(c.argumentText);
-        platform.windowsNT = c.windowsNT;
+        Start({.mode = c.mode, .asksPassword = c.asksPassword});
         platform.passwordAccepted = c.passwordAccepted;
         session->OnCharacterKey();
-        EXPECT_EQ(platform.calls, c.calls) << c.argumentText << c.windowsNT;
-        EXPECT_EQ(run->CursorCount, c.cursorCount) << c.argumentText << c.windowsNT;
+        EXPECT_EQ(platform.calls, c.calls);
+        EXPECT_EQ(session->State().CursorCount, c.cursorCount) << c.calls;
+        EXPECT_EQ(device->Alive() == 0, c.passwordAccepted) << c.calls;
     }
 }
 
 // Refused after a mouse move, the next move only records a new anchor; after a key or a
 // click the old anchor stays.
 TEST_F(SaverSessionTest, ARefusedPasswordClearsTheMouseAnchorOnlyWhenTheMouseAskedForIt) {
-    Start("/s");
-    platform.windowsNT = false;
+    Start({.asksPassword = true});
     platform.passwordAccepted = false;
     session->OnMouseMove(10, 10);
     session->OnMouseMove(20, 20);

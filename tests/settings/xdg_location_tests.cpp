@@ -9,6 +9,11 @@
 namespace vexaframe {
 namespace {
 
+std::string NoPrivateFolder() {
+    ADD_FAILURE() << "a private folder was made where the cache folder serves";
+    return {};
+}
+
 auto Fields(const SettingsLocation& location) {
     return std::tie(location.settingsFile, location.readFrom, location.pictureFile);
 }
@@ -38,7 +43,8 @@ TEST(XdgLocationTest, TheBaseDirectoriesOrTheHomeFolderHoldTheFiles) {
     for (const Case& c : cases) {
         FakeFileSystem files(kPosixPaths);
         files.AddFolder("/home/me");
-        const std::optional<SettingsLocation> location = XdgSettingsLocation(files, c.environment);
+        const std::optional<SettingsLocation> location =
+            XdgSettingsLocation(files, c.environment, NoPrivateFolder);
         ASSERT_TRUE(location) << c.settingsFile;
         EXPECT_EQ(Fields(*location), std::tie(c.settingsFile, c.settingsFile, c.pictureFile));
 
@@ -55,7 +61,22 @@ TEST(XdgLocationTest, NoAbsoluteFolderForEitherFileGivesNoLocation) {
          {XdgEnvironment{}, XdgEnvironment{"/cfg", "", ""}, XdgEnvironment{"", "/cache", "~"},
           XdgEnvironment{"", "", "home/me"}}) {
         FakeFileSystem files(kPosixPaths);
-        EXPECT_FALSE(XdgSettingsLocation(files, environment)) << environment.home;
+        EXPECT_FALSE(XdgSettingsLocation(files, environment, NoPrivateFolder)) << environment.home;
+    }
+}
+
+// A cache folder that cannot be written would fail every staging.
+TEST(XdgLocationTest, AnUnwritableCacheFolderStagesInAPrivateFolderWhereOneCanBeMade) {
+    for (const std::string privateFolder : {"/tmp/vexaframe-a1b2c3", ""}) {
+        FakeFileSystem files(kPosixPaths);
+        files.AddFolder("/cache/vexaframe");
+        files.MakeUnwritable("/cache/vexaframe");
+        const std::optional<SettingsLocation> location =
+            XdgSettingsLocation(files, {"/cfg", "/cache", ""}, [&] { return privateFolder; });
+        ASSERT_TRUE(location);
+        EXPECT_EQ(location->pictureFile, privateFolder.empty() ? "/cache/vexaframe/Vexaframe.bmp"
+                                                               : privateFolder + "/Vexaframe.bmp");
+        EXPECT_EQ(location->settingsFile, "/cfg/vexaframe/Vexaframe.ini");
     }
 }
 

@@ -1,4 +1,4 @@
-#include "app/module_options.h"
+#include "settings/module_options.h"
 
 #include <algorithm>
 #include <charconv>
@@ -25,7 +25,7 @@ constexpr OptionEntry KindSwitch(std::string_view name, std::string_view help) {
     return {.name = name,
             .kind = OptionKind::Switch,
             .group = OptionGroup::Setting,
-            .defaultValue = "on",
+            .defaultValue = kDefaultKindEnabled,
             .help = help,
             .apply = [](ModuleOptions& options, const OptionValue& value) {
                 options.settings.kindEnabled[kKind] = Setting(value);
@@ -62,7 +62,7 @@ constexpr std::array kOptions{
         .name = "fps",
         .kind = OptionKind::Switch,
         .group = OptionGroup::Frames,
-        .defaultValue = "off",
+        .defaultValue = 0,
         .help = "show the frame rate",
         .apply = [](ModuleOptions& options,
                     const OptionValue& value) { options.showFrameRate = value.number != 0; }},
@@ -70,7 +70,7 @@ constexpr std::array kOptions{
                 .kind = OptionKind::Number,
                 .group = OptionGroup::Frames,
                 .valueName = "MICROSECONDS",
-                .defaultValue = "0",
+                .defaultValue = 0,
                 .help = "pause between frames, 0 for the display's pace",
                 .minimum = 0,
                 .maximum = 100000,
@@ -82,7 +82,7 @@ constexpr std::array kOptions{
         .name = "software",
         .kind = OptionKind::Switch,
         .group = OptionGroup::Frames,
-        .defaultValue = "off",
+        .defaultValue = 0,
         .help = "draw with the software device instead of OpenGL",
         .apply = [](ModuleOptions& options,
                     const OptionValue& value) { options.softwareDevice = value.number != 0; }},
@@ -99,10 +99,10 @@ constexpr std::array kOptions{
                 .kind = OptionKind::Number,
                 .group = OptionGroup::Setting,
                 .valueName = "SECONDS",
-                .defaultValue = "10",
+                .defaultValue = kDefaultIntervalSeconds,
                 .help = "time each picture shows",
-                .minimum = 10,
-                .maximum = 60,
+                .minimum = kShortestInterval,
+                .maximum = kLongestInterval,
                 .apply =
                     [](ModuleOptions& options, const OptionValue& value) {
                         options.settings.intervalSeconds = Setting(value);
@@ -112,7 +112,7 @@ constexpr std::array kOptions{
         .kind = OptionKind::Choice,
         .group = OptionGroup::Setting,
         .valueName = "WORD",
-        .defaultValue = "random",
+        .defaultValue = kDefaultOrderMode,
         .help = "the order of the pictures",
         .choices = kOrderWords,
         .apply = [](ModuleOptions& options,
@@ -121,7 +121,7 @@ constexpr std::array kOptions{
                 .kind = OptionKind::Choice,
                 .group = OptionGroup::Setting,
                 .valueName = "WORD",
-                .defaultValue = "random",
+                .defaultValue = kDefaultTransparencyMode,
                 .help = "the faces' transparency",
                 .choices = kTransparencyWords,
                 .apply =
@@ -276,9 +276,7 @@ std::string HelpLine(const OptionEntry& entry) {
     } else if (entry.kind == OptionKind::Choice) {
         values = ChoicesText(entry.choices) + ", ";
     }
-    if (!entry.defaultValue.empty()) {
-        line += " (" + values + "default " + std::string(entry.defaultValue) + ")";
-    }
+    if (entry.defaultValue) line += " (" + values + "default " + DefaultText(entry) + ")";
     return line + "\n";
 }
 
@@ -379,6 +377,19 @@ std::string LoadModuleSettings(FileSystem& files, const CodePage& codePage,
 
 std::span<const OptionEntry> ModuleOptionTable() {
     return kOptions;
+}
+
+std::string DefaultText(const OptionEntry& entry) {
+    if (!entry.defaultValue) return {};
+    const std::int64_t value = *entry.defaultValue;
+    switch (entry.kind) {
+        case OptionKind::Switch:
+            return value != 0 ? "on" : "off";
+        case OptionKind::Choice:
+            return std::string(entry.choices[static_cast<std::size_t>(value)]);
+        default:
+            return std::to_string(value);
+    }
 }
 
 }  // namespace vexaframe

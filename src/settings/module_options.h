@@ -34,7 +34,7 @@ struct SettingOptions {
     std::optional<std::int16_t> orderMode{};
     std::optional<std::int16_t> intervalSeconds{};
     std::optional<std::int16_t> transparencyMode{};
-    std::array<std::optional<std::int16_t>, 4> kindEnabled{};  // in Settings::KindEnabled's order
+    std::array<std::optional<std::int16_t>, kKindCount> kindEnabled{};  // as Settings::KindEnabled
 
     bool operator==(const SettingOptions&) const = default;
 };
@@ -108,8 +108,9 @@ struct OptionEntry {
     std::string_view name;  // without its dash
     OptionKind kind;
     OptionGroup group;
-    std::string_view valueName{};     // what -help calls the value
-    std::string_view defaultValue{};  // as written on the command line; "on"/"off" for a Switch
+    std::string_view valueName{};  // what -help calls the value
+    // As an OptionValue's number: a Switch's 1 or 0, a Number, a Choice's place; none for others.
+    std::optional<std::int64_t> defaultValue{};
     std::string_view help;
     std::int64_t minimum = 0;
     std::int64_t maximum = 0;
@@ -118,5 +119,9 @@ struct OptionEntry {
 };
 
 std::span<const OptionEntry> ModuleOptionTable();
+
+// The default as it is written on the command line: "on" or "off", the number, the word; empty
+// when the option has none.
+std::string DefaultText(const OptionEntry& entry);
 
 }  // namespace vexaframe

@@ -3,7 +3,7 @@
 #include <iostream>
 #include <string>
 
-#include "app/module_options.h"
+#include "settings/module_options.h"
 
 using namespace vexaframe;
 
@@ -50,7 +50,7 @@ int main() {
             choices += (choices.empty() ? "" : ",") + std::string(word);
         }
         std::cout << entry.name << '\t' << KindName(entry.kind) << '\t' << GroupName(entry.group)
-                  << '\t' << entry.defaultValue << '\t' << entry.minimum << '\t' << entry.maximum
+                  << '\t' << DefaultText(entry) << '\t' << entry.minimum << '\t' << entry.maximum
                   << '\t' << choices << '\n';
     }
 }

@@ -5,7 +5,7 @@
 #include <chrono>
 #include <csignal>
 
-#include "platform/posix_child_process.h"
+#include "platform/process.h"
 
 namespace vexaframe {
 namespace {
@@ -31,7 +31,7 @@ TEST(ChildProcess, GivesItsExitCodeOrTheSignalThatEndedIt) {
     std::optional<ChildProcess> sleeps = Shell("sleep 100; true");
     ASSERT_TRUE(sleeps);
     EXPECT_FALSE(sleeps->HasEnded(0ms));
-    sleeps->EndGroup();
+    sleeps->End();
     const ChildProcess::Ending killed = sleeps->Collect();
     EXPECT_FALSE(killed.exited);
     EXPECT_EQ(killed.code, SIGKILL);

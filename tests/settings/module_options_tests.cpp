@@ -5,9 +5,9 @@
 #include <tuple>
 #include <vector>
 
-#include "app/module_options.h"
 #include "platform/utf8_code_page.h"
 #include "settings/catalogue.h"
+#include "settings/module_options.h"
 #include "support/fake_file_system.h"
 
 namespace vexaframe {
@@ -22,8 +22,8 @@ const std::string kLongArgument = "x" + std::string(100, 'y');
 std::vector<std::string> DefaultArguments(const OptionEntry& entry) {
     const std::string name(entry.name);
     if (entry.kind == OptionKind::Switch)
-        return {(entry.defaultValue == "on" ? "-" : "-no-") + name};
-    return {"-" + name, std::string(entry.defaultValue)};
+        return {(DefaultText(entry) == "on" ? "-" : "-no-") + name};
+    return {"-" + name, DefaultText(entry)};
 }
 
 ParsedOptions Parse(const Arguments& arguments, std::string_view screensaverWindow = {}) {

@@ -1,0 +1,140 @@
+#pragma once
+// What the cube shows, and the road of every picture to it: the pictures of the order decoded
+// into the staged bitmap file, made into textures on the device, and the frames that draw them.
+//
+// One picture change: while the current picture shows, the next one is decoded into the
+// pending bitmap file and resampled for the texture on a thread of its own
+// (PrepareNextPicture); the frames then move it to the device a band at a time
+// (UploadNextPicture); at the change the pending file becomes the staged one and the ready
+// texture goes on the cube (ShowNextPicture), and the one after it is prepared.
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <stop_token>
+#include <string>
+#include <string_view>
+
+#include "pictures/picture_decoder.h"
+#include "pictures/staged_picture.h"
+#include "pictures/texture_picture.h"
+#include "render/frame.h"
+#include "render/render_device.h"
+#include "render/scene_resources.h"
+#include "saver/frame_pacer.h"
+#include "saver/picture_preparer.h"
+#include "settings/run_state.h"
+
+namespace vexaframe {
+
+// The messages of the renderer's failures while it runs, shown with the program's title as
+// caption.
+inline constexpr std::wstring_view kVertexBufferProblem = L"VertexBuffer problem!";
+inline constexpr std::wstring_view kTextureProblem = L"Texture problem!";
+inline constexpr std::wstring_view kRenderingError = L"Error Rendering!";
+
+enum class FrameOutcome {
+    Drawn,
+    Skipped,  // the device is lost
+    Failed,   // the saver ends with kRenderingError
+};
+
+// Where the saver's pictures come from and pass through.
+struct SaverPictures {
+    FileSystem& files;
+    std::string stagedFile;  // Vexaframe.bmp: the picture on the cube
+    std::unique_ptr<PictureDecoder> decoder;
+};
+
+class PictureShow {
+public:
+    // `report` shows the problems of the resources, which do not stop the show.
+    PictureShow(RunState& run, SaverPictures pictures,
+                std::function<void(std::wstring_view)> report);
+    // A preparation still running is stopped first.
+    ~PictureShow() = default;
+    PictureShow(const PictureShow&) = delete;
+    PictureShow& operator=(const PictureShow&) = delete;
+
+    // The first picture of the order, staged before anything shows.
+    void StageFirstPicture();
+    // The frames draw with `device` from now on, paced to the display's refresh rate and
+    // `framePause`; the cube gets its resources, the texture from the staged picture. Without a
+    // device every frame fails.
+    void UseDevice(std::unique_ptr<RenderDevice> device, int refreshHertz,
+                   std::chrono::microseconds framePause);
+    void ResizeDevice(int width, int height);
+
+    void PrepareNextPicture();
+    bool NextPictureReady() const { return next_.stage == NextStage::Ready; }
+    // The next picture becomes the staged one and goes on the cube; the one after it is
+    // prepared. A picture that gave nothing leaves the cube as it was.
+    void ShowNextPicture();
+
+    // Draws a frame of the cube as `scene` says, with the current picture's texture, after
+    // moving a band of the next picture to the device, so that no frame waits for a whole
+    // texture. A lost device draws nothing until it can be reset; then the cube gets its
+    // resources anew, from the staged picture.
+    FrameOutcome DrawFrame(SceneState scene);
+    // The frame when one is due, and how long until the next one is: what a shell's loop waits
+    // for. No frame and no wait once the frames have stopped.
+    struct DueFrame {
+        std::optional<FrameOutcome> drawn;
+        std::optional<std::chrono::milliseconds> wait;
+    };
+    DueFrame DrawDueFrame(SceneState scene);
+    void StopFrames() { pacer_.reset(); }
+
+    // Every texture and buffer goes before the device, so that the device is really gone, its
+    // threads and drawing context with it, before the process ends: ending with them alive
+    // crashes now and then in the graphics driver's own clean-up.
+    void ReleaseDevice();
+    // The decoders still running are ended and the pending picture goes: nothing of a picture
+    // being prepared is shown any more. The staged picture stays.
+    void EndDecoding();
+
+    std::int16_t PicturePosition() const { return PicturePosition_; }
+
+private:
+    enum class NextStage { Preparing, Uploading, Ready };
+    struct NextPicture {
+        NextStage stage = NextStage::Preparing;
+        bool inPendingFile = false;              // the pending bitmap file holds it
+        std::unique_ptr<TextureUpload> upload;   // while uploading
+        std::unique_ptr<DeviceTexture> texture;  // once ready; none when the device made none
+    };
+
+    bool DecodeIntoPendingFile(const std::string& file, std::stop_token stop);
+    PreparedPicture DecodeNextPicture(const std::string& file, std::stop_token stop);
+    void UploadNextPicture();
+    bool StageNextImage(bool pendingHoldsPicture);
+    const std::string* PictureFileAt(std::int16_t position) const;
+    void MakeResources();
+    void ReplaceResources(bool newPicture, std::unique_ptr<DeviceTexture> texture);
+    DeviceCondition RegainDevice();
+    void DropDeviceResources();
+    void ReleaseDeviceObjects();
+    void ReportProblem(ResourceProblem problem);
+
+    RunState& run_;
+    FileSystem& files_;
+    StagedPicture staged_;
+    std::unique_ptr<PictureDecoder> decoder_;
+    std::function<void(std::wstring_view)> report_;
+    std::int16_t PicturePosition_ = 0;  // in the order, of the picture staged last
+
+    std::unique_ptr<RenderDevice> device_;
+    TextureLimits textureLimits_{0, false};  // set with the device, before any preparation
+    SceneResources resources_;
+    bool deviceLost_ = false;                 // and its resources dropped, until it is reset
+    std::unique_ptr<DeviceTexture> retired_;  // no longer drawn: the next upload may reuse it
+    TimeOfDayClock clock_;
+    std::optional<FramePacer> pacer_;  // while frames run
+
+    NextPicture next_;
+    PicturePreparer preparer_;  // last: its thread stops before the rest goes
+};
+
+}  // namespace vexaframe
