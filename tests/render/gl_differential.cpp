@@ -1,6 +1,6 @@
-// The OpenGL device through GLX on a virtual X display: the same frames drawn through it and
-// through the software device must agree, and its resources must behave as the software ones
-// do. Needs a display: run it through run_on_virtual_display.sh --native.
+// The OpenGL device through GLX on a virtual X display, through the suite every device passes
+// and in what only OpenGL shows. Needs a display: run it through run_on_virtual_display.sh
+// --native.
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
@@ -113,25 +113,31 @@ private:
 // more.
 constexpr Tolerance kTolerance{2, 0.002};
 
-class DifferentialTest : public testing::TestWithParam<Scene> {};
+class GlDeviceUnderTest final : public DeviceUnderTest {
+public:
+    GlDeviceUnderTest(int width, int height) : window_(width, height) {}
+    bool Made() const { return device_ != nullptr; }
+    RenderDevice& Device() override { return *device_; }
+    Image Presented() override { return window_.Presented(); }
 
-TEST_P(DifferentialTest, FramesAgreeWithTheSoftwareDevice) {
-    const Scene& scene = GetParam();
-    GlWindow window(kFrameWidth, kFrameHeight);
-    const std::unique_ptr<GlDevice> device = window.MakeDevice();
-    ASSERT_TRUE(device);
-    SceneResources resources;
-    ASSERT_TRUE(DrawTwice(*device, scene, resources));
+private:
+    GlWindow window_;
+    std::unique_ptr<GlDevice> device_ = window_.MakeDevice();
+};
 
-    ExpectAgreement(scene.name, window.Presented(), DrawnBySoftware(scene), kTolerance);
-}
-
-INSTANTIATE_TEST_SUITE_P(Scenes, DifferentialTest, testing::ValuesIn(kDifferentialScenes),
-                         SceneName);
+INSTANTIATE_TEST_SUITE_P(OpenGl, DeviceSuite,
+                         testing::Values(DeviceKind{
+                             "opengl",
+                             [](int width, int height) -> std::unique_ptr<DeviceUnderTest> {
+                                 auto made = std::make_unique<GlDeviceUnderTest>(width, height);
+                                 return made->Made() ? std::move(made) : nullptr;
+                             },
+                             kTolerance}),
+                         DeviceKindName);
 
 // The half-pixel shift and the viewport follow the window's size.
 TEST(GlDeviceResize, FramesAfterAResizeAgreeAtTheNewSize) {
-    const Scene scene = kDifferentialScenes[3];
+    const Scene& scene = kDifferentialScenes[3];
     GlWindow window(kFrameWidth / 2, kFrameHeight / 3);
     const std::unique_ptr<GlDevice> device = window.MakeDevice();
     ASSERT_TRUE(device);
@@ -231,57 +237,16 @@ INSTANTIATE_TEST_SUITE_P(States, StateTest, testing::ValuesIn(kStateCases),
                              return std::string(states.param.name);
                          });
 
-class UploadTest : public testing::TestWithParam<UploadCase> {};
-
-// Only a retired texture of this device and size is written over.
-TEST_P(UploadTest, ATextureUploadedBetweenFramesDrawsAsTheSoftwareDevice) {
-    const UploadCase& upload = GetParam();
-    const Scene scene = UploadScene(upload);
-    GlWindow window(kFrameWidth, kFrameHeight);
-    const std::unique_ptr<GlDevice> device = window.MakeDevice();
-    ASSERT_TRUE(device);
-    std::unique_ptr<DeviceTexture> retired = RetiredTexture(*device, upload.retired);
-    const DeviceTexture* const retiredAddress = retired.get();
-    const std::unique_ptr<DeviceTexture> texture =
-        UploadBetweenFrames(*device, scene, std::move(retired));
-    ASSERT_TRUE(texture);
-    if (upload.retired == Retired::SameSize) {
-        EXPECT_EQ(texture.get(), retiredAddress);
-    }
-
-    ExpectAgreement(scene.name, window.Presented(), DrawnBySoftwareAfterUpload(scene), kTolerance);
-}
-
-INSTANTIATE_TEST_SUITE_P(Retired, UploadTest, testing::ValuesIn(kUploadCases), UploadName);
-
 class GlResourceTest : public testing::Test {
 protected:
     GlWindow window_{64, 64};
     std::unique_ptr<GlDevice> device_ = window_.MakeDevice();
 };
 
-TEST_F(GlResourceTest, VertexDataMustFitTheBuffer) {
+// Another device in the same context would draw with the texture, but the saver never hands a
+// texture from one device to the next.
+TEST_F(GlResourceTest, RefusesTheTexturesOfAnotherDeviceInItsContext) {
     ASSERT_TRUE(device_);
-    ExpectVertexDataMustFit(*device_);
-}
-
-TEST_F(GlResourceTest, TexturesAreMadeOnlyFromWholePicturesWithinItsLimits) {
-    ASSERT_TRUE(device_);
-    ExpectTexturesOnlyFromWholePictures(*device_);
-    const TextureLimits limits = device_->Limits();
-    std::printf("largest texture side %d, powers of two only: %d\n", limits.maxTextureSize,
-                limits.powerOfTwoOnly);
-    ASSERT_GE(limits.maxTextureSize, 256);
-    EXPECT_TRUE(device_->CreateTexture(Image(limits.maxTextureSize, 1)));
-    EXPECT_FALSE(device_->CreateTexture(Image(limits.maxTextureSize + 1, 1)));
-    EXPECT_EQ(static_cast<bool>(device_->CreateTexture(Image(3, 5))), !limits.powerOfTwoOnly);
-}
-
-TEST_F(GlResourceTest, RefusesResourcesOfAnotherDevice) {
-    ASSERT_TRUE(device_);
-    ExpectResourcesOfAnotherDeviceRefused(*device_);
-    // Another device in the same context would draw with the texture, but the saver never
-    // hands a texture from one device to the next.
     const std::unique_ptr<GlDevice> other = window_.MakeDevice();
     ASSERT_TRUE(other);
     const auto othersTexture = other->CreateTexture(Image(8, 8));

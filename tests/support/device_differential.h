@@ -1,6 +1,9 @@
 #pragma once
-// What the tests of a device against the software device share: the scenes, the test
-// pictures, drawing as the saver draws, and the comparison of the frames.
+// The suite every device besides the software one passes: the saver's scenes and its uploads
+// between frames drawn as the software device draws them, and the rules every device keeps for
+// its resources. A test
+// program instantiates it with its device:
+//   INSTANTIATE_TEST_SUITE_P(OpenGl, DeviceSuite, testing::Values(DeviceKind{...}));
 
 #include <gtest/gtest.h>
 
@@ -8,6 +11,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <memory>
 #include <span>
 #include <string>
@@ -66,10 +70,6 @@ inline constexpr Scene kDifferentialScenes[] = {
     {"turned_opaque", 2.2f, 10, 0, 0},      {"turned_blended", 2.2f, 10, 1, 0},
     {"few_faces_blended", 4.0f, 5, 2, 1},   {"few_faces_opaque", 5.5f, 4, 2, 0},
 };
-
-inline std::string SceneName(const testing::TestParamInfo<Scene>& scene) {
-    return scene.param.name;
-}
 
 // Two frames, as the first one after the device is made is drawn before the lights are set.
 inline bool DrawTwice(RenderDevice& device, const Scene& scene, SceneResources& resources) {
@@ -162,10 +162,6 @@ inline constexpr UploadCase kUploadCases[] = {
     {"upload_other_device", Retired::OtherDevice},
 };
 
-inline std::string UploadName(const testing::TestParamInfo<UploadCase>& upload) {
-    return upload.param.name;
-}
-
 inline Scene UploadScene(const UploadCase& upload) {
     return {upload.name, 2.2f, 10, 0, 0};
 }
@@ -213,13 +209,69 @@ inline Image DrawnBySoftwareAfterUpload(const Scene& scene) {
     return drawn;
 }
 
-// The rules every device keeps for its resources.
+// A device drawing into a surface of its platform, and the frame it presented last.
+class DeviceUnderTest {
+public:
+    virtual ~DeviceUnderTest() = default;
+    virtual RenderDevice& Device() = 0;
+    virtual Image Presented() = 0;
+};
+
+struct DeviceKind {
+    const char* name;
+    // Nothing, after a failure saying why, when the platform makes no such device.
+    std::function<std::unique_ptr<DeviceUnderTest>(int width, int height)> make;
+    Tolerance tolerance;
+};
+
+class DeviceSuite : public testing::TestWithParam<DeviceKind> {
+protected:
+    std::unique_ptr<DeviceUnderTest> Make(int width = kFrameWidth, int height = kFrameHeight) {
+        return GetParam().make(width, height);
+    }
+};
+
+inline std::string DeviceKindName(const testing::TestParamInfo<DeviceKind>& kind) {
+    return kind.param.name;
+}
+
+TEST_P(DeviceSuite, FramesAgreeWithTheSoftwareDevice) {
+    for (const Scene& scene : kDifferentialScenes) {
+        const std::unique_ptr<DeviceUnderTest> made = Make();
+        ASSERT_TRUE(made);
+        SceneResources resources;
+        ASSERT_TRUE(DrawTwice(made->Device(), scene, resources)) << scene.name;
+        ExpectAgreement(scene.name, made->Presented(), DrawnBySoftware(scene),
+                        GetParam().tolerance);
+    }
+}
+
+// Only a retired texture of this device and size is written over.
+TEST_P(DeviceSuite, ATextureUploadedBetweenFramesDrawsAsTheSoftwareDevice) {
+    for (const UploadCase& upload : kUploadCases) {
+        const Scene scene = UploadScene(upload);
+        const std::unique_ptr<DeviceUnderTest> made = Make();
+        ASSERT_TRUE(made);
+        std::unique_ptr<DeviceTexture> retired = RetiredTexture(made->Device(), upload.retired);
+        const DeviceTexture* const retiredAddress = retired.get();
+        const std::unique_ptr<DeviceTexture> texture =
+            UploadBetweenFrames(made->Device(), scene, std::move(retired));
+        ASSERT_TRUE(texture) << upload.name;
+        if (upload.retired == Retired::SameSize) {
+            EXPECT_EQ(texture.get(), retiredAddress);
+        }
+        ExpectAgreement(scene.name, made->Presented(), DrawnBySoftwareAfterUpload(scene),
+                        GetParam().tolerance);
+    }
+}
 
 inline constexpr std::size_t kSolidBytes = sizeof(SolidVertexList);
 
-inline void ExpectVertexDataMustFit(RenderDevice& device) {
+TEST_P(DeviceSuite, VertexDataMustFitTheBuffer) {
+    const std::unique_ptr<DeviceUnderTest> made = Make(64, 64);
+    ASSERT_TRUE(made);
     const std::unique_ptr<VertexBuffer> buffer =
-        device.CreateVertexBuffer(kSolidBytes, kSolidVertexFormat);
+        made->Device().CreateVertexBuffer(kSolidBytes, kSolidVertexFormat);
     ASSERT_TRUE(buffer);
     const std::vector<std::byte> data(kSolidBytes + 1);
     const struct {
@@ -235,16 +287,30 @@ inline void ExpectVertexDataMustFit(RenderDevice& device) {
             << c.offset << "+" << c.size;
 }
 
-inline void ExpectTexturesOnlyFromWholePictures(RenderDevice& device) {
+TEST_P(DeviceSuite, TexturesAreMadeOnlyFromWholePicturesWithinItsLimits) {
+    const std::unique_ptr<DeviceUnderTest> made = Make(64, 64);
+    ASSERT_TRUE(made);
+    RenderDevice& device = made->Device();
     Image shortOfPixels(8, 8);
     shortOfPixels.pixels.pop_back();
     EXPECT_FALSE(device.CreateTexture(shortOfPixels));
     EXPECT_FALSE(device.CreateTexture(Image()));
     EXPECT_FALSE(device.BeginTextureUpload(nullptr, nullptr));
     EXPECT_TRUE(device.CreateTexture(Image(8, 8)));
+
+    const TextureLimits limits = device.Limits();
+    std::printf("largest texture side %d, powers of two only: %d\n", limits.maxTextureSize,
+                limits.powerOfTwoOnly);
+    ASSERT_GE(limits.maxTextureSize, 256);
+    EXPECT_TRUE(device.CreateTexture(Image(limits.maxTextureSize, 1)));
+    EXPECT_FALSE(device.CreateTexture(Image(limits.maxTextureSize + 1, 1)));
+    EXPECT_EQ(static_cast<bool>(device.CreateTexture(Image(3, 5))), !limits.powerOfTwoOnly);
 }
 
-inline void ExpectResourcesOfAnotherDeviceRefused(RenderDevice& device) {
+TEST_P(DeviceSuite, RefusesResourcesOfAnotherDevice) {
+    const std::unique_ptr<DeviceUnderTest> made = Make(64, 64);
+    ASSERT_TRUE(made);
+    RenderDevice& device = made->Device();
     SoftwareDevice software(8, 8, nullptr);
     const auto foreignTexture = software.CreateTexture(Image(8, 8));
     const auto foreignBuffer = software.CreateVertexBuffer(kSolidBytes, kSolidVertexFormat);

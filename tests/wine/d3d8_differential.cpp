@@ -1,6 +1,5 @@
-// The Direct3D 8 device under Wine on a virtual X display: the same frames drawn through it
-// and through the software device must agree, and its resources must behave as the software
-// ones do. Needs a display: run it through run_on_virtual_display.sh.
+// The Direct3D 8 device under Wine on a virtual X display, through the suite every device passes
+// and in what only Direct3D shows. Needs a display: run it through run_on_virtual_display.sh.
 #include <d3d8.h>
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -101,25 +100,28 @@ Image ReadPresentedFrame(IDirect3DDevice8& device) {
 // shifted by half a texel, flipped or with swapped channels changes several percent.
 constexpr Tolerance kTolerance{8, 0.005};
 
-class DifferentialTest : public testing::TestWithParam<Scene> {};
-
-TEST_P(DifferentialTest, FramesAgreeWithTheSoftwareDevice) {
-    const Scene& scene = GetParam();
-    TestWindow window(kFrameWidth, kFrameHeight);
-    std::unique_ptr<D3D8Device> direct3d = CreateDevice(window.Surface());
-    ASSERT_TRUE(direct3d);
-    SceneResources direct3dResources;
-    ASSERT_TRUE(DrawTwice(*direct3d, scene, direct3dResources));
-    const Image drawnByDirect3D = ReadPresentedFrame(*direct3d->Native());
+class D3D8DeviceUnderTest final : public DeviceUnderTest {
+public:
+    D3D8DeviceUnderTest(int width, int height) : window_(width, height) {}
+    bool Made() const { return device_ != nullptr; }
+    RenderDevice& Device() override { return *device_; }
     // The back buffer takes the window's client area.
-    ASSERT_EQ(drawnByDirect3D.width, kFrameWidth);
-    ASSERT_EQ(drawnByDirect3D.height, kFrameHeight);
+    Image Presented() override { return ReadPresentedFrame(*device_->Native()); }
 
-    ExpectAgreement(scene.name, drawnByDirect3D, DrawnBySoftware(scene), kTolerance);
-}
+private:
+    TestWindow window_;
+    std::unique_ptr<D3D8Device> device_ = CreateDevice(window_.Surface());
+};
 
-INSTANTIATE_TEST_SUITE_P(Scenes, DifferentialTest, testing::ValuesIn(kDifferentialScenes),
-                         SceneName);
+INSTANTIATE_TEST_SUITE_P(Direct3D8, DeviceSuite,
+                         testing::Values(DeviceKind{
+                             "direct3d8",
+                             [](int width, int height) -> std::unique_ptr<DeviceUnderTest> {
+                                 auto made = std::make_unique<D3D8DeviceUnderTest>(width, height);
+                                 return made->Made() ? std::move(made) : nullptr;
+                             },
+                             kTolerance}),
+                         DeviceKindName);
 
 // As the saver does once a lost device can be reset: the resources go, the device is reset for
 // its window, and the resources made anew draw the frames as before.
@@ -138,30 +140,6 @@ TEST(D3D8DeviceReset, ResourcesMadeAnewAfterAResetDrawAsBefore) {
 
     ExpectAgreement(scene.name, drawnByDirect3D, DrawnBySoftware(scene), kTolerance);
 }
-
-class UploadTest : public testing::TestWithParam<UploadCase> {};
-
-// Only a retired texture of this device and size is written over.
-TEST_P(UploadTest, ATextureUploadedBetweenFramesDrawsAsTheSoftwareDevice) {
-    const UploadCase& upload = GetParam();
-    const Scene scene = UploadScene(upload);
-    TestWindow window(kFrameWidth, kFrameHeight);
-    std::unique_ptr<D3D8Device> direct3d = CreateDevice(window.Surface());
-    ASSERT_TRUE(direct3d);
-    std::unique_ptr<DeviceTexture> retired = RetiredTexture(*direct3d, upload.retired);
-    const DeviceTexture* const retiredAddress = retired.get();
-    const std::unique_ptr<DeviceTexture> texture =
-        UploadBetweenFrames(*direct3d, scene, std::move(retired));
-    ASSERT_TRUE(texture);
-    if (upload.retired == Retired::SameSize) {
-        EXPECT_EQ(texture.get(), retiredAddress);
-    }
-    const Image drawnByDirect3D = ReadPresentedFrame(*direct3d->Native());
-
-    ExpectAgreement(scene.name, drawnByDirect3D, DrawnBySoftwareAfterUpload(scene), kTolerance);
-}
-
-INSTANTIATE_TEST_SUITE_P(Retired, UploadTest, testing::ValuesIn(kUploadCases), UploadName);
 
 // Each step of making a device against the real runtime, and what the saver then does.
 struct CreationCase {
@@ -212,37 +190,6 @@ INSTANTIATE_TEST_SUITE_P(
     [](const testing::TestParamInfo<CreationCase>& creation) {
         return std::string(creation.param.name);
     });
-
-class D3D8ResourceTest : public testing::Test {
-protected:
-    TestWindow window_{64, 64};
-    std::unique_ptr<D3D8Device> device_ = CreateDevice(window_.Surface());
-};
-
-TEST_F(D3D8ResourceTest, VertexDataMustFitTheBuffer) {
-    ASSERT_TRUE(device_);
-    ExpectVertexDataMustFit(*device_);
-}
-
-TEST_F(D3D8ResourceTest, TexturesAreMadeOnlyFromWholePictures) {
-    ASSERT_TRUE(device_);
-    ExpectTexturesOnlyFromWholePictures(*device_);
-}
-
-TEST_F(D3D8ResourceTest, TakesTexturesAsLargeAsItsLimits) {
-    ASSERT_TRUE(device_);
-    const TextureLimits limits = device_->Limits();
-    std::printf("%s device; largest texture side %d, powers of two only: %d\n",
-                device_->Type() == Direct3DDeviceType::Hardware ? "hardware" : "reference",
-                limits.maxTextureSize, limits.powerOfTwoOnly);
-    ASSERT_GE(limits.maxTextureSize, 256);
-    EXPECT_TRUE(device_->CreateTexture(Image(limits.maxTextureSize, 1)));
-}
-
-TEST_F(D3D8ResourceTest, RefusesResourcesOfAnotherDevice) {
-    ASSERT_TRUE(device_);
-    ExpectResourcesOfAnotherDeviceRefused(*device_);
-}
 
 // Releasing a resource calls into d3d8.dll, so each one alone keeps it loaded once the device
 // is gone, and the library goes with the last of them.
