@@ -27,7 +27,7 @@ struct Listing {
 // One listing of the whole folder, split by kind, costs a twelfth of listing every kind's
 // pattern in every pass.
 Listing ListFilesByKind(FileSystem& files, const std::string& pattern,
-                        const std::array<std::int16_t, 4>& kindEnabled,
+                        const std::array<std::int16_t, kKindCount>& kindEnabled,
                         const CatalogueProgress& progress) {
     Listing listing;
     int found = 0;
@@ -78,8 +78,8 @@ bool FolderExists(FileSystem& files, std::string_view folder) {
 }
 
 CatalogueEnd BuildCatalogue(FileSystem& files, std::string_view folder,
-                            const std::array<std::int16_t, 4>& kindEnabled, Catalogue& catalogue,
-                            const CatalogueProgress& progress) {
+                            const std::array<std::int16_t, kKindCount>& kindEnabled,
+                            Catalogue& catalogue, const CatalogueProgress& progress) {
     catalogue.ImageCount = 0;
     catalogue.ImageFiles.clear();
     if (folder.empty() || !std::ranges::any_of(kindEnabled, IsKindEnabled))

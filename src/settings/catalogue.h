@@ -14,9 +14,10 @@ namespace vexaframe {
 
 inline constexpr std::int16_t kMaxImageCount = 32767;
 
-// Wildcard parts of the four picture kinds, in the order of Settings::KindEnabled.
-inline constexpr std::array<std::string_view, 4> kKindPatterns{"*.bmp", "*.gif", "*.jpg",
-                                                               "*.wmf"};
+// Wildcard parts of the picture kinds, in the order of Settings::KindEnabled.
+inline constexpr std::size_t kKindCount = 4;
+inline constexpr std::array<std::string_view, kKindCount> kKindPatterns{"*.bmp", "*.gif", "*.jpg",
+                                                                        "*.wmf"};
 
 // A file is taken in a pass only when its whole attribute value equals the pass's value:
 // no attribute, archive only, read-only only.
@@ -46,8 +47,8 @@ bool FolderExists(FileSystem& files, std::string_view folder);
 // Lists the folder once and takes its pictures pass by pass, then kind by kind, in listing
 // order, until the catalogue is full; then sorts them by path.
 CatalogueEnd BuildCatalogue(FileSystem& files, std::string_view folder,
-                            const std::array<std::int16_t, 4>& kindEnabled, Catalogue& catalogue,
-                            const CatalogueProgress& progress = {});
+                            const std::array<std::int16_t, kKindCount>& kindEnabled,
+                            Catalogue& catalogue, const CatalogueProgress& progress = {});
 
 std::string WithTrailingSeparator(std::string_view path, PathStyle paths);
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "pictures/image.h"
+#include "settings/catalogue.h"
 
 namespace vexaframe {
 
@@ -99,7 +100,7 @@ constexpr Option OptionAt(PixelPoint panel, int boxLeft, int captionLeft, int to
     return {FromTwips(panel, boxLeft, top, side, side),
             {panel.x + captionLeft / kTwipsPerPixel, panel.y + top / kTwipsPerPixel}};
 }
-inline constexpr std::array<Option, 4> kKinds{
+inline constexpr std::array<Option, kKindCount> kKinds{
     OptionAt(kFilesOrigin, 3120, 3360, 2880, 180), OptionAt(kFilesOrigin, 3120, 3360, 3120, 180),
     OptionAt(kFilesOrigin, 3120, 3360, 3360, 180), OptionAt(kFilesOrigin, 3120, 3360, 3600, 180)};
 inline constexpr std::array<Option, 2> kOrders{OptionAt(kOptionsOrigin, 360, 600, 540, 195),

@@ -69,7 +69,7 @@ inline constexpr int kIntervalStarting = 30;
 
 // What the dialog's controls show. Texts are UTF-8.
 struct DialogView {
-    std::array<StorePicture, 4> kindBoxes{};
+    std::array<StorePicture, kKindCount> kindBoxes{};
     std::array<StorePicture, 2> orderRadios{};
     std::array<StorePicture, 3> transparencyRadios{};
     std::array<StorePicture, 4> buttonFaces{};
