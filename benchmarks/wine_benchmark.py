@@ -7,7 +7,7 @@ import sys
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 BUILD = os.path.join(ROOT, "build", "windows")
-sys.path.insert(0, os.path.join(ROOT, "tests", "wine"))
+sys.path.insert(0, os.path.join(ROOT, "tests", "end_to_end"))
 import wine_session  # noqa: E402  (the end-to-end tests' Wine session)
 
 

@@ -19,12 +19,8 @@ import sys
 import tempfile
 import time
 
-HERE = os.path.dirname(os.path.abspath(__file__))
-sys.path.insert(0, os.path.join(HERE, "..", "wine"))
-
-from saver_end_to_end import cube_shows, expect_cube_of  # noqa: E402
-from wine_session import (POLL_SECONDS, RUN_BOUND_SECONDS, Failure,  # noqa: E402
-                          ended_within, rgb_of, screenshot, stop, wait_for_screen)
+from saver_end_to_end import cube_shows, expect_cube_of
+from wine_session import (POLL_SECONDS, RUN_BOUND_SECONDS, Failure, ended_within, rgb_of, screenshot, stop, wait_for_screen)
 
 PICTURE = "aurora_lake.bmp"
 PR_SET_CHILD_SUBREAPER = 36

@@ -15,12 +15,8 @@ import sys
 import tempfile
 import time
 
-HERE = os.path.dirname(os.path.abspath(__file__))
-sys.path.insert(0, os.path.join(HERE, "..", "wine"))
-
-from saver_end_to_end import cube_shows, expect_cube_of, lit_centre_pixels  # noqa: E402
-from wine_session import (POLL_SECONDS, RUN_BOUND_SECONDS, SCREEN, Failure,  # noqa: E402
-                          ended_within, expect_ended, expect_running, rgb_of, screenshot, stop,
+from saver_end_to_end import cube_shows, expect_cube_of
+from wine_session import (RUN_BOUND_SECONDS, SCREEN, Failure, ended_within, expect_ended, expect_running, rgb_of, screenshot, stop,
                           wait_for_screen)
 
 # One picture, in catalogue order and opaque, so that the cube shows only its colours.
