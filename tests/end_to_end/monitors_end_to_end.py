@@ -64,7 +64,7 @@ def centre_half(rect):
 def start_with_pointer_on_other(session, desk, name, at):
     """A saver started while the pointer rests at `at` on the other monitor."""
     session.put_pointer(*at, on_root=desk.on_root(*at))
-    return session.start_saver(name, ["/s"])
+    return session.start_saver(name, session.MOUSE_ENDS_IT)
 
 
 def covered_with_cube(desk):
@@ -88,7 +88,7 @@ def case_a_window_on_the_other_monitor_is_covered_while_the_cube_shows(session):
         if not session.wait_for_screen(bright_shows):
             raise Failure("the white window does not show before the saver starts")
 
-        with session.start_saver("covered", ["/s"]) as saver:
+        with session.start_saver("covered", session.MOUSE_ENDS_IT) as saver:
             # Shown means drawn: the other monitor black and the cube on the primary.
             shown = saver.wait_until_shown(covered_with_cube(desk))
             if Rect(*shown.rect) != desk.primary:

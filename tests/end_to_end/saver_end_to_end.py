@@ -11,6 +11,7 @@ import subprocess
 import sys
 import time
 
+import saver_input_cases
 from end_to_end import (RUN_BOUND_SECONDS, SCREEN, Failure, Running, expect_cube_of, expect_ended,
                         expect_running, rgb_of, run_cases, wait_for)
 from wine_session import (FIRST_WINE_START_SECONDS, WineSession, broken_pictures,
@@ -18,9 +19,16 @@ from wine_session import (FIRST_WINE_START_SECONDS, WineSession, broken_pictures
 
 
 class SaverSession(WineSession):
+    """For the saver's input cases: started by the system (/s) the mouse ends it; without
+    arguments it never does, and Enter does."""
+
+    MOUSE_ENDS_IT, MOUSE_NEVER_ENDS_IT = ["/s"], []
+
     def start_saver(self, name, arguments):
-        """The saver showing one picture."""
         return RunningSaver(self, name, {"a.bmp": self.sample("aurora_lake.bmp")}, arguments)
+
+    def mouse_never_endings(self):
+        return [("Enter", lambda saver: self.xdotool("key", "Return"))]
 
 
 class RunningSaver(Running):
@@ -60,7 +68,7 @@ class RunningSaver(Running):
 def start_once(session):
     """The first start in a new prefix also sets up Direct3D (and Mesa's shaders) and the
     picture loader there: it is left out of the cases, whose starts are timed."""
-    with session.start_saver("first-start", ["/s"]):
+    with session.start_saver("first-start", session.MOUSE_ENDS_IT):
         if session.wait_for_window(lambda w: w.caption == "Vexaframe_S" and w.visible,
                                    FIRST_WINE_START_SECONDS) is None:
             raise Failure("the saver's first start showed no window")
@@ -187,49 +195,10 @@ def case_a_texture_problem_is_reported_in_one_box_at_a_time(session):
         expect_running(saver.process, "a texture problem")
 
 
-def case_a_character_key_ends_shift_does_not(session):
-    with session.start_saver("keys", ["/s"]) as saver:
-        saver.wait_until_shown()
-        session.xdotool("key", "shift")
-        expect_running(saver.process, "Shift")
-        session.xdotool("key", "a")
-        expect_ended(saver.process, "the key a")
-
-
-def case_a_click_ends(session):
-    with session.start_saver("click", ["/s"]) as saver:
-        saver.wait_until_shown()
-        session.xdotool("mousemove", "300", "300", "click", "1")
-        expect_ended(saver.process, "a click")
-
-
-def case_only_a_move_along_both_axes_ends(session):
-    # A window that appears under the pointer is told where the pointer is: that is the first
-    # position the saver sees, and the one later moves are measured from.
-    session.put_pointer(200, 200)
-    with session.start_saver("mouse", ["/s"]) as saver:
-        saver.wait_until_shown()
-        for x, y in ((200, 300), (200, 500), (400, 200), (700, 200)):
-            session.xdotool("mousemove", str(x), str(y))
-            expect_running(saver.process, f"a move to {x},{y}")
-        session.xdotool("mousemove", "450", "450")
-        expect_ended(saver.process, "a move along both axes")
-
-
-def case_without_arguments_the_mouse_never_ends(session):
-    with session.start_saver("plain", []) as saver:
-        saver.wait_until_shown()
-        for x, y in ((100, 100), (600, 500), (900, 50)):
-            session.xdotool("mousemove", str(x), str(y))
-        expect_running(saver.process, "moves along both axes")
-        session.xdotool("key", "Return")
-        expect_ended(saver.process, "Enter")
-
-
 def case_a_second_start_ends_at_once(session):
-    with session.start_saver("running", ["/s"]) as saver:
+    with session.start_saver("running", session.MOUSE_ENDS_IT) as saver:
         saver.wait_until_shown()
-        with session.start_saver("second", ["/s"]) as second:
+        with session.start_saver("second", session.MOUSE_ENDS_IT) as second:
             expect_ended(second.process, "a start beside a running saver")
         expect_running(saver.process, "a second start")
 
@@ -241,10 +210,7 @@ CASES = [
     case_broken_files_are_skipped_and_every_good_picture_shows_in_order,
     case_memory_stays_flat_over_many_changes_of_large_pictures,
     case_a_texture_problem_is_reported_in_one_box_at_a_time,
-    case_a_character_key_ends_shift_does_not,
-    case_a_click_ends,
-    case_only_a_move_along_both_axes_ends,
-    case_without_arguments_the_mouse_never_ends,
+    *saver_input_cases.CASES,
     case_a_second_start_ends_at_once,
 ]
 

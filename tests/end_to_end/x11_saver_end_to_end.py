@@ -12,16 +12,21 @@ import signal
 import subprocess
 import sys
 
+import saver_input_cases
 from end_to_end import (RUN_BOUND_SECONDS, SCREEN, Failure, Running, Session, ended_within,
                         expect_cube_of, expect_ended, expect_running, first_line, lit, pixels,
                         rgb_of, run_cases)
 
 # One picture, in catalogue order and opaque, so that the cube shows only its colours.
 ONE_PICTURE = ["-order", "sequential", "-transparency", "opaque"]
+ENDING_SIGNALS = (signal.SIGTERM, signal.SIGINT, signal.SIGHUP)
 
 
 class NativeSession(Session):
-    """The native program's runs, each program with a home of its own."""
+    """The native program's runs; for the saver's input cases, started by hand the mouse ends
+    it, and in a window XScreenSaver gives (the root window here) nothing but a signal does."""
+
+    MOUSE_ENDS_IT, MOUSE_NEVER_ENDS_IT = [], ["-root"]
 
     def __init__(self, options):
         super().__init__(options)
@@ -36,6 +41,15 @@ class NativeSession(Session):
 
     def start_saver(self, name, arguments, picture="aurora_lake.bmp"):
         return Saver(self, name, arguments, picture)
+
+    def mouse_never_endings(self):
+        def after_input(ending):
+            def end(saver):
+                self.xdotool("key", "a", "click", "1")
+                expect_running(saver.process, "a key and a click under XScreenSaver")
+                saver.process.send_signal(ending)
+            return end
+        return [(signal.Signals(ending).name, after_input(ending)) for ending in ENDING_SIGNALS]
 
     def clear_root(self):
         """Black over what earlier cases drew into the root window, which keeps it."""
@@ -136,49 +150,6 @@ def case_a_given_window_that_its_owner_destroys_ends_it_quietly(session):
                     raise Failure(f"its window destroyed {device}, it said {said!r}")
 
 
-def case_the_daemon_ends_it_with_a_signal_and_input_never_does(session):
-    for ending in (signal.SIGTERM, signal.SIGINT, signal.SIGHUP):
-        with session.start_saver(f"signal{ending}", ["-root"]) as saver:
-            saver.wait_until_shown()
-            x, y = session.pointer()
-            session.xdotool("mousemove", str(x + 50), str(y + 50), "key", "a", "click", "1")
-            expect_running(saver.process, "input under XScreenSaver")
-            saver.process.send_signal(ending)
-            expect_ended(saver.process, signal.Signals(ending).name)
-
-
-def case_by_hand_a_character_key_ends_shift_does_not(session):
-    with session.start_saver("keys", []) as saver:
-        saver.wait_until_shown()
-        session.xdotool("key", "shift")
-        expect_running(saver.process, "Shift")
-        session.xdotool("key", "Left")
-        expect_running(saver.process, "an arrow")
-        session.xdotool("key", "a")
-        expect_ended(saver.process, "the key a")
-
-
-def case_by_hand_a_click_ends(session):
-    with session.start_saver("click", []) as saver:
-        saver.wait_until_shown()
-        session.xdotool("click", "3")
-        expect_running(saver.process, "a right click")
-        session.xdotool("click", "1")
-        expect_ended(saver.process, "a left click")
-
-
-def case_by_hand_only_a_move_along_both_axes_ends(session):
-    with session.start_saver("mouse", []) as saver:
-        saver.wait_until_shown()
-        x, y = session.pointer()
-        session.xdotool("mousemove", str(x + 40), str(y))
-        expect_running(saver.process, "a move along x")
-        session.xdotool("mousemove", str(x), str(y + 40))
-        expect_running(saver.process, "a move along y")
-        session.xdotool("mousemove", str(x + 40), str(y + 40))
-        expect_ended(saver.process, "a move along both axes")
-
-
 def case_without_pictures_it_says_where_to_choose_them(session):
     with session.start_saver("none", ["-root"], picture=None) as saver:
         if not ended_within(saver.process, RUN_BOUND_SECONDS):
@@ -193,10 +164,7 @@ CASES = [
     case_root_shows_the_cube_of_the_picture_around_the_centre,
     case_a_given_window_is_drawn_into_and_followed_when_resized,
     case_a_given_window_that_its_owner_destroys_ends_it_quietly,
-    case_the_daemon_ends_it_with_a_signal_and_input_never_does,
-    case_by_hand_a_character_key_ends_shift_does_not,
-    case_by_hand_a_click_ends,
-    case_by_hand_only_a_move_along_both_axes_ends,
+    *saver_input_cases.CASES,
     case_without_pictures_it_says_where_to_choose_them,
 ]
 
