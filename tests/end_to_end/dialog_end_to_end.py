@@ -15,8 +15,8 @@ import subprocess
 import sys
 import time
 
-from end_to_end import (SCREEN, Failure, expect_ended, expect_running, rgb_of, run_cases, stop,
-                        stopping, wait_for)
+from end_to_end import (SCREEN, Failure, Held, expect_ended, expect_running, rgb_of, run_cases,
+                        stop, stopping, wait_for)
 from wine_session import FOLDER_KEY, INTERVAL_KEY, ORDER_KEY, TRANSPARENCY_KEY, WineSession
 
 CAPTION = "Vexaframe_P"
@@ -128,7 +128,7 @@ def no_window(session, matches):
     return wait_for(lambda: not any(map(matches, session.windows())))
 
 
-class Dialog:
+class Dialog(Held):
     """A settings dialog opened on a folder of `pictures` (name: source path), with the settings
     `entries(folder)` gives for that folder; stopped when the case leaves it."""
 
@@ -154,9 +154,6 @@ class Dialog:
             raise Failure(f"no window {CAPTION} shown; the program was {state}")
         time.sleep(SETTLE_SECONDS)
         return self
-
-    def __exit__(self, *_):
-        stop(self.process)
 
     def settings_bytes(self):
         with open(self.settings_file, "rb") as settings:

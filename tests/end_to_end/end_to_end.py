@@ -140,9 +140,22 @@ class Session:
         return True
 
 
-class Running:
-    """A program started for a case by `start()`, stopped when the case leaves it whatever
-    happened."""
+class Held:
+    """What a case starts and holds with `with`: closed when the case leaves it, whatever
+    happened; by default its `process` is stopped."""
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *_):
+        self.close()
+
+    def close(self):
+        stop(self.process)
+
+
+class Running(Held):
+    """A program started for a case by `start()`."""
 
     def __init__(self, session, start):
         self.session = session
@@ -150,12 +163,6 @@ class Running:
         self.screen_before = session.screenshot()
         self.process = start()
         self.started = time.monotonic()
-
-    def __enter__(self):
-        return self
-
-    def __exit__(self, *_):
-        stop(self.process)
 
     def wait_until_shown(self, drawing=None):
         """Once the screen shows the program drawing (`drawing(screenshot)`; by default a cube

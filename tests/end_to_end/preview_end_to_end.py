@@ -9,23 +9,18 @@ the window's place, size and life are.
 
 import sys
 
-from end_to_end import RUN_BOUND_SECONDS, Failure, expect_ended, run_cases, stop, stopping
+from end_to_end import (RUN_BOUND_SECONDS, Failure, Held, expect_ended, run_cases, stop,
+                        stopping)
 from wine_session import WineSession
 
 
-class Host:
+class Host(Held):
     """A preview area of the given size at the screen's top-left corner."""
 
     def __init__(self, session, width, height):
         self.process, said = session.start_probe("the preview host", "host", str(width),
                                                  str(height))
         self.area = " ".join(said)
-
-    def __enter__(self):
-        return self
-
-    def __exit__(self, *_):
-        stop(self.process)
 
     def destroy(self):
         """Destroys the host window; returns once it is gone (under Wine without a window

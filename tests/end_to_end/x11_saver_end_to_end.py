@@ -13,7 +13,7 @@ import subprocess
 import sys
 
 import saver_input_cases
-from end_to_end import (RUN_BOUND_SECONDS, SCREEN, Failure, Running, Session, ended_within,
+from end_to_end import (RUN_BOUND_SECONDS, SCREEN, Failure, Held, Running, Session, ended_within,
                         expect_cube_of, expect_ended, expect_running, first_line, lit, pixels,
                         rgb_of, run_cases)
 
@@ -73,7 +73,7 @@ class Saver(Running):
             stdout=subprocess.DEVNULL, stderr=subprocess.PIPE))
 
 
-class TestWindow:
+class TestWindow(Held):
     """Another program's window of `size`, as XScreenSaver makes one; gone when the case
     leaves it, or earlier with close()."""
 
@@ -81,12 +81,6 @@ class TestWindow:
         self.holder = subprocess.Popen([session.test_window, *map(str, size)], env=session.env,
                                        stdin=subprocess.PIPE, stdout=subprocess.PIPE)
         self.id = first_line(self.holder, "the test window")
-
-    def __enter__(self):
-        return self
-
-    def __exit__(self, *_):
-        self.close()
 
     def close(self):
         if not self.holder.stdin.closed:

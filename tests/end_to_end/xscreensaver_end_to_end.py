@@ -18,7 +18,7 @@ import sys
 import tempfile
 import time
 
-from end_to_end import (POLL_SECONDS, RUN_BOUND_SECONDS, Failure, cube_shows, ended_within,
+from end_to_end import (POLL_SECONDS, RUN_BOUND_SECONDS, Failure, Held, cube_shows, ended_within,
                         expect_cube_of, rgb_of, run_cases, stop, wait_for)
 from x11_saver_end_to_end import NativeSession
 
@@ -88,7 +88,7 @@ def wait_for_end(pid):
         time.sleep(POLL_SECONDS)
 
 
-class Daemon:
+class Daemon(Held):
     """XScreenSaver in a home of its own, ended however the case leaves it."""
 
     def __init__(self, session):
@@ -117,10 +117,7 @@ class Daemon:
             [*self.as_user, "xscreensaver", "-no-splash", "-verbose"], env=self.env,
             stdout=self.log, stderr=subprocess.STDOUT)
 
-    def __enter__(self):
-        return self
-
-    def __exit__(self, *_):
+    def close(self):
         # Whatever a failed case left of the daemon, its helpers and the module.
         stop(self.process)
         for pid in living_processes_with(self.home):
