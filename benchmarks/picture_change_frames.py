@@ -15,7 +15,7 @@ import subprocess
 import time
 
 import wine_benchmark
-from wine_benchmark import wine_session
+from wine_benchmark import end_to_end, wine_session
 
 RUN_SECONDS = 30
 START_SECONDS = 4
@@ -34,9 +34,8 @@ def photograph(folder, name, width, height, seed):
 
 
 def frame_times(session, name, pictures, interval):
-    windows_folder, _ = session.picture_folder(name, pictures)
-    settings = {wine_session.ORDER_KEY: 0, wine_session.INTERVAL_KEY: interval,
-                wine_session.TRANSPARENCY_KEY: 0, wine_session.FOLDER_KEY: windows_folder}
+    windows_folder = session.windows_picture_folder(name, pictures)
+    settings = wine_session.saver_settings(windows_folder, interval)
     copy = session.fresh_copy(name, settings)
     log_path = os.path.join(session.folders, name + ".log")
     env = dict(session.env, WINEDEBUG="-all,+timestamp,trace+d3d8")
@@ -44,14 +43,14 @@ def frame_times(session, name, pictures, interval):
         process = subprocess.Popen([session.wine_run, copy, "/s"], env=env,
                                    stdout=subprocess.DEVNULL, stderr=log)
         time.sleep(RUN_SECONDS)
-        wine_session.stop(process)
+        end_to_end.stop(process)
     presents = []
     with open(log_path, encoding="utf-8", errors="replace") as log:
         for line in log:
             if match := PRESENT.match(line):
                 presents.append(float(match.group(1)))
     if len(presents) < 2:
-        raise wine_session.Failure(f"{name}: no frames in the trace")
+        raise end_to_end.Failure(f"{name}: no frames in the trace")
     first = presents[0] + START_SECONDS
     return [t for t in presents if t >= first]
 
@@ -66,7 +65,7 @@ def report(name, times):
 
 
 def benchmark(session):
-    print(f"Vexaframe.scr /s under Wine at {wine_session.SCREEN[0]} x {wine_session.SCREEN[1]}, "
+    print(f"Vexaframe.scr /s under Wine at {end_to_end.SCREEN[0]} x {end_to_end.SCREEN[1]}, "
           f"{RUN_SECONDS} s a run, the first {START_SECONDS} s left out; refresh period "
           f"{REFRESH_MS:.1f} ms")
     print(f"  {'run':28} {'frames':>6} {'median':>7} {'p99':>7} {'longest':>7} "

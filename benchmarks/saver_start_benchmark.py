@@ -16,7 +16,7 @@ import threading
 import time
 
 import wine_benchmark
-from wine_benchmark import wine_session
+from wine_benchmark import end_to_end, wine_session
 
 RUNS = 5
 BOUND_SECONDS = 30  # only guards against a hang
@@ -25,7 +25,7 @@ LIT_CHANNELS = 3000  # lit channels around the centre: some thousand pixels of t
 CORNER = 16
 
 
-WIDTH, HEIGHT = wine_session.SCREEN
+WIDTH, HEIGHT = end_to_end.SCREEN
 LIT_TABLE = bytes(1 if level > LIT_LEVEL else 0 for level in range(256))
 
 
@@ -58,7 +58,7 @@ def saver_window_shown(windows):
     return any(window.caption == "Vexaframe_S" and window.visible for window in windows)
 
 
-LOOK_FAILURES = (wine_session.Failure, subprocess.SubprocessError)
+LOOK_FAILURES = (end_to_end.Failure, subprocess.SubprocessError)
 
 
 class Watch(threading.Thread):
@@ -105,7 +105,7 @@ def start_once(session, copy, look_for_window):
         watch.start()
     for watch in watches:
         watch.join()
-    wine_session.stop(process)
+    end_to_end.stop(process)
     wait_until_no_saver_window(session)
     return ({watch.event: watch.seen_after for watch in watches},
             {watch.event: watch.look_seconds for watch in watches},
@@ -124,8 +124,8 @@ def wait_until_no_saver_window(session):
     deadline = time.monotonic() + BOUND_SECONDS
     while saver_window_left(session):
         if time.monotonic() > deadline:
-            raise wine_session.Failure("the saver's windows stayed after it was stopped")
-        time.sleep(wine_session.POLL_SECONDS)
+            raise end_to_end.Failure("the saver's windows stayed after it was stopped")
+        time.sleep(end_to_end.POLL_SECONDS)
 
 
 def trivial_start_seconds(session):
@@ -149,10 +149,9 @@ def print_row(name, values):
 
 
 def benchmark(session):
-    windows_folder, _ = session.picture_folder("pictures", {
+    windows_folder = session.windows_picture_folder("pictures", {
         name: os.path.join(session.samples, name) for name in sorted(os.listdir(session.samples))})
-    settings = {wine_session.ORDER_KEY: 0, wine_session.INTERVAL_KEY: 60,
-                wine_session.TRANSPARENCY_KEY: 0, wine_session.FOLDER_KEY: windows_folder}
+    settings = wine_session.saver_settings(windows_folder, 60)
     copies = [session.fresh_copy(f"run{run}", settings) for run in range(2 * RUNS + 1)]
 
     first, _, _ = start_once(session, copies[0], True)  # the disk cache is cold for the first

@@ -10,7 +10,7 @@ import os
 import time
 
 import wine_benchmark
-from wine_benchmark import wine_session
+from wine_benchmark import end_to_end, wine_session
 
 POLL_SECONDS = 0.2
 
@@ -37,9 +37,8 @@ def soak(session, minutes, folder, every):
     jpegs = [path for path in pictures.values() if path.lower().endswith(".jpg")]
     if jpegs:
         pictures.update(wine_session.broken_pictures(session, jpegs[0]))
-    windows_folder, _ = session.picture_folder("soak", pictures)
-    settings = {wine_session.ORDER_KEY: 0, wine_session.INTERVAL_KEY: 1,
-                wine_session.TRANSPARENCY_KEY: 0, wine_session.FOLDER_KEY: windows_folder}
+    windows_folder = session.windows_picture_folder("soak", pictures)
+    settings = wine_session.saver_settings(windows_folder, 1)
     copy = session.fresh_copy("soak", settings)
     bitmap = os.path.join(os.path.dirname(copy), "Vexaframe.bmp")
     process = session.start_copy(copy, ["/s"])
@@ -51,7 +50,7 @@ def soak(session, minutes, folder, every):
     try:
         while time.monotonic() - started < minutes * 60:
             if process.poll() is not None:
-                raise wine_session.Failure(
+                raise end_to_end.Failure(
                     f"the saver ended after {time.monotonic() - started:.0f} s "
                     f"(exit status {process.returncode})")
             now = wine_session.staged_version(bitmap)
@@ -65,7 +64,7 @@ def soak(session, minutes, folder, every):
                 next_line += every
             time.sleep(POLL_SECONDS)
     finally:
-        wine_session.stop(process)
+        end_to_end.stop(process)
     later = [resident for elapsed, resident in rows if elapsed >= 60] or [rows[-1][1]]
     print(f"resident after the first minute: {min(later)} to {max(later)} MiB; "
           f"{staged} pictures staged; the saver ran to the end")

@@ -7,8 +7,9 @@ import sys
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 BUILD = os.path.join(ROOT, "build", "windows")
-sys.path.insert(0, os.path.join(ROOT, "tests", "wine"))
-import wine_session  # noqa: E402  (the end-to-end tests' Wine session)
+sys.path.insert(0, os.path.join(ROOT, "tests", "end_to_end"))
+import end_to_end  # noqa: E402  (the end-to-end tests' helpers)
+import wine_session  # noqa: E402
 
 
 def argument_parser(description, prefix_name):
@@ -23,12 +24,11 @@ def argument_parser(description, prefix_name):
 
 def run(options, body, name):
     """Runs body(session) in a fresh session; the exit code says whether it got through."""
-    session = wine_session.Session(options)
+    session = wine_session.WineSession(options)
     try:
-        session.start_display()
-        session.keep_wine_server()
+        session.start()
         body(session)
-    except wine_session.Failure as failure:
+    except end_to_end.Failure as failure:
         print(f"{name} failed: {failure}")
         return 1
     finally:

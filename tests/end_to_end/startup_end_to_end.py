@@ -7,7 +7,8 @@ starts it with a command line and watches its windows through window_probe.exe.
 
 import sys
 
-from wine_session import Failure, expect_ended, run_cases, stop
+from end_to_end import Failure, expect_ended, run_cases, stopping
+from wine_session import WineSession
 
 CHOOSE_PICTURES = "設定画面より画像ﾌｧｲﾙを指定して下さい！"
 
@@ -24,11 +25,8 @@ def is_choose_pictures_box(window):
 def runs_to_its_end(session, name, arguments, what):
     # Without pictures a saver start shows a modal message box: ending at all means that
     # nothing was shown.
-    saver = session.start_saver(name, arguments)
-    try:
+    with stopping(session.start_fresh_copy(name, arguments)) as saver:
         expect_ended(saver, what)
-    finally:
-        stop(saver)
 
 
 def ends_silently(session, name, arguments):
@@ -50,8 +48,7 @@ def case_hostless_preview_ends_at_once(session):
 
 
 def asks_to_choose_pictures(session, name, arguments):
-    saver = session.start_saver(name, arguments)
-    try:
+    with stopping(session.start_fresh_copy(name, arguments)) as saver:
         if not session.wait_for_window(is_choose_pictures_box):
             raise Failure(f"{arguments}: no message box captioned Vexaframe with the text "
                           f"{CHOOSE_PICTURES}")
@@ -59,8 +56,6 @@ def asks_to_choose_pictures(session, name, arguments):
             raise Failure(f"{arguments}: ended while its message box was up")
         session.press_enter_on("Vexaframe")
         expect_ended(saver, f"{arguments} after Enter")
-    finally:
-        stop(saver)
     session.expect_none_of_our_windows(f"{arguments}")
 
 
@@ -73,12 +68,9 @@ def case_saver_without_switch_or_pictures(session):
 
 
 def ends_beside(session, title):
-    holder = session.hold_window(title)
-    try:
+    with stopping(session.hold_window(title)):
         for name, arguments in (("saver", ["/s"]), ("preview", ["/p", "1234"])):
             runs_to_its_end(session, f"{title}-{name}", arguments, f"{arguments} beside {title}")
-    finally:
-        stop(holder)
 
 
 def case_single_instance_saver(session):
@@ -101,4 +93,4 @@ CASES = [
 
 
 if __name__ == "__main__":
-    sys.exit(run_cases(CASES, __doc__))
+    sys.exit(run_cases(CASES, __doc__, WineSession))

@@ -1,13 +1,12 @@
 #!/usr/bin/env python3
-"""vexaframe run by the XScreenSaver daemon on the X display DISPLAY names, as a user who chose
-it: the daemon started with a settings file that names only our module, told to blank the
-screen, shows the cube; told to unblank, it ends the module, and nothing of ours is left.
+"""vexaframe run by the XScreenSaver daemon on a virtual X display, as a user who chose it:
+the daemon started with a settings file that names only our module, told to blank the screen,
+shows the cube; told to unblank, it ends the module, and nothing of ours is left.
 
 XScreenSaver runs no display modules for root, so as root the daemon runs as nobody, with the
 program and the picture copied into a home that user owns.
 """
 
-import argparse
 import ctypes
 import os
 import pwd
@@ -19,12 +18,9 @@ import sys
 import tempfile
 import time
 
-HERE = os.path.dirname(os.path.abspath(__file__))
-sys.path.insert(0, os.path.join(HERE, "..", "wine"))
-
-from saver_end_to_end import cube_shows, expect_cube_of  # noqa: E402
-from wine_session import (POLL_SECONDS, RUN_BOUND_SECONDS, Failure,  # noqa: E402
-                          ended_within, rgb_of, screenshot, stop, wait_for_screen)
+from end_to_end import (POLL_SECONDS, RUN_BOUND_SECONDS, Failure, Held, cube_shows, ended_within,
+                        expect_cube_of, rgb_of, run_cases, stop, wait_for)
+from x11_saver_end_to_end import NativeSession
 
 PICTURE = "aurora_lake.bmp"
 PR_SET_CHILD_SUBREAPER = 36
@@ -43,39 +39,27 @@ def settings_file(program, folder):
         ("dpmsEnabled", "False"), ("programs", f"GL: {command} \\n\\")]) + "\n"
 
 
-def wait_until(holds, what):
-    deadline = time.monotonic() + RUN_BOUND_SECONDS
-    while not holds():
-        if time.monotonic() > deadline:
-            raise Failure(f"{what} not within {RUN_BOUND_SECONDS} s")
-        time.sleep(POLL_SECONDS)
-
-
-def living_processes_with(home):
-    """pid: command line of every process still running (not a zombie, whose environment is
-    gone) whose HOME is `home`: the daemon, its helpers and the module all inherit it."""
+def processes(matches):
+    """pid: command line of every process for which `matches(pid)` holds; those that end while
+    we look, or are not ours to read, are left out."""
     found = {}
     for pid in filter(str.isdigit, os.listdir("/proc")):
         try:
-            with open(f"/proc/{pid}/environ", "rb") as environ:
-                if f"HOME={home}".encode() not in environ.read().split(b"\0"):
-                    continue
-            with open(f"/proc/{pid}/cmdline", "rb") as cmdline:
-                found[int(pid)] = cmdline.read().replace(b"\0", b" ").decode()
-        except OSError:  # it ended while we looked, or is not ours to read
+            if matches(pid):
+                with open(f"/proc/{pid}/cmdline", "rb") as cmdline:
+                    found[int(pid)] = cmdline.read().replace(b"\0", b" ").decode()
+        except OSError:
             continue
     return found
 
 
-def pids_running(program):
-    pids = []
-    for pid in filter(str.isdigit, os.listdir("/proc")):
-        try:
-            if os.readlink(f"/proc/{pid}/exe") == program:
-                pids.append(int(pid))
-        except OSError:
-            continue
-    return pids
+def living_processes_with(home):
+    """Every process still running (not a zombie, whose environment is gone) whose HOME is
+    `home`: the daemon, its helpers and the module all inherit it."""
+    def has_home(pid):
+        with open(f"/proc/{pid}/environ", "rb") as environ:
+            return f"HOME={home}".encode() in environ.read().split(b"\0")
+    return processes(has_home)
 
 
 def adopt_orphans(adopt):
@@ -104,26 +88,16 @@ def wait_for_end(pid):
         time.sleep(POLL_SECONDS)
 
 
-class Display:
-    """What expect_cube_of asks of a session, on DISPLAY."""
-
-    def screenshot(self):
-        return screenshot(os.environ)
-
-    def wait_for_screen(self, shows, bound=RUN_BOUND_SECONDS):
-        return wait_for_screen(os.environ, shows, bound)
-
-
-class Daemon:
+class Daemon(Held):
     """XScreenSaver in a home of its own, ended however the case leaves it."""
 
-    def __init__(self, options):
+    def __init__(self, session):
         self.home = tempfile.mkdtemp(prefix="vexaframe-xscreensaver-")
         self.program = os.path.join(self.home, "vexaframe")
         folder = os.path.join(self.home, "pictures")
         os.makedirs(folder)
-        shutil.copy(options.program, self.program)
-        shutil.copy(os.path.join(options.samples, PICTURE), folder)
+        shutil.copy(session.program, self.program)
+        shutil.copy(session.sample(PICTURE), folder)
         with open(os.path.join(self.home, ".xscreensaver"), "w") as file:
             file.write(settings_file(self.program, folder))
         self.as_user = []
@@ -134,7 +108,7 @@ class Daemon:
                     os.chown(path, user.pw_uid, user.pw_gid)
             self.as_user = ["setpriv", f"--reuid={user.pw_uid}", f"--regid={user.pw_gid}",
                             "--clear-groups"]
-        self.env = {name: value for name, value in os.environ.items()
+        self.env = {name: value for name, value in session.env.items()
                     if not name.startswith(("XDG_", "XSCREENSAVER"))}
         self.env["HOME"] = self.home
         self.log_path = os.path.join(self.home, "xscreensaver.log")
@@ -143,10 +117,7 @@ class Daemon:
             [*self.as_user, "xscreensaver", "-no-splash", "-verbose"], env=self.env,
             stdout=self.log, stderr=subprocess.STDOUT)
 
-    def __enter__(self):
-        return self
-
-    def __exit__(self, *_):
+    def close(self):
         # Whatever a failed case left of the daemon, its helpers and the module.
         stop(self.process)
         for pid in living_processes_with(self.home):
@@ -169,22 +140,21 @@ class Daemon:
 
 # --- Cases ---
 
-def case_xscreensaver_shows_the_cube_and_ends_the_module_when_unblanking(options):
-    with Daemon(options) as daemon:
+def case_xscreensaver_shows_the_cube_and_ends_the_module_when_unblanking(session):
+    with Daemon(session) as daemon:
         # The daemon takes commands once its window is up.
-        wait_until(lambda: daemon.command("-version") or daemon.process.poll() is not None,
-                   "XScreenSaver answering")
+        if not wait_for(lambda: daemon.command("-version") or daemon.process.poll() is not None):
+            raise Failure(f"XScreenSaver answering not within {RUN_BOUND_SECONDS} s")
         if daemon.process.poll() is not None:
             daemon.fail(f"XScreenSaver ended with code {daemon.process.returncode}")
         adopt_orphans(True)
         try:
             if not daemon.command("-activate"):
                 daemon.fail("xscreensaver-command -activate failed")
-            session = Display()
             if not session.wait_for_screen(cube_shows):
                 daemon.fail("the screen does not show the cube")
-            expect_cube_of(session, rgb_of(os.path.join(options.samples, PICTURE)))
-            pids = pids_running(daemon.program)
+            expect_cube_of(session, rgb_of(session.sample(PICTURE)))
+            pids = list(processes(lambda pid: os.readlink(f"/proc/{pid}/exe") == daemon.program))
             if len(pids) != 1:
                 daemon.fail(f"{len(pids)} copies of the module run, not one")
 
@@ -205,27 +175,5 @@ def case_xscreensaver_shows_the_cube_and_ends_the_module_when_unblanking(options
 CASES = [case_xscreensaver_shows_the_cube_and_ends_the_module_when_unblanking]
 
 
-def main():
-    parser = argparse.ArgumentParser(description=__doc__)
-    parser.add_argument("--program", required=True, help="the built vexaframe")
-    parser.add_argument("--samples", required=True, help="the build's sample pictures")
-    options = parser.parse_args()
-    if not os.environ.get("DISPLAY"):
-        print("FAIL set-up: DISPLAY names no display")
-        return 1
-    passed = 0
-    for case in CASES:
-        name = case.__name__.removeprefix("case_")
-        started = time.monotonic()
-        try:
-            case(options)
-            passed += 1
-            print(f"PASS {name} ({time.monotonic() - started:.1f} s)", flush=True)
-        except (Failure, OSError, subprocess.SubprocessError) as failure:
-            print(f"FAIL {name}: {failure}", flush=True)
-    print(f"{passed} of {len(CASES)} cases passed")
-    return 0 if passed == len(CASES) else 1
-
-
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(run_cases(CASES, __doc__, NativeSession))

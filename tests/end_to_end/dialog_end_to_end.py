@@ -11,12 +11,13 @@ import collections
 import math
 import os
 import shutil
+import subprocess
 import sys
 import time
 
-from wine_session import (FOLDER_KEY, INTERVAL_KEY, ORDER_KEY, POLL_SECONDS, RUN_BOUND_SECONDS,
-                          SCREEN, SETTLE_SECONDS, TRANSPARENCY_KEY, Failure, expect_ended, expect_running,
-                          picture_size, rgb_of, run_cases, stop)
+from end_to_end import (SCREEN, Failure, Held, expect_ended, expect_running, rgb_of, run_cases,
+                        stop, stopping, wait_for)
+from wine_session import FOLDER_KEY, INTERVAL_KEY, ORDER_KEY, TRANSPARENCY_KEY, WineSession
 
 CAPTION = "Vexaframe_P"
 MESSAGE_CAPTION = "Vexaframe"
@@ -24,6 +25,7 @@ SAVE_FAILED = "設定を保存できませんでした。"
 KIND_KEYS = [f"画像種類_{index}" for index in range(4)]
 BROWSE_TEXT = "ﾌｫﾙﾀﾞをｸﾘｯｸして選択状態にしてから ＯＫ を押してください"
 DOUBLE_CLICK_SECONDS = 0.6  # two clicks closer than this would make a double click
+SETTLE_SECONDS = 0.5  # from a dialog shown to its X window taking input
 
 # --- Where the controls lie, in pixels of the window (src/settings_dialog/dialog_layout.h).
 # The layout was designed in twips, 15 to the pixel; each number rounds toward zero. ---
@@ -122,26 +124,17 @@ class Screenshot:
             ppm.write(f"P6 {width} {height} 255\n".encode() + b"".join(rows))
 
 
-def wait_until(condition, bound=RUN_BOUND_SECONDS):
-    deadline = time.monotonic() + bound
-    while not condition():
-        if time.monotonic() > deadline:
-            return False
-        time.sleep(POLL_SECONDS)
-    return True
-
-
 def no_window(session, matches):
-    return wait_until(lambda: not any(map(matches, session.windows())))
+    return wait_for(lambda: not any(map(matches, session.windows())))
 
 
-class Dialog:
+class Dialog(Held):
     """A settings dialog opened on a folder of `pictures` (name: source path), with the settings
     `entries(folder)` gives for that folder; stopped when the case leaves it."""
 
     def __init__(self, session, name, pictures, entries=lambda folder: {FOLDER_KEY: folder}):
         self.session = session
-        self.windows_folder, _ = session.picture_folder(name, pictures)
+        self.windows_folder = session.windows_picture_folder(name, pictures)
         self.copy = session.fresh_copy(name, entries(self.windows_folder))
         self.settings_file = os.path.join(os.path.dirname(self.copy), "Vexaframe.ini")
         self.written = self.settings_bytes()
@@ -161,9 +154,6 @@ class Dialog:
             raise Failure(f"no window {CAPTION} shown; the program was {state}")
         time.sleep(SETTLE_SECONDS)
         return self
-
-    def __exit__(self, *_):
-        stop(self.process)
 
     def settings_bytes(self):
         with open(self.settings_file, "rb") as settings:
@@ -192,7 +182,7 @@ class Dialog:
         def differs():
             now[0] = read()
             return now[0] != before
-        if not wait_until(differs):
+        if not wait_for(differs):
             raise Failure(f"{what}: nothing changed")
         return now[0]
 
@@ -213,13 +203,13 @@ class Dialog:
         is still open and shows what it showed before."""
         shown = self.screenshot().area(ORDER_RADIOS)
         self.click(SET_BUTTON.centre)
-        if not wait_until(lambda: save_failure_shown(self.session)):
+        if not wait_for(lambda: save_failure_shown(self.session)):
             raise Failure(f"{what}: no message that the settings could not be saved")
         self.session.press_enter_on(MESSAGE_CAPTION)
-        if not wait_until(lambda: not save_failure_shown(self.session)):
+        if not wait_for(lambda: not save_failure_shown(self.session)):
             raise Failure(f"{what}: the message stayed after Enter")
         expect_running(self.process, f"the refused save ({what})")
-        if not wait_until(lambda: self.screenshot().area(ORDER_RADIOS) == shown):
+        if not wait_for(lambda: self.screenshot().area(ORDER_RADIOS) == shown):
             raise Failure(f"{what}: the order chosen is no longer shown")
 
 
@@ -237,10 +227,6 @@ def save_failure_shown(session):
     return False
 
 
-def samples(session, *names):
-    return {name: os.path.join(session.samples, name) for name in names}
-
-
 SOME_PICTURES = ("aurora_lake.bmp", "night_city.gif", "julia_spiral.jpg", "sunflower.wmf",
                  "stained_glass.gif", "moonlit_sea.jpg")
 
@@ -251,6 +237,14 @@ def without_wmf(folder):
 
 def mean_colour(pixels):
     return tuple(sum(pixel[channel] for pixel in pixels) / len(pixels) for channel in range(3))
+
+
+def picture_size(path):
+    identify = shutil.which("identify-im6.q16") or "identify"
+    out = subprocess.run([identify, "-format", "%w %h", path], check=True, capture_output=True,
+                         text=True, timeout=60).stdout
+    width, height = out.split()
+    return int(width), int(height)
 
 
 def picture_mean_colour(path):
@@ -320,7 +314,7 @@ def expect_title(shot):
 
 def case_window_place_and_layout(session):
     # A folder path short enough for its label.
-    with Dialog(session, "l", samples(session, *SOME_PICTURES), without_wmf) as dialog:
+    with Dialog(session, "l", session.pictures(*SOME_PICTURES), without_wmf) as dialog:
         expected = ((SCREEN[0] - WINDOW_SIZE[0]) // 2, (SCREEN[1] - WINDOW_SIZE[1]) // 3)
         if dialog.window.rect != expected + (expected[0] + WINDOW_SIZE[0],
                                              expected[1] + WINDOW_SIZE[1]):
@@ -346,7 +340,7 @@ def case_window_place_and_layout(session):
 
 
 def case_a_long_folder_path_stays_inside_its_label(session):
-    with Dialog(session, "long-" + "x" * 60, samples(session, "night_city.gif")) as dialog:
+    with Dialog(session, "long-" + "x" * 60, session.pictures("night_city.gif")) as dialog:
         shot = dialog.screenshot()
         rows = range(FOLDER_LABEL.top, FOLDER_LABEL.bottom)
         beside = [shot.pixel(x, y)
@@ -359,7 +353,7 @@ def case_a_long_folder_path_stays_inside_its_label(session):
 
 
 def case_a_kind_toggles_with_either_button_and_the_list_follows(session):
-    with Dialog(session, "kinds", samples(session, *SOME_PICTURES), without_wmf) as dialog:
+    with Dialog(session, "kinds", session.pictures(*SOME_PICTURES), without_wmf) as dialog:
         all_lines = dialog.lines()
         presses = [(within_caption(KIND_CAPTIONS[GIF]), 1, (1, 0, 1, 0),
                     [line for line in all_lines if not line.endswith(".gif")]),
@@ -393,7 +387,7 @@ def case_set_writes_the_settings_file_and_ends(session):
     ]
     for name, entries, expected in starting_files:
         # A Japanese folder name: the folder is stored in the system's code page.
-        with Dialog(session, f"設定-{name}", samples(session, *SOME_PICTURES), entries) as dialog:
+        with Dialog(session, f"設定-{name}", session.pictures(*SOME_PICTURES), entries) as dialog:
             dialog.click(within_caption(SEQUENTIAL_CAPTION))
             right_arrow = (SPINNER.right - 3, SPINNER.centre[1])
             for _ in range(2):
@@ -416,7 +410,7 @@ def case_each_way_out_but_set_leaves_the_settings_file_untouched(session):
                 ("ｷｬﾝｾﾙ with the right button", CANCEL_BUTTON.centre, 3),
                 ("the close picture", CLOSE.centre, 1)]
     for number, (way, point, button) in enumerate(ways_out):
-        with Dialog(session, f"out-{number}", samples(session, *SOME_PICTURES)) as dialog:
+        with Dialog(session, f"out-{number}", session.pictures(*SOME_PICTURES)) as dialog:
             # Changes a save would write.
             dialog.click(within_caption(SEQUENTIAL_CAPTION))
             lines = dialog.lines()
@@ -429,7 +423,7 @@ def case_each_way_out_but_set_leaves_the_settings_file_untouched(session):
 
 def case_a_read_only_settings_file_is_refused_and_kept(session):
     # Wine reports a file without write permission as read-only, even to root.
-    with Dialog(session, "read-only", samples(session, *SOME_PICTURES)) as dialog:
+    with Dialog(session, "read-only", session.pictures(*SOME_PICTURES)) as dialog:
         os.chmod(dialog.settings_file, 0o444)
         dialog.choose_sequential()  # a change a save would write
         for attempt in ("first", "second"):
@@ -444,7 +438,7 @@ def case_a_settings_folder_removed_while_open_is_not_made_again(session):
     # The settings live beside the program, in a folder of this case's own; running as root,
     # the program can always write there, so it is that folder which goes (Linux keeps the
     # running program's file until it ends).
-    with Dialog(session, "removed", samples(session, *SOME_PICTURES)) as dialog:
+    with Dialog(session, "removed", session.pictures(*SOME_PICTURES)) as dialog:
         folder = os.path.dirname(dialog.settings_file)
         shutil.rmtree(folder)
         dialog.choose_sequential()
@@ -457,7 +451,7 @@ def case_a_settings_folder_removed_while_open_is_not_made_again(session):
 
 
 def case_enter_and_escape_do_nothing(session):
-    with Dialog(session, "keys", samples(session, *SOME_PICTURES)) as dialog:
+    with Dialog(session, "keys", session.pictures(*SOME_PICTURES)) as dialog:
         for key in ("Return", "Escape"):
             session.press_key_on(CAPTION, key)
             expect_running(dialog.process, key)
@@ -465,7 +459,7 @@ def case_enter_and_escape_do_nothing(session):
 
 
 def case_dragging_the_title_strip_moves_the_window(session):
-    with Dialog(session, "drag", samples(session, *SOME_PICTURES)) as dialog:
+    with Dialog(session, "drag", session.pictures(*SOME_PICTURES)) as dialog:
         start = dialog.on_screen((300, TITLE_STRIP.height // 2))  # right of the title
         moved = (60, 40)
         session.xdotool("mousemove", str(start[0]), str(start[1]), "mousedown", "1")
@@ -496,7 +490,7 @@ def preview_edge(pixels, shadow, dark):
 
 def case_a_list_click_previews_the_picture_fitted(session):
     names = ("aurora_lake.bmp", "julia_spiral.jpg", "night_city.gif")  # wide, tall, 4:3
-    pictures = samples(session, *names)
+    pictures = session.pictures(*names)
     with Dialog(session, "preview", pictures) as dialog:
         shot = dialog.screenshot()
         # Before any click the box is empty: light grey inside its raised edge.
@@ -528,7 +522,7 @@ def case_a_list_click_previews_the_picture_fitted(session):
 
 
 def case_the_folder_browser_cancelled_changes_nothing(session):
-    with Dialog(session, "browse", samples(session, *SOME_PICTURES)) as dialog:
+    with Dialog(session, "browse", session.pictures(*SOME_PICTURES)) as dialog:
         lines = dialog.lines()
         folder_label = dialog.screenshot().area(FOLDER_LABEL)
         dialog.click(FOLDER_BUTTON.centre)
@@ -553,12 +547,9 @@ def case_the_folder_browser_cancelled_changes_nothing(session):
 
 
 def case_a_second_dialog_ends_at_once_the_first_stays(session):
-    with Dialog(session, "second", samples(session, *SOME_PICTURES)) as dialog:
-        second = session.start_copy(dialog.copy, ["/c"])
-        try:
+    with Dialog(session, "second", session.pictures(*SOME_PICTURES)) as dialog:
+        with stopping(session.start_copy(dialog.copy, ["/c"])) as second:
             expect_ended(second, "a second start beside the dialog")
-        finally:
-            stop(second)
         expect_running(dialog.process, "a second dialog")
         if [w for w in session.windows() if w.caption == CAPTION] != [dialog.window]:
             raise Failure("the first dialog's window is not the only one")
@@ -580,4 +571,4 @@ CASES = [
 ]
 
 if __name__ == "__main__":
-    sys.exit(run_cases(CASES, __doc__))
+    sys.exit(run_cases(CASES, __doc__, WineSession))

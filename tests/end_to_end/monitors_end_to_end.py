@@ -10,12 +10,12 @@ rows of its own.
 import collections
 import sys
 
-from saver_end_to_end import RunningSaver, sample, start_once
-from wine_session import Failure, expect_ended, expect_running, run_cases, stop
+from end_to_end import (LIT_PIXELS, Failure, expect_ended, expect_running, lit, pixels,
+                        run_cases, stopping)
+from saver_end_to_end import SaverSession, start_once
 
 Rect = collections.namedtuple("Rect", "left top right bottom")
 BLACK, WHITE = b"\0\0\0", b"\xff\xff\xff"
-LIT_PIXELS = 1000  # around the primary's centre, where the cube turns
 
 
 class Desk:
@@ -47,10 +47,8 @@ class Desk:
         """Every `step`th pixel of `rect` (virtual screen) in a screenshot."""
         if len(screen) != self.width * self.height * 3:
             raise Failure(f"the screenshot is not {self.width} x {self.height}")
-        for y in range(rect.top - self.top, rect.bottom - self.top, step):
-            for x in range(rect.left - self.left, rect.right - self.left, step):
-                at = (y * self.width + x) * 3
-                yield screen[at:at + 3]
+        return pixels(screen, *self.on_root(rect.left, rect.top),
+                      *self.on_root(rect.right, rect.bottom), step, self.width)
 
 
 def inner(rect, margin):
@@ -63,21 +61,16 @@ def centre_half(rect):
                 rect.right - width // 4, rect.bottom - height // 4)
 
 
-def one_picture(session):
-    return {"a.bmp": sample(session, "aurora_lake.bmp")}
-
-
 def start_with_pointer_on_other(session, desk, name, at):
     """A saver started while the pointer rests at `at` on the other monitor."""
     session.put_pointer(*at, on_root=desk.on_root(*at))
-    return RunningSaver(session, name, one_picture(session))
+    return session.start_saver(name, session.MOUSE_ENDS_IT)
 
 
 def covered_with_cube(desk):
     """Whether a screenshot shows the other monitor black and the cube on the primary."""
     def shows(screen):
-        lit = [p for p in desk.pixels(screen, centre_half(desk.primary), 2) if max(p) > 24]
-        return (len(lit) >= LIT_PIXELS and
+        return (len(lit(desk.pixels(screen, centre_half(desk.primary), 2))) >= LIT_PIXELS and
                 all(pixel == BLACK for pixel in desk.pixels(screen, desk.other, 4)))
     return shows
 
@@ -88,15 +81,14 @@ def case_a_window_on_the_other_monitor_is_covered_while_the_cube_shows(session):
     desk = Desk(session)
     bright = Rect(desk.other.left + 100, desk.other.top + 100, desk.other.left + 500,
                   desk.other.top + 400)
-    window = session.show_window(bright.left, bright.top, bright.right - bright.left,
-                                 bright.bottom - bright.top)
-    try:
+    with stopping(session.show_window(bright.left, bright.top, bright.right - bright.left,
+                                      bright.bottom - bright.top)):
         def bright_shows(screen):
             return all(pixel == WHITE for pixel in desk.pixels(screen, inner(bright, 2), 8))
         if not session.wait_for_screen(bright_shows):
             raise Failure("the white window does not show before the saver starts")
 
-        with RunningSaver(session, "covered", one_picture(session)) as saver:
+        with session.start_saver("covered", session.MOUSE_ENDS_IT) as saver:
             # Shown means drawn: the other monitor black and the cube on the primary.
             shown = saver.wait_until_shown(covered_with_cube(desk))
             if Rect(*shown.rect) != desk.primary:
@@ -106,8 +98,6 @@ def case_a_window_on_the_other_monitor_is_covered_while_the_cube_shows(session):
             if covers != [desk.other]:
                 raise Failure(f"covers over {covers}, not over the other monitor {desk.other}")
             expect_running(saver.process, "covering the other monitor")
-    finally:
-        stop(window)
 
 
 def case_a_character_key_with_the_pointer_on_the_other_monitor_ends(session):
@@ -151,4 +141,4 @@ CASES = [
 ]
 
 if __name__ == "__main__":
-    sys.exit(run_cases(CASES, __doc__, prepare=start_once))
+    sys.exit(run_cases(CASES, __doc__, SaverSession, prepare=start_once))

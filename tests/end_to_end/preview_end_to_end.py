@@ -7,33 +7,20 @@ window surface covers it), so the picture itself is checked by the Windows unit 
 the window's place, size and life are.
 """
 
-import select
-import subprocess
 import sys
 
-from wine_session import RUN_BOUND_SECONDS, Failure, expect_ended, run_cases, stop
+from end_to_end import (RUN_BOUND_SECONDS, Failure, Held, expect_ended, run_cases, stop,
+                        stopping)
+from wine_session import WineSession
 
 
-
-class Host:
+class Host(Held):
     """A preview area of the given size at the screen's top-left corner."""
 
     def __init__(self, session, width, height):
-        self.process = session.wine([session.probe, "host", str(width), str(height)],
-                                    stdin=subprocess.PIPE, stdout=subprocess.PIPE,
-                                    stderr=subprocess.DEVNULL)
-        ready, _, _ = select.select([self.process.stdout], [], [], RUN_BOUND_SECONDS)
-        words = self.process.stdout.readline().split() if ready else []
-        if len(words) != 2 or words[0] != b"ready":
-            stop(self.process)
-            raise Failure("the preview host did not start")
-        self.area = words[1].decode()
-
-    def __enter__(self):
-        return self
-
-    def __exit__(self, *_):
-        stop(self.process)
+        self.process, said = session.start_probe("the preview host", "host", str(width),
+                                                 str(height))
+        self.area = " ".join(said)
 
     def destroy(self):
         """Destroys the host window; returns once it is gone (under Wine without a window
@@ -49,7 +36,7 @@ def preview_window(window):
 
 def start_preview_in(session, host, name):
     """The preview started in `host`, and its window once it is there."""
-    preview = session.start_saver(name, ["/p", host.area])
+    preview = session.start_fresh_copy(name, ["/p", host.area])
     host_window = session.wait_for_window(lambda window: preview_window(window) is not None)
     if host_window is None:
         stop(preview)
@@ -61,25 +48,21 @@ def case_preview_covers_the_host_area_and_ends_with_it(session):
     width, height = 200, 150
     with Host(session, width, height) as host:
         preview, window = start_preview_in(session, host, "preview")
-        try:
+        with stopping(preview):
             if window.rect != (0, 0, width, height):
                 raise Failure(f"the preview covers {window.rect} of the area")
             if not window.visible or window.window_class != "VexaframePreview":
                 raise Failure(f"the preview window is {window}")
             host.destroy()
             expect_ended(preview, "the host went")
-        finally:
-            stop(preview)
 
 
 def case_preview_ends_when_its_host_process_is_killed(session):
     with Host(session, 152, 112) as host:
         preview, _ = start_preview_in(session, host, "killed-host")
-        try:
+        with stopping(preview):
             stop(host.process)
             expect_ended(preview, "the host was killed")
-        finally:
-            stop(preview)
 
 
 CASES = [
@@ -88,4 +71,4 @@ CASES = [
 ]
 
 if __name__ == "__main__":
-    sys.exit(run_cases(CASES, __doc__))
+    sys.exit(run_cases(CASES, __doc__, WineSession))

@@ -1,0 +1,70 @@
+"""The ways a user's input ends the running saver, or does not: one table of cases that runs
+against Vexaframe.scr under Wine and against the native vexaframe alike. Both programs share
+the rules; the session a script runs them in says how its program starts:
+
+  start_saver(name, arguments)  the saver showing one picture, as a Running;
+  MOUSE_ENDS_IT                 the arguments of a start where a real mouse movement ends it
+                                (by the system on Windows, by hand on Linux);
+  MOUSE_NEVER_ENDS_IT           those of a start where the mouse never does (on Windows without
+                                arguments, on Linux in a window XScreenSaver gives);
+  mouse_never_endings()         how such a start is ended instead: pairs of what it is and
+                                end(saver), each tried on a saver of its own.
+"""
+
+from end_to_end import expect_ended, expect_running
+
+# Where the pointer rests as the saver's window appears: the first position the saver sees,
+# which later moves are measured from.
+START = (200, 200)
+
+
+def case_a_character_key_ends_shift_and_an_arrow_do_not(session):
+    with session.start_saver("keys", session.MOUSE_ENDS_IT) as saver:
+        saver.wait_until_shown()
+        for key, what in (("shift", "Shift"), ("Left", "an arrow")):
+            session.xdotool("key", key)
+            expect_running(saver.process, what)
+        session.xdotool("key", "a")
+        expect_ended(saver.process, "the key a")
+
+
+def case_a_left_click_ends_a_right_click_does_not(session):
+    session.put_pointer(*START)
+    with session.start_saver("click", session.MOUSE_ENDS_IT) as saver:
+        saver.wait_until_shown()
+        session.xdotool("click", "3")
+        expect_running(saver.process, "a right click")
+        session.xdotool("click", "1")
+        expect_ended(saver.process, "a left click")
+
+
+def case_only_a_move_along_both_axes_ends(session):
+    x, y = START
+    session.put_pointer(x, y)
+    with session.start_saver("mouse", session.MOUSE_ENDS_IT) as saver:
+        saver.wait_until_shown()
+        for to in ((x, y + 100), (x, y + 300), (x + 200, y), (x + 500, y)):
+            session.xdotool("mousemove", *map(str, to))
+            expect_running(saver.process, f"a move to {to}")
+        session.xdotool("mousemove", str(x + 250), str(y + 250))
+        expect_ended(saver.process, "a move along both axes")
+
+
+def case_where_the_mouse_never_ends_it_it_does_not(session):
+    for number, (what, end) in enumerate(session.mouse_never_endings()):
+        session.put_pointer(*START)
+        with session.start_saver(f"no-mouse-{number}", session.MOUSE_NEVER_ENDS_IT) as saver:
+            saver.wait_until_shown()
+            for to in ((100, 100), (600, 500), (900, 50)):
+                session.xdotool("mousemove", *map(str, to))
+            expect_running(saver.process, "moves along both axes")
+            end(saver)
+            expect_ended(saver.process, what)
+
+
+CASES = [
+    case_a_character_key_ends_shift_and_an_arrow_do_not,
+    case_a_left_click_ends_a_right_click_does_not,
+    case_only_a_move_along_both_axes_ends,
+    case_where_the_mouse_never_ends_it_it_does_not,
+]

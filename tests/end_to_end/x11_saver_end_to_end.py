@@ -1,0 +1,166 @@
+#!/usr/bin/env python3
+"""The native program vexaframe on a virtual X display: the cube it draws into the root window
+or another program's window, and every way out of the saver, run by hand or as XScreenSaver
+runs it.
+
+Each case starts the program with settings and staged picture in folders of its own, and
+checks its exit code.
+"""
+
+import os
+import signal
+import subprocess
+import sys
+
+import saver_input_cases
+from end_to_end import (RUN_BOUND_SECONDS, SCREEN, Failure, Held, Running, Session, ended_within,
+                        expect_cube_of, expect_ended, expect_running, first_line, lit, pixels,
+                        rgb_of, run_cases)
+
+# One picture, in catalogue order and opaque, so that the cube shows only its colours.
+ONE_PICTURE = ["-order", "sequential", "-transparency", "opaque"]
+ENDING_SIGNALS = (signal.SIGTERM, signal.SIGINT, signal.SIGHUP)
+
+
+class NativeSession(Session):
+    """The native program's runs; for the saver's input cases, started by hand the mouse ends
+    it, and in a window XScreenSaver gives (the root window here) nothing but a signal does."""
+
+    MOUSE_ENDS_IT, MOUSE_NEVER_ENDS_IT = [], ["-root"]
+
+    def __init__(self, options):
+        super().__init__(options)
+        self.program = os.path.abspath(options.program)
+        self.test_window = os.path.abspath(options.test_window)
+
+    @classmethod
+    def add_arguments(cls, parser):
+        super().add_arguments(parser)
+        parser.add_argument("--program", required=True, help="the built vexaframe")
+        parser.add_argument("--test-window", required=True, help="the built x11_test_window")
+
+    def start_saver(self, name, arguments, picture="aurora_lake.bmp"):
+        return Saver(self, name, arguments, picture)
+
+    def mouse_never_endings(self):
+        def after_input(ending):
+            def end(saver):
+                self.xdotool("key", "a", "click", "1")
+                expect_running(saver.process, "a key and a click under XScreenSaver")
+                saver.process.send_signal(ending)
+            return end
+        return [(signal.Signals(ending).name, after_input(ending)) for ending in ENDING_SIGNALS]
+
+    def clear_root(self):
+        """Black over what earlier cases drew into the root window, which keeps it."""
+        subprocess.run(["xsetroot", "-solid", "black"], env=self.env, check=True, timeout=10)
+
+
+class Saver(Running):
+    """The program started for a case, with settings and staged picture in a home of its
+    own."""
+
+    def __init__(self, session, name, arguments, picture):
+        home = os.path.join(session.folders, name, "home")
+        os.makedirs(home)
+        env = dict(session.env, HOME=home, XDG_CONFIG_HOME=os.path.join(home, "config"),
+                   XDG_CACHE_HOME=os.path.join(home, "cache"))
+        env.pop("XSCREENSAVER_WINDOW", None)
+        folder = (session.picture_folder(name, session.pictures(picture)) if picture
+                  else os.path.join(home, "none"))
+        super().__init__(session, lambda: subprocess.Popen(
+            [session.program, "-folder", folder, *ONE_PICTURE, *arguments], env=env,
+            stdout=subprocess.DEVNULL, stderr=subprocess.PIPE))
+
+
+class TestWindow(Held):
+    """Another program's window of `size`, as XScreenSaver makes one; gone when the case
+    leaves it, or earlier with close()."""
+
+    def __init__(self, session, size):
+        self.holder = subprocess.Popen([session.test_window, *map(str, size)], env=session.env,
+                                       stdin=subprocess.PIPE, stdout=subprocess.PIPE)
+        self.id = first_line(self.holder, "the test window")
+
+    def close(self):
+        if not self.holder.stdin.closed:
+            self.holder.stdin.close()
+        self.holder.wait(RUN_BOUND_SECONDS)
+
+
+def lit_in(screen, left, top, right, bottom):
+    return len(lit(pixels(screen, left, top, right, bottom, 4)))
+
+
+# --- Cases ---
+
+def case_root_shows_the_cube_of_the_picture_around_the_centre(session):
+    for device in ([], ["-software"]):
+        with session.start_saver("root" + "".join(device), ["-root", *device]) as saver:
+            saver.wait_until_shown()
+            expect_cube_of(session, rgb_of(session.sample("aurora_lake.bmp")))
+            expect_running(saver.process, f"drawing into the root window {device}")
+
+
+def case_a_given_window_is_drawn_into_and_followed_when_resized(session):
+    small, large = (400, 300), (800, 600)
+    for device in ([], ["-software"]):
+        session.clear_root()
+        with TestWindow(session, small) as test_window:
+            window = test_window.id
+            name = "window" + "".join(device)
+            with session.start_saver(name, ["-window-id", window, *device]) as saver:
+                # Around the small window's centre, nothing right of or below it.
+                saver.wait_until_shown(
+                    lambda screen: lit_in(screen, 150, 100, 250, 200) > 100)
+                if lit_in(session.screenshot(), small[0], 0, SCREEN[0], SCREEN[1]):
+                    raise Failure("drawn outside the window")
+                session.xdotool("windowsize", window, *map(str, large))
+                # The cube now turns around the large window's centre, beyond the small one.
+                if not session.wait_for_screen(
+                        lambda screen: lit_in(screen, 350, 250, 450, 350) > 100 and
+                        lit_in(screen, small[0], 0, large[0], large[1]) > 100):
+                    raise Failure(f"the drawing did not follow the resize {device}")
+                if lit_in(session.screenshot(), large[0], 0, SCREEN[0], SCREEN[1]):
+                    raise Failure("drawn outside the resized window")
+                saver.process.send_signal(signal.SIGTERM)
+                expect_ended(saver.process, f"SIGTERM into a given window {device}")
+
+
+def case_a_given_window_that_its_owner_destroys_ends_it_quietly(session):
+    for device in ([], ["-software"]):
+        session.clear_root()
+        with TestWindow(session, (400, 300)) as window:
+            with session.start_saver("gone" + "".join(device),
+                                     ["-window-id", window.id, *device]) as saver:
+                saver.wait_until_shown(lambda screen: lit_in(screen, 150, 100, 250, 200) > 100)
+                window.close()
+                try:
+                    expect_ended(saver.process, f"its window destroyed {device}")
+                except Failure as failure:
+                    raise Failure(f"{failure}, saying {saver.said()!r}") from None
+                said = saver.said()
+                if said:
+                    raise Failure(f"its window destroyed {device}, it said {said!r}")
+
+
+def case_without_pictures_it_says_where_to_choose_them(session):
+    with session.start_saver("none", ["-root"], picture=None) as saver:
+        if not ended_within(saver.process, RUN_BOUND_SECONDS):
+            raise Failure("still running without pictures")
+        said = saver.said()
+    asked = os.path.join(session.folders, "none", "home", "none")  # the missing folder start gave
+    if saver.process.returncode != 1 or f'"{asked}"' not in said or "Vexaframe.ini" not in said:
+        raise Failure(f"ended with code {saver.process.returncode}, saying {said!r}")
+
+
+CASES = [
+    case_root_shows_the_cube_of_the_picture_around_the_centre,
+    case_a_given_window_is_drawn_into_and_followed_when_resized,
+    case_a_given_window_that_its_owner_destroys_ends_it_quietly,
+    *saver_input_cases.CASES,
+    case_without_pictures_it_says_where_to_choose_them,
+]
+
+if __name__ == "__main__":
+    sys.exit(run_cases(CASES, __doc__, NativeSession))
