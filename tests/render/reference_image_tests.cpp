@@ -55,10 +55,6 @@ Image Draw(SceneState scene, float time, int frames = 2) {
 
 // Edges may fall a pixel either way between compilers; the picture as a whole may not.
 void ExpectLike(const std::string& name, const Image& drawn) {
-    if (std::getenv("VEXAFRAME_UPDATE_REFERENCES")) {
-        std::ofstream(ReferencePath(name), std::ios::binary) << EncodeBmp24(drawn);
-        return;
-    }
     std::ifstream in(ReferencePath(name), std::ios::binary);
     const std::optional<Image> reference =
         DecodeBmp(std::string(std::istreambuf_iterator<char>(in), {}));
@@ -87,7 +83,15 @@ TEST(ReferenceImages, ScenesLookAsTheyDid) {
         {"whole_solid_blended", {10, 0, 1, nullptr}, 2.0f},
         {"three_triangles_random_blend", {2, 1, 2, nullptr}, 4.0f},
     };
-    for (const auto& c : cases) ExpectLike(c.name, Draw(c.scene, c.time));
+    const bool updating = std::getenv("VEXAFRAME_UPDATE_REFERENCES") != nullptr;
+    for (const auto& c : cases) {
+        const Image drawn = Draw(c.scene, c.time);
+        if (updating)
+            std::ofstream(ReferencePath(c.name), std::ios::binary) << EncodeBmp24(drawn);
+        else
+            ExpectLike(c.name, drawn);
+    }
+    if (updating) GTEST_SKIP() << "wrote the references; compared nothing";
 }
 
 TEST(ReferenceImages, TheFirstFrameIsBlack) {
