@@ -17,6 +17,7 @@
 #include <optional>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "forged_gif.h"
@@ -53,10 +54,6 @@ std::string Utf8(const fs::path& path) {
     return {text.begin(), text.end()};
 }
 
-std::string CutShort(const std::string& bytes, std::size_t lost) {
-    return bytes.substr(0, bytes.size() - lost);
-}
-
 std::optional<Image> Load(const fs::path& path) {
     return LoadPicture(Utf8(path));
 }
@@ -66,28 +63,19 @@ std::size_t TranslucentPixels(const Image& image) {
         image.pixels, [](std::uint32_t pixel) { return pixel >> 24 != 0xFF; }));
 }
 
-double MeanChannelDifference(const Image& image, const Image& reference) {
+// How far the colour channels of two pictures of one size lie apart: on average, and at most.
+std::pair<double, int> ChannelDifferences(const Image& image, const Image& reference) {
     std::uint64_t sum = 0;
-    for (std::size_t i = 0; i < image.pixels.size(); ++i) {
-        for (const int shift : {0, 8, 16}) {
-            const int channel = static_cast<int>(image.pixels[i] >> shift & 0xFF);
-            sum += static_cast<std::uint64_t>(
-                std::abs(channel - static_cast<int>(reference.pixels[i] >> shift & 0xFF)));
-        }
-    }
-    return static_cast<double>(sum) / (3.0 * static_cast<double>(image.pixels.size()));
-}
-
-int LargestChannelDifference(const Image& image, const Image& reference) {
     int largest = 0;
     for (std::size_t i = 0; i < image.pixels.size(); ++i) {
         for (const int shift : {0, 8, 16}) {
-            const int channel = static_cast<int>(image.pixels[i] >> shift & 0xFF);
-            largest = std::max(
-                largest, std::abs(channel - static_cast<int>(reference.pixels[i] >> shift & 0xFF)));
+            const int difference = std::abs(static_cast<int>(image.pixels[i] >> shift & 0xFF) -
+                                            static_cast<int>(reference.pixels[i] >> shift & 0xFF));
+            sum += static_cast<std::uint64_t>(difference);
+            largest = std::max(largest, difference);
         }
     }
-    return largest;
+    return {static_cast<double>(sum) / (3.0 * static_cast<double>(image.pixels.size())), largest};
 }
 
 // A metafile's pixels per inch: the screen's on Windows, 96 elsewhere.
@@ -167,7 +155,7 @@ TEST_F(PictureLoader, LoadsEachRasterSampleAtItsSizeWithTheColoursItWasMadeFrom)
         EXPECT_EQ(picture->width, c.width);
         EXPECT_EQ(picture->height, c.height);
         ASSERT_EQ(picture->pixels.size(), reference->pixels.size());
-        EXPECT_LE(MeanChannelDifference(*picture, *reference), c.meanDifference);
+        EXPECT_LE(ChannelDifferences(*picture, *reference).first, c.meanDifference);
         EXPECT_EQ(TranslucentPixels(*picture), 0u);
     }
 }
@@ -268,7 +256,7 @@ TEST_F(PictureLoader, DecodesDamagedPhotographDataButNoneCutShort) {
     ASSERT_TRUE(picture);
     EXPECT_EQ(picture->width, 64);
     EXPECT_EQ(picture->height, 48);
-    EXPECT_FALSE(Load(Write("no_end.jpg", CutShort(jpeg, 2))));
+    EXPECT_FALSE(Load(Write("no_end.jpg", jpeg.substr(0, jpeg.size() - 2))));
     EXPECT_FALSE(Load(Write("cut.jpg", jpeg.substr(0, jpeg.size() * 9 / 10))));
 }
 
@@ -291,7 +279,7 @@ TEST_F(PictureLoader, LeavesWhatAMetafileDoesNotDrawOpaqueWhite) {
 
 TEST_F(PictureLoader, RefusesWhatIsNoPictureItCanShow) {
     const std::string jpeg = ReadWholeFile(kSamples / "plasma_waves.jpg");
-    const std::string gif = ReadWholeFile(kSamples / "night_city.gif");
+    const std::string gif = forged::Gif(4, 4, 0, {{0, 0, 4, 4, std::vector<std::uint8_t>(16)}});
     const std::string bmp = ReadWholeFile(kSamples / "ringed_planet.bmp");
     // A real JPEG file whose frame claims 60000 x 60000 pixels: the system's decoder would try
     // to hold it, and crash on the way.
@@ -304,19 +292,15 @@ TEST_F(PictureLoader, RefusesWhatIsNoPictureItCanShow) {
         const char* name;
         std::string bytes;
     } cases[] = {
-        {"empty.jpg", ""},
+        // The header check refuses these (see its own tests) before any decoder sees them.
         {"words.jpg", "Not a picture at all, only words.\r\n"},
-        {"header_only.gif", gif.substr(0, 13)},
-        {"half.jpg", jpeg.substr(0, jpeg.size() / 2)},
-        {"half.bmp", bmp.substr(0, bmp.size() / 2)},
-        {"cut.gif",
-         CutShort(forged::Gif(4, 4, 0, {{0, 0, 4, 4, std::vector<std::uint8_t>(16)}}), 6)},
-        {"giant.gif", forged::Gif(2, 2, 0, {{0, 0, 40000, 1, {0}}})},
         {"giant.jpg", giant},
         // Over 32768 pixels wide, though a bitmap of its size would fit in memory.
         {"too_wide.wmf", samples::Metafile(30000, 60, 60).Bytes()},
-        {"miles_wide.wmf", samples::Metafile(32767, 100, 1).Bytes()},
-        {"empty_bounds.wmf", samples::Metafile(0, 0, 1440).Bytes()},
+        // Data cut short after a whole header.
+        {"half.jpg", jpeg.substr(0, jpeg.size() / 2)},
+        {"half.bmp", bmp.substr(0, bmp.size() / 2)},
+        {"cut.gif", gif.substr(0, gif.size() - 6)},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -347,7 +331,7 @@ TEST_F(PictureLoader, TurnsAPhotographUprightAsItsExifOrientationSays) {
             ASSERT_TRUE(picture);
             ASSERT_EQ(picture->width, upright->width);
             ASSERT_EQ(picture->height, upright->height);
-            EXPECT_LE(LargestChannelDifference(*picture, *upright), kTurnRounding);
+            EXPECT_LE(ChannelDifferences(*picture, *upright).second, kTurnRounding);
         }
     }
 }
