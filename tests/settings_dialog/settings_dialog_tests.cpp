@@ -296,10 +296,10 @@ TEST_F(SettingsDialogTest, ABrowseAndAKindToggleListTheFolderShownCountingUp) {
     EXPECT_EQ(View().fileCountText, "0");
 
     Press(kClear);  // no folder: a toggle changes the flag and its box only
-    const std::size_t listings = files.ListingCalls();
+    const std::size_t listings = files.listedPatterns.size();
     Click(Over(Kind, 1));
     EXPECT_EQ(Options(View()), "0011 01 001");
-    EXPECT_EQ(files.ListingCalls(), listings);
+    EXPECT_EQ(files.listedPatterns.size(), listings);
 }
 
 TEST_F(SettingsDialogTest, WhileAFolderIsReadNothingStartsAnotherListingOrCloses) {
