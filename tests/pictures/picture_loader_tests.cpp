@@ -153,17 +153,10 @@ TEST_F(PictureLoader, LoadsEachRasterSampleAtItsSizeWithTheColoursItWasMadeFrom)
     }
 }
 
-// 3 x 2 pixels, palette red, green, blue, black; black is transparent.
-const unsigned char kTransparentGif[] = {
-    0x47, 0x49, 0x46, 0x38, 0x39, 0x61, 0x03, 0x00, 0x02, 0x00, 0xf1, 0x00, 0x00,
-    0xff, 0x00, 0x00, 0x00, 0xff, 0x00, 0x00, 0x00, 0xff, 0x00, 0x00, 0x00, 0x21,
-    0xf9, 0x04, 0x01, 0x00, 0x00, 0x03, 0x00, 0x2c, 0x00, 0x00, 0x00, 0x00, 0x03,
-    0x00, 0x02, 0x00, 0x00, 0x02, 0x04, 0xc4, 0x34, 0x31, 0x05, 0x00, 0x3b};
-
 TEST_F(PictureLoader, ShowsTransparentPartsOnOpaqueWhite) {
-    const fs::path file = Write(
-        "transparent.gif", std::string(std::begin(kTransparentGif), std::end(kTransparentGif)));
-    const std::optional<Image> picture = Load(file);
+    // Black, the palette's fourth colour, is transparent.
+    const std::string gif = forged::Gif(3, 2, 0, {{0, 0, 3, 2, {0, 3, 2, 3, 1, 3}, 3}});
+    const std::optional<Image> picture = Load(Write("transparent.gif", gif));
     ASSERT_TRUE(picture);
     EXPECT_EQ(picture->width, 3);
     EXPECT_EQ(picture->height, 2);
