@@ -150,8 +150,6 @@ std::vector<DecodeCase> DecodeCases() {
         Case("24 bits, the last row's padding left out",
              BuildBmp(40, 1, 2, 24, 0, Bytes({1, 2, 3, 0, 4, 5, 6})), 1, 2,
              {0xFF060504, 0xFF030201}),
-        Case("core header, 24 bits", BuildBmp(12, 1, 1, 24, 0, Bytes({1, 2, 3, 0})), 1, 1,
-             {0xFF030201}),
         // 5-5-5: full red; green and blue 16 of 31.
         Case("16 bits", BuildBmp(40, 2, 1, 16, 0, Bytes({0x00, 0x7C, 0x10, 0x02})), 2, 1,
              {0xFFFF0000, 0xFF008484}),
@@ -228,43 +226,6 @@ TEST(DecodeBmp, RefusesDamagedAbsurdAndUnknownFiles) {
         {"masks missing", BuildBmp(40, 1, 1, 16, 3, "")},
     };
     for (const auto& [name, bytes] : cases) EXPECT_FALSE(DecodeBmp(bytes)) << name;
-}
-
-// Damage of every kind, header fields set to extremes included: the reader must neither crash nor
-// read out of bounds (run it under the sanitizers), and whatever it returns is whole.
-TEST(DecodeBmp, SurvivesRandomDamage) {
-    std::vector<std::string> originals = {EncodeBmp24(RandomImage(5, 3, 1))};
-    for (const DecodeCase& c : DecodeCases()) originals.push_back(c.file);
-    const std::uint32_t extremes[] = {0, 1, 0x7FFF, 0x8000, 0xFFFF, 0x7FFFFFFF, 0x80000000, ~0u};
-    std::mt19937 random(2024);
-    const auto below = [&](std::size_t n) {
-        return std::uniform_int_distribution<std::size_t>(0, n - 1)(random);
-    };
-    int decoded = 0;
-    for (int round = 0; round < 20000; ++round) {
-        std::string bytes = originals[below(originals.size())];
-        switch (below(4)) {
-            case 0:
-                bytes.resize(below(bytes.size()));
-                break;
-            case 1:
-                for (std::size_t n = below(4) + 1; n > 0; --n)
-                    bytes[below(bytes.size())] = static_cast<char>(below(256));
-                break;
-            case 2:  // a header field
-                bytes = With32(bytes, below(std::min<std::size_t>(bytes.size(), 70) - 3),
-                               extremes[below(std::size(extremes))]);
-                break;
-            default:  // a pixel or an RLE code
-                bytes[bytes.size() - 1 - below(4)] = static_cast<char>(below(256));
-        }
-        const std::optional<Image> image = DecodeBmp(bytes);
-        if (!image) continue;
-        ++decoded;
-        ASSERT_GE(std::min(image->width, image->height), 1);
-        ASSERT_EQ(image->pixels.size(), static_cast<std::size_t>(image->width) * image->height);
-    }
-    EXPECT_GT(decoded, 1000);  // damage so crude that nothing gets through would test nothing
 }
 
 // Each byte cut to its top `bits` bits.

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "forged_gif.h"
 #include "forged_jpeg.h"
 #include "pictures/bmp_file.h"
 #include "pictures/picture_header.h"
@@ -35,21 +36,15 @@ Forged JpegFile(int width, int height) {
     return {bytes, bytes.find(frame) + frame.size()};
 }
 
-// A global colour table of four entries, a graphic control extension and a comment in two
-// sub-blocks before the first image descriptor.
+// A global colour table, a graphic control extension and a comment in two sub-blocks before the
+// first image descriptor.
 Forged GifFile(int width, int height, int frameLeft = 0) {
-    std::string bytes = "GIF89a";
-    Append(bytes, width, 2);
-    Append(bytes, height, 2);
-    bytes += std::string("\x91\0\0", 3) + std::string(12, '\x7F');
-    bytes += std::string("\x21\xF9\x04\x01\0\0\0\0", 8) + std::string(
-                                                              "\x21\xFE\x03"
-                                                              "abc\x02zz\0",
-                                                              10);
-    bytes += '\x2C';
-    for (const int field : {frameLeft, 0, width, height}) Append(bytes, field, 2);
-    const std::size_t headerEnd = bytes.size();
-    return {bytes + std::string("\0\x02\x02\x44\x01\0\x3B", 7), headerEnd};
+    std::string bytes = Gif(width, height, 0, {{frameLeft, 0, width, height, {0}, 0}});
+    const std::size_t image = bytes.find(',', 13 + 12);  // past the screen and its colours
+    bytes.insert(image, std::string("\x21\xFE\x03"
+                                    "abc\x02zz\0",
+                                    10));
+    return {bytes, image + 10 + 9};  // the comment, the descriptor up to its flags
 }
 
 // Top-down, so its height field is negative.

@@ -15,6 +15,7 @@
 #include <optional>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "forged_gif.h"
@@ -47,10 +48,6 @@ std::string Utf8(const fs::path& path) {
     return {text.begin(), text.end()};
 }
 
-std::string CutShort(const std::string& bytes, std::size_t lost) {
-    return bytes.substr(0, bytes.size() - lost);
-}
-
 std::optional<Image> Load(const fs::path& path) {
     return LoadPicture(Utf8(path));
 }
@@ -60,28 +57,19 @@ std::size_t TranslucentPixels(const Image& image) {
         image.pixels, [](std::uint32_t pixel) { return pixel >> 24 != 0xFF; }));
 }
 
-double MeanChannelDifference(const Image& image, const Image& reference) {
+// How far the colour channels of two pictures of one size lie apart: on average, and at most.
+std::pair<double, int> ChannelDifferences(const Image& image, const Image& reference) {
     std::uint64_t sum = 0;
-    for (std::size_t i = 0; i < image.pixels.size(); ++i) {
-        for (const int shift : {0, 8, 16}) {
-            const int channel = static_cast<int>(image.pixels[i] >> shift & 0xFF);
-            sum += static_cast<std::uint64_t>(
-                std::abs(channel - static_cast<int>(reference.pixels[i] >> shift & 0xFF)));
-        }
-    }
-    return static_cast<double>(sum) / (3.0 * static_cast<double>(image.pixels.size()));
-}
-
-int LargestChannelDifference(const Image& image, const Image& reference) {
     int largest = 0;
     for (std::size_t i = 0; i < image.pixels.size(); ++i) {
         for (const int shift : {0, 8, 16}) {
-            const int channel = static_cast<int>(image.pixels[i] >> shift & 0xFF);
-            largest = std::max(
-                largest, std::abs(channel - static_cast<int>(reference.pixels[i] >> shift & 0xFF)));
+            const int difference = std::abs(static_cast<int>(image.pixels[i] >> shift & 0xFF) -
+                                            static_cast<int>(reference.pixels[i] >> shift & 0xFF));
+            sum += static_cast<std::uint64_t>(difference);
+            largest = std::max(largest, difference);
         }
     }
-    return largest;
+    return {static_cast<double>(sum) / (3.0 * static_cast<double>(image.pixels.size())), largest};
 }
 
 // A metafile's pixels per inch: the screen's on Windows, 96 elsewhere.
@@ -94,10 +82,6 @@ int ScreenDotsPerInch() {
 #else
     return 96;
 #endif
-}
-
-int Scaled(int length, int dotsPerInch) {
-    return (length * dotsPerInch + 48) / 96;
 }
 
 class PictureLoader : public ::testing::Test {
@@ -131,12 +115,9 @@ TEST_F(PictureLoader, LoadsEachRasterSampleAtItsSizeWithTheColoursItWasMadeFrom)
         double meanDifference;
     };
     const Case cases[] = {
-        {"aurora_lake.bmp", 1024, 576, 0},      {"ringed_planet.bmp", 800, 600, 0},
-        {"mandelbrot_detail.bmp", 640, 480, 0}, {"rainbow_bubbles.bmp", 450, 601, 0},
-        {"stained_glass.gif", 640, 480, 0},     {"rainbow_rings.gif", 512, 512, 0},
-        {"night_city.gif", 320, 240, 0},        {"tumbling_blocks.gif", 720, 480, 0},
-        {"sunset_hills.jpg", 1280, 720, 4},     {"moonlit_sea.jpg", 800, 600, 4},
-        {"plasma_waves.jpg", 512, 512, 4},      {"julia_spiral.jpg", 480, 640, 4},
+        {"aurora_lake.bmp", 1024, 576, 0},  {"rainbow_bubbles.bmp", 450, 601, 0},
+        {"stained_glass.gif", 640, 480, 0}, {"rainbow_rings.gif", 512, 512, 0},
+        {"sunset_hills.jpg", 1280, 720, 4}, {"julia_spiral.jpg", 480, 640, 4},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.file);
@@ -153,45 +134,15 @@ TEST_F(PictureLoader, LoadsEachRasterSampleAtItsSizeWithTheColoursItWasMadeFrom)
         EXPECT_EQ(picture->width, c.width);
         EXPECT_EQ(picture->height, c.height);
         ASSERT_EQ(picture->pixels.size(), reference->pixels.size());
-        EXPECT_LE(MeanChannelDifference(*picture, *reference), c.meanDifference);
+        EXPECT_LE(ChannelDifferences(*picture, *reference).first, c.meanDifference);
         EXPECT_EQ(TranslucentPixels(*picture), 0u);
     }
 }
-
-// The metafile samples fill their frame: drawn at too small a scale, much would stay white.
-TEST_F(PictureLoader, DrawsEachMetafileSampleAtItsNominalSize) {
-    struct Case {
-        const char* file;
-        int width, height;  // at 96 dots per inch
-    };
-    const Case cases[] = {{"mountain_lake.wmf", 800, 600},
-                          {"sunflower.wmf", 512, 512},
-                          {"bauhaus_tiles.wmf", 480, 640},
-                          {"sailing_regatta.wmf", 1024, 576}};
-    const int dots = ScreenDotsPerInch();
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.file);
-        const std::optional<Image> picture = Load(kSamples / c.file);
-        ASSERT_TRUE(picture);
-        EXPECT_NEAR(picture->width, Scaled(c.width, dots), 1);
-        EXPECT_NEAR(picture->height, Scaled(c.height, dots), 1);
-        EXPECT_EQ(TranslucentPixels(*picture), 0u);
-        EXPECT_LT(static_cast<std::size_t>(std::ranges::count(picture->pixels, kWhite)),
-                  picture->pixels.size() / 10);
-    }
-}
-
-// 3 x 2 pixels, palette red, green, blue, black; black is transparent.
-const unsigned char kTransparentGif[] = {
-    0x47, 0x49, 0x46, 0x38, 0x39, 0x61, 0x03, 0x00, 0x02, 0x00, 0xf1, 0x00, 0x00,
-    0xff, 0x00, 0x00, 0x00, 0xff, 0x00, 0x00, 0x00, 0xff, 0x00, 0x00, 0x00, 0x21,
-    0xf9, 0x04, 0x01, 0x00, 0x00, 0x03, 0x00, 0x2c, 0x00, 0x00, 0x00, 0x00, 0x03,
-    0x00, 0x02, 0x00, 0x00, 0x02, 0x04, 0xc4, 0x34, 0x31, 0x05, 0x00, 0x3b};
 
 TEST_F(PictureLoader, ShowsTransparentPartsOnOpaqueWhite) {
-    const fs::path file = Write(
-        "transparent.gif", std::string(std::begin(kTransparentGif), std::end(kTransparentGif)));
-    const std::optional<Image> picture = Load(file);
+    // Black, the palette's fourth colour, is transparent.
+    const std::string gif = forged::Gif(3, 2, 0, {{0, 0, 3, 2, {0, 3, 2, 3, 1, 3}, 3}});
+    const std::optional<Image> picture = Load(Write("transparent.gif", gif));
     ASSERT_TRUE(picture);
     EXPECT_EQ(picture->width, 3);
     EXPECT_EQ(picture->height, 2);
@@ -254,11 +205,12 @@ TEST_F(PictureLoader, DecodesDamagedPhotographDataButNoneCutShort) {
     ASSERT_TRUE(picture);
     EXPECT_EQ(picture->width, 64);
     EXPECT_EQ(picture->height, 48);
-    EXPECT_FALSE(Load(Write("no_end.jpg", CutShort(jpeg, 2))));
+    EXPECT_FALSE(Load(Write("no_end.jpg", jpeg.substr(0, jpeg.size() - 2))));
     EXPECT_FALSE(Load(Write("cut.jpg", jpeg.substr(0, jpeg.size() * 9 / 10))));
 }
 
-TEST_F(PictureLoader, LeavesWhatAMetafileDoesNotDrawOpaqueWhite) {
+// At its nominal size, drawn to scale, on opaque white.
+TEST_F(PictureLoader, DrawsAMetafileToScaleOnOpaqueWhite) {
     // One inch by half an inch, the top left quarter red.
     samples::Metafile metafile(960, 480, 960);
     metafile.SetFill(0xFF0000);
@@ -277,7 +229,7 @@ TEST_F(PictureLoader, LeavesWhatAMetafileDoesNotDrawOpaqueWhite) {
 
 TEST_F(PictureLoader, RefusesWhatIsNoPictureItCanShow) {
     const std::string jpeg = ReadWholeFile(kSamples / "plasma_waves.jpg");
-    const std::string gif = ReadWholeFile(kSamples / "night_city.gif");
+    const std::string gif = forged::Gif(4, 4, 0, {{0, 0, 4, 4, std::vector<std::uint8_t>(16)}});
     const std::string bmp = ReadWholeFile(kSamples / "ringed_planet.bmp");
     // A real JPEG file whose frame claims 60000 x 60000 pixels: the system's decoder would try
     // to hold it, and crash on the way.
@@ -290,19 +242,15 @@ TEST_F(PictureLoader, RefusesWhatIsNoPictureItCanShow) {
         const char* name;
         std::string bytes;
     } cases[] = {
-        {"empty.jpg", ""},
+        // The header check refuses these (see its own tests) before any decoder sees them.
         {"words.jpg", "Not a picture at all, only words.\r\n"},
-        {"header_only.gif", gif.substr(0, 13)},
-        {"half.jpg", jpeg.substr(0, jpeg.size() / 2)},
-        {"half.bmp", bmp.substr(0, bmp.size() / 2)},
-        {"cut.gif",
-         CutShort(forged::Gif(4, 4, 0, {{0, 0, 4, 4, std::vector<std::uint8_t>(16)}}), 6)},
-        {"giant.gif", forged::Gif(2, 2, 0, {{0, 0, 40000, 1, {0}}})},
         {"giant.jpg", giant},
         // Over 32768 pixels wide, though a bitmap of its size would fit in memory.
         {"too_wide.wmf", samples::Metafile(30000, 60, 60).Bytes()},
-        {"miles_wide.wmf", samples::Metafile(32767, 100, 1).Bytes()},
-        {"empty_bounds.wmf", samples::Metafile(0, 0, 1440).Bytes()},
+        // Data cut short after a whole header.
+        {"half.jpg", jpeg.substr(0, jpeg.size() / 2)},
+        {"half.bmp", bmp.substr(0, bmp.size() / 2)},
+        {"cut.gif", gif.substr(0, gif.size() - 6)},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -333,7 +281,7 @@ TEST_F(PictureLoader, TurnsAPhotographUprightAsItsExifOrientationSays) {
             ASSERT_TRUE(picture);
             ASSERT_EQ(picture->width, upright->width);
             ASSERT_EQ(picture->height, upright->height);
-            EXPECT_LE(LargestChannelDifference(*picture, *upright), kTurnRounding);
+            EXPECT_LE(ChannelDifferences(*picture, *upright).second, kTurnRounding);
         }
     }
 }

@@ -170,21 +170,32 @@ TEST_F(FileSystemTest, ReportsTheClassicAttributeBits) {
     EXPECT_EQ(List(PathOf("*")), expected);
 }
 
-TEST_F(FileSystemTest, ListingAMissingUnreadableOrNonFolderFails) {
-    Write("file.txt");
+TEST_F(FileSystemTest, MissingPathsAndFoldersAreNoFilesAndListNothing) {
+    Write("empty.ini");
+    Write("big.bin", std::string(300000, 'x'));
+    fs::create_directory(FsPath(PathOf("sub")));
+    EXPECT_EQ(files_.ReadFile(PathOf("empty.ini")), "");
+    EXPECT_EQ(files_.ReadFile(PathOf("", "big.bin")), std::string(300000, 'x'));  // doubled too
+    for (const std::string& path : {PathOf("missing.ini"), PathOf("sub")}) {
+        EXPECT_EQ(files_.ReadFile(path), std::nullopt) << path;
+        EXPECT_FALSE(files_.FileExists(path)) << path;
+    }
+    EXPECT_TRUE(files_.FileExists(PathOf("empty.ini")));
     EXPECT_FALSE(files_.ListMatches(PathOf("missing", "*"), kVisitAll));
-    EXPECT_FALSE(files_.ListMatches(PathOf("file.txt", "*"), kVisitAll));
+    EXPECT_FALSE(files_.ListMatches(PathOf("empty.ini", "*"), kVisitAll));
+}
+
 #ifndef _WIN32
+TEST_F(FileSystemTest, ListingAnUnreadableFolderFails) {
     fs::create_directory(FsPath(PathOf("locked")));
     fs::permissions(FsPath(PathOf("locked")), fs::perms::none);
     if (access(PathOf("locked").c_str(), R_OK) == 0) GTEST_SKIP() << "permissions do not bind us";
     EXPECT_FALSE(files_.ListMatches(PathOf("locked", "*"), kVisitAll));
-#endif
 }
+#endif
 
 TEST_F(FileSystemTest, FilesRemovedDuringAListingDoNotFailIt) {
     for (int i = 0; i < 200; ++i) Write("f" + std::to_string(i) + ".bmp");
-
     int visits = 0;
     EXPECT_TRUE(files_.ListMatches(PathOf("*.bmp"), [&](const FolderEntry& entry) {
         if (visits++ == 0) {
@@ -197,89 +208,58 @@ TEST_F(FileSystemTest, FilesRemovedDuringAListingDoNotFailIt) {
     EXPECT_LE(visits, 200);
 }
 
-TEST_F(FileSystemTest, ReadFileAndFileExistsTellFilesFromFoldersAndMissingPaths) {
-    Write("empty.ini");
-    Write("big.bin", std::string(300000, 'x'));
-    fs::create_directory(FsPath(PathOf("sub")));
-
-    EXPECT_EQ(files_.ReadFile(PathOf("empty.ini")), "");
-    EXPECT_EQ(files_.ReadFile(PathOf("", "big.bin")), std::string(300000, 'x'));  // doubled too
-    EXPECT_EQ(files_.ReadFile(PathOf("missing.ini")), std::nullopt);
-    EXPECT_EQ(files_.ReadFile(PathOf("sub")), std::nullopt);
-    EXPECT_TRUE(files_.FileExists(PathOf("empty.ini")));
-    EXPECT_FALSE(files_.FileExists(PathOf("missing.ini")));
-    EXPECT_FALSE(files_.FileExists(PathOf("sub")));
-}
-
-// Replaced whole or not at all, and never a temporary file left behind.
+// Replaced whole or not at all, never rewritten in place, and never a temporary file left
+// behind.
 TEST_F(FileSystemTest, WriteFileAtomicallyReplacesOrFailsLeavingTheOldFileWhole) {
     EXPECT_TRUE(files_.WriteFileAtomically(PathOf(kKorean), "first"));
     EXPECT_TRUE(files_.WriteFileAtomically(PathOf(kKorean), "second, longer"));
-    EXPECT_TRUE(files_.WriteFileAtomically(PathOf(kKorean), "3"));
     Write("readonly.ini", "old");
     MakeReadOnly("readonly.ini");
     fs::create_directory(FsPath(PathOf("folder.ini")));
-
+    Write("held.ini", "old");
+    {
+        std::ifstream reader(FsPath(PathOf("held.ini")));
+#ifdef _WIN32
+        EXPECT_FALSE(files_.WriteFileAtomically(PathOf("held.ini"), "new"));
+        EXPECT_EQ(files_.ReadFile(PathOf("held.ini")), "old");
+#else
+        // A reader that opened the old file keeps seeing it whole.
+        EXPECT_TRUE(files_.WriteFileAtomically(PathOf("held.ini"), "new"));
+        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(reader), {}), "old");
+        EXPECT_EQ(files_.ReadFile(PathOf("held.ini")), "new");
+#endif
+    }
+    EXPECT_TRUE(files_.WriteFileAtomically(PathOf(kKorean), "3"));
     EXPECT_FALSE(files_.WriteFileAtomically(PathOf("readonly.ini"), "new"));
     EXPECT_FALSE(files_.WriteFileAtomically(PathOf("folder.ini"), "new"));
     EXPECT_FALSE(files_.WriteFileAtomically(PathOf("missing", "a.ini"), "new"));
 
     EXPECT_EQ(files_.ReadFile(PathOf(kKorean)), "3");
     EXPECT_EQ(files_.ReadFile(PathOf("readonly.ini")), "old");
-    EXPECT_THAT(Names(), UnorderedElementsAre(kKorean, "folder.ini", "readonly.ini"));
+    EXPECT_THAT(Names(), UnorderedElementsAre(kKorean, "folder.ini", "held.ini", "readonly.ini"));
 }
 
-TEST_F(FileSystemTest, MovesAFileOverAnotherUnlessItIsReadOnlyAndRemovesFiles) {
+// A second name keeps the bytes when the first name is replaced; a read-only file is not.
+TEST_F(FileSystemTest, MovesAFileOverAnotherUnlessReadOnlyAndASecondNameKeepsTheOld) {
+    Write("a.bmp", "old");
     Write("next.bmp", "new");
-    Write(kCafe, "old");
-    EXPECT_TRUE(files_.MoveFileOver(PathOf("next.bmp"), PathOf(kCafe)));
-    EXPECT_EQ(files_.ReadFile(PathOf(kCafe)), "new");
+    ASSERT_TRUE(files_.LinkFile(PathOf("a.bmp"), PathOf("a.bmp.held")));
+    EXPECT_FALSE(files_.LinkFile(PathOf("a.bmp"), PathOf("next.bmp")));  // the name is taken
+    EXPECT_FALSE(files_.LinkFile(PathOf("missing.bmp"), PathOf("c.bmp")));
+    EXPECT_TRUE(files_.MoveFileOver(PathOf("next.bmp"), PathOf("a.bmp")));
+    EXPECT_EQ(files_.ReadFile(PathOf("a.bmp")), "new");
+    EXPECT_EQ(files_.ReadFile(PathOf("a.bmp.held")), "old");
 
     Write("next.bmp", "newer");
-    MakeReadOnly(kCafe);
-    EXPECT_FALSE(files_.MoveFileOver(PathOf("next.bmp"), PathOf(kCafe)));
+    MakeReadOnly("a.bmp");
+    EXPECT_FALSE(files_.MoveFileOver(PathOf("next.bmp"), PathOf("a.bmp")));
     EXPECT_FALSE(files_.MoveFileOver(PathOf("missing.bmp"), PathOf("other.bmp")));
-    EXPECT_EQ(files_.ReadFile(PathOf(kCafe)), "new");
+    EXPECT_EQ(files_.ReadFile(PathOf("a.bmp")), "new");
 
     EXPECT_TRUE(files_.RemoveFile(PathOf("next.bmp")));
     EXPECT_TRUE(files_.RemoveFile(PathOf("next.bmp")));  // nothing left there either way
-    EXPECT_THAT(Names(), UnorderedElementsAre(kCafe));
+    EXPECT_THAT(Names(), UnorderedElementsAre("a.bmp", "a.bmp.held"));
 }
-
-// A second name keeps the bytes when the first name is replaced.
-TEST_F(FileSystemTest, ASecondNameKeepsTheFileWhenTheFirstIsReplaced) {
-    Write("a.bmp", "old");
-    Write("b.bmp", "new");
-    ASSERT_TRUE(files_.LinkFile(PathOf("a.bmp"), PathOf("a.bmp.held")));
-    EXPECT_FALSE(files_.LinkFile(PathOf("a.bmp"), PathOf("b.bmp")));  // the name is taken
-    EXPECT_FALSE(files_.LinkFile(PathOf("missing.bmp"), PathOf("c.bmp")));
-    ASSERT_TRUE(files_.MoveFileOver(PathOf("b.bmp"), PathOf("a.bmp")));
-    EXPECT_EQ(files_.ReadFile(PathOf("a.bmp.held")), "old");
-    EXPECT_EQ(files_.ReadFile(PathOf("a.bmp")), "new");
-}
-
-#ifdef _WIN32
-TEST_F(FileSystemTest, WriteFileAtomicallyOfAFileHeldOpenFailsAndLeavesItWhole) {
-    Write("held.ini", "old");
-    {
-        std::ifstream reader(FsPath(PathOf("held.ini")));
-        EXPECT_FALSE(files_.WriteFileAtomically(PathOf("held.ini"), "new"));
-    }
-    EXPECT_EQ(files_.ReadFile(PathOf("held.ini")), "old");
-    EXPECT_THAT(Names(), UnorderedElementsAre("held.ini"));
-}
-#else
-// A reader that opened the old file keeps seeing it whole: nothing is rewritten in place.
-TEST_F(FileSystemTest, WriteFileAtomicallySwapsInANewFile) {
-    Write("held.ini", "old");
-    std::ifstream reader(FsPath(PathOf("held.ini")));
-
-    EXPECT_TRUE(files_.WriteFileAtomically(PathOf("held.ini"), "new"));
-
-    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(reader), {}), "old");
-    EXPECT_EQ(files_.ReadFile(PathOf("held.ini")), "new");
-}
-#endif
 
 TEST_F(FileSystemTest, CreatesFoldersWithTheirParentsAndTellsWhereFilesCanBeMade) {
     Write("file.txt");

@@ -13,7 +13,7 @@
 
 #include "render/gl_device.h"
 #include "render/solid.h"
-#include "support/device_differential.h"
+#include "support/device_suite.h"
 
 // After every header that names something None, which Xlib defines as a macro.
 #include "platform/x11_handles.h"

@@ -56,15 +56,5 @@ TEST(ImageOrder, RandomArrangementsAreUniform) {
     EXPECT_LT(chiSquare, 49.7);  // 23 degrees of freedom, p = 0.001
 }
 
-TEST(UniformRandom, DrawsStayInRange) {
-    UniformRandom random = UniformRandom::FromTimeAndEntropy();
-    for (int i = 0; i < 100000; ++i) {
-        const double u = random.Next();
-        ASSERT_GE(u, 0.0);
-        ASSERT_LT(u, 1.0);
-        ASSERT_LT(random.Below(11), 11u);
-    }
-}
-
 }  // namespace
 }  // namespace vexaframe

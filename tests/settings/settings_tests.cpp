@@ -128,24 +128,22 @@ TEST_F(SettingsTest, SavedSettingsLoadBackIncludingFoldersTheCodePageCannotSpell
     EXPECT_NE(files.FileBytes(kIni)->find("=<utf-8>C:\\写真"), std::string::npos);
 }
 
+auto Fields(const SettingsLocation& l) {
+    return std::tuple(l.settingsFile, l.readFrom, l.pictureFile);
+}
+
 TEST(SettingsLocation, StaysInAWritableProgramFolderElseGoesPerUser) {
     FakeFileSystem files;
     files.AddFolder("C:\\Saver");
     files.AddFolder("C:\\Users\\me\\AppData\\Local");
     const std::string user = "C:\\Users\\me\\AppData\\Local\\Vexaframe";
-
-    SettingsLocation location = ChooseSettingsLocation(files, "C:\\Saver", user, kTemp);
-    EXPECT_EQ(location.settingsFile, "C:\\Saver\\Vexaframe.ini");
-    EXPECT_EQ(location.readFrom, "C:\\Saver\\Vexaframe.ini");
-    EXPECT_EQ(location.pictureFile, "C:\\Saver\\Vexaframe.bmp");
+    EXPECT_EQ(Fields(ChooseSettingsLocation(files, "C:\\Saver", user, kTemp)), Fields(kLocation));
 
     files.MakeUnwritable("C:\\Saver");
-    location = ChooseSettingsLocation(files, "C:\\Saver", user, kTemp);
-    EXPECT_EQ(location.settingsFile, user + "\\Vexaframe.ini");
-    EXPECT_EQ(location.readFrom, "C:\\Saver\\Vexaframe.ini");  // until the user saves
-    EXPECT_EQ(location.pictureFile, user + "\\Vexaframe.bmp");
+    const SettingsLocation perUser{user + "\\Vexaframe.ini", kIni, user + "\\Vexaframe.bmp"};
+    EXPECT_EQ(Fields(ChooseSettingsLocation(files, "C:\\Saver", user, kTemp)), Fields(perUser));
     EXPECT_TRUE(files.CanCreateFilesIn(user));
-
+    // The program's file is read until the user saves.
     files.AddFile(user + "\\Vexaframe.ini");
     EXPECT_EQ(ChooseSettingsLocation(files, "C:\\Saver", user, kTemp).readFrom,
               user + "\\Vexaframe.ini");

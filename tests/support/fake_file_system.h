@@ -23,8 +23,6 @@ class FakeFileSystem : public FileSystem {
 public:
     explicit FakeFileSystem(PathStyle paths = kWindowsPaths) : paths_(paths) {}
 
-    // --- Setting the scene ---
-
     // Adds or replaces a file; missing parent folders are made.
     void AddFile(std::string_view path, std::string_view bytes = {},
                  std::uint32_t attributes = attribute::kArchive) {
@@ -56,21 +54,16 @@ public:
     // WriteFileAtomically and CreateFolders fail.
     bool failWrites = false;
 
-    // --- Looking at the outcome ---
-
     // How many files were written.
     int writeCount = 0;
     // Every pattern asked for, in order.
     std::vector<std::string> listedPatterns;
-    std::size_t ListingCalls() const { return listedPatterns.size(); }
 
     std::optional<std::string> FileBytes(std::string_view path) const {
         const Node* node = Find(path);
         if (node == nullptr || node->isFolder) return std::nullopt;
         return node->bytes;
     }
-
-    // --- FileSystem ---
 
     PathStyle Paths() const override { return paths_; }
 
@@ -82,12 +75,6 @@ public:
         const std::string_view wildcard = pattern.substr(split);
         const auto listing = children_.find(folder);
         if (listing == children_.end() || unlistable_.count(folder) != 0) return false;
-        if (const Node* named = FindNamed(folder, wildcard)) {
-            if (listingsFailAfter && *listingsFailAfter == 0) return false;
-            visit({NameOf(Canonical(pattern)), named->attributes});
-            return true;
-        }
-
         std::vector<FolderEntry> entries;
         if (!(paths_.hasDriveLetters && IsRoot(folder))) {
             entries.push_back({".", attribute::kDirectory});
@@ -217,14 +204,6 @@ private:
     const Node* Find(std::string_view path) const {
         const auto node = nodes_.find(Canonical(path));
         return node == nodes_.end() ? nullptr : &node->second;
-    }
-
-    // A pattern without wildcards that names a file exactly: found without a scan, so that
-    // looking up many files one by one stays quick in a large folder.
-    const Node* FindNamed(const std::string& folder, std::string_view name) const {
-        if (name.find_first_of("*?") != std::string_view::npos) return nullptr;
-        const Node* node = Find(Join(folder, std::string(name)));
-        return node != nullptr && !node->isFolder ? node : nullptr;
     }
 
     bool IsFolder(const std::string& key) const {

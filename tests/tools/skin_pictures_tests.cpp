@@ -2,12 +2,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <cstdlib>
 #include <map>
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -46,9 +48,9 @@ int Channel(std::uint32_t pixel, int shift) {
 
 // Every channel within `tolerance` levels.
 bool Near(std::uint32_t a, std::uint32_t b, int tolerance) {
-    return std::abs(Channel(a, 16) - Channel(b, 16)) <= tolerance &&
-           std::abs(Channel(a, 8) - Channel(b, 8)) <= tolerance &&
-           std::abs(Channel(a, 0) - Channel(b, 0)) <= tolerance;
+    return std::ranges::all_of(std::array{0, 8, 16}, [&](int shift) {
+        return std::abs(Channel(a, shift) - Channel(b, shift)) <= tolerance;
+    });
 }
 
 std::uint32_t Average(const Image& image) {
@@ -156,31 +158,32 @@ TEST(SkinPictures, ButtonFacesAreEvenBetweenTheirEnds) {
     }
 }
 
-TEST(SkinPictures, IconAndPointerFilesHoldOne32BitPictureWithItsMask) {
-    struct Expected {
-        const char* name;
-        std::uint32_t type, first, second;  // planes and bits, or the hot spot
-    };
-    for (const Expected& c :
-         {Expected{"vexaframe.ico", 1, 1, 32}, Expected{"dialog_pointer.cur", 2, 12, 1}}) {
-        SCOPED_TRACE(c.name);
-        const std::string& bytes = SkinFiles().at(c.name);
-        ASSERT_EQ(bytes.size(), 62u + 32 * 32 * 4 + 32 * 4);  // header, colours and mask
-        // The directory (type, one entry of 32 x 32 without a palette, planes and bits or the
-        // hot spot, size, offset), then the bitmap header: twice the height, for colours and
-        // mask, and no compression.
-        const auto total = static_cast<std::uint32_t>(bytes.size());
+// The directory, its one entry (sides, planes and bits or the hot spot, size, offset), the
+// bitmap header (twice the height, for colours and mask; no compression), then colours and mask,
+// both bottom-up, the mask's rows padded to whole words.
+TEST(IconFile, HoldsOne32BitPictureBottomUpWithItsMask) {
+    Image image(3, 2);
+    image.At(0, 0) = 0x80112233;  // top row: half transparent, kept in the colours
+    image.At(2, 1) = 0xFF445566;  // bottom row
+    const std::size_t colours = 6 + 16 + 40, mask = colours + 6 * 4;
+    for (const auto& [bytes, type, first, second] :
+         {std::tuple{EncodeIcon(image), 1u, 1u, 32u}, {EncodeCursor(image, {2, 1}), 2u, 2u, 1u}}) {
+        SCOPED_TRACE(type);
+        ASSERT_EQ(bytes.size(), mask + 2 * 4);
         const std::uint32_t fields[][3] = {
-            {0, 2, 0},        {2, 2, c.type},    {4, 2, 1},           {6, 4, 32 | 32 << 8},
-            {10, 2, c.first}, {12, 2, c.second}, {14, 4, total - 22}, {18, 4, 22},
-            {22, 4, 40},      {26, 4, 32},       {30, 4, 64},         {34, 2, 1},
-            {36, 2, 32},      {38, 4, 0}};
+            {0, 2, 0},       {2, 2, type}, {4, 2, 1},   {6, 4, 3 | 2 << 8}, {10, 2, first},
+            {12, 2, second}, {14, 4, 72},  {18, 4, 22}, {22, 4, 40},        {26, 4, 3},
+            {30, 4, 4},      {34, 2, 1},   {36, 2, 32}, {38, 4, 0}};
         for (const auto& [at, size, value] : fields) EXPECT_EQ(Read(bytes, at, size), value) << at;
+        EXPECT_EQ(Read(bytes, colours + 2 * 4, 4), 0xFF445566u);  // bottom row first
+        EXPECT_EQ(Read(bytes, colours + 3 * 4, 4), 0x80112233u);
+        EXPECT_EQ(Read(bytes, mask, 4), 0xC0u);      // bottom row: the first two are transparent
+        EXPECT_EQ(Read(bytes, mask + 4, 4), 0x60u);  // top row: the last two
     }
 }
 
 // Pixel (x, y) of a 32 x 32 icon file: its BGRA colour and whether its mask lets the screen
-// through; both bottom-up.
+// through.
 struct IconPixel {
     std::uint32_t colour;
     bool masked;
@@ -191,40 +194,28 @@ IconPixel At(const std::string& icon, int x, int y) {
     return {Read(icon, 62 + (row * 32 + x) * 4, 4), masked};
 }
 
-TEST(SkinPictures, MasksHideExactlyTheTransparentPixels) {
+// Where the mask lets the screen through, a system that ignores alpha mixes the colour in: it
+// must be black. The pointer's hot spot is the outline at the finger's tip.
+TEST(SkinPictures, IconAndPointerAre32By32AndBlackWhereTransparent) {
     for (const char* name : {"vexaframe.ico", "dialog_pointer.cur"}) {
+        SCOPED_TRACE(name);
         const std::string& bytes = SkinFiles().at(name);
+        ASSERT_EQ(bytes.size(), 62u + 32 * 32 * 4 + 32 * 4);
+        EXPECT_EQ(Read(bytes, 6, 2), 32u | 32u << 8);
         for (int y = 0; y < 32; ++y) {
             for (int x = 0; x < 32; ++x) {
                 const IconPixel pixel = At(bytes, x, y);
-                const bool transparent = pixel.colour >> 24 == 0;
-                EXPECT_EQ(pixel.masked, transparent) << name << " " << x << "," << y;
-                if (transparent) {
-                    EXPECT_EQ(pixel.colour, 0u) << name << " " << x << "," << y;
+                if (pixel.masked) {
+                    EXPECT_EQ(pixel.colour, 0u) << x << "," << y;
                 }
             }
         }
     }
-}
-
-TEST(SkinPictures, PointerTipIsItsHotSpot) {
     const std::string& pointer = SkinFiles().at("dialog_pointer.cur");
-    EXPECT_EQ(At(pointer, 12, 1).colour, 0xFF000000u);  // the outline at the finger's tip
-    for (int x = 0; x < 32; ++x) EXPECT_TRUE(At(pointer, x, 0).masked) << x;
-}
-
-TEST(IconFile, StoresRowsBottomUpAndPadsMaskRowsToWholeWords) {
-    Image image(3, 2);
-    image.At(0, 0) = 0x80112233;  // top row: half transparent, kept in the colours
-    image.At(2, 1) = 0xFF445566;  // bottom row
-    const std::string bytes = EncodeIcon(image);
-    const std::size_t colours = 6 + 16 + 40;  // after the directory, its entry and the header
-    ASSERT_EQ(bytes.size(), colours + 6 * 4 + 2 * 4);
-    EXPECT_EQ(Read(bytes, colours + 2 * 4, 4), 0xFF445566u);  // bottom row first
-    EXPECT_EQ(Read(bytes, colours + 3 * 4, 4), 0x80112233u);
-    const std::size_t mask = colours + 6 * 4;
-    EXPECT_EQ(Read(bytes, mask, 4), 0xC0u);      // bottom row: the first two are transparent
-    EXPECT_EQ(Read(bytes, mask + 4, 4), 0x60u);  // top row: the last two
+    const int hotX = static_cast<int>(Read(pointer, 10, 2)),
+              hotY = static_cast<int>(Read(pointer, 12, 2));
+    EXPECT_EQ(At(pointer, hotX, hotY).colour, 0xFF000000u);
+    EXPECT_TRUE(At(pointer, hotX, hotY - 1).masked);  // nothing above the tip
 }
 
 }  // namespace

@@ -13,7 +13,7 @@
 
 #include "render/solid.h"
 #include "render/win32_d3d8_device.h"
-#include "support/device_differential.h"
+#include "support/device_suite.h"
 
 namespace vexaframe {
 namespace {

@@ -1,0 +1,102 @@
+#pragma once
+// The suite every device besides the software one passes: the saver's scenes and its uploads
+// between frames drawn as the software device draws them, and the rules every device keeps for
+// its resources. A test program includes it once and instantiates it with its device:
+//   INSTANTIATE_TEST_SUITE_P(OpenGl, DeviceSuite, testing::Values(DeviceKind{...}));
+
+#include <functional>
+
+#include "support/device_differential.h"
+
+namespace vexaframe {
+
+// A device drawing into a surface of its platform, and the frame it presented last.
+class DeviceUnderTest {
+public:
+    virtual ~DeviceUnderTest() = default;
+    virtual RenderDevice& Device() = 0;
+    virtual Image Presented() = 0;
+};
+
+struct DeviceKind {
+    const char* name;
+    // Nothing, after a failure saying why, when the platform makes no such device.
+    std::function<std::unique_ptr<DeviceUnderTest>(int width, int height)> make;
+    Tolerance tolerance;
+};
+
+class DeviceSuite : public testing::TestWithParam<DeviceKind> {
+protected:
+    std::unique_ptr<DeviceUnderTest> Make(int width = kFrameWidth, int height = kFrameHeight) {
+        return GetParam().make(width, height);
+    }
+};
+
+inline std::string DeviceKindName(const testing::TestParamInfo<DeviceKind>& kind) {
+    return kind.param.name;
+}
+
+TEST_P(DeviceSuite, FramesAgreeWithTheSoftwareDevice) {
+    for (const Scene& scene : kDifferentialScenes) {
+        const std::unique_ptr<DeviceUnderTest> made = Make();
+        ASSERT_TRUE(made);
+        SceneResources resources;
+        ASSERT_TRUE(DrawTwice(made->Device(), scene, resources)) << scene.name;
+        ExpectAgreement(scene.name, made->Presented(), DrawnBySoftware(scene),
+                        GetParam().tolerance);
+    }
+}
+
+// Only a retired texture of this device and size is written over.
+TEST_P(DeviceSuite, ATextureUploadedBetweenFramesDrawsAsTheSoftwareDevice) {
+    for (const UploadCase& upload : kUploadCases) {
+        const Scene scene = UploadScene(upload);
+        const std::unique_ptr<DeviceUnderTest> made = Make();
+        ASSERT_TRUE(made);
+        std::unique_ptr<DeviceTexture> retired = RetiredTexture(made->Device(), upload.retired);
+        const DeviceTexture* const retiredAddress = retired.get();
+        const std::unique_ptr<DeviceTexture> texture =
+            UploadBetweenFrames(made->Device(), scene, std::move(retired));
+        ASSERT_TRUE(texture) << upload.name;
+        if (upload.retired == Retired::SameSize) {
+            EXPECT_EQ(texture.get(), retiredAddress);
+        }
+        ExpectAgreement(scene.name, made->Presented(), DrawnBySoftwareAfterUpload(scene),
+                        GetParam().tolerance);
+    }
+}
+
+TEST_P(DeviceSuite, VertexDataMustFitTheBuffer) {
+    const std::unique_ptr<DeviceUnderTest> made = Make(64, 64);
+    ASSERT_TRUE(made);
+    ExpectVertexDataMustFit(made->Device());
+}
+
+TEST_P(DeviceSuite, TexturesAreMadeOnlyFromWholePicturesWithinItsLimits) {
+    const std::unique_ptr<DeviceUnderTest> made = Make(64, 64);
+    ASSERT_TRUE(made);
+    RenderDevice& device = made->Device();
+    ExpectTexturesOnlyFromWholePictures(device);
+    const TextureLimits limits = device.Limits();
+    std::printf("largest texture side %d, powers of two only: %d\n", limits.maxTextureSize,
+                limits.powerOfTwoOnly);
+    ASSERT_GE(limits.maxTextureSize, 256);
+    EXPECT_TRUE(device.CreateTexture(Image(limits.maxTextureSize, 1)));
+    EXPECT_FALSE(device.CreateTexture(Image(limits.maxTextureSize + 1, 1)));
+    EXPECT_EQ(static_cast<bool>(device.CreateTexture(Image(3, 5))), !limits.powerOfTwoOnly);
+}
+
+TEST_P(DeviceSuite, RefusesResourcesOfAnotherDevice) {
+    const std::unique_ptr<DeviceUnderTest> made = Make(64, 64);
+    ASSERT_TRUE(made);
+    RenderDevice& device = made->Device();
+    SoftwareDevice software(8, 8, nullptr);
+    const auto foreignTexture = software.CreateTexture(Image(8, 8));
+    const auto foreignBuffer = software.CreateVertexBuffer(kSolidBytes, kSolidVertexFormat);
+    EXPECT_FALSE(device.SetTexture(0, foreignTexture.get()));
+    EXPECT_FALSE(device.SetStreamSource(0, foreignBuffer.get(), 36));
+    EXPECT_TRUE(device.SetTexture(0, nullptr));
+    EXPECT_TRUE(device.SetStreamSource(0, nullptr, 36));
+}
+
+}  // namespace vexaframe
