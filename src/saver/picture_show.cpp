@@ -9,7 +9,6 @@ namespace vexaframe {
 PictureShow::PictureShow(RunState& run, SaverPictures pictures,
                          std::function<void(std::wstring_view)> report)
     : run_(run),
-      files_(pictures.files),
       staged_(pictures.files, std::move(pictures.stagedFile)),
       decoder_(std::move(pictures.decoder)),
       report_(std::move(report)),

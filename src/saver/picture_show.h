@@ -119,7 +119,6 @@ private:
     void ReportProblem(ResourceProblem problem);
 
     RunState& run_;
-    FileSystem& files_;
     StagedPicture staged_;
     std::unique_ptr<PictureDecoder> decoder_;
     std::function<void(std::wstring_view)> report_;
