@@ -28,39 +28,52 @@ namespace fs = std::filesystem;
 constexpr SaverMode kBySystem{.endsOnMouseMove = true, .hidesPointer = true};
 constexpr SaverMode kByHand{};
 
-// Picture "n" decodes to a picture n pixels wide, so that the staged file and the cube's
-// texture say which picture they hold. Decoding waits while the gate is closed, until stopped.
-class FakeDecoder final : public PictureDecoder {
+// Decoding waits while the gate is closed, until stopped. The gate outlives the decoder, which
+// the saver owns.
+class DecoderGate {
 public:
-    explicit FakeDecoder(FileSystem& files, std::set<std::string> unreadable)
-        : files_(files), unreadable_(std::move(unreadable)) {}
-
-    void SetGate(bool open) {
+    void Set(bool open) {
         {
             const std::lock_guard lock(mutex_);
-            gateOpen_ = open;
+            open_ = open;
         }
-        gate_.notify_all();
+        changed_.notify_all();
     }
     bool SawStop() {
         const std::lock_guard lock(mutex_);
         return sawStop_;
     }
+    // False when stopped at the closed gate. The stop wakes the wait under the lock, so that it
+    // cannot fall between the waiter's look at the stop and its sleep.
+    bool Pass(const std::stop_token& stop) {
+        const std::stop_callback wake(stop, [this] {
+            { const std::lock_guard lock(mutex_); }
+            changed_.notify_all();
+        });
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [&] { return open_ || stop.stop_requested(); });
+        sawStop_ = sawStop_ || !open_;
+        return open_;
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    bool open_ = true;
+    bool sawStop_ = false;
+};
+
+// Picture "n" decodes to a picture n pixels wide, so that the staged file and the cube's
+// texture say which picture they hold.
+class FakeDecoder final : public PictureDecoder {
+public:
+    FakeDecoder(FileSystem& files, std::set<std::string> unreadable,
+                std::shared_ptr<DecoderGate> gate)
+        : files_(files), unreadable_(std::move(unreadable)), gate_(std::move(gate)) {}
 
     DecodeOutcome DecodeToBitmapFile(const std::string& picture, const std::string& bitmap,
                                      std::stop_token stop) const override {
-        // The stop wakes the wait under the lock, so that it cannot fall between the waiter's
-        // look at the stop and its sleep.
-        const std::stop_callback wake(stop, [this] {
-            { const std::lock_guard lock(mutex_); }
-            gate_.notify_all();
-        });
-        std::unique_lock lock(mutex_);
-        gate_.wait(lock, [&] { return gateOpen_ || stop.stop_requested(); });
-        if (!gateOpen_) {
-            sawStop_ = true;
-            return DecodeOutcome::Stopped;
-        }
+        if (!gate_->Pass(stop)) return DecodeOutcome::Stopped;
         if (unreadable_.contains(picture)) return DecodeOutcome::NoPicture;
         return WriteBitmapFile(files_, bitmap, Image(std::stoi(picture), 1))
                    ? DecodeOutcome::Written
@@ -71,10 +84,7 @@ public:
 private:
     FileSystem& files_;
     const std::set<std::string> unreadable_;
-    mutable std::mutex mutex_;
-    mutable std::condition_variable gate_;
-    bool gateOpen_ = true;
-    mutable bool sawStop_ = false;
+    std::shared_ptr<DecoderGate> gate_;
 };
 
 // What a device that can be lost as Direct3D's is does and is told, kept apart from the device,
@@ -238,8 +248,9 @@ protected:
         BuildImageOrder(options.orderMode, options.pictures, run->ImageOrder, run->random);
         fs::remove_all(folder_);
         fs::create_directories(folder_);
-        auto fakeDecoder = std::make_unique<FakeDecoder>(*files, std::move(options.unreadable));
-        decoder = fakeDecoder.get();
+        gate = std::make_shared<DecoderGate>();
+        auto fakeDecoder =
+            std::make_unique<FakeDecoder>(*files, std::move(options.unreadable), gate);
         SaverMode mode = options.mode;
         mode.asksPassword = options.asksPassword;
         session = std::make_unique<SaverSession>(
@@ -310,7 +321,7 @@ protected:
     const fs::path folder_ =
         fs::temp_directory_path() / ("vexaframe-session-tests-" + std::to_string(ThisProcessId()));
     const std::unique_ptr<FileSystem> files = MakeSystemFileSystem();
-    FakeDecoder* decoder = nullptr;
+    std::shared_ptr<DecoderGate> gate;
     std::unique_ptr<RunState> run;
     std::unique_ptr<SaverSession> session;  // last: it goes before what it uses
 };
@@ -378,7 +389,7 @@ TEST_F(SaverSessionTest, ThePictureChangesEveryIntervalOrEveryTickWhenItIsNotPos
 TEST_F(SaverSessionTest, AChangeWaitsForThePictureBeingPreparedAndTheOrderStaysTheSame) {
     Start({.interval = 2});
     FinishPreparation();
-    decoder->SetGate(false);  // from the third picture on
+    gate->Set(false);  // from the third picture on
     EXPECT_EQ(ChangesOver(2), (std::vector<int>{2}));
     const int buffers = device->buffersMade;
     for (int tick = 0; tick < 3; ++tick) session->OnSecondTick();
@@ -386,7 +397,7 @@ TEST_F(SaverSessionTest, AChangeWaitsForThePictureBeingPreparedAndTheOrderStaysT
     EXPECT_FALSE(session->NextPictureReady());
     EXPECT_EQ(device->buffersMade, buffers);
 
-    decoder->SetGate(true);
+    gate->Set(true);
     EXPECT_EQ(ChangesOver(1), (std::vector<int>{1}));  // overdue: changes at once
     EXPECT_EQ(Shown(), 3);
     EXPECT_EQ(ChangesOver(2), (std::vector<int>{2}));  // and then a whole interval again
@@ -502,13 +513,13 @@ TEST_F(SaverSessionTest, OnlyALostDeviceIsWaitedForAndEveryOtherFailureEndsTheSa
 TEST_F(SaverSessionTest, EndingWhilePreparingStopsThePreparation) {
     Start({.interval = 1});
     FinishPreparation();
-    decoder->SetGate(false);
+    gate->Set(false);
     EXPECT_EQ(ChangesOver(1).size(), 1u);  // the change starts the next preparation
     session->OnCharacterKey();
     EXPECT_EQ(platform.calls, "show pointer, restore flags, end 0");
     EXPECT_EQ(device->Alive(), 0);  // released before the end
     session.reset();
-    EXPECT_TRUE(decoder->SawStop());
+    EXPECT_TRUE(gate->SawStop());
     EXPECT_EQ(Staged(), 2);
     EXPECT_FALSE(files->FileExists(StagedFile() + ".next"));
 }
