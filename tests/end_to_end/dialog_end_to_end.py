@@ -168,16 +168,10 @@ class Dialog(Held):
 
 
 def save_failure_shown(session):
-    """Whether a message box says that the settings could not be saved, naming their file. Its
-    text has line breaks, which window_probe prints as they are, so its lines are read raw."""
-    lines = session.probe_output(["list"])
-    box = False
-    for number, line in enumerate(lines):
-        if line.startswith("window\t"):
-            box = line.startswith("window\t#32770\tVexaframe\t") and line.endswith("\tvisible")
-        elif box and line.startswith(f"child\tStatic\t{SAVE_FAILED}"):
-            return any(text.endswith("\\Vexaframe.ini") for text in lines[number:number + 4])
-    return False
+    """Whether a message box says that the settings could not be saved, naming their file."""
+    return any(window.window_class == "#32770" and window.caption == "Vexaframe" and window.visible
+               and any(child.text.startswith(SAVE_FAILED) and "\\Vexaframe.ini " in child.text
+                       for child in window.children) for window in session.windows())
 
 
 SOME_PICTURES = ("aurora_lake.bmp", "night_city.gif", "julia_spiral.jpg", "sunflower.wmf",
