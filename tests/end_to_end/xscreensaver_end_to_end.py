@@ -103,9 +103,7 @@ class Daemon(Held):
         self.as_user = []
         if os.geteuid() == 0:
             user = pwd.getpwnam("nobody")
-            for folder_path, _, files in os.walk(self.home):
-                for path in [folder_path, *(os.path.join(folder_path, f) for f in files)]:
-                    os.chown(path, user.pw_uid, user.pw_gid)
+            subprocess.run(["chown", "-R", f"{user.pw_uid}:{user.pw_gid}", self.home], check=True)
             self.as_user = ["setpriv", f"--reuid={user.pw_uid}", f"--regid={user.pw_gid}",
                             "--clear-groups"]
         self.env = {name: value for name, value in session.env.items()
@@ -129,13 +127,11 @@ class Daemon(Held):
         return subprocess.run([*self.as_user, "xscreensaver-command", *arguments], env=self.env,
                               capture_output=True, timeout=RUN_BOUND_SECONDS).returncode == 0
 
-    def said(self):
+    def fail(self, what):
         self.log.flush()
         with open(self.log_path, "rb") as log:
-            return log.read().decode("utf-8", "replace")[-3000:]
-
-    def fail(self, what):
-        raise Failure(f"{what}; XScreenSaver said:\n{self.said()}")
+            said = log.read().decode("utf-8", "replace")[-3000:]
+        raise Failure(f"{what}; XScreenSaver said:\n{said}")
 
 
 # --- Cases ---
