@@ -196,18 +196,15 @@ def parse_rect(text):
     return tuple(int(number) for number in text.split(","))
 
 
-def forged_size_jpeg(jpeg):
-    """The JPEG with its frame header claiming 60000 x 60000 pixels."""
-    frame = next(at for at in range(2, len(jpeg) - 9)
-                 if jpeg[at] == 0xFF and 0xC0 <= jpeg[at + 1] <= 0xC2)
-    return jpeg[:frame + 5] + (60000).to_bytes(2, "big") * 2 + jpeg[frame + 9:]
-
-
 def broken_pictures(session, jpeg_path):
-    """Files a picture folder collects, made from a good JPEG: name: path."""
+    """Files a picture folder collects, made from a good JPEG: name: path. The forged one's
+    frame header claims 60000 x 60000 pixels."""
     with open(jpeg_path, "rb") as file:
         jpeg = file.read()
-    contents = {"forged.jpg": forged_size_jpeg(jpeg), "truncated.jpg": jpeg[:len(jpeg) // 3],
+    frame = next(at for at in range(2, len(jpeg) - 9)
+                 if jpeg[at] == 0xFF and 0xC0 <= jpeg[at + 1] <= 0xC2)
+    forged = jpeg[:frame + 5] + (60000).to_bytes(2, "big") * 2 + jpeg[frame + 9:]
+    contents = {"forged.jpg": forged, "truncated.jpg": jpeg[:len(jpeg) // 3],
                 "empty.jpg": b"", "text.jpg": b"this is no picture\n" * 40}
     paths = {}
     for name, data in contents.items():
