@@ -118,12 +118,6 @@ class Session:
             return screen if shows(screen) else None
         return wait_for(shown, bound)
 
-    def pointer(self):
-        """Where X's pointer is on the root window."""
-        fields = dict(line.split("=", 1) for line in
-                      self.xdotool("getmouselocation", "--shell").split())
-        return int(fields["X"]), int(fields["Y"])
-
     def put_pointer(self, x, y, on_root=None):
         """Puts the mouse pointer at x,y of the screen the program sees; `on_root` is the same
         point in X's root window where the two differ."""
@@ -131,7 +125,9 @@ class Session:
 
         def there():
             self.xdotool("mousemove", str(root[0]), str(root[1]))
-            return self.pointer_told(x, y) and self.pointer() == tuple(root)
+            at = dict(line.split("=", 1) for line in
+                      self.xdotool("getmouselocation", "--shell").split())
+            return self.pointer_told(x, y) and (int(at["X"]), int(at["Y"])) == tuple(root)
         if not wait_for(there):
             raise Failure(f"the pointer could not be put at {x},{y}")
 
@@ -162,7 +158,6 @@ class Running(Held):
         # The root window keeps what was drawn last, a frame of an earlier case perhaps.
         self.screen_before = session.screenshot()
         self.process = start()
-        self.started = time.monotonic()
 
     def wait_until_shown(self, drawing=None):
         """Once the screen shows the program drawing (`drawing(screenshot)`; by default a cube

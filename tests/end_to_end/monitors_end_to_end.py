@@ -15,7 +15,6 @@ from end_to_end import (LIT_PIXELS, Failure, expect_ended, expect_running, lit, 
 from saver_end_to_end import SaverSession, start_once
 
 Rect = collections.namedtuple("Rect", "left top right bottom")
-BLACK, WHITE = b"\0\0\0", b"\xff\xff\xff"
 
 
 class Desk:
@@ -24,9 +23,9 @@ class Desk:
     whose origin is the primary's top-left corner instead."""
 
     def __init__(self, session):
-        found = session.monitors()
-        primaries = [Rect(*rect) for rect, primary in found if primary]
-        others = [Rect(*rect) for rect, primary in found if not primary]
+        found = session.rect_lines(["monitors"])
+        primaries = [Rect(*rect) for rect, kind in found if kind == "primary"]
+        others = [Rect(*rect) for rect, kind in found if kind != "primary"]
         if len(primaries) != 1 or len(others) != 1:
             raise Failure(f"Wine sees the monitors {found}, not a primary and one other")
         self.primary, self.other = primaries[0], others[0]
@@ -39,10 +38,6 @@ class Desk:
         """A point of the virtual screen, in X's root window."""
         return x - self.left, y - self.top
 
-    def on_x(self, x, y):
-        """A point of the virtual screen, as xdotool's arguments."""
-        return tuple(map(str, self.on_root(x, y)))
-
     def pixels(self, screen, rect, step):
         """Every `step`th pixel of `rect` (virtual screen) in a screenshot."""
         if len(screen) != self.width * self.height * 3:
@@ -50,29 +45,18 @@ class Desk:
         return pixels(screen, *self.on_root(rect.left, rect.top),
                       *self.on_root(rect.right, rect.bottom), step, self.width)
 
+    def covered_with_cube(self, screen):
+        """Whether a screenshot shows the other monitor black and the cube on the primary."""
+        left, top, right, bottom = self.primary
+        centre = Rect(left + (right - left) // 4, top + (bottom - top) // 4,
+                      right - (right - left) // 4, bottom - (bottom - top) // 4)
+        return (len(lit(self.pixels(screen, centre, 2))) >= LIT_PIXELS and
+                all(pixel == b"\0\0\0" for pixel in self.pixels(screen, self.other, 4)))
 
-def inner(rect, margin):
-    return Rect(rect.left + margin, rect.top + margin, rect.right - margin, rect.bottom - margin)
-
-
-def centre_half(rect):
-    width, height = rect.right - rect.left, rect.bottom - rect.top
-    return Rect(rect.left + width // 4, rect.top + height // 4,
-                rect.right - width // 4, rect.bottom - height // 4)
-
-
-def start_with_pointer_on_other(session, desk, name, at):
-    """A saver started while the pointer rests at `at` on the other monitor."""
-    session.put_pointer(*at, on_root=desk.on_root(*at))
-    return session.start_saver(name, session.MOUSE_ENDS_IT)
-
-
-def covered_with_cube(desk):
-    """Whether a screenshot shows the other monitor black and the cube on the primary."""
-    def shows(screen):
-        return (len(lit(desk.pixels(screen, centre_half(desk.primary), 2))) >= LIT_PIXELS and
-                all(pixel == BLACK for pixel in desk.pixels(screen, desk.other, 4)))
-    return shows
+    def start_with_pointer_at(self, session, name, at):
+        """A saver started while the pointer rests at `at` (virtual screen)."""
+        session.put_pointer(*at, on_root=self.on_root(*at))
+        return session.start_saver(name, session.MOUSE_ENDS_IT)
 
 
 # --- Cases ---
@@ -81,16 +65,16 @@ def case_a_window_on_the_other_monitor_is_covered_while_the_cube_shows(session):
     desk = Desk(session)
     bright = Rect(desk.other.left + 100, desk.other.top + 100, desk.other.left + 500,
                   desk.other.top + 400)
-    with stopping(session.show_window(bright.left, bright.top, bright.right - bright.left,
-                                      bright.bottom - bright.top)):
-        def bright_shows(screen):
-            return all(pixel == WHITE for pixel in desk.pixels(screen, inner(bright, 2), 8))
-        if not session.wait_for_screen(bright_shows):
+    with stopping(session.start_probe("a white window", "show", "Bright window", *map(str, (
+            bright.left, bright.top, bright.right - bright.left, bright.bottom - bright.top)))[0]):
+        inner = Rect(bright.left + 2, bright.top + 2, bright.right - 2, bright.bottom - 2)
+        if not session.wait_for_screen(lambda screen: all(
+                pixel == b"\xff\xff\xff" for pixel in desk.pixels(screen, inner, 8))):
             raise Failure("the white window does not show before the saver starts")
 
         with session.start_saver("covered", session.MOUSE_ENDS_IT) as saver:
             # Shown means drawn: the other monitor black and the cube on the primary.
-            shown = saver.wait_until_shown(covered_with_cube(desk))
+            shown = saver.wait_until_shown(desk.covered_with_cube)
             if Rect(*shown.rect) != desk.primary:
                 raise Failure(f"the saver window covers {shown.rect}, not the primary monitor")
             covers = [Rect(*w.rect) for w in session.windows()
@@ -100,23 +84,17 @@ def case_a_window_on_the_other_monitor_is_covered_while_the_cube_shows(session):
             expect_running(saver.process, "covering the other monitor")
 
 
-def case_a_character_key_with_the_pointer_on_the_other_monitor_ends(session):
+def case_a_key_or_a_click_with_the_pointer_on_the_other_monitor_ends(session):
     desk = Desk(session)
-    at = ((desk.other.left + desk.other.right) // 2, (desk.other.top + desk.other.bottom) // 2)
-    with start_with_pointer_on_other(session, desk, "key", at) as saver:
-        saver.wait_until_shown(covered_with_cube(desk))
-        expect_running(saver.process, "the pointer resting on the other monitor")
-        session.xdotool("key", "a")
-        expect_ended(saver.process, "the key a")
-
-
-def case_a_click_on_the_other_monitor_ends(session):
-    desk = Desk(session)
-    at = (desk.other.left + 200, desk.other.bottom - 200)
-    with start_with_pointer_on_other(session, desk, "click", at) as saver:
-        saver.wait_until_shown(covered_with_cube(desk))
-        session.xdotool("click", "1")
-        expect_ended(saver.process, "a click on the other monitor")
+    middle = ((desk.other.left + desk.other.right) // 2, (desk.other.top + desk.other.bottom) // 2)
+    for name, at, end in (("key", middle, ["key", "a"]),
+                          ("click", (desk.other.left + 200, desk.other.bottom - 200),
+                           ["click", "1"])):
+        with desk.start_with_pointer_at(session, name, at) as saver:
+            saver.wait_until_shown(desk.covered_with_cube)
+            expect_running(saver.process, "the pointer resting on the other monitor")
+            session.xdotool(*end)
+            expect_ended(saver.process, f"a {name} on the other monitor")
 
 
 # Positions on the two monitors are compared on the virtual screen: measured in each window's
@@ -124,19 +102,18 @@ def case_a_click_on_the_other_monitor_ends(session):
 def case_moves_between_the_monitors_end_only_along_both_axes(session):
     desk = Desk(session)
     row = max(desk.primary.top, desk.other.top) + 100  # on both monitors
-    with start_with_pointer_on_other(session, desk, "moves", (desk.other.right - 10, row)) as saver:
-        saver.wait_until_shown(covered_with_cube(desk))
-        for x in (desk.other.right - 20, desk.primary.left + 10):
-            session.xdotool("mousemove", *desk.on_x(x, row))
+    with desk.start_with_pointer_at(session, "moves", (desk.other.right - 10, row)) as saver:
+        saver.wait_until_shown(desk.covered_with_cube)
+        for x, y in ((desk.other.right - 20, row), (desk.primary.left + 10, row)):
+            session.xdotool("mousemove", *map(str, desk.on_root(x, y)))
             expect_running(saver.process, f"a move along the row to {x}")
-        session.xdotool("mousemove", *desk.on_x(desk.primary.left + 10, row + 20))
+        session.xdotool("mousemove", *map(str, desk.on_root(desk.primary.left + 10, row + 20)))
         expect_ended(saver.process, "a move along both axes")
 
 
 CASES = [
     case_a_window_on_the_other_monitor_is_covered_while_the_cube_shows,
-    case_a_character_key_with_the_pointer_on_the_other_monitor_ends,
-    case_a_click_on_the_other_monitor_ends,
+    case_a_key_or_a_click_with_the_pointer_on_the_other_monitor_ends,
     case_moves_between_the_monitors_end_only_along_both_axes,
 ]
 

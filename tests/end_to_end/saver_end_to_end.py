@@ -47,11 +47,10 @@ class RunningSaver(Running):
             lambda w: w.caption == "Vexaframe_S" and w.visible)
         if window is None:
             raise Failure(f"no window Vexaframe_S shown within {RUN_BOUND_SECONDS} s")
-        print(f"  shown after {time.monotonic() - self.started:.1f} s", flush=True)
         super().wait_until_shown(drawing)
         return window
 
-    def staged_pictures(self, count, bound):
+    def staged_pictures(self, count, bound=RUN_BOUND_SECONDS):
         """The first `count` different pictures the bitmap file held, in order."""
         seen = []
 
@@ -67,7 +66,7 @@ class RunningSaver(Running):
 
 def start_once(session):
     """The first start in a new prefix also sets up Direct3D (and Mesa's shaders) and the
-    picture loader there: it is left out of the cases, whose starts are timed."""
+    picture loader there, which takes longer than a case's bound."""
     with session.start_saver("first-start", session.MOUSE_ENDS_IT):
         if session.wait_for_window(lambda w: w.caption == "Vexaframe_S" and w.visible,
                                    FIRST_WINE_START_SECONDS) is None:
@@ -84,7 +83,7 @@ def case_full_screen_cube_of_the_first_picture(session):
         if window.rect != (0, 0) + SCREEN:
             raise Failure(f"the window covers {window.rect}, not the screen")
         first = rgb_of(session.sample("aurora_lake.bmp"))
-        if saver.staged_pictures(1, RUN_BOUND_SECONDS) != [first]:
+        if saver.staged_pictures(1) != [first]:
             raise Failure("Vexaframe.bmp does not hold the catalogue's first picture")
 
         expect_cube_of(session, first)
@@ -101,7 +100,7 @@ def case_without_a_direct3d_device_the_cube_is_drawn_in_software(session):
         with RunningSaver(session, "software",
                           {"a.wmf": session.sample("sunflower.wmf")}) as saver:
             saver.wait_until_shown()
-            staged = saver.staged_pictures(1, RUN_BOUND_SECONDS)
+            staged = saver.staged_pictures(1)
             if not staged:
                 raise Failure("nothing was staged")
             expect_cube_of(session, staged[0])
@@ -111,15 +110,7 @@ def case_without_a_direct3d_device_the_cube_is_drawn_in_software(session):
                      stdout=subprocess.DEVNULL).wait(RUN_BOUND_SECONDS)
 
 
-def case_pictures_change_in_catalogue_order(session):
-    names = ["rainbow_bubbles.bmp", "aurora_lake.bmp", "mandelbrot_detail.bmp"]
-    with RunningSaver(session, "order", session.pictures(*names), interval=1) as saver:
-        expected = [rgb_of(session.sample(name)) for name in sorted(names)]
-        if saver.staged_pictures(3, 10) != expected:
-            raise Failure("the pictures were not staged one a second in catalogue order")
-
-
-def case_broken_files_are_skipped_and_every_good_picture_shows_in_order(session):
+def case_broken_files_are_skipped_and_the_good_pictures_change_in_catalogue_order(session):
     broken = broken_pictures(session, session.sample("julia_spiral.jpg"))
     pictures = {"a.bmp": session.sample("aurora_lake.bmp"),
                 "c.bmp": session.sample("mandelbrot_detail.bmp"),
@@ -130,7 +121,7 @@ def case_broken_files_are_skipped_and_every_good_picture_shows_in_order(session)
     good = [rgb_of(pictures[name]) for name in ("a.bmp", "c.bmp", "f.bmp")]
     with RunningSaver(session, "broken", pictures, interval=1) as saver:
         saver.wait_until_shown()
-        staged = saver.staged_pictures(4, 30)
+        staged = saver.staged_pictures(4)
         if staged != good + [good[0]]:
             raise Failure("the good pictures were not staged in order, each once a cycle: "
                           f"{[good.index(p) if p in good else len(p) for p in staged]}")
@@ -170,8 +161,6 @@ def case_memory_stays_flat_over_many_changes_of_large_pictures(session):
         if len(least) <= changes + 1:
             raise Failure(f"only {len(least)} changes")
         grown = least[changes] - least[5]
-        print(f"  resident after change 5: {least[5] >> 20} MiB, after change {changes}: "
-              f"{least[changes] >> 20} MiB", flush=True)
         if grown >= width * height * 4:
             raise Failure(f"resident memory grew by {grown >> 20} MiB over {changes - 5} "
                           "changes: more than one decoded picture")
@@ -195,23 +184,13 @@ def case_a_texture_problem_is_reported_in_one_box_at_a_time(session):
         expect_running(saver.process, "a texture problem")
 
 
-def case_a_second_start_ends_at_once(session):
-    with session.start_saver("running", session.MOUSE_ENDS_IT) as saver:
-        saver.wait_until_shown()
-        with session.start_saver("second", session.MOUSE_ENDS_IT) as second:
-            expect_ended(second.process, "a start beside a running saver")
-        expect_running(saver.process, "a second start")
-
-
 CASES = [
     case_full_screen_cube_of_the_first_picture,
     case_without_a_direct3d_device_the_cube_is_drawn_in_software,
-    case_pictures_change_in_catalogue_order,
-    case_broken_files_are_skipped_and_every_good_picture_shows_in_order,
+    case_broken_files_are_skipped_and_the_good_pictures_change_in_catalogue_order,
     case_memory_stays_flat_over_many_changes_of_large_pictures,
     case_a_texture_problem_is_reported_in_one_box_at_a_time,
     *saver_input_cases.CASES,
-    case_a_second_start_ends_at_once,
 ]
 
 if __name__ == "__main__":

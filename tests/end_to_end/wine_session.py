@@ -137,8 +137,8 @@ class WineSession(Session):
         return wait_for(lambda: next(filter(matches, self.windows()), None), bound)
 
     def start_probe(self, what, *arguments):
-        """window_probe doing `arguments` until its input ends or it is stopped, once it says
-        it is ready; and the words it said after "ready"."""
+        """window_probe showing a window (`arguments`) until its input ends or it is stopped,
+        once it says it is ready; and the words it said after "ready"."""
         process = self.wine([self.probe, *arguments], stdin=subprocess.PIPE,
                             stdout=subprocess.PIPE)
         words = first_line(process, what).split()
@@ -146,22 +146,6 @@ class WineSession(Session):
             stop(process)
             raise Failure(f"{what} did not start")
         return process, words[1:]
-
-    def hold_window(self, title):
-        return self.start_probe(f"a window titled {title}", "hold", title)[0]
-
-    def show_window(self, left, top, width, height):
-        """A white window of another program at `left`,`top`, until the process is stopped."""
-        return self.start_probe("a white window", "show",
-                                *map(str, (left, top, width, height)))[0]
-
-    def monitors(self):
-        """The monitors as Wine sees them: each its rectangle on the virtual screen and whether
-        it is the primary."""
-        return [(rect, kind == "primary") for rect, kind in self.rect_lines(["monitors"])]
-
-    def press_enter_on(self, caption):
-        self.press_key_on(caption, "Return")
 
     def press_key_on(self, caption, key):
         # The X window may exist a moment before it can take the focus.
@@ -175,11 +159,6 @@ class WineSession(Session):
                        for window_id in found.stdout.split())
         if not wait_for(pressed):
             raise Failure(f"could not press {key} on an X window named {caption}")
-
-    def list_box_lines(self, caption):
-        """The lines of the list box in the top-level window `caption`: each its rectangle on
-        the screen and its text."""
-        return self.rect_lines(["lines", caption])
 
     def rect_lines(self, arguments):
         """The lines window_probe prints that begin with a rectangle: each that and the rest."""
@@ -217,18 +196,15 @@ def parse_rect(text):
     return tuple(int(number) for number in text.split(","))
 
 
-def forged_size_jpeg(jpeg):
-    """The JPEG with its frame header claiming 60000 x 60000 pixels."""
-    frame = next(at for at in range(2, len(jpeg) - 9)
-                 if jpeg[at] == 0xFF and 0xC0 <= jpeg[at + 1] <= 0xC2)
-    return jpeg[:frame + 5] + (60000).to_bytes(2, "big") * 2 + jpeg[frame + 9:]
-
-
 def broken_pictures(session, jpeg_path):
-    """Files a picture folder collects, made from a good JPEG: name: path."""
+    """Files a picture folder collects, made from a good JPEG: name: path. The forged one's
+    frame header claims 60000 x 60000 pixels."""
     with open(jpeg_path, "rb") as file:
         jpeg = file.read()
-    contents = {"forged.jpg": forged_size_jpeg(jpeg), "truncated.jpg": jpeg[:len(jpeg) // 3],
+    frame = next(at for at in range(2, len(jpeg) - 9)
+                 if jpeg[at] == 0xFF and 0xC0 <= jpeg[at + 1] <= 0xC2)
+    forged = jpeg[:frame + 5] + (60000).to_bytes(2, "big") * 2 + jpeg[frame + 9:]
+    contents = {"forged.jpg": forged, "truncated.jpg": jpeg[:len(jpeg) // 3],
                 "empty.jpg": b"", "text.jpg": b"this is no picture\n" * 40}
     paths = {}
     for name, data in contents.items():

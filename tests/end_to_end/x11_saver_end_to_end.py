@@ -51,10 +51,6 @@ class NativeSession(Session):
             return end
         return [(signal.Signals(ending).name, after_input(ending)) for ending in ENDING_SIGNALS]
 
-    def clear_root(self):
-        """Black over what earlier cases drew into the root window, which keeps it."""
-        subprocess.run(["xsetroot", "-solid", "black"], env=self.env, check=True, timeout=10)
-
 
 class Saver(Running):
     """The program started for a case, with settings and staged picture in a home of its
@@ -102,46 +98,30 @@ def case_root_shows_the_cube_of_the_picture_around_the_centre(session):
             expect_running(saver.process, f"drawing into the root window {device}")
 
 
-def case_a_given_window_is_drawn_into_and_followed_when_resized(session):
+def case_a_given_window_is_drawn_into_followed_and_its_destruction_ends_it_quietly(session):
     small, large = (400, 300), (800, 600)
     for device in ([], ["-software"]):
-        session.clear_root()
-        with TestWindow(session, small) as test_window:
-            window = test_window.id
-            name = "window" + "".join(device)
-            with session.start_saver(name, ["-window-id", window, *device]) as saver:
-                # Around the small window's centre, nothing right of or below it.
-                saver.wait_until_shown(
-                    lambda screen: lit_in(screen, 150, 100, 250, 200) > 100)
-                if lit_in(session.screenshot(), small[0], 0, SCREEN[0], SCREEN[1]):
-                    raise Failure("drawn outside the window")
-                session.xdotool("windowsize", window, *map(str, large))
-                # The cube now turns around the large window's centre, beyond the small one.
-                if not session.wait_for_screen(
-                        lambda screen: lit_in(screen, 350, 250, 450, 350) > 100 and
-                        lit_in(screen, small[0], 0, large[0], large[1]) > 100):
-                    raise Failure(f"the drawing did not follow the resize {device}")
-                if lit_in(session.screenshot(), large[0], 0, SCREEN[0], SCREEN[1]):
-                    raise Failure("drawn outside the resized window")
-                saver.process.send_signal(signal.SIGTERM)
-                expect_ended(saver.process, f"SIGTERM into a given window {device}")
-
-
-def case_a_given_window_that_its_owner_destroys_ends_it_quietly(session):
-    for device in ([], ["-software"]):
-        session.clear_root()
-        with TestWindow(session, (400, 300)) as window:
-            with session.start_saver("gone" + "".join(device),
-                                     ["-window-id", window.id, *device]) as saver:
-                saver.wait_until_shown(lambda screen: lit_in(screen, 150, 100, 250, 200) > 100)
-                window.close()
-                try:
-                    expect_ended(saver.process, f"its window destroyed {device}")
-                except Failure as failure:
-                    raise Failure(f"{failure}, saying {saver.said()!r}") from None
-                said = saver.said()
-                if said:
-                    raise Failure(f"its window destroyed {device}, it said {said!r}")
+        # Black over what earlier cases drew into the root window, which keeps it.
+        subprocess.run(["xsetroot", "-solid", "black"], env=session.env, check=True, timeout=10)
+        with TestWindow(session, small) as window, session.start_saver(
+                "window" + "".join(device), ["-window-id", window.id, *device]) as saver:
+            # Around the small window's centre, nothing right of or below it.
+            saver.wait_until_shown(lambda screen: lit_in(screen, 150, 100, 250, 200) > 100)
+            if lit_in(session.screenshot(), small[0], 0, SCREEN[0], SCREEN[1]):
+                raise Failure("drawn outside the window")
+            session.xdotool("windowsize", window.id, *map(str, large))
+            # The cube now turns around the large window's centre, beyond the small one.
+            if not session.wait_for_screen(
+                    lambda screen: lit_in(screen, 350, 250, 450, 350) > 100 and
+                    lit_in(screen, small[0], 0, large[0], large[1]) > 100):
+                raise Failure(f"the drawing did not follow the resize {device}")
+            if lit_in(session.screenshot(), large[0], 0, SCREEN[0], SCREEN[1]):
+                raise Failure("drawn outside the resized window")
+            window.close()
+            expect_ended(saver.process, f"its window destroyed {device}")
+            said = saver.said()
+            if said:
+                raise Failure(f"its window destroyed {device}, it said {said!r}")
 
 
 def case_without_pictures_it_says_where_to_choose_them(session):
@@ -156,8 +136,7 @@ def case_without_pictures_it_says_where_to_choose_them(session):
 
 CASES = [
     case_root_shows_the_cube_of_the_picture_around_the_centre,
-    case_a_given_window_is_drawn_into_and_followed_when_resized,
-    case_a_given_window_that_its_owner_destroys_ends_it_quietly,
+    case_a_given_window_is_drawn_into_followed_and_its_destruction_ends_it_quietly,
     *saver_input_cases.CASES,
     case_without_pictures_it_says_where_to_choose_them,
 ]

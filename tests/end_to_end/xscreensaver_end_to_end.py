@@ -39,27 +39,21 @@ def settings_file(program, folder):
         ("dpmsEnabled", "False"), ("programs", f"GL: {command} \\n\\")]) + "\n"
 
 
-def processes(matches):
-    """pid: command line of every process for which `matches(pid)` holds; those that end while
-    we look, or are not ours to read, are left out."""
+def living_processes_with(home):
+    """pid: command line of every process still running (not a zombie, whose environment is
+    gone) whose HOME is `home`: the daemon, its helpers and the module all inherit it. Those
+    that end while we look, or are not ours to read, are left out."""
     found = {}
     for pid in filter(str.isdigit, os.listdir("/proc")):
         try:
-            if matches(pid):
-                with open(f"/proc/{pid}/cmdline", "rb") as cmdline:
-                    found[int(pid)] = cmdline.read().replace(b"\0", b" ").decode()
+            with open(f"/proc/{pid}/environ", "rb") as environ:
+                if f"HOME={home}".encode() not in environ.read().split(b"\0"):
+                    continue
+            with open(f"/proc/{pid}/cmdline", "rb") as cmdline:
+                found[int(pid)] = cmdline.read().replace(b"\0", b" ").decode()
         except OSError:
             continue
     return found
-
-
-def living_processes_with(home):
-    """Every process still running (not a zombie, whose environment is gone) whose HOME is
-    `home`: the daemon, its helpers and the module all inherit it."""
-    def has_home(pid):
-        with open(f"/proc/{pid}/environ", "rb") as environ:
-            return f"HOME={home}".encode() in environ.read().split(b"\0")
-    return processes(has_home)
 
 
 def adopt_orphans(adopt):
@@ -103,9 +97,7 @@ class Daemon(Held):
         self.as_user = []
         if os.geteuid() == 0:
             user = pwd.getpwnam("nobody")
-            for folder_path, _, files in os.walk(self.home):
-                for path in [folder_path, *(os.path.join(folder_path, f) for f in files)]:
-                    os.chown(path, user.pw_uid, user.pw_gid)
+            subprocess.run(["chown", "-R", f"{user.pw_uid}:{user.pw_gid}", self.home], check=True)
             self.as_user = ["setpriv", f"--reuid={user.pw_uid}", f"--regid={user.pw_gid}",
                             "--clear-groups"]
         self.env = {name: value for name, value in session.env.items()
@@ -129,13 +121,11 @@ class Daemon(Held):
         return subprocess.run([*self.as_user, "xscreensaver-command", *arguments], env=self.env,
                               capture_output=True, timeout=RUN_BOUND_SECONDS).returncode == 0
 
-    def said(self):
+    def fail(self, what):
         self.log.flush()
         with open(self.log_path, "rb") as log:
-            return log.read().decode("utf-8", "replace")[-3000:]
-
-    def fail(self, what):
-        raise Failure(f"{what}; XScreenSaver said:\n{self.said()}")
+            said = log.read().decode("utf-8", "replace")[-3000:]
+        raise Failure(f"{what}; XScreenSaver said:\n{said}")
 
 
 # --- Cases ---
@@ -154,7 +144,8 @@ def case_xscreensaver_shows_the_cube_and_ends_the_module_when_unblanking(session
             if not session.wait_for_screen(cube_shows):
                 daemon.fail("the screen does not show the cube")
             expect_cube_of(session, rgb_of(session.sample(PICTURE)))
-            pids = list(processes(lambda pid: os.readlink(f"/proc/{pid}/exe") == daemon.program))
+            pids = [pid for pid, command in living_processes_with(daemon.home).items()
+                    if command.startswith(daemon.program + " ")]
             if len(pids) != 1:
                 daemon.fail(f"{len(pids)} copies of the module run, not one")
 

@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
-# Runs a command on an X display of its own with two monitors, and stops the display after it.
+# Runs a command on an X display of its own with two monitors (DISPLAY names it for the
+# command), and stops the display after it.
 #   run_on_two_monitors.sh LOG_FOLDER COMMAND [ARGUMENTS...]
-# Xvfb gives Wine one monitor only; Xorg with the dummy video driver has RandR outputs that can
-# be switched on one by one. DISPLAY is set for COMMAND. Two monitors of the same size: the second
-# lies left of the primary and lower by SECOND_DROP, so that on Windows' virtual screen, whose
-# origin is the primary's top-left corner, it has negative coordinates and rows of its own. The
-# server's log goes to LOG_FOLDER.
-# Needs root: only root may start Xorg with a configuration file outside its own folders.
+# Xvfb gives Wine one monitor only; Xorg's dummy video driver has RandR outputs that can be
+# switched on one by one. Two monitors of the same size: the second lies left of the primary and
+# lower by SECOND_DROP, so that on Windows' virtual screen, whose origin is the primary's
+# top-left corner, it has negative coordinates and rows of its own. The server's log goes to
+# LOG_FOLDER. Needs root: only root may start Xorg with a configuration outside its own folders.
 set -euo pipefail
 readonly MONITOR_WIDTH=1024 MONITOR_HEIGHT=768 SECOND_DROP=192
 log_folder=$(mkdir -p "$1" && cd "$1" && pwd)
@@ -28,9 +28,8 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 143' INT TERM
 
-# No input devices: the server must not take the machine's own keyboard and mouse. The tests
-# type and click through the XTEST extension, which needs none. The refresh range keeps the
-# modes at 60 Hz, so the saver does not draw more frames than on an ordinary display.
+# No input devices: the server must not take the machine's keyboard and mouse (the tests use
+# XTEST). The refresh range keeps the modes at 60 Hz, as on an ordinary display.
 mkdir "$work/conf.d"
 cat >"$work/conf.d/no_input_devices.conf" <<EOF
 Section "ServerFlags"
@@ -62,15 +61,11 @@ Section "Screen"
 EndSection
 EOF
 
-# Without a console of its own:
-#   -sharevts     stays on the active virtual terminal and leaves it as it is (no switch, no
-#                 graphics mode, no keyboard mode), so it needs no free terminal;
-#   -novtswitch   never switches terminals when it ends either;
-#   -keeptty      stays in our session, so that whatever stops us stops it too;
-#   -configdir    only our flags, none of the machine's own configuration snippets;
-#   -noreset      keeps the monitors when the last client (xrandr) leaves.
-# -displayfd picks a free display number and writes it once the server accepts clients. Should this
-# script be killed outright, with no chance to clean up, the parent-death signal still stops Xorg.
+# Without a console of its own (-sharevts -novtswitch: no terminal switched or changed;
+# -keeptty: in our session, so that what stops us stops it), with only our configuration
+# snippets, keeping the monitors when the last client leaves; -displayfd writes the display's
+# number once it takes clients. Should this script be killed outright, the parent-death signal
+# still stops Xorg.
 display_file=$work/display
 setpriv --pdeathsig TERM Xorg -displayfd 3 -config "$work/two_monitors.conf" -configdir "$work/conf.d" \
   -sharevts -novtswitch -keeptty -noreset -nolisten tcp \
@@ -92,8 +87,8 @@ mode=${MONITOR_WIDTH}x$MONITOR_HEIGHT
 xrandr --addmode DUMMY1 "$mode"
 xrandr --output DUMMY0 --primary --mode "$mode" --pos "${MONITOR_WIDTH}x0" \
   --output DUMMY1 --mode "$mode" --pos "0x$SECOND_DROP"
-# The driver reports the second output connected from its first mode on, but the server only
-# asks it again on a probe; Wine reads the state without probing.
+# The driver reports the second output connected once it has a mode, but the server asks only
+# on a probe, as this query makes; Wine reads the state without probing.
 connected=$(xrandr --query | grep -c ' connected')
 ((connected == 2)) || { echo "Xorg shows $connected monitors, not 2" >&2; exit 1; }
 

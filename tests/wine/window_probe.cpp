@@ -2,7 +2,8 @@
 //   window_probe list          one line per top-level window and per child window:
 //                              "window<TAB>class<TAB>caption<TAB>left,top,right,bottom" (on
 //                              the screen) / "child<TAB>class<TAB>text<TAB>rectangle" (in
-//                              its parent's client area), then "<TAB>visible" or "<TAB>hidden"
+//                              its parent's client area), then "<TAB>visible" or "<TAB>hidden";
+//                              line breaks in a text are printed as blanks
 //   window_probe cursor X Y    tells Wine the mouse pointer is at X,Y; exit code 1 when Wine
 //                              does not then place it there
 //   window_probe monitors      one line per monitor: "left,top,right,bottom<TAB>primary" or
@@ -10,15 +11,12 @@
 //   window_probe lines TITLE   one line per item of the list box in the top-level window
 //                              captioned TITLE: "left,top,right,bottom<TAB>text" (on the
 //                              screen)
-//   window_probe hold TITLE    makes a hidden top-level window captioned TITLE, prints
-//                              "ready" and keeps it until it is closed or killed
-//   window_probe host W H      shows a window with a W x H child area at the screen's top-left
-//                              corner, as the display settings' preview area; prints
-//                              "ready <area handle>" and destroys it when a line arrives
-//                              on its input or the input ends
-//   window_probe show X Y W H  shows a white W x H window at X,Y, as another program's; prints
-//                              "ready" and destroys it when a line arrives or the input ends
-// Output is UTF-8 with bare line feeds.
+//   window_probe show TITLE X Y W H   shows a white W x H window captioned TITLE at X,Y, as
+//                              another program's; prints "ready <its handle>"
+//   window_probe host W H      the same at the screen's top-left corner, filled by a child as
+//                              the display settings' preview area; prints "ready <the child's>"
+// A shown window goes when a line arrives on the input or the input ends. Output is UTF-8
+// with bare line feeds.
 
 #include <fcntl.h>
 #include <io.h>
@@ -44,6 +42,7 @@ std::string ClassOf(HWND window) {
 std::string TextOf(HWND window) {
     wchar_t text[1024] = {};
     GetWindowTextW(window, text, 1024);
+    for (wchar_t& c : text) c = c == L'\r' || c == L'\n' ? L' ' : c;
     return vexaframe::Utf8FromWide(text);
 }
 
@@ -120,65 +119,35 @@ int ListLines(const wchar_t* title) {
     return 0;
 }
 
-LRESULT CALLBACK HeldWindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK ShownWindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_DESTROY) PostQuitMessage(0);
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
-const wchar_t* RegisterProbeClass() {
+int Show(const wchar_t* title, int x, int y, int width, int height, bool area) {
     WNDCLASSW windowClass{};
-    windowClass.lpfnWndProc = HeldWindowProcedure;
+    windowClass.lpfnWndProc = ShownWindowProcedure;
     windowClass.hInstance = GetModuleHandleW(nullptr);
     windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
     windowClass.lpszClassName = L"VexaframeProbeWindow";
     RegisterClassW(&windowClass);
-    return windowClass.lpszClassName;
-}
-
-int PumpMessages() {
-    MSG message;
-    while (GetMessageW(&message, nullptr, 0, 0) > 0) DispatchMessageW(&message);
-    return 0;
-}
-
-int Hold(const wchar_t* title) {
-    const HWND window = CreateWindowExW(0, RegisterProbeClass(), title, WS_OVERLAPPEDWINDOW, 0, 0,
-                                        100, 100, nullptr, nullptr, nullptr, nullptr);
-    if (window == nullptr) return 1;
-    std::printf("ready\n");
-    std::fflush(stdout);
-    return PumpMessages();
-}
-
-// The window goes when told to: a line on the input, or its end.
-int PumpUntilInputEnds(HWND window) {
+    const HWND window = CreateWindowExW(0, windowClass.lpszClassName, title, WS_POPUP | WS_VISIBLE,
+                                        x, y, width, height, nullptr, nullptr, nullptr, nullptr);
+    const HWND child =
+        window && area ? CreateWindowExW(0, L"Static", L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN,
+                                         0, 0, width, height, window, nullptr, nullptr, nullptr)
+                       : window;
+    if (child == nullptr) return 1;
+    std::printf("ready %lld\n", static_cast<long long>(reinterpret_cast<INT_PTR>(child)));
     std::fflush(stdout);
     std::thread([window] {
         wchar_t line[16];
         std::fgetws(line, 16, stdin);
         PostMessageW(window, WM_CLOSE, 0, 0);
     }).detach();
-    return PumpMessages();
-}
-
-int Host(int width, int height) {
-    const wchar_t* probeClass = RegisterProbeClass();
-    const HWND host = CreateWindowExW(0, probeClass, L"Preview host", WS_POPUP | WS_VISIBLE, 0, 0,
-                                      width + 40, height + 40, nullptr, nullptr, nullptr, nullptr);
-    const HWND area = CreateWindowExW(0, L"Static", L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0,
-                                      0, width, height, host, nullptr, nullptr, nullptr);
-    if (area == nullptr) return 1;
-    std::printf("ready %lld\n", static_cast<long long>(reinterpret_cast<INT_PTR>(area)));
-    return PumpUntilInputEnds(host);
-}
-
-int Show(int x, int y, int width, int height) {
-    const HWND window =
-        CreateWindowExW(0, RegisterProbeClass(), L"Bright window", WS_POPUP | WS_VISIBLE, x, y,
-                        width, height, nullptr, nullptr, nullptr, nullptr);
-    if (window == nullptr) return 1;
-    std::printf("ready\n");
-    return PumpUntilInputEnds(window);
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) DispatchMessageW(&message);
+    return 0;
 }
 
 // Wine's own idea of the position, which the saver's first mouse message carries; where the X
@@ -197,13 +166,13 @@ int wmain(int argc, wchar_t** argv) {
     if (command == L"list" && argc == 2) return List();
     if (command == L"monitors" && argc == 2) return ListMonitors();
     if (command == L"lines" && argc == 3) return ListLines(argv[2]);
-    if (command == L"hold" && argc == 3) return Hold(argv[2]);
-    if (command == L"host" && argc == 4) return Host(_wtoi(argv[2]), _wtoi(argv[3]));
-    if (command == L"show" && argc == 6)
-        return Show(_wtoi(argv[2]), _wtoi(argv[3]), _wtoi(argv[4]), _wtoi(argv[5]));
+    if (command == L"show" && argc == 7)
+        return Show(argv[2], _wtoi(argv[3]), _wtoi(argv[4]), _wtoi(argv[5]), _wtoi(argv[6]), false);
+    if (command == L"host" && argc == 4)
+        return Show(L"Preview host", 0, 0, _wtoi(argv[2]), _wtoi(argv[3]), true);
     if (command == L"cursor" && argc == 4) return PutCursor(_wtoi(argv[2]), _wtoi(argv[3]));
     std::fprintf(stderr,
-                 "usage: window_probe list | monitors | lines TITLE | hold TITLE | host W H | "
-                 "show X Y W H | cursor X Y\n");
+                 "usage: window_probe list | monitors | lines TITLE | show TITLE X Y W H | "
+                 "host W H | cursor X Y\n");
     return 2;
 }
