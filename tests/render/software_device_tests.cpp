@@ -4,9 +4,7 @@
 #include <limits>
 #include <memory>
 #include <numbers>
-#include <optional>
 #include <random>
-#include <stdexcept>
 #include <vector>
 
 #include "render/software_device.h"
@@ -122,19 +120,10 @@ TEST(SoftwareDevice, TrianglesSharingEdgesCoverEachPixelWhoseSamplePointIsInside
         }
 }
 
-TEST(SoftwareDevice, TheNearerTriangleHidesTheFartherInEitherOrderUnlessDepthIsOff) {
-    for (const bool depthTest : {true, false})
-        for (const bool nearFirst : {true, false}) {
-            Scene scene;
-            scene.device.SetRenderState(RenderState::ZEnable, depthTest ? kZBufferOn : 0);
-            const auto nearer = scene.Rectangle(8, 8, 40, 40, 0xFFFF0000, 0.25f);
-            const auto farther = scene.Rectangle(24, 24, 56, 56, 0xFF0000FF, 0.75f);
-            scene.Draw(nearFirst ? nearer : farther);
-            const Image& frame = scene.Draw(nearFirst ? farther : nearer);
-            EXPECT_EQ(frame.At(32, 32), depthTest || !nearFirst ? 0xFFFF0000 : 0xFF0000FF);
-            EXPECT_EQ(frame.At(50, 50), 0xFF0000FFu);
-        }
-    Scene scene;  // less or equal: at the same depth the later one shows
+// A depth test that hides nothing shows on the reference pictures, one left on when it is off
+// on the device comparisons; here the tie.
+TEST(SoftwareDevice, AtTheSameDepthTheLaterTriangleShows) {
+    Scene scene;
     scene.Draw(scene.Rectangle(0, 0, 64, 64, 0xFFFF0000));
     EXPECT_EQ(scene.Draw(scene.Rectangle(0, 0, 64, 64, 0xFF00FF00)).At(9, 9), 0xFF00FF00u);
 }
@@ -200,25 +189,6 @@ TEST(SoftwareDevice, AnUploadCopiesABandPerStepAndThenLetsThePictureGo) {
             for (int x = 0; x < kStrip; ++x)
                 ASSERT_EQ(frame.At(x, y), texel(left + x, y)) << left + x << ", " << y;
     }
-}
-
-// A square receding to the right: on screen it is a square, but the middle of the texture lies
-// where the middle of the square in space projects, not halfway across the screen.
-TEST(SoftwareDevice, TextureCoordinatesArePerspectiveCorrect) {
-    Scene scene;
-    Image picture(2, 1);
-    picture.pixels = {0xFF0000AA, 0xFF0000BB};
-    scene.Texture(picture);
-    // x / z and y / z from -0.5 to 0.5; the middle of the square (0.5, 0, 2) lands at 0.25.
-    scene.device.SetTransform(TransformKind::Projection,
-                              PerspectiveFovLH(std::numbers::pi_v<float> / 2, 1, 0.1f, 100));
-    const SolidVertex a = Vertex(-0.5f, 0.5f, 1, kWhite, 0, 0);
-    const SolidVertex b = Vertex(1.5f, 1.5f, 3, kWhite, 1, 0);
-    const SolidVertex c = Vertex(-0.5f, -0.5f, 1, kWhite, 0, 1);
-    const SolidVertex d = Vertex(1.5f, -1.5f, 3, kWhite, 1, 1);
-    const Image& frame = scene.Draw({a, b, c, c, b, d});
-    const auto row = frame.pixels.begin() + 32 * 64;
-    EXPECT_NEAR(std::find(row, row + 64, 0xFF0000BB) - row, 40, 1);  // not 32, halfway
 }
 
 TEST(SoftwareDevice, ClipsAtTheEyeAndSurvivesDegenerateAndHugeTriangles) {
@@ -300,28 +270,6 @@ TEST(SoftwareDevice, RefusesWhatItCannotDoAndDrawsOnlyWithinAScene) {
     EXPECT_TRUE(device.EndScene());
     EXPECT_FALSE(draw());
     EXPECT_TRUE(device.Present());
-}
-
-TEST(SoftwareDevice, AResizedDeviceDrawsTheSameSceneAtTheNewSizeWithItsResources) {
-    Scene scene(64, 64);
-    const std::vector<SolidVertex> rightHalf{Vertex(0, 1),  Vertex(1, 1), Vertex(0, -1),
-                                             Vertex(0, -1), Vertex(1, 1), Vertex(1, -1)};
-    const auto buffer =
-        scene.device.CreateVertexBuffer(rightHalf.size() * sizeof(SolidVertex), kSolidVertexFormat);
-    ASSERT_TRUE(buffer->SetData(0, std::as_bytes(std::span(rightHalf))));
-    ASSERT_TRUE(scene.device.SetStreamSource(0, buffer.get(), sizeof(SolidVertex)));
-
-    EXPECT_FALSE(scene.device.Resize(0, 16));
-    ASSERT_TRUE(scene.device.Resize(32, 16));
-    ASSERT_TRUE(scene.device.BeginScene() &&
-                scene.device.DrawPrimitive(PrimitiveType::TriangleList, 0, 2) &&
-                scene.device.EndScene() && scene.device.Present());
-    ASSERT_EQ(scene.frame.width, 32);
-    ASSERT_EQ(scene.frame.height, 16);
-    for (int y = 0; y < 16; ++y) {
-        for (int x = 0; x < 32; ++x)
-            ASSERT_EQ(scene.frame.At(x, y), x < 16 ? kBlack : kWhite) << x << "," << y;
-    }
 }
 
 }  // namespace

