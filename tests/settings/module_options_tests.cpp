@@ -9,6 +9,7 @@
 #include "settings/catalogue.h"
 #include "settings/module_options.h"
 #include "support/fake_file_system.h"
+#include "support/settings_fields.h"
 
 namespace vexaframe {
 namespace {
@@ -165,11 +166,6 @@ protected:
         folderAsked = LoadModuleSettings(files, codePage, kLocation, parsed.options.settings,
                                          settings, catalogue);
         return {settings, catalogue};
-    }
-
-    static auto Fields(const Settings& s) {
-        return std::tie(s.OrderMode, s.IntervalSeconds, s.TransparencyMode, s.KindEnabled,
-                        s.ImageFolder);
     }
 
     FakeFileSystem files{kPosixPaths};

@@ -7,6 +7,7 @@
 #include "settings/settings_keys.h"
 #include "support/ascii_code_page.h"
 #include "support/fake_file_system.h"
+#include "support/settings_fields.h"
 
 namespace vexaframe {
 namespace {
@@ -19,11 +20,6 @@ constexpr char kTemp[] = "C:\\Users\\me\\Temp";
 
 std::string Line(std::string_view key, std::string_view value) {
     return std::string(key) + "=" + std::string(value) + "\r\n";
-}
-
-auto Fields(const Settings& s) {
-    return std::tie(s.OrderMode, s.IntervalSeconds, s.TransparencyMode, s.KindEnabled,
-                    s.ImageFolder);
 }
 
 class SettingsTest : public ::testing::Test {
