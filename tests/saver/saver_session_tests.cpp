@@ -267,8 +267,7 @@ protected:
         }
     }
 
-    // The picture the cube shows.
-    int Shown() {
+    int Shown() {  // the picture the cube shows
         EXPECT_EQ(session->DrawFrame(), FrameOutcome::Drawn);
         return device->drawnPicture;
     }
