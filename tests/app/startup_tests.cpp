@@ -68,9 +68,11 @@ public:
 const Calls kLookUps{"find Vexaframe_S", "find Vexaframe_P"};
 
 // What each command line asks of the platform after the look-ups for a running copy, and
-// whether the program lives on. The only message is the one asking to choose pictures.
+// whether the program lives on; beside a running saver or dialog every command line only looks.
 TEST(Main, FollowsTheCommandLineTable) {
     constexpr StartupOutcome kRun = StartupOutcome::RunWindows, kEnd = StartupOutcome::EndProgram;
+    const std::wstring kChoosePictures = L"設定画面より画像ﾌｧｲﾙを指定して下さい！";
+    const std::wstring kNoSaverWindow = L"Error! Could not create the saver window.";
     const Calls saver{"load settings", "ask platform", "saver, mouse ends it, pointer hidden"};
     const Calls noPictures{"load settings", "message"};
     const struct {
@@ -79,6 +81,8 @@ TEST(Main, FollowsTheCommandLineTable) {
         Calls calls;
         bool windowsNT = true;
         std::int16_t imageCount = 3;
+        bool windowsCanBeMade = true;
+        std::wstring message = {};  // what every message says
     } rows[] = {
         {"/s", kRun, saver},
         {"/S", kRun, saver},
@@ -90,8 +94,8 @@ TEST(Main, FollowsTheCommandLineTable) {
          false},
         {"", kRun, {"load settings", "saver"}},
         {"", kRun, {"load settings", "saver"}, false},
-        {"/s", kEnd, noPictures, true, 0},
-        {"", kEnd, noPictures, true, 0},
+        {"/s", kEnd, noPictures, true, 0, true, kChoosePictures},
+        {"", kEnd, noPictures, true, 0, true, kChoosePictures},
         {"/p 1234", kRun, {"preview in 1234"}},
         {"/p:1234", kRun, {"preview in 1234"}},
         {"/P1234", kRun, {"preview in 234"}},
@@ -104,63 +108,34 @@ TEST(Main, FollowsTheCommandLineTable) {
         {"s", kEnd, {"load settings"}},
         {"/x", kEnd, {"load settings"}},
         {" /s", kEnd, {"load settings"}},
+        // The mode's windows cannot be made: it says so and ends.
+        {"/s", kEnd, {saver[0], saver[1], saver[2], "message"}, true, 3, false, kNoSaverWindow},
+        {"", kEnd, {"load settings", "saver", "message"}, true, 3, false, kNoSaverWindow},
+        {"/c",
+         kEnd,
+         {"load settings", "settings dialog", "message"},
+         true,
+         3,
+         false,
+         L"設定画面を開けませんでした。"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE('"' + row.argumentText + (row.windowsNT ? "\"" : "\" off NT"));
-        FakeStartupServices services;
-        services.windowsNT = row.windowsNT;
-        services.imageCount = row.imageCount;
-        RunState run(UniformRandom(7));
-
-        EXPECT_EQ(Main(row.argumentText, run, services), row.outcome);
-
-        Calls expected = kLookUps;
-        expected.insert(expected.end(), row.calls.begin(), row.calls.end());
-        EXPECT_EQ(services.calls, expected);
-        EXPECT_THAT(services.messages,
-                    ::testing::Each(std::wstring(L"設定画面より画像ﾌｧｲﾙを指定して下さい！")));
-    }
-}
-
-TEST(Main, EndsBesideARunningSaverOrDialogWhateverTheMode) {
-    for (const char* marker : {"Vexaframe_S", "Vexaframe_P"}) {
-        for (const char* argumentText : {"/s", "", "/p 1234", "/c", "/a 1234", "/x"}) {
+        for (const char* running : {"", "Vexaframe_S", "Vexaframe_P"}) {
             FakeStartupServices services;
-            services.windowsNT = false;
-            services.openWindows.insert(marker);
+            services.windowsNT = row.windowsNT;
+            services.imageCount = row.imageCount;
+            services.windowsCanBeMade = row.windowsCanBeMade;
+            services.openWindows.insert(running);
             RunState run(UniformRandom(7));
-            EXPECT_EQ(Main(argumentText, run, services), StartupOutcome::EndProgram)
-                << marker << ' ' << argumentText;
-            EXPECT_EQ(services.calls, kLookUps) << marker << ' ' << argumentText;
+
+            EXPECT_EQ(Main(row.argumentText, run, services), *running ? kEnd : row.outcome);
+
+            Calls expected = kLookUps;
+            if (!*running) expected.insert(expected.end(), row.calls.begin(), row.calls.end());
+            EXPECT_EQ(services.calls, expected) << running;
+            EXPECT_THAT(services.messages, ::testing::Each(row.message));
         }
-    }
-}
-
-// A mode whose windows cannot be made says so and ends.
-TEST(Main, SaysSoAndEndsWhenTheModesWindowsCannotBeMade) {
-    const struct {
-        std::string argumentText;
-        Calls calls;
-        std::wstring message;
-    } rows[] = {
-        {"/s",
-         {"load settings", "ask platform", "saver, mouse ends it, pointer hidden", "message"},
-         L"Error! Could not create the saver window."},
-        {"", {"load settings", "saver", "message"}, L"Error! Could not create the saver window."},
-        {"/c", {"load settings", "settings dialog", "message"}, L"設定画面を開けませんでした。"},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE('"' + row.argumentText + '"');
-        FakeStartupServices services;
-        services.windowsCanBeMade = false;
-        RunState run(UniformRandom(7));
-
-        EXPECT_EQ(Main(row.argumentText, run, services), StartupOutcome::EndProgram);
-
-        Calls expected = kLookUps;
-        expected.insert(expected.end(), row.calls.begin(), row.calls.end());
-        EXPECT_EQ(services.calls, expected);
-        EXPECT_THAT(services.messages, ::testing::ElementsAre(row.message));
     }
 }
 

@@ -185,15 +185,6 @@ TEST_F(FileSystemTest, MissingPathsAndFoldersAreNoFilesAndListNothing) {
     EXPECT_FALSE(files_.ListMatches(PathOf("empty.ini", "*"), kVisitAll));
 }
 
-#ifndef _WIN32
-TEST_F(FileSystemTest, ListingAnUnreadableFolderFails) {
-    fs::create_directory(FsPath(PathOf("locked")));
-    fs::permissions(FsPath(PathOf("locked")), fs::perms::none);
-    if (access(PathOf("locked").c_str(), R_OK) == 0) GTEST_SKIP() << "permissions do not bind us";
-    EXPECT_FALSE(files_.ListMatches(PathOf("locked", "*"), kVisitAll));
-}
-#endif
-
 TEST_F(FileSystemTest, FilesRemovedDuringAListingDoNotFailIt) {
     for (int i = 0; i < 200; ++i) Write("f" + std::to_string(i) + ".bmp");
     int visits = 0;

@@ -1,3 +1,4 @@
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <optional>
@@ -10,6 +11,8 @@ namespace {
 
 using namespace std::chrono_literals;
 using Clock = FrameRateMeter::Clock;
+using ::testing::DoubleEq;
+using ::testing::ElementsAre;
 
 const Clock::time_point kStart{1h};
 
@@ -25,15 +28,11 @@ std::vector<double> RatesOver(Clock::duration period, int frames) {
 }
 
 TEST(FrameRateMeterTest, GivesTheRateOnceASecondOverTheFramesSinceTheLastOne) {
-    const std::vector<double> steady = RatesOver(20ms, 150);  // 3 s at 50 frames a second
-    ASSERT_EQ(steady.size(), 3u);
-    for (double rate : steady) EXPECT_DOUBLE_EQ(rate, 50.0);
+    EXPECT_THAT(RatesOver(20ms, 150),  // 3 s at 50 frames a second
+                ElementsAre(DoubleEq(50), DoubleEq(50), DoubleEq(50)));
 
     // Frames slower than a second apart: each gives its own rate, below one.
-    const std::vector<double> slow = RatesOver(2500ms, 2);
-    ASSERT_EQ(slow.size(), 2u);
-    EXPECT_DOUBLE_EQ(slow[0], 0.4);
-    EXPECT_DOUBLE_EQ(slow[1], 0.4);
+    EXPECT_THAT(RatesOver(2500ms, 2), ElementsAre(DoubleEq(0.4), DoubleEq(0.4)));
 }
 
 TEST(FrameRateMeterTest, ARateCountsOnlyTheFramesOfItsOwnSecond) {

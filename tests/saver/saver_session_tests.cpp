@@ -267,8 +267,7 @@ protected:
         }
     }
 
-    // The picture the cube shows.
-    int Shown() {
+    int Shown() {  // the picture the cube shows
         EXPECT_EQ(session->DrawFrame(), FrameOutcome::Drawn);
         return device->drawnPicture;
     }
@@ -406,13 +405,22 @@ TEST_F(SaverSessionTest, AChangeWaitsForThePictureBeingPreparedAndTheOrderStaysT
 
 // A picture that gives nothing, a staged file that cannot be replaced: the cube keeps its
 // picture, and nothing is said. A picture the device makes no texture of is reported at its
-// change, and the cube keeps its picture too.
+// change, and the cube keeps its picture too. While the message waits for the user, ticks
+// change nothing: a picture that keeps failing would stack up one message a second.
 TEST_F(SaverSessionTest, WhatCannotBeStagedOrMadeIntoATextureLeavesTheCubeAsItWas) {
     Start({.interval = 1, .pictures = 4, .unreadable = {"2"}});
     EXPECT_EQ(ShownOver(1), Pictures{1});
     device->refusesTextures = true;  // from the third picture on
+    int changesDuringMessage = 0;
+    platform.duringMessage = [&] {
+        const int buffers = device->buffersMade;
+        for (int tick = 0; tick < 3; ++tick) session->OnSecondTick();
+        changesDuringMessage = device->buffersMade - buffers;
+    };
     EXPECT_EQ(ShownOver(1), Pictures{1});
+    platform.duringMessage = nullptr;
     EXPECT_EQ(platform.calls, "message Texture problem!");
+    EXPECT_EQ(changesDuringMessage, 0);
     EXPECT_EQ(Staged(), 3);  // the staged file has it, but the device would not take it
 
     device->refusesTextures = false;
@@ -422,25 +430,6 @@ TEST_F(SaverSessionTest, WhatCannotBeStagedOrMadeIntoATextureLeavesTheCubeAsItWa
     EXPECT_EQ(ShownOver(1), Pictures{1});
     EXPECT_EQ(Staged(), 3);
     EXPECT_EQ(Count("message"), 1);
-}
-
-// While a message waits for the user, ticks change nothing: a picture that keeps failing would
-// stack up one message a second.
-TEST_F(SaverSessionTest, TicksWaitWhileAMessageIsShown) {
-    Start({.interval = 1});
-    device->refusesTextures = true;
-    int changesDuringMessage = 0;
-    platform.duringMessage = [&] {
-        for (int tick = 0; tick < 3; ++tick) {
-            const int buffers = device->buffersMade;
-            session->OnSecondTick();
-            changesDuringMessage += device->buffersMade - buffers;
-        }
-    };
-    ShownOver(1);
-    platform.duringMessage = nullptr;
-    EXPECT_EQ(Count("message"), 1);
-    EXPECT_EQ(changesDuringMessage, 0);
 }
 
 // Lost before a frame, with the texture the last change retired, or during one, while the next

@@ -1,11 +1,7 @@
 #!/usr/bin/env python3
-"""Fails when XScreenSaver's description of the module and the program's option table differ.
-
-Usage: check_description.py DESCRIPTION.xml PRINT_OPTION_TABLE
-
-Every control of the description must pass an option of the table, with the table's kind,
-default and range, and every frame and setting option of the table must have its control.
-The description's command must pass the table's root-window option.
+"""check_description.py DESCRIPTION.xml PRINT_OPTION_TABLE: fails unless every control of
+XScreenSaver's description passes a frame or setting option of the table with the table's kind,
+default and range, each such option has its control, and the command passes a window flag.
 """
 import subprocess
 import sys

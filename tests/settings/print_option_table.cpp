@@ -7,50 +7,17 @@
 
 using namespace vexaframe;
 
-namespace {
-
-const char* KindName(OptionKind kind) {
-    switch (kind) {
-        case OptionKind::Flag:
-            return "flag";
-        case OptionKind::Switch:
-            return "switch";
-        case OptionKind::Number:
-            return "number";
-        case OptionKind::Choice:
-            return "choice";
-        case OptionKind::Path:
-            return "path";
-        case OptionKind::WindowId:
-            return "window-id";
-    }
-    return "?";
-}
-
-const char* GroupName(OptionGroup group) {
-    switch (group) {
-        case OptionGroup::Window:
-            return "window";
-        case OptionGroup::Frames:
-            return "frames";
-        case OptionGroup::Setting:
-            return "setting";
-        case OptionGroup::Help:
-            return "help";
-    }
-    return "?";
-}
-
-}  // namespace
-
 int main() {
+    // In the order of OptionKind and OptionGroup.
+    const char* const kinds[] = {"flag", "switch", "number", "choice", "path", "window-id"};
+    const char* const groups[] = {"window", "frames", "setting", "help"};
     for (const OptionEntry& entry : ModuleOptionTable()) {
         std::string choices;
         for (std::string_view word : entry.choices) {
             choices += (choices.empty() ? "" : ",") + std::string(word);
         }
-        std::cout << entry.name << '\t' << KindName(entry.kind) << '\t' << GroupName(entry.group)
-                  << '\t' << DefaultText(entry) << '\t' << entry.minimum << '\t' << entry.maximum
-                  << '\t' << choices << '\n';
+        std::cout << entry.name << '\t' << kinds[static_cast<int>(entry.kind)] << '\t'
+                  << groups[static_cast<int>(entry.group)] << '\t' << DefaultText(entry) << '\t'
+                  << entry.minimum << '\t' << entry.maximum << '\t' << choices << '\n';
     }
 }

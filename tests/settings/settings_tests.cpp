@@ -1,13 +1,13 @@
-#include "settings/settings.h"
-
 #include <gtest/gtest.h>
 
 #include <tuple>
 
 #include "settings/catalogue.h"
+#include "settings/settings.h"
 #include "settings/settings_keys.h"
 #include "support/ascii_code_page.h"
 #include "support/fake_file_system.h"
+#include "support/settings_fields.h"
 
 namespace vexaframe {
 namespace {
@@ -20,11 +20,6 @@ constexpr char kTemp[] = "C:\\Users\\me\\Temp";
 
 std::string Line(std::string_view key, std::string_view value) {
     return std::string(key) + "=" + std::string(value) + "\r\n";
-}
-
-auto Fields(const Settings& s) {
-    return std::tie(s.OrderMode, s.IntervalSeconds, s.TransparencyMode, s.KindEnabled,
-                    s.ImageFolder);
 }
 
 class SettingsTest : public ::testing::Test {
@@ -41,10 +36,14 @@ protected:
     Catalogue catalogue;
 };
 
-TEST_F(SettingsTest, MissingEmptyOrJunkFilesGiveTheDefaults) {
+TEST_F(SettingsTest, MissingEmptyOrJunkFilesAndMissingFoldersGiveTheDefaults) {
     const std::vector<std::optional<std::string>> texts = {
-        std::nullopt, "", std::string(10 * 1024 * 1024, '\xff'),
-        "[Section]\r\n" + std::string(100000, 'k'), "[Section]\r\n" + std::string(keys::kInterval)};
+        std::nullopt,
+        "",
+        std::string(10 * 1024 * 1024, '\xff'),
+        "[Section]\r\n" + std::string(100000, 'k'),
+        "[Section]\r\n" + std::string(keys::kInterval),
+        "[Section]\r\n" + Line(keys::kImageFolder, "C:\\Gone")};  // a folder not there is forgotten
     for (const std::optional<std::string>& text : texts) {
         if (text) WriteFile(*text);
         settings = Settings{};
@@ -76,21 +75,6 @@ TEST_F(SettingsTest, AnUnreadableFileReadsAsMissingAndIsNeverOverwritten) {
     settings.IntervalSeconds = 20;
     EXPECT_FALSE(Save(settings));
     EXPECT_EQ(files.FileBytes(kIni), "[Section]\r\n" + Line(keys::kInterval, "30"));
-}
-
-TEST_F(SettingsTest, AnExistingFolderIsCataloguedAndAMissingOneForgotten) {
-    files.AddFile("C:\\Pics\\b.JPG");
-    files.AddFile("C:\\Pics\\A.bmp");
-    WriteFile("[Section]\r\n" + Line(keys::kImageFolder, "C:\\Pics"));
-    Load();
-    EXPECT_EQ(settings.ImageFolder, "C:\\Pics");
-    EXPECT_EQ(catalogue.ImageFiles,
-              (std::vector<std::string>{"C:\\Pics\\A.bmp", "C:\\Pics\\b.JPG"}));
-
-    WriteFile("[Section]\r\n" + Line(keys::kImageFolder, "C:\\Pic"));
-    Load();
-    EXPECT_EQ(settings.ImageFolder, "");
-    EXPECT_EQ(catalogue.ImageCount, 0);
 }
 
 // Every setting, in the order they were always written, after the lines that were there; a

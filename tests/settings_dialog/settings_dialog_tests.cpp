@@ -7,6 +7,7 @@
 #include "settings_dialog/settings_dialog.h"
 #include "support/ascii_code_page.h"
 #include "support/fake_file_system.h"
+#include "support/settings_fields.h"
 
 namespace vexaframe {
 namespace {
@@ -84,11 +85,6 @@ std::string Options(const DialogView& view) {
     add(view.transparencyRadios);
     shown.pop_back();
     return shown;
-}
-
-auto Fields(const Settings& s) {
-    return std::tuple(s.OrderMode, s.IntervalSeconds, s.TransparencyMode, s.KindEnabled,
-                      s.ImageFolder);
 }
 
 class SettingsDialogTest : public ::testing::Test {

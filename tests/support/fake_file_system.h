@@ -54,10 +54,8 @@ public:
     // WriteFileAtomically and CreateFolders fail.
     bool failWrites = false;
 
-    // How many files were written.
-    int writeCount = 0;
-    // Every pattern asked for, in order.
-    std::vector<std::string> listedPatterns;
+    int writeCount = 0;                       // files written
+    std::vector<std::string> listedPatterns;  // in the order asked for
 
     std::optional<std::string> FileBytes(std::string_view path) const {
         const Node* node = Find(path);
