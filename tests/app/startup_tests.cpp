@@ -1,6 +1,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
 #include <string>
 #include <vector>
@@ -147,6 +148,14 @@ TEST(Main, HandsTheSaverAnImageOrderInTheSettingsOrder) {
     run.ImageOrder.assign(40, 9);
     Main("/s", run, sequential);
     EXPECT_THAT(sequential.orderAtSaver, ::testing::ElementsAre(0, 1, 2, 3, 4, 5));
+
+    FakeStartupServices shuffled = sequential;
+    shuffled.orderMode = 1;
+    Main("/s", run, shuffled);
+    ASSERT_EQ(shuffled.orderAtSaver.size(), 6u);
+    EXPECT_NE(shuffled.orderAtSaver, sequential.orderAtSaver);
+    EXPECT_TRUE(std::is_permutation(shuffled.orderAtSaver.begin(), shuffled.orderAtSaver.end(),
+                                    sequential.orderAtSaver.begin()));
 }
 
 }  // namespace
