@@ -1,0 +1,152 @@
+#pragma once
+// JPEG headers, Exif data and GIF files written byte by byte, as the formats lay them out, for
+// the tests of the header check, the Exif reader and the loaders.
+
+#include <cstdint>
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+namespace vexaframe::forged {
+
+inline constexpr std::uint8_t kSof0 = 0xC0;
+inline constexpr std::uint8_t kSof2 = 0xC2;
+inline constexpr std::uint8_t kDht = 0xC4;
+inline constexpr std::uint8_t kDac = 0xCC;
+inline constexpr std::uint8_t kSos = 0xDA;
+inline constexpr std::uint8_t kDqt = 0xDB;
+inline constexpr std::uint8_t kApp0 = 0xE0;
+inline constexpr std::uint8_t kApp1 = 0xE1;
+inline constexpr std::uint16_t kOrientationTag = 0x0112;
+inline constexpr std::uint16_t kShort = 3;
+inline constexpr std::uint16_t kLong = 4;
+inline constexpr std::uint16_t kAscii = 2;
+
+inline void AppendNumber(std::string& bytes, std::uint32_t value, int size,
+                         bool bigEndian = false) {
+    for (int i = 0; i < size; ++i) {
+        const int byte = bigEndian ? size - 1 - i : i;
+        bytes.push_back(static_cast<char>(value >> (8 * byte)));
+    }
+}
+
+inline std::string BigEndian16(std::uint32_t value) {
+    std::string bytes;
+    AppendNumber(bytes, value, 2, true);
+    return bytes;
+}
+
+// A marker segment: FF, the marker, the length (which counts itself) and the payload.
+inline std::string Segment(std::uint8_t marker, const std::string& payload) {
+    return std::string{'\xFF', static_cast<char>(marker)} +
+           BigEndian16(static_cast<std::uint32_t>(payload.size() + 2)) + payload;
+}
+
+// A start of frame for three 8-bit components.
+inline std::string StartOfFrame(std::uint8_t marker, std::uint32_t width, std::uint32_t height) {
+    return Segment(marker, "\x08" + BigEndian16(height) + BigEndian16(width) + "\x03" +
+                               std::string("\x01\x22\x00\x02\x11\x01\x03\x11\x01", 9));
+}
+
+// SOI and the segments; what follows the header does not matter to a header check.
+inline std::string Jpeg(std::initializer_list<std::string> segments) {
+    std::string bytes = "\xFF\xD8";
+    for (const std::string& segment : segments) bytes += segment;
+    return bytes + Segment(kSos, std::string("\x01\x01\x00\x00\x3F\x00", 6)) + "\x12\x34\xFF\xD9";
+}
+
+struct TiffEntry {
+    std::uint16_t tag;
+    std::uint16_t type;
+    std::uint32_t count;
+    std::uint32_t value;  // a SHORT value fills the field's first two bytes
+};
+
+// An APP1 payload: "Exif\0\0", the TIFF header ("II" or "MM", 42, the main directory's offset)
+// and that directory, written right after the header whatever `directoryAt` says.
+inline std::string ExifPayload(bool bigEndian, const std::vector<TiffEntry>& entries,
+                               std::uint32_t directoryAt = 8) {
+    std::string tiff = bigEndian ? "MM" : "II";
+    AppendNumber(tiff, 42, 2, bigEndian);
+    AppendNumber(tiff, directoryAt, 4, bigEndian);
+    AppendNumber(tiff, static_cast<std::uint32_t>(entries.size()), 2, bigEndian);
+    for (const TiffEntry& entry : entries) {
+        AppendNumber(tiff, entry.tag, 2, bigEndian);
+        AppendNumber(tiff, entry.type, 2, bigEndian);
+        AppendNumber(tiff, entry.count, 4, bigEndian);
+        const bool isShort = entry.type == kShort;
+        AppendNumber(tiff, entry.value, isShort ? 2 : 4, bigEndian);
+        if (isShort) AppendNumber(tiff, 0, 2, bigEndian);
+    }
+    AppendNumber(tiff, 0, 4, bigEndian);  // no further directory
+    return std::string("Exif\0\0", 6) + tiff;
+}
+
+// The Exif data of a camera: a few other tags around the Orientation.
+inline std::string CameraExif(int orientation, bool bigEndian) {
+    return ExifPayload(
+        bigEndian, {{0x010F, kAscii, 4, 0x00414243},  // the maker, short enough to fit the entry
+                    {kOrientationTag, kShort, 1, static_cast<std::uint32_t>(orientation)},
+                    {0x011A, 5, 1, 0x26}});  // resolution, at an offset
+}
+
+// The JPEG file with an Exif segment right after its SOI marker.
+inline std::string WithExifOrientation(const std::string& jpeg, int orientation, bool bigEndian) {
+    return jpeg.substr(0, 2) + Segment(kApp1, CameraExif(orientation, bigEndian)) + jpeg.substr(2);
+}
+
+struct GifFrame {
+    int left = 0, top = 0, width = 0, height = 0;
+    std::vector<std::uint8_t> indices;  // in the order the file stores the rows
+    int transparent = -1;
+    bool interlaced = false;
+};
+
+// LZW data for a palette of four colours, in sub-blocks, with the minimum code size first. Every
+// pixel is its own code after a clear code, so the codes stay one width.
+inline std::string GifImageData(const std::vector<std::uint8_t>& indices) {
+    constexpr int kMinimumCodeSize = 2, kClear = 4, kEnd = 5, kCodeWidth = 3;
+    std::vector<int> codes;
+    for (const std::uint8_t index : indices) codes.insert(codes.end(), {kClear, index});
+    codes.push_back(kEnd);
+    std::string packed;
+    std::uint32_t bits = 0;
+    int count = 0;
+    for (const int code : codes) {
+        bits |= static_cast<std::uint32_t>(code) << count;
+        for (count += kCodeWidth; count >= 8; count -= 8, bits >>= 8)
+            packed.push_back(static_cast<char>(bits & 0xFF));
+    }
+    if (count > 0) packed.push_back(static_cast<char>(bits & 0xFF));
+    std::string data(1, static_cast<char>(kMinimumCodeSize));
+    for (std::size_t at = 0; at < packed.size(); at += 255) {
+        const std::string block = packed.substr(at, 255);
+        data += static_cast<char>(block.size()) + block;
+    }
+    return data + '\0';
+}
+
+// A GIF89a file: a logical screen with a global palette of red, green, blue and black, and the
+// frames, each after its graphic control block when it has a transparent colour.
+inline std::string Gif(int screenWidth, int screenHeight, int background,
+                       const std::vector<GifFrame>& frames) {
+    std::string bytes = "GIF89a";
+    AppendNumber(bytes, static_cast<std::uint32_t>(screenWidth), 2);
+    AppendNumber(bytes, static_cast<std::uint32_t>(screenHeight), 2);
+    bytes += std::string{'\x81', static_cast<char>(background), '\0'};  // 4 colours
+    bytes += std::string("\xFF\x00\x00\x00\xFF\x00\x00\x00\xFF\x00\x00\x00", 12);
+    for (const GifFrame& frame : frames) {
+        if (frame.transparent >= 0) {
+            bytes += std::string("\x21\xF9\x04\x01\x00\x00", 6) +
+                     static_cast<char>(frame.transparent) + '\0';
+        }
+        bytes += ',';
+        for (const int value : {frame.left, frame.top, frame.width, frame.height})
+            AppendNumber(bytes, static_cast<std::uint32_t>(value), 2);
+        bytes += frame.interlaced ? '\x40' : '\0';
+        bytes += GifImageData(frame.indices);
+    }
+    return bytes + ';';
+}
+
+}  // namespace vexaframe::forged
