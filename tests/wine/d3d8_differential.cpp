@@ -196,8 +196,8 @@ void ExpectTheRuntimeKeptLoadedBy(Make make, Use useAfterTheDevice) {
     auto resource = make(*device);
     ASSERT_TRUE(resource);
     device.reset();
-    useAfterTheDevice(*resource);
     EXPECT_TRUE(GetModuleHandleW(L"d3d8.dll"));
+    useAfterTheDevice(*resource);
     resource.reset();
     EXPECT_FALSE(GetModuleHandleW(L"d3d8.dll"));
 }
