@@ -7,11 +7,13 @@
 #include <string>
 #include <vector>
 
+#include "forged.h"
 #include "pictures/bmp_file.h"
 
 namespace vexaframe {
 namespace {
 
+using forged::AppendNumber;
 using ::testing::ElementsAreArray;
 
 std::uint32_t Read(const std::string& bytes, std::size_t at, std::size_t size = 4) {
@@ -19,10 +21,6 @@ std::uint32_t Read(const std::string& bytes, std::size_t at, std::size_t size = 
     for (std::size_t i = 0; i < size; ++i)
         value |= static_cast<std::uint32_t>(static_cast<std::uint8_t>(bytes[at + i])) << (8 * i);
     return value;
-}
-
-void Append(std::string& bytes, std::uint32_t value, int size = 4) {
-    for (int i = 0; i < size; ++i) bytes.push_back(static_cast<char>(value >> (8 * i)));
 }
 
 std::string With32(std::string bytes, std::size_t at, std::uint32_t value) {
@@ -65,22 +63,22 @@ std::string BuildBmp(std::uint32_t headerSize, int width, int height, int bits,
                      const std::vector<std::uint32_t>& masks = {}, std::uint32_t coloursUsed = 0) {
     const bool core = headerSize == 12;
     std::string header;
-    Append(header, headerSize);
+    AppendNumber(header, headerSize, 4);
     for (const int side : {width, height})
-        Append(header, static_cast<std::uint32_t>(side), core ? 2 : 4);
-    Append(header, 1 | static_cast<std::uint32_t>(bits) << 16);  // planes, bits a pixel
+        AppendNumber(header, static_cast<std::uint32_t>(side), core ? 2 : 4);
+    AppendNumber(header, 1 | static_cast<std::uint32_t>(bits) << 16, 4);  // planes, bits a pixel
     if (!core) {
         for (const std::uint32_t field : {compression, 0u, 3780u, 3780u, coloursUsed, 0u})
-            Append(header, field);
-        for (const std::uint32_t mask : masks) Append(header, mask);
+            AppendNumber(header, field, 4);
+        for (const std::uint32_t mask : masks) AppendNumber(header, mask, 4);
         header.resize(std::max<std::size_t>(header.size(), headerSize), '\0');
     }
-    for (const std::uint32_t colour : palette) Append(header, colour, core ? 3 : 4);
+    for (const std::uint32_t colour : palette) AppendNumber(header, colour, core ? 3 : 4);
     const auto pixelsAt = static_cast<std::uint32_t>(14 + header.size());
     std::string file = "BM";
     for (const std::uint32_t field :
          {pixelsAt + static_cast<std::uint32_t>(pixels.size()), 0u, pixelsAt})
-        Append(file, field);
+        AppendNumber(file, field, 4);
     return file + header + pixels;
 }
 

@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "forged_jpeg.h"
+#include "forged.h"
 #include "pictures/exif_orientation.h"
 #include "pictures/picture_header.h"
 

@@ -1,6 +1,6 @@
 #pragma once
-// What the decoder tests share: a folder of their own, the stub decoder and a way to wait for a
-// hanging stub to have started.
+// What the pictures tests share: the samples and the files they read; for the decoder tests a
+// folder of their own, the stub decoder and a way to wait for a hanging stub to have started.
 
 #include <gtest/gtest.h>
 

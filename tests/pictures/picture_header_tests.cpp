@@ -6,8 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "forged_gif.h"
-#include "forged_jpeg.h"
+#include "forged.h"
 #include "pictures/bmp_file.h"
 #include "pictures/picture_header.h"
 
@@ -15,10 +14,6 @@ namespace vexaframe {
 namespace {
 
 using namespace forged;
-
-void Append(std::string& bytes, std::uint32_t value, int size) {
-    AppendNumber(bytes, value, size, false);
-}
 
 // A file of one kind, and how many of its first bytes hold what the check must read.
 struct Forged {
@@ -51,8 +46,8 @@ Forged GifFile(int width, int height, int frameLeft = 0) {
 Forged BmpFile(int width, int height) {
     std::string bytes = EncodeBmp24(Image(1, 1));
     std::string sizes;
-    Append(sizes, static_cast<std::uint32_t>(width), 4);
-    Append(sizes, static_cast<std::uint32_t>(-height), 4);
+    AppendNumber(sizes, static_cast<std::uint32_t>(width), 4);
+    AppendNumber(sizes, static_cast<std::uint32_t>(-height), 4);
     bytes.replace(18, 8, sizes);
     return {bytes, 54};
 }
@@ -60,13 +55,13 @@ Forged BmpFile(int width, int height) {
 // Sizes in units of half an inch at 48 units per inch, from an origin other than (0, 0).
 Forged WmfFile(int width, int height, int unitsPerInch = 48) {
     std::string bytes;
-    Append(bytes, 0x9AC6CDD7, 4);
-    Append(bytes, 0, 2);
+    AppendNumber(bytes, 0x9AC6CDD7, 4);
+    AppendNumber(bytes, 0, 2);
     for (const int side : {100, -50, 100 + width / 2, -50 + height / 2})
-        Append(bytes, static_cast<std::uint32_t>(side), 2);
-    Append(bytes, unitsPerInch, 2);
-    Append(bytes, 0, 4);
-    Append(bytes, 0x1234, 2);  // checksum
+        AppendNumber(bytes, static_cast<std::uint32_t>(side), 2);
+    AppendNumber(bytes, unitsPerInch, 2);
+    AppendNumber(bytes, 0, 4);
+    AppendNumber(bytes, 0x1234, 2);  // checksum
     const std::size_t headerEnd = bytes.size();
     return {bytes + std::string("\1\0\x09\0\0\x03\x0C\0\0\0\0\0\0\0\0\0\0\0\x03\0\0\0\0\0", 24),
             headerEnd};
@@ -76,12 +71,12 @@ Forged WmfFile(int width, int height, int unitsPerInch = 48) {
 // count.
 Forged EmfFile(int width, int height, std::uint32_t signature = 0x464D4520) {
     std::string bytes;
-    Append(bytes, 1, 4);   // EMR_HEADER
-    Append(bytes, 88, 4);  // its size
+    AppendNumber(bytes, 1, 4);   // EMR_HEADER
+    AppendNumber(bytes, 88, 4);  // its size
     const int frameWidth = (width * 2540 + 48) / 96, frameHeight = (height * 2540 + 48) / 96;
     for (const int side : {0, 0, 99999, 99999, 0, 0, frameWidth, frameHeight})
-        Append(bytes, static_cast<std::uint32_t>(side), 4);
-    Append(bytes, signature, 4);
+        AppendNumber(bytes, static_cast<std::uint32_t>(side), 4);
+    AppendNumber(bytes, signature, 4);
     bytes += std::string(88 - bytes.size(), '\0');
     return {bytes + std::string("\x0E\0\0\0\x14\0\0\0\0\0\0\0\x10\0\0\0\x14\0\0\0", 20), 88};
 }

@@ -11,15 +11,14 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <optional>
 #include <random>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "forged_gif.h"
-#include "forged_jpeg.h"
+#include "forged.h"
+#include "picture_decoder_test.h"
 #include "pictures/bmp_file.h"
 #include "pictures/picture_loader.h"
 #include "sample_pictures/metafile.h"
@@ -30,23 +29,12 @@ namespace {
 namespace fs = std::filesystem;
 using ::testing::ElementsAre;
 
-const fs::path kSamples = VEXAFRAME_SAMPLES_DIR;
 // The bitmaps the GIF and JPEG samples were converted from, in gif/ and jpg/.
 const fs::path kSampleSources = VEXAFRAME_SAMPLE_SOURCES_DIR;
 // upright.jpg, 64 x 48 with a red block at its top left, and stored_<n>.jpg: the same turned as
 // a camera would store it with Exif orientation n.
 const fs::path kTurned = VEXAFRAME_TURNED_DIR;
 constexpr std::uint32_t kWhite = 0xFFFFFFFF;
-
-std::string ReadWholeFile(const fs::path& path) {
-    std::ifstream file(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-}
-
-std::string Utf8(const fs::path& path) {
-    const std::u8string text = path.u8string();
-    return {text.begin(), text.end()};
-}
 
 std::optional<Image> Load(const fs::path& path) {
     return LoadPicture(Utf8(path));

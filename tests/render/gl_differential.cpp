@@ -35,16 +35,18 @@ Image ReadBackBuffer(int width, int height) {
     return frame;
 }
 
-// A mapped window of GLX's visual, with a context current for it, as the saver's own window
-// will be; its devices keep each frame they present.
+// A mapped window of GLX's visual (or of the one given), with a context current for it, as the
+// saver's own window will be; its devices keep each frame they present.
 class GlWindow {
 public:
-    GlWindow(int width, int height) : width_(width), height_(height) {
+    using VisualChoice = XOwned<XVisualInfo> (*)(Display*, int screen);
+    GlWindow(int width, int height, VisualChoice chooseVisual = ChooseGlVisual)
+        : width_(width), height_(height) {
         display_.reset(XOpenDisplay(nullptr));
         if (!display_) return;
         Display* const display = display_.get();
         const int screen = DefaultScreen(display);
-        const XOwned<XVisualInfo> visual = ChooseGlVisual(display, screen);
+        const XOwned<XVisualInfo> visual = chooseVisual(display, screen);
         if (!visual) return;
         const Window root = RootWindow(display, screen);
         colormap_ =
@@ -66,8 +68,8 @@ public:
     GlWindow(const GlWindow&) = delete;
     GlWindow& operator=(const GlWindow&) = delete;
 
+    bool Mapped() const { return static_cast<bool>(window_); }
     GlxContext* Context() const { return context_.get(); }
-    Display* XDisplay() const { return display_.get(); }
 
     // A device drawing into the window; nothing without a context.
     std::unique_ptr<GlDevice> MakeDevice() {
@@ -126,13 +128,8 @@ private:
 };
 
 INSTANTIATE_TEST_SUITE_P(OpenGl, DeviceSuite,
-                         testing::Values(DeviceKind{
-                             "opengl",
-                             [](int width, int height) -> std::unique_ptr<DeviceUnderTest> {
-                                 auto made = std::make_unique<GlDeviceUnderTest>(width, height);
-                                 return made->Made() ? std::move(made) : nullptr;
-                             },
-                             kTolerance}),
+                         testing::Values(DeviceKind{"opengl", MakeIfMade<GlDeviceUnderTest>,
+                                                    kTolerance}),
                          DeviceKindName);
 
 // The half-pixel shift and the viewport follow the window's size.
@@ -193,18 +190,12 @@ std::array<SolidVertex, 12> StateTriangles() {
 }
 
 bool DrawStates(RenderDevice& device, const StateCase& states) {
-    const std::array<SolidVertex, 12> triangles = StateTriangles();
-    const std::unique_ptr<VertexBuffer> buffer =
-        device.CreateVertexBuffer(sizeof triangles, kSolidVertexFormat);
     const std::unique_ptr<DeviceTexture> texture =
         states.textured ? device.CreateTexture(TestPicture()) : nullptr;
     const bool blend = states.sourceBlend != 0;
-    return buffer && buffer->SetData(0, std::as_bytes(std::span(triangles))) &&
-           device.SetVertexShader(kSolidVertexFormat) &&
-           device.SetStreamSource(0, buffer.get(), sizeof(SolidVertex)) &&
-           device.SetTransform(TransformKind::View, Matrix4::Identity()) &&
+    return device.SetTransform(TransformKind::View, Matrix4::Identity()) &&
            device.SetTransform(TransformKind::Projection, Matrix4::Identity()) &&
-           device.Clear(0, 1.0f) && device.BeginScene() && device.SetTexture(0, texture.get()) &&
+           device.Clear(0, 1.0f) && device.SetTexture(0, texture.get()) &&
            device.SetRenderState(RenderState::Lighting, 0) &&
            (states.cullMode == 0 ||
             device.SetRenderState(RenderState::CullMode, states.cullMode)) &&
@@ -212,8 +203,7 @@ bool DrawStates(RenderDevice& device, const StateCase& states) {
            device.SetRenderState(RenderState::AlphaBlendEnable, blend) &&
            (!blend || (device.SetRenderState(RenderState::SrcBlend, states.sourceBlend) &&
                        device.SetRenderState(RenderState::DestBlend, states.destinationBlend))) &&
-           device.DrawPrimitive(PrimitiveType::TriangleList, 0, 4) && device.EndScene() &&
-           device.Present();
+           DrawTriangles(device, StateTriangles());
 }
 
 class StateTest : public testing::TestWithParam<StateCase> {};
@@ -277,25 +267,17 @@ TEST_F(GlResourceTest, ACallFailsWhenOpenGLReportsAnError) {
 
 // Without a double buffer the device would draw where the frame is shown.
 TEST(GlxContextTest, NoneForAWindowWhoseVisualIsSingleBuffered) {
-    const OwnedDisplay display(XOpenDisplay(nullptr));
-    ASSERT_TRUE(display);
-    const int screen = DefaultScreen(display.get());
-    int attributes[] = {GLX_RGBA, GLX_DEPTH_SIZE, 16, None};
-    const XOwned<XVisualInfo> visual(glXChooseVisual(display.get(), screen, attributes));
-    int doubleBuffered = 1;
-    if (!visual ||
-        glXGetConfig(display.get(), visual.get(), GLX_DOUBLEBUFFER, &doubleBuffered) != 0 ||
-        doubleBuffered)
-        GTEST_SKIP() << "the display has no single-buffered GLX visual";
-    const Window root = RootWindow(display.get(), screen);
-    const OwnedColormap colormap(display.get(),
-                                 XCreateColormap(display.get(), root, visual->visual, AllocNone));
-    XSetWindowAttributes windowAttributes{};
-    windowAttributes.colormap = colormap.get();
-    const OwnedXWindow window(
-        display.get(), XCreateWindow(display.get(), root, 0, 0, 16, 16, 0, visual->depth,
-                                     InputOutput, visual->visual, CWColormap, &windowAttributes));
-    EXPECT_FALSE(GlxContext::ForWindow(display.get(), window.get()));
+    GlWindow window(16, 16, [](Display* display, int screen) {
+        int attributes[] = {GLX_RGBA, GLX_DEPTH_SIZE, 16, None};
+        XOwned<XVisualInfo> visual(glXChooseVisual(display, screen, attributes));
+        int doubleBuffered = 1;
+        if (visual && glXGetConfig(display, visual.get(), GLX_DOUBLEBUFFER, &doubleBuffered) == 0 &&
+            !doubleBuffered)
+            return visual;
+        return XOwned<XVisualInfo>();
+    });
+    if (!window.Mapped()) GTEST_SKIP() << "the display has no single-buffered GLX visual";
+    EXPECT_FALSE(window.Context());
 }
 
 TEST(GlxContextTest, IsCurrentWhileItLives) {

@@ -19,23 +19,6 @@ namespace {
 
 constexpr int kWidth = 128, kHeight = 96;
 
-// Four coloured quarters with a bright frame and a diagonal, so that every corner and the
-// picture's orientation can be told apart on each face. The references were drawn with this one,
-// not with the device comparisons' TestPicture, whose frame and diagonal differ.
-Image ReferencePicture() {
-    Image picture(64, 64);
-    for (int y = 0; y < 64; ++y) {
-        for (int x = 0; x < 64; ++x) {
-            const std::uint32_t quarters[2][2] = {{0xFFE03030, 0xFF30C040},
-                                                  {0xFF3050E0, 0xFFE0C020}};
-            std::uint32_t colour = quarters[y / 32][x / 32];
-            if (x < 3 || y < 3 || x > 60 || y > 60 || x == y) colour = 0xFFFFFFFF;
-            picture.At(x, y) = colour;
-        }
-    }
-    return picture;
-}
-
 std::string ReferencePath(const std::string& name) {
     return std::string(VEXAFRAME_REFERENCE_DIR) + "/" + name + ".bmp";
 }
@@ -44,7 +27,7 @@ Image Draw(SceneState scene, float time, int frames = 2) {
     Image drawn;
     SoftwareDevice device(kWidth, kHeight, [&drawn](const Image& frame) { drawn = frame; });
     SceneResources resources;
-    const bool made = CreateResources(device, EncodeBmp24(ReferencePicture()), resources,
+    const bool made = CreateResources(device, EncodeBmp24(TestPicture()), resources,
                                       [](ResourceProblem) { ADD_FAILURE(); });
     EXPECT_TRUE(made);
     scene.Texture = resources.Texture.get();

@@ -1,10 +1,9 @@
-#include "render/scene_resources.h"
-
 #include <gtest/gtest.h>
 
 #include <vector>
 
 #include "pictures/bmp_file.h"
+#include "render/scene_resources.h"
 #include "render/software_device.h"
 
 namespace vexaframe {
@@ -22,8 +21,8 @@ TEST(SceneResources, APictureThatCannotBeUsedKeepsThePreviousOne) {
     ASSERT_NE(first, nullptr);
     EXPECT_TRUE(problems.empty());
 
-    for (const std::string& unusable : {std::string(), std::string("BM junk"),
-                                        EncodeBmp24(picture).substr(0, 60)}) {
+    for (const std::string& unusable :
+         {std::string(), std::string("BM junk"), EncodeBmp24(picture).substr(0, 60)}) {
         EXPECT_TRUE(CreateResources(device, unusable, resources, report));
         EXPECT_EQ(resources.Texture.get(), first);
     }

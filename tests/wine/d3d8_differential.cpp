@@ -114,13 +114,8 @@ private:
 };
 
 INSTANTIATE_TEST_SUITE_P(Direct3D8, DeviceSuite,
-                         testing::Values(DeviceKind{
-                             "direct3d8",
-                             [](int width, int height) -> std::unique_ptr<DeviceUnderTest> {
-                                 auto made = std::make_unique<D3D8DeviceUnderTest>(width, height);
-                                 return made->Made() ? std::move(made) : nullptr;
-                             },
-                             kTolerance}),
+                         testing::Values(DeviceKind{"direct3d8", MakeIfMade<D3D8DeviceUnderTest>,
+                                                    kTolerance}),
                          DeviceKindName);
 
 // As the saver does once a lost device can be reset: the resources go, the device is reset for
@@ -193,8 +188,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 // Releasing a resource calls into d3d8.dll, so each one alone keeps it loaded once the device
 // is gone, and the library goes with the last of them.
-template <typename Make>
-void ExpectTheRuntimeKeptLoadedBy(Make make) {
+template <typename Make, typename Use>
+void ExpectTheRuntimeKeptLoadedBy(Make make, Use useAfterTheDevice) {
     TestWindow window(64, 64);
     std::unique_ptr<D3D8Device> device = CreateDevice(window.Surface());
     ASSERT_TRUE(device);
@@ -202,34 +197,29 @@ void ExpectTheRuntimeKeptLoadedBy(Make make) {
     ASSERT_TRUE(resource);
     device.reset();
     EXPECT_TRUE(GetModuleHandleW(L"d3d8.dll"));
+    useAfterTheDevice(*resource);
     resource.reset();
     EXPECT_FALSE(GetModuleHandleW(L"d3d8.dll"));
 }
 
-TEST(D3D8DeviceLifetime, ATextureKeepsTheRuntimeLoaded) {
-    ExpectTheRuntimeKeptLoadedBy(
-        [](D3D8Device& device) { return device.CreateTexture(Image(8, 8)); });
-}
-
 // The upload holds the device it copies through, so it can finish after the device object goes.
-TEST(D3D8DeviceLifetime, AnUploadFinishesAfterItsDeviceAndKeepsTheRuntimeLoaded) {
-    ExpectTheRuntimeKeptLoadedBy([](D3D8Device& device) {
-        return device.BeginTextureUpload(std::make_shared<const Image>(8, 8), nullptr);
-    });
-    TestWindow window(64, 64);
-    std::unique_ptr<D3D8Device> device = CreateDevice(window.Surface());
-    ASSERT_TRUE(device);
-    const auto upload = device->BeginTextureUpload(std::make_shared<const Image>(8, 8), nullptr);
-    ASSERT_TRUE(upload);
-    device.reset();
-    EXPECT_EQ(upload->Step(), TextureUpload::State::Finished);
-    EXPECT_TRUE(upload->TakeTexture());
-}
-
-TEST(D3D8DeviceLifetime, AVertexBufferKeepsTheRuntimeLoaded) {
-    ExpectTheRuntimeKeptLoadedBy([](D3D8Device& device) {
-        return device.CreateVertexBuffer(kSolidBytes, kSolidVertexFormat);
-    });
+TEST(D3D8DeviceLifetime, EachResourceKeepsTheRuntimeLoadedAndAnUploadFinishes) {
+    const auto nothing = [](auto&) {};
+    ExpectTheRuntimeKeptLoadedBy(
+        [](D3D8Device& device) { return device.CreateTexture(Image(8, 8)); }, nothing);
+    ExpectTheRuntimeKeptLoadedBy(
+        [](D3D8Device& device) {
+            return device.CreateVertexBuffer(kSolidBytes, kSolidVertexFormat);
+        },
+        nothing);
+    ExpectTheRuntimeKeptLoadedBy(
+        [](D3D8Device& device) {
+            return device.BeginTextureUpload(std::make_shared<const Image>(8, 8), nullptr);
+        },
+        [](TextureUpload& upload) {
+            EXPECT_EQ(upload.Step(), TextureUpload::State::Finished);
+            EXPECT_TRUE(upload.TakeTexture());
+        });
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 #pragma once
-// JPEG headers and Exif data written byte by byte, as the formats lay them out, for the tests
-// of the header check and the Exif reader.
+// JPEG headers, Exif data and GIF files written byte by byte, as the formats lay them out, for
+// the tests of the header check, the Exif reader and the loaders.
 
 #include <cstdint>
 #include <initializer_list>
@@ -22,7 +22,8 @@ inline constexpr std::uint16_t kShort = 3;
 inline constexpr std::uint16_t kLong = 4;
 inline constexpr std::uint16_t kAscii = 2;
 
-inline void AppendNumber(std::string& bytes, std::uint32_t value, int size, bool bigEndian) {
+inline void AppendNumber(std::string& bytes, std::uint32_t value, int size,
+                         bool bigEndian = false) {
     for (int i = 0; i < size; ++i) {
         const int byte = bigEndian ? size - 1 - i : i;
         bytes.push_back(static_cast<char>(value >> (8 * byte)));
@@ -92,6 +93,60 @@ inline std::string CameraExif(int orientation, bool bigEndian) {
 // The JPEG file with an Exif segment right after its SOI marker.
 inline std::string WithExifOrientation(const std::string& jpeg, int orientation, bool bigEndian) {
     return jpeg.substr(0, 2) + Segment(kApp1, CameraExif(orientation, bigEndian)) + jpeg.substr(2);
+}
+
+struct GifFrame {
+    int left = 0, top = 0, width = 0, height = 0;
+    std::vector<std::uint8_t> indices;  // in the order the file stores the rows
+    int transparent = -1;
+    bool interlaced = false;
+};
+
+// LZW data for a palette of four colours, in sub-blocks, with the minimum code size first. Every
+// pixel is its own code after a clear code, so the codes stay one width.
+inline std::string GifImageData(const std::vector<std::uint8_t>& indices) {
+    constexpr int kMinimumCodeSize = 2, kClear = 4, kEnd = 5, kCodeWidth = 3;
+    std::vector<int> codes;
+    for (const std::uint8_t index : indices) codes.insert(codes.end(), {kClear, index});
+    codes.push_back(kEnd);
+    std::string packed;
+    std::uint32_t bits = 0;
+    int count = 0;
+    for (const int code : codes) {
+        bits |= static_cast<std::uint32_t>(code) << count;
+        for (count += kCodeWidth; count >= 8; count -= 8, bits >>= 8)
+            packed.push_back(static_cast<char>(bits & 0xFF));
+    }
+    if (count > 0) packed.push_back(static_cast<char>(bits & 0xFF));
+    std::string data(1, static_cast<char>(kMinimumCodeSize));
+    for (std::size_t at = 0; at < packed.size(); at += 255) {
+        const std::string block = packed.substr(at, 255);
+        data += static_cast<char>(block.size()) + block;
+    }
+    return data + '\0';
+}
+
+// A GIF89a file: a logical screen with a global palette of red, green, blue and black, and the
+// frames, each after its graphic control block when it has a transparent colour.
+inline std::string Gif(int screenWidth, int screenHeight, int background,
+                       const std::vector<GifFrame>& frames) {
+    std::string bytes = "GIF89a";
+    AppendNumber(bytes, static_cast<std::uint32_t>(screenWidth), 2);
+    AppendNumber(bytes, static_cast<std::uint32_t>(screenHeight), 2);
+    bytes += std::string{'\x81', static_cast<char>(background), '\0'};  // 4 colours
+    bytes += std::string("\xFF\x00\x00\x00\xFF\x00\x00\x00\xFF\x00\x00\x00", 12);
+    for (const GifFrame& frame : frames) {
+        if (frame.transparent >= 0) {
+            bytes += std::string("\x21\xF9\x04\x01\x00\x00", 6) +
+                     static_cast<char>(frame.transparent) + '\0';
+        }
+        bytes += ',';
+        for (const int value : {frame.left, frame.top, frame.width, frame.height})
+            AppendNumber(bytes, static_cast<std::uint32_t>(value), 2);
+        bytes += frame.interlaced ? '\x40' : '\0';
+        bytes += GifImageData(frame.indices);
+    }
+    return bytes + ';';
 }
 
 }  // namespace vexaframe::forged
