@@ -10,6 +10,8 @@ namespace vexaframe {
 namespace {
 
 constexpr int kBitsPerPixel = 24;
+// What a written bitmap holds in memory at a time beside its picture.
+constexpr std::size_t kBandBytes = std::size_t{1} << 20;
 
 void Put16(std::string& bytes, std::size_t at, std::uint16_t value) {
     bytes[at] = static_cast<char>(value & 0xFF);
@@ -40,7 +42,6 @@ void PutHeaders(std::string& bytes, const Image& image, std::uint32_t imageSize)
 }
 
 // Reading. Every offset is checked against the buffer before it is read.
-
 
 const std::uint8_t* Data(std::string_view bytes) {
     return reinterpret_cast<const std::uint8_t*>(bytes.data());
@@ -355,23 +356,41 @@ std::optional<Image> DecodeRle(std::string_view bytes, const Layout& layout) {
 
 }  // namespace
 
-std::string EncodeBmp24(const Image& image) {
+bool WriteBmp24(const Image& image, const std::function<bool(std::string_view)>& write) {
     const std::size_t stride = bmp::RowStride(image.width, kBitsPerPixel);
     const std::size_t imageSize = stride * static_cast<std::size_t>(image.height);
-    std::string bytes(bmp::kPixelDataOffset + imageSize, '\0');
-    PutHeaders(bytes, image, static_cast<std::uint32_t>(imageSize));
+    std::string band(bmp::kPixelDataOffset, '\0');
+    PutHeaders(band, image, static_cast<std::uint32_t>(imageSize));
+    const std::size_t rowsPerBand =
+        std::max<std::size_t>(1, kBandBytes / std::max<std::size_t>(stride, 1));
 
-    for (int y = 0; y < image.height; ++y) {
-        // The file's first row is the picture's bottom row.
-        std::size_t at =
-            bmp::kPixelDataOffset + stride * static_cast<std::size_t>(image.height - 1 - y);
+    // The file's first row is the picture's bottom row.
+    for (int y = image.height - 1; y >= 0; --y) {
+        const std::size_t at = band.size();
+        band.resize(at + stride, '\0');
+        char* out = band.data() + at;
         for (int x = 0; x < image.width; ++x) {
             const std::uint32_t pixel = image.At(x, y);
-            bytes[at++] = static_cast<char>(pixel & 0xFF);          // blue
-            bytes[at++] = static_cast<char>((pixel >> 8) & 0xFF);   // green
-            bytes[at++] = static_cast<char>((pixel >> 16) & 0xFF);  // red
+            *out++ = static_cast<char>(pixel & 0xFF);          // blue
+            *out++ = static_cast<char>((pixel >> 8) & 0xFF);   // green
+            *out++ = static_cast<char>((pixel >> 16) & 0xFF);  // red
+        }
+        if (band.size() >= rowsPerBand * stride) {
+            if (!write(band)) return false;
+            band.clear();
         }
     }
+    return band.empty() || write(band);
+}
+
+std::string EncodeBmp24(const Image& image) {
+    std::string bytes;
+    bytes.reserve(bmp::kPixelDataOffset + bmp::RowStride(image.width, kBitsPerPixel) *
+                                              static_cast<std::size_t>(image.height));
+    (void)WriteBmp24(image, [&](std::string_view band) {
+        bytes += band;
+        return true;
+    });
     return bytes;
 }
 

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -85,6 +86,10 @@ constexpr std::size_t RowStride(int width, int bitsPerPixel) {
 
 // The image as a 24-bit uncompressed bitmap file (alpha is dropped), ready to be written out.
 std::string EncodeBmp24(const Image& image);
+// The same file handed to `write` a band of rows at a time, so that only the picture is held
+// whole; false as soon as `write` fails.
+[[nodiscard]] bool WriteBmp24(const Image& image,
+                              const std::function<bool(std::string_view)>& write);
 
 // The picture of a bitmap file, opaque unless its channel masks include alpha. Nothing when the
 // file is damaged, truncated, beyond the reader's limits or of a kind it does not read.

@@ -32,6 +32,11 @@ struct FolderEntry {
     std::uint32_t attributes;  // only the bits of namespace attribute
 };
 
+// Takes the next piece of a file's contents; false when it could not be written.
+using ByteSink = std::function<bool(std::string_view)>;
+// Hands a file's contents to the sink in order; false when a piece failed.
+using ByteSource = std::function<bool(const ByteSink&)>;
+
 class FileSystem {
 public:
     virtual ~FileSystem() = default;
@@ -54,8 +59,13 @@ public:
 
     // Replaces the file's contents atomically: a temporary file in the same folder, then a
     // rename over the old one. On failure the old file is left whole.
+    [[nodiscard]] bool WriteFileAtomically(const std::string& path, std::string_view bytes) {
+        return WriteFileAtomically(path, [bytes](const ByteSink& write) { return write(bytes); });
+    }
+    // The same with the contents made piece by piece as they are written, so that a large file
+    // is never held whole; `source` returns false when it could not make or write them all.
     [[nodiscard]] virtual bool WriteFileAtomically(const std::string& path,
-                                                   std::string_view bytes) = 0;
+                                                   const ByteSource& source) = 0;
 
     // Puts the file `from` in the place of `to` in one step; both lie in one folder. A
     // read-only `to` is refused as WriteFileAtomically refuses it. On failure both stay.

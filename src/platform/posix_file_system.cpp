@@ -114,7 +114,7 @@ bool PosixFileSystem::FileExists(const std::string& path) {
     return stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode);
 }
 
-bool PosixFileSystem::WriteFileAtomically(const std::string& path, std::string_view bytes) {
+bool PosixFileSystem::WriteFileAtomically(const std::string& path, const ByteSource& source) {
     // The new file keeps the old one's mode.
     struct stat old {};
     const bool oldExists = stat(path.c_str(), &old) == 0;
@@ -124,8 +124,10 @@ bool PosixFileSystem::WriteFileAtomically(const std::string& path, std::string_v
     unlink(temporary.c_str());  // left by a crash, or a link planted there
     Descriptor file(open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
     if (!file.Valid()) return false;
-    const bool written = (!oldExists || fchmod(file.Get(), old.st_mode & 07777) == 0) &&
-                         WriteAll(file.Get(), bytes) && fsync(file.Get()) == 0 && file.Close();
+    const bool written =
+        (!oldExists || fchmod(file.Get(), old.st_mode & 07777) == 0) &&
+        source([&](std::string_view bytes) { return WriteAll(file.Get(), bytes); }) &&
+        fsync(file.Get()) == 0 && file.Close();
     if (!written || !MoveFileOver(temporary, path)) {
         unlink(temporary.c_str());
         return false;

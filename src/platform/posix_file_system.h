@@ -15,7 +15,8 @@ public:
                      const std::function<bool(const FolderEntry&)>& visit) override;
     std::optional<std::string> ReadFile(const std::string& path) override;
     bool FileExists(const std::string& path) override;
-    bool WriteFileAtomically(const std::string& path, std::string_view bytes) override;
+    using FileSystem::WriteFileAtomically;
+    bool WriteFileAtomically(const std::string& path, const ByteSource& source) override;
     bool MoveFileOver(const std::string& from, const std::string& to) override;
     bool RemoveFile(const std::string& path) override;
     bool LinkFile(const std::string& existing, const std::string& link) override;

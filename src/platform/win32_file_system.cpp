@@ -72,12 +72,14 @@ bool Win32FileSystem::FileExists(const std::string& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
-bool Win32FileSystem::WriteFileAtomically(const std::string& path, std::string_view bytes) {
+bool Win32FileSystem::WriteFileAtomically(const std::string& path, const ByteSource& source) {
     const std::string temporary = path + ".new";
     OwnedFile file = TakeFile(CreateFileW(WideFromUtf8(temporary).c_str(), GENERIC_WRITE, 0,
                                           nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return false;
-    const bool written = WriteAll(file.get(), bytes) && FlushFileBuffers(file.get());
+    const bool written =
+        source([&](std::string_view bytes) { return WriteAll(file.get(), bytes); }) &&
+        FlushFileBuffers(file.get());
     const bool closed = CloseNow(file);
     if (!written || !closed || !MoveFileOver(temporary, path)) {
         RemoveFile(temporary);

@@ -53,6 +53,29 @@ TEST(EncodeBmp24, WritesAnUncompressed24BitBottomUpBitmapWithPaddedBgrRows) {
         EXPECT_EQ(EncodeBmp24(Image(width, width ? 1 : 0)).size(), size) << width;
 }
 
+// A large picture goes out a band at a time, the same file as a whole; a failed write ends it.
+TEST(WriteBmp24, HandsTheFileOverInBandsAndStopsAtAFailedWrite) {
+    Image image(1000, 1200);
+    for (std::size_t i = 0; i < image.pixels.size(); ++i)
+        image.pixels[i] = 0xFF000000 | static_cast<std::uint32_t>(i * 2654435761u >> 8);
+    std::vector<std::size_t> pieces;
+    std::string joined;
+    ASSERT_TRUE(WriteBmp24(image, [&](std::string_view piece) {
+        pieces.push_back(piece.size());
+        joined += piece;
+        return true;
+    }));
+    EXPECT_GE(pieces.size(), 3u);
+    EXPECT_LE(*std::max_element(pieces.begin(), pieces.end()), (1u << 20) + 54);
+    const std::optional<Image> read = DecodeBmp(joined);
+    ASSERT_TRUE(read);
+    EXPECT_EQ(read->pixels, image.pixels);
+
+    int writes = 0;
+    EXPECT_FALSE(WriteBmp24(image, [&](std::string_view) { return ++writes < 2; }));
+    EXPECT_EQ(writes, 2);
+}
+
 // Files built field by field, one for each variant the reader takes; the system's own reader
 // holds the writer to the format on the picture loader's tests, which load the sample bitmaps.
 // Header size 12 makes the core header: 16-bit sides, no compression, 3-byte colours. Masks go

@@ -98,7 +98,14 @@ public:
 
     bool FileExists(const std::string& path) override { return FileBytes(path).has_value(); }
 
-    bool WriteFileAtomically(const std::string& path, std::string_view bytes) override {
+    using FileSystem::WriteFileAtomically;
+    bool WriteFileAtomically(const std::string& path, const ByteSource& source) override {
+        std::string bytes;
+        if (!source([&](std::string_view piece) {
+                bytes += piece;
+                return true;
+            }))
+            return false;
         const std::string key = Canonical(path);
         const Node* old = Find(key);
         const bool oldIsReplaceable =
