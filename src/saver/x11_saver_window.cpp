@@ -14,6 +14,7 @@
 #include "render/x11_software_presenter.h"
 
 // Xlib last: its macros clash with names of ours.
+#include "platform/wide_text.h"
 #include "platform/x11_error_trap.h"
 #include "platform/x11_handles.h"
 #include "platform/x11_refresh_rate.h"
@@ -55,13 +56,6 @@ std::optional<MouseButton> ButtonOf(unsigned button) {
         default:
             return std::nullopt;  // wheels and extra buttons
     }
-}
-
-// The saver's messages are ASCII.
-std::string NarrowText(std::wstring_view text) {
-    std::string narrow;
-    for (wchar_t character : text) narrow += static_cast<char>(character);
-    return narrow;
 }
 
 }  // namespace
@@ -371,7 +365,7 @@ int X11SaverWindow::RefreshHertz() {
 }
 
 void X11SaverWindow::ShowMessage(std::wstring_view text) {
-    std::fprintf(stderr, "vexaframe: %s\n", NarrowText(text).c_str());
+    std::fprintf(stderr, "vexaframe: %s\n", EncodeUtf8(text).c_str());
 }
 
 // At once, as the Windows saver ends: the server takes the window and the grabs with the
