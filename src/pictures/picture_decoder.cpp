@@ -1,7 +1,10 @@
 #include "pictures/picture_decoder.h"
 
+#include <charconv>
 #include <condition_variable>
 #include <mutex>
+#include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -53,6 +56,34 @@ std::optional<DecodeOutcome> AwaitOrEnd(const ChildProcess& child,
         }
     }
     return std::nullopt;
+}
+
+std::vector<std::string> DecoderArguments(const std::string& program, const std::string& picture,
+                                          const DecodeTargets& targets) {
+    std::vector<std::string> arguments{program, picture, targets.bitmap};
+    if (const auto& texture = targets.texture) {
+        arguments.insert(arguments.end(),
+                         {texture->bitmap, std::to_string(texture->limits.maxTextureSize),
+                          texture->limits.powerOfTwoOnly ? "1" : "0"});
+    }
+    return arguments;
+}
+
+std::optional<int> PositiveNumber(std::string_view text) {
+    int number = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
+    if (error != std::errc{} || end != text.data() + text.size() || number < 1) return std::nullopt;
+    return number;
+}
+
+// What DecoderArguments asked for; nothing for any other command line.
+std::optional<DecodeTargets> TargetsOf(const std::vector<std::string>& arguments) {
+    if (arguments.size() == 3) return DecodeTargets{arguments[2], {}};
+    if (arguments.size() != 6 || (arguments[5] != "0" && arguments[5] != "1")) return std::nullopt;
+    const std::optional<int> side = PositiveNumber(arguments[4]);
+    if (!side) return std::nullopt;
+    return DecodeTargets{arguments[2],
+                         DecodeTargets::Texture{arguments[3], {*side, arguments[5] == "1"}}};
 }
 
 }  // namespace
@@ -109,7 +140,7 @@ std::optional<Image> DecodeThroughScratchFile(const PictureDecoder& decoder, Fil
                                               const std::string& picture,
                                               const std::string& scratchBitmap) {
     const bool written =
-        decoder.DecodeToBitmapFile(picture, scratchBitmap, {}) == DecodeOutcome::Written;
+        decoder.DecodeToBitmapFile(picture, {scratchBitmap, {}}, {}) == DecodeOutcome::Written;
     const std::optional<std::string> bytes = written ? files.ReadFile(scratchBitmap) : std::nullopt;
     files.RemoveFile(scratchBitmap);
     return bytes ? DecodeBmp(*bytes) : std::nullopt;
@@ -126,9 +157,10 @@ ProcessPictureDecoder::~ProcessPictureDecoder() {
 }
 
 DecodeOutcome ProcessPictureDecoder::DecodeToBitmapFile(const std::string& picture,
-                                                        const std::string& bitmap,
+                                                        const DecodeTargets& targets,
                                                         std::stop_token stop) const {
-    RunningDecoders::Decoder decoder(*running_, program_, {program_, picture, bitmap});
+    RunningDecoders::Decoder decoder(*running_, program_,
+                                     DecoderArguments(program_, picture, targets));
     if (!decoder.Process()) return DecodeOutcome::Failed;
     const std::optional<DecodeOutcome> ended = AwaitOrEnd(*decoder.Process(), timeLimit_, stop);
     const ChildProcess::Ending ending = decoder.Collect();
@@ -145,10 +177,15 @@ std::optional<int> RunPictureDecoderIfAsked(FileSystem& files) {
     if (!HasEnvironmentVariable(kMarkVariable)) return std::nullopt;
     EndQuietlyOnCrash();
     const std::vector<std::string> arguments = ThisProcessArguments();
-    if (arguments.size() != 3) return kNoPicture;
+    const std::optional<DecodeTargets> targets = TargetsOf(arguments);
+    if (!targets) return kNoPicture;
     const std::optional<Image> decoded = LoadPicture(arguments[1]);
     if (!decoded) return kNoPicture;
-    return WriteBitmapFile(files, arguments[2], *decoded) ? kWritten : kNotWritten;
+    // The texture first, while nothing but the picture is held.
+    if (targets->texture && !WriteBitmapFile(files, targets->texture->bitmap,
+                                             TextureFor(*decoded, targets->texture->limits)))
+        return kNotWritten;
+    return WriteBitmapFile(files, targets->bitmap, *decoded) ? kWritten : kNotWritten;
 }
 
 }  // namespace vexaframe

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "pictures/image.h"
+#include "pictures/texture_picture.h"
 #include "platform/file_system.h"
 #include "platform/process.h"
 
@@ -24,14 +25,26 @@ enum class DecodeOutcome {
     Stopped,    // ended on request
 };
 
+// What a decoding writes: the picture at its own size and, where asked, the texture a device
+// takes made from it (TextureFor), so that whoever draws it never holds the picture whole.
+struct DecodeTargets {
+    std::string bitmap;
+    struct Texture {
+        std::string bitmap;
+        TextureLimits limits;  // a side of at least 1
+    };
+    std::optional<Texture> texture;
+};
+
 class PictureDecoder {
 public:
     virtual ~PictureDecoder() = default;
 
-    // Decodes the picture file (as LoadPicture does) into the bitmap file (as WriteBitmapFile
-    // writes it). Safe to call from any thread; returns early once `stop` is requested.
+    // Decodes the picture file (as LoadPicture does) into the targets' bitmap files (as
+    // WriteBitmapFile writes them); Written means both are there. Safe to call from any thread;
+    // returns early once `stop` is requested.
     [[nodiscard]] virtual DecodeOutcome DecodeToBitmapFile(const std::string& picture,
-                                                           const std::string& bitmap,
+                                                           const DecodeTargets& targets,
                                                            std::stop_token stop) const = 0;
     // Ends the decodings still running, and waits a moment for them to be gone.
     virtual void EndAll() const = 0;
@@ -60,7 +73,7 @@ public:
     ProcessPictureDecoder& operator=(const ProcessPictureDecoder&) = delete;
 
     [[nodiscard]] DecodeOutcome DecodeToBitmapFile(const std::string& picture,
-                                                   const std::string& bitmap,
+                                                   const DecodeTargets& targets,
                                                    std::stop_token stop) const override;
     void EndAll() const override;
 
@@ -71,9 +84,10 @@ private:
     std::unique_ptr<RunningDecoders> running_;
 };
 
-// In a process started as a decoder: decodes as asked (the picture and the bitmap file are the
-// first two arguments after the program), writing through `files`, and gives the process's exit
-// code. Nothing in any other process, which goes on as it was started.
+// In a process started as a decoder: decodes as asked (the arguments after the program: the
+// picture, the bitmap file, and for a texture its bitmap file, largest side and 1 where sides
+// must be powers of two), writing through `files`, and gives the process's exit code. Nothing in
+// any other process, which goes on as it was started.
 std::optional<int> RunPictureDecoderIfAsked(FileSystem& files);
 
 }  // namespace vexaframe

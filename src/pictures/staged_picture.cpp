@@ -6,15 +6,8 @@ namespace vexaframe {
 
 // 24 bits a pixel: the cube blends by colour, so alpha would be bytes nobody reads.
 bool WriteBitmapFile(FileSystem& files, const std::string& path, const Image& picture) {
-    return files.WriteFileAtomically(path, EncodeBmp24(picture));
-}
-
-std::string StagedPicture::Read() const {
-    return files_.ReadFile(path_).value_or(std::string());
-}
-
-std::string StagedPicture::ReadPending() const {
-    return files_.ReadFile(pendingPath_).value_or(std::string());
+    return files.WriteFileAtomically(
+        path, [&picture](const ByteSink& write) { return WriteBmp24(picture, write); });
 }
 
 void StagedPicture::HoldStaged() {
@@ -26,8 +19,17 @@ bool StagedPicture::CommitPending() {
     return files_.MoveFileOver(pendingPath_, path_);
 }
 
+std::optional<Image> StagedPicture::TakePendingTexture(TextureLimits limits) {
+    const std::optional<std::string> bytes = files_.ReadFile(pendingTexturePath_);
+    files_.RemoveFile(pendingTexturePath_);
+    std::optional<Image> texture = bytes ? DecodeBmp(*bytes) : std::nullopt;
+    if (!texture || !FitsTextureLimits(*texture, limits)) return std::nullopt;
+    return texture;
+}
+
 void StagedPicture::DiscardPending() {
     files_.RemoveFile(pendingPath_);
+    files_.RemoveFile(pendingTexturePath_);
     files_.RemoveFile(heldPath_);
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <climits>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -165,6 +166,14 @@ Image ResampleColumns(const Image& in, const AxisFilter& filter) {
 
 }  // namespace
 
+TextureLimits LimitsForTarget(TextureLimits device, int width, int height) {
+    const int longer = std::max(width, height);
+    if (longer < 1) return device;  // a target of no size says nothing
+    const auto screenSide = static_cast<int>(std::min(std::bit_ceil(static_cast<unsigned>(longer)),
+                                                      static_cast<unsigned>(INT_MAX / 2 + 1)));
+    return {std::min(device.maxTextureSize, screenSide), device.powerOfTwoOnly};
+}
+
 TextureSize TextureSizeFor(int pictureWidth, int pictureHeight, TextureLimits limits) {
     return {SideFor(pictureWidth, limits), SideFor(pictureHeight, limits)};
 }
@@ -178,20 +187,25 @@ bool FitsTextureLimits(const Image& picture, TextureLimits limits) {
            picture.pixels.size() == static_cast<std::size_t>(picture.width) * picture.height;
 }
 
-Image Resample(Image picture, TextureSize size) {
-    if (size.width != picture.width)
-        picture = ResampleRows(picture, FilterFor(picture.width, size.width));
-    if (size.height != picture.height)
-        picture = ResampleColumns(picture, FilterFor(picture.height, size.height));
-    return picture;
+Image Resample(const Image& picture, TextureSize size) {
+    if (size.width == picture.width) {
+        if (size.height == picture.height) return picture;
+        return ResampleColumns(picture, FilterFor(picture.height, size.height));
+    }
+    Image rows = ResampleRows(picture, FilterFor(picture.width, size.width));
+    if (size.height == picture.height) return rows;
+    return ResampleColumns(rows, FilterFor(picture.height, size.height));
+}
+
+Image TextureFor(const Image& picture, TextureLimits limits) {
+    return Resample(picture, TextureSizeFor(picture.width, picture.height, limits));
 }
 
 std::optional<Image> TextureFromBitmapFile(std::string_view fileBytes, TextureLimits limits) {
     if (limits.maxTextureSize < 1) return std::nullopt;
     std::optional<Image> picture = DecodeBmp(fileBytes);
     if (!picture) return std::nullopt;
-    const TextureSize size = TextureSizeFor(picture->width, picture->height, limits);
-    return Resample(std::move(*picture), size);
+    return TextureFor(*picture, limits);
 }
 
 }  // namespace vexaframe

@@ -19,6 +19,11 @@ struct TextureSize {
     int height = 0;
 };
 
+// A device's limits on a target of `width` x `height` pixels: no texture side beyond the
+// smallest power of two at or above the target's longer side, as no more of a picture shows on
+// it (a cube face never covers the whole target).
+TextureLimits LimitsForTarget(TextureLimits device, int width, int height);
+
 // Each side rounded up to a power of two when the device needs it, then cut down to the largest
 // side the device takes.
 TextureSize TextureSizeFor(int pictureWidth, int pictureHeight, TextureLimits limits);
@@ -29,7 +34,10 @@ bool FitsTextureLimits(const Image& picture, TextureLimits limits);
 
 // A box filter along a side that shrinks, a triangle filter along a side that grows. The picture
 // must not be empty.
-Image Resample(Image picture, TextureSize size);
+Image Resample(const Image& picture, TextureSize size);
+
+// The picture resampled to the size TextureSizeFor gives; `limits` must allow a side of 1.
+Image TextureFor(const Image& picture, TextureLimits limits);
 
 // Nothing when the file is no bitmap the reader takes, or the device reports no usable size.
 std::optional<Image> TextureFromBitmapFile(std::string_view fileBytes, TextureLimits limits);

@@ -19,10 +19,14 @@ constexpr std::uint32_t kBlack = 0;
 // Any other mode (a hand-edited file) leaves the device's state, which starts off.
 std::optional<std::uint32_t> AlphaBlendFor(const SceneState& scene) {
     switch (scene.TransparencyMode) {
-        case 0: return 0u;
-        case 1: return 1u;
-        case 2: return static_cast<std::uint32_t>(scene.PatternAlpha);
-        default: return std::nullopt;
+        case 0:
+            return 0u;
+        case 1:
+            return 1u;
+        case 2:
+            return static_cast<std::uint32_t>(scene.PatternAlpha);
+        default:
+            return std::nullopt;
     }
 }
 
@@ -84,6 +88,11 @@ bool RenderFrame(RenderDevice& device, FrameClock& clock, const SceneState& scen
     return SetupCamera(device, clock) && device.Clear(kBlack, 1.0f) && device.BeginScene() &&
            ApplyMaterial(device, scene.Texture) && DrawSolid(device, scene) &&
            SetupLighting(device) && device.EndScene() && device.Present();
+}
+
+bool RenderEmptyFrame(RenderDevice& device) {
+    return device.Clear(kBlack, 1.0f) && device.BeginScene() && device.EndScene() &&
+           device.Present();
 }
 
 }  // namespace vexaframe

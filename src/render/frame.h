@@ -59,5 +59,7 @@ bool SetupLighting(RenderDevice& device);
 
 // False as soon as the device reports a failure.
 bool RenderFrame(RenderDevice& device, FrameClock& clock, const SceneState& scene);
+// A black frame without the cube, for the time before it has a picture.
+bool RenderEmptyFrame(RenderDevice& device);
 
 }  // namespace vexaframe

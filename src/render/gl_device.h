@@ -32,6 +32,7 @@ public:
     bool Resize(int width, int height) override;
 
     TextureLimits Limits() const override;
+    TextureSize TargetSize() const override { return {width_, height_}; }
     std::unique_ptr<VertexBuffer> CreateVertexBuffer(std::size_t bytes,
                                                      std::uint32_t vertexFormat) override;
     std::unique_ptr<TextureUpload> BeginTextureUpload(

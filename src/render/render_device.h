@@ -104,6 +104,13 @@ public:
     virtual ~RenderDevice() = default;
 
     virtual TextureLimits Limits() const = 0;
+    // The size of what it draws on, in pixels.
+    virtual TextureSize TargetSize() const = 0;
+    // Within its limits, the largest texture that can show on its target (LimitsForTarget).
+    TextureLimits ScreenTextureLimits() const {
+        const TextureSize target = TargetSize();
+        return LimitsForTarget(Limits(), target.width, target.height);
+    }
     // Nothing when the device cannot make it.
     virtual std::unique_ptr<VertexBuffer> CreateVertexBuffer(std::size_t bytes,
                                                              std::uint32_t vertexFormat) = 0;

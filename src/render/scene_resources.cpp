@@ -3,8 +3,8 @@
 #include <cmath>
 #include <span>
 
-#include "render/solid.h"
 #include "pictures/texture_picture.h"
+#include "render/solid.h"
 
 namespace vexaframe {
 
@@ -30,6 +30,22 @@ std::unique_ptr<Resource> ReplaceOrReport(std::unique_ptr<Resource> made,
     return made;
 }
 
+void ReplaceVertices(RenderDevice& device, SceneResources& resources,
+                     const std::function<void(ResourceProblem)>& report) {
+    ReplaceOrReport(device.CreateVertexBuffer(kSolidBytes, kSolidVertexFormat), resources.Vertices,
+                    ResourceProblem::VertexBuffer, report);
+}
+
+// The cube's vertices into the buffer, bound as the stream. False without a buffer.
+bool BindStream(RenderDevice& device, SceneResources& resources) {
+    const SolidVertexList SolidVertices = BuildSolid();
+    if (!resources.Vertices) return false;
+    return device.SetVertexShader(kSolidVertexFormat) &&
+           device.SetStreamSource(0, resources.Vertices.get(),
+                                  static_cast<int>(std::lround(VertexStride))) &&
+           resources.Vertices->SetData(0, std::as_bytes(std::span(SolidVertices)));
+}
+
 }  // namespace
 
 bool CreateResources(RenderDevice& device, std::string_view bitmapFile, SceneResources& resources,
@@ -40,17 +56,17 @@ bool CreateResources(RenderDevice& device, std::string_view bitmapFile, SceneRes
 bool CreateResources(RenderDevice& device, std::unique_ptr<DeviceTexture> texture,
                      SceneResources& resources,
                      const std::function<void(ResourceProblem)>& report) {
-    ReplaceOrReport(device.CreateVertexBuffer(kSolidBytes, kSolidVertexFormat),
-                    resources.Vertices, ResourceProblem::VertexBuffer, report);
+    ReplaceVertices(device, resources, report);
     if (std::unique_ptr<DeviceTexture> replaced = ReplaceOrReport(
             std::move(texture), resources.Texture, ResourceProblem::Texture, report))
         resources.Retired = std::move(replaced);
-    const SolidVertexList SolidVertices = BuildSolid();
-    if (!resources.Vertices) return false;
-    return device.SetVertexShader(kSolidVertexFormat) &&
-           device.SetStreamSource(0, resources.Vertices.get(),
-                                  static_cast<int>(std::lround(VertexStride))) &&
-           resources.Vertices->SetData(0, std::as_bytes(std::span(SolidVertices)));
+    return BindStream(device, resources);
+}
+
+bool BindVertices(RenderDevice& device, SceneResources& resources,
+                  const std::function<void(ResourceProblem)>& report) {
+    ReplaceVertices(device, resources, report);
+    return BindStream(device, resources);
 }
 
 }  // namespace vexaframe

@@ -26,10 +26,13 @@ enum class ResourceProblem { VertexBuffer, Texture };
 bool CreateResources(RenderDevice& device, std::string_view bitmapFile, SceneResources& resources,
                      const std::function<void(ResourceProblem)>& report);
 
+// A new vertex buffer bound as stream 0, and no texture yet: reported as CreateResources does.
+bool BindVertices(RenderDevice& device, SceneResources& resources,
+                  const std::function<void(ResourceProblem)>& report);
+
 // The same with a texture made beforehand, which replaces the previous one; when none could be
 // made, that is reported and the previous texture stays.
 bool CreateResources(RenderDevice& device, std::unique_ptr<DeviceTexture> texture,
-                     SceneResources& resources,
-                     const std::function<void(ResourceProblem)>& report);
+                     SceneResources& resources, const std::function<void(ResourceProblem)>& report);
 
 }  // namespace vexaframe

@@ -24,6 +24,9 @@ public:
     bool Resize(int width, int height) override;
 
     TextureLimits Limits() const override;
+    TextureSize TargetSize() const override {
+        return {rasteriser_.Target().width, rasteriser_.Target().height};
+    }
     std::unique_ptr<VertexBuffer> CreateVertexBuffer(std::size_t bytes,
                                                      std::uint32_t vertexFormat) override;
     std::unique_ptr<TextureUpload> BeginTextureUpload(

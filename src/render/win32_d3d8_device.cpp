@@ -291,6 +291,13 @@ TextureLimits D3D8Device::Limits() const {
     return {static_cast<int>(side), (caps.TextureCaps & D3DPTEXTURECAPS_POW2) != 0};
 }
 
+// Its back buffer is the size of the window's client area.
+TextureSize D3D8Device::TargetSize() const {
+    RECT client{};
+    if (!GetClientRect(window_, &client)) return {};
+    return {client.right - client.left, client.bottom - client.top};
+}
+
 std::unique_ptr<VertexBuffer> D3D8Device::CreateVertexBuffer(std::size_t bytes,
                                                              std::uint32_t vertexFormat) {
     if (bytes == 0 || bytes > UINT_MAX) return nullptr;

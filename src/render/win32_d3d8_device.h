@@ -36,6 +36,7 @@ public:
     IDirect3DDevice8* Native() const { return device_.get(); }
 
     TextureLimits Limits() const override;
+    TextureSize TargetSize() const override;
     std::unique_ptr<VertexBuffer> CreateVertexBuffer(std::size_t bytes,
                                                      std::uint32_t vertexFormat) override;
     std::unique_ptr<TextureUpload> BeginTextureUpload(

@@ -16,20 +16,28 @@ PictureShow::PictureShow(RunState& run, SaverPictures pictures,
           return DecodeNextPicture(file, std::move(stop));
       }) {}
 
-void PictureShow::StageFirstPicture() {
-    PicturePosition_ = 0;
-    const std::string* first = PictureFileAt(1);
-    StageNextImage(first != nullptr && DecodeIntoPendingFile(*first, {}));
-}
-
 void PictureShow::UseDevice(std::unique_ptr<RenderDevice> device, int refreshHertz,
                             std::chrono::microseconds framePause) {
     device_ = std::move(device);
     if (device_) {
-        textureLimits_ = device_->Limits();
+        textureLimits_ = device_->ScreenTextureLimits();
         MakeResources();
     }
     pacer_.emplace(refreshHertz, FramePacer::Clock::now(), framePause);
+}
+
+// With the device's limits known, so that the decoder makes the texture too. A first picture
+// that gives nothing leaves the screen black; the pictures after it are tried in turn.
+void PictureShow::StageFirstPicture() {
+    PicturePosition_ = 0;
+    const std::string* first = PictureFileAt(1);
+    const bool decoded = first != nullptr && DecodeIntoPendingFile(*first, {});
+    std::optional<Image> texture =
+        decoded ? staged_.TakePendingTexture(textureLimits_) : std::nullopt;
+    const bool newPicture = StageNextImage(decoded);
+    if (!newPicture || !device_) return;
+    if (texture) stagedTexture_ = std::make_shared<const Image>(std::move(*texture));
+    MakeResources();
 }
 
 void PictureShow::ResizeDevice(int width, int height) {
@@ -43,10 +51,13 @@ void PictureShow::PrepareNextPicture() {
     preparer_.Start(file != nullptr ? *file : std::string());
 }
 
+// The picture at its own size in the pending file and, for a device, its texture beside it.
 bool PictureShow::DecodeIntoPendingFile(const std::string& file, std::stop_token stop) {
     staged_.HoldStaged();
-    return decoder_->DecodeToBitmapFile(file, staged_.PendingPath(), std::move(stop)) ==
-           DecodeOutcome::Written;
+    DecodeTargets targets{staged_.PendingPath(), {}};
+    if (textureLimits_.maxTextureSize >= 1)
+        targets.texture = DecodeTargets::Texture{staged_.PendingTexturePath(), textureLimits_};
+    return decoder_->DecodeToBitmapFile(file, targets, std::move(stop)) == DecodeOutcome::Written;
 }
 
 // On the preparing thread: only the file's name is shared with the window's thread.
@@ -54,7 +65,7 @@ PreparedPicture PictureShow::DecodeNextPicture(const std::string& file, std::sto
     PreparedPicture prepared;
     prepared.inPendingFile = !file.empty() && DecodeIntoPendingFile(file, stop);
     if (prepared.inPendingFile && !stop.stop_requested())
-        prepared.texturePicture = TextureFromBitmapFile(staged_.ReadPending(), textureLimits_);
+        prepared.texturePicture = staged_.TakePendingTexture(textureLimits_);
     return prepared;
 }
 
@@ -65,9 +76,8 @@ void PictureShow::UploadNextPicture() {
         if (!prepared) return;
         next_.inPendingFile = prepared->inPendingFile;
         if (prepared->inPendingFile && prepared->texturePicture) {
-            next_.upload = device_->BeginTextureUpload(
-                std::make_shared<const Image>(std::move(*prepared->texturePicture)),
-                std::move(retired_));
+            next_.picture = std::make_shared<const Image>(std::move(*prepared->texturePicture));
+            next_.upload = device_->BeginTextureUpload(next_.picture, std::move(retired_));
         }
         next_.stage = next_.upload ? NextStage::Uploading : NextStage::Ready;
         return;
@@ -81,16 +91,23 @@ void PictureShow::UploadNextPicture() {
 
 void PictureShow::ShowNextPicture() {
     const bool newPicture = StageNextImage(next_.inPendingFile);
+    if (newPicture) stagedTexture_ = std::move(next_.picture);
     ReplaceResources(newPicture, std::move(next_.texture));
     PrepareNextPicture();
 }
 
 // Moves on to the next position of the order, whose picture the pending bitmap file holds
 // unless it could not be loaded. True when it became the staged picture; otherwise the staged
-// file keeps the previous picture, which is then shown again.
+// file keeps the previous picture, which is then shown again. Until a first picture has been
+// staged, the positions that gave none are counted.
 bool PictureShow::StageNextImage(bool pendingHoldsPicture) {
     const std::int16_t position = ++PicturePosition_;
     const bool staged = pendingHoldsPicture && staged_.CommitPending();
+    if (staged) {
+        pictureStaged_ = true;
+    } else if (!pictureStaged_ && unstagedPositions_ < run_.catalogue.ImageCount) {
+        ++unstagedPositions_;
+    }
     if (position >= run_.catalogue.ImageCount) {
         BuildImageOrder(run_.settings.OrderMode, run_.catalogue.ImageCount, run_.ImageOrder,
                         run_.random);
@@ -109,19 +126,28 @@ const std::string* PictureShow::PictureFileAt(std::int16_t position) const {
     return &run_.catalogue.ImageFile(number);
 }
 
-// The vertex buffer and its binding, and the texture made from the staged bitmap file.
+bool PictureShow::NoPictureLoads() const {
+    return !pictureStaged_ && unstagedPositions_ >= run_.catalogue.ImageCount;
+}
+
+// The vertex buffer and its binding, and the texture made from the staged picture's pixels.
 void PictureShow::MakeResources() {
-    CreateResources(*device_, staged_.Read(), resources_,
-                    [this](ResourceProblem problem) { ReportProblem(problem); });
+    ReplaceResources(true, stagedTexture_ ? device_->CreateTexture(*stagedTexture_) : nullptr);
 }
 
 // The vertex buffer and its binding anew. With a new picture `texture` replaces the cube's
 // texture (none: the problem is reported and the earlier texture stays); without, the cube
-// keeps its texture, as the staged file keeps its picture.
+// keeps its texture, as the staged file keeps its picture. Before any picture was staged there
+// is no texture to have.
 void PictureShow::ReplaceResources(bool newPicture, std::unique_ptr<DeviceTexture> texture) {
     if (!device_) return;
+    const auto report = [this](ResourceProblem problem) { ReportProblem(problem); };
+    if (!pictureStaged_) {
+        BindVertices(*device_, resources_, report);
+        return;
+    }
     CreateResources(*device_, newPicture ? std::move(texture) : std::move(resources_.Texture),
-                    resources_, [this](ResourceProblem problem) { ReportProblem(problem); });
+                    resources_, report);
     retired_ = std::move(resources_.Retired);
 }
 
@@ -135,7 +161,9 @@ FrameOutcome PictureShow::DrawFrame(SceneState scene) {
     if (condition == DeviceCondition::Ready) {
         UploadNextPicture();
         scene.Texture = resources_.Texture.get();
-        if (RenderFrame(*device_, clock_, scene)) return FrameOutcome::Drawn;
+        const bool drawn =
+            pictureStaged_ ? RenderFrame(*device_, clock_, scene) : RenderEmptyFrame(*device_);
+        if (drawn) return FrameOutcome::Drawn;
         condition = device_->Condition();  // it may have been lost during the frame
         if (condition == DeviceCondition::Ready) return FrameOutcome::Failed;
     }
@@ -192,6 +220,7 @@ void PictureShow::ReleaseDeviceObjects() {
     retired_.reset();
     next_.upload.reset();
     next_.texture.reset();
+    next_.picture.reset();
 }
 
 void PictureShow::ReleaseDevice() {

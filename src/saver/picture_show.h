@@ -2,11 +2,12 @@
 // What the cube shows, and the road of every picture to it: the pictures of the order decoded
 // into the staged bitmap file, made into textures on the device, and the frames that draw them.
 //
-// One picture change: while the current picture shows, the next one is decoded into the
-// pending bitmap file and resampled for the texture on a thread of its own
-// (PrepareNextPicture); the frames then move it to the device a band at a time
-// (UploadNextPicture); at the change the pending file becomes the staged one and the ready
-// texture goes on the cube (ShowNextPicture), and the one after it is prepared.
+// One picture change: while the current picture shows, a decoder process writes the next one
+// into the pending bitmap file and its texture beside it, on a thread of its own
+// (PrepareNextPicture), so that this process never holds a picture larger than a texture; the
+// frames then move the texture to the device a band at a time (UploadNextPicture); at the change
+// the pending file becomes the staged one and the ready texture goes on the cube (ShowNextPicture),
+// and the one after it is prepared.
 
 #include <chrono>
 #include <cstdint>
@@ -58,13 +59,16 @@ public:
     PictureShow(const PictureShow&) = delete;
     PictureShow& operator=(const PictureShow&) = delete;
 
-    // The first picture of the order, staged before anything shows.
-    void StageFirstPicture();
     // The frames draw with `device` from now on, paced to the display's refresh rate and
-    // `framePause`; the cube gets its resources, the texture from the staged picture. Without a
-    // device every frame fails.
+    // `framePause`; the cube gets its resources. Without a device every frame fails.
     void UseDevice(std::unique_ptr<RenderDevice> device, int refreshHertz,
                    std::chrono::microseconds framePause);
+    // The first picture of the order staged and put on the cube, before anything shows. Until a
+    // picture has been staged the frames are black.
+    void StageFirstPicture();
+    bool PictureStaged() const { return pictureStaged_; }
+    // Every position of the order has been tried since the start, and none gave a picture.
+    bool NoPictureLoads() const;
     void ResizeDevice(int width, int height);
 
     void PrepareNextPicture();
@@ -102,6 +106,7 @@ private:
     struct NextPicture {
         NextStage stage = NextStage::Preparing;
         bool inPendingFile = false;              // the pending bitmap file holds it
+        std::shared_ptr<const Image> picture;    // its texture's pixels
         std::unique_ptr<TextureUpload> upload;   // while uploading
         std::unique_ptr<DeviceTexture> texture;  // once ready; none when the device made none
     };
@@ -122,7 +127,12 @@ private:
     StagedPicture staged_;
     std::unique_ptr<PictureDecoder> decoder_;
     std::function<void(std::wstring_view)> report_;
-    std::int16_t PicturePosition_ = 0;  // in the order, of the picture staged last
+    std::int16_t PicturePosition_ = 0;    // in the order, of the picture staged last
+    bool pictureStaged_ = false;          // since the start
+    std::int16_t unstagedPositions_ = 0;  // tried since the start, while none was staged
+    // The staged picture's texture pixels, to make its texture again after a device loss: the
+    // size of a texture, where the staged file holds the picture at its own.
+    std::shared_ptr<const Image> stagedTexture_;
 
     std::unique_ptr<RenderDevice> device_;
     TextureLimits textureLimits_{0, false};  // set with the device, before any preparation

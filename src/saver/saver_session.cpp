@@ -3,6 +3,8 @@
 #include <limits>
 #include <utility>
 
+#include "platform/wide_text.h"
+
 namespace vexaframe {
 
 SaverSession::SaverSession(RunState& run, const SaverMode& mode, SaverPlatform& platform,
@@ -18,27 +20,30 @@ void SaverSession::Start() {
     platform_.CoverScreens(CoverAreas(platform_.Monitors()));
     state_.PatternIndex = 0;
     ChooseNewPattern();
-    show_.StageFirstPicture();
     DeviceChoice choice = platform_.MakeRenderDevice();
     if (!choice.fatalError.empty()) {
         EndWithMessage(choice.fatalError);
         return;
     }
     show_.UseDevice(std::move(choice.device), platform_.RefreshHertz(), mode_.framePause);
+    show_.StageFirstPicture();
     state_.TickCount = 0;
     platform_.ShowTopmost();
     show_.PrepareNextPicture();
 }
 
 // A message box's own loop goes on dispatching the ticks: a picture that keeps failing would
-// stack up one box a second.
+// stack up one box a second. Until a first picture is staged, each next one is tried as soon
+// as it is ready; when the whole order has given none, the saver cannot show anything.
 void SaverSession::OnSecondTick() {
     if (messageShown_) return;
     if (state_.TickCount < std::numeric_limits<std::int16_t>::max()) ++state_.TickCount;
-    if (state_.TickCount < run_.settings.IntervalSeconds || !show_.NextPictureReady()) return;
+    const bool due = state_.TickCount >= run_.settings.IntervalSeconds || !show_.PictureStaged();
+    if (!due || !show_.NextPictureReady()) return;
     state_.TickCount = 0;
     ChooseNewPattern();
     show_.ShowNextPicture();
+    if (show_.NoPictureLoads()) EndWithMessage(NoPictureLoadsMessage(run_.settings.ImageFolder));
 }
 
 // Both draws come from the program's one generator, so they are independent of each other.
@@ -46,6 +51,10 @@ void SaverSession::ChooseNewPattern() {
     if (run_.settings.TransparencyMode == 2)
         state_.PatternAlpha = static_cast<std::int16_t>(run_.random.Below(2));
     state_.PatternIndex = static_cast<std::int16_t>(run_.random.Below(11));
+}
+
+std::wstring NoPictureLoadsMessage(std::string_view folder) {
+    return std::wstring(kNoPictureLoadsMessage) + L"\n" + DecodeUtf8(folder);
 }
 
 SceneState SaverSession::Scene() const {

@@ -4,6 +4,7 @@
 // pictures and the frames are the PictureShow's; the windows are the platform's.
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "platform/mouse_button.h"
@@ -13,6 +14,12 @@
 #include "settings/run_state.h"
 
 namespace vexaframe {
+
+// Shown, with the folder on the next line, when no picture of the folder could be loaded; the
+// saver ends then.
+inline constexpr std::wstring_view kNoPictureLoadsMessage =
+    L"次のﾌｫﾙﾀﾞの画像ﾌｧｲﾙを一つも読み込めませんでした。";
+std::wstring NoPictureLoadsMessage(std::string_view folder);
 
 struct MouseAnchor {
     float x = 0, y = 0;

@@ -16,9 +16,9 @@ int main() {
     const std::vector<std::string> arguments = ThisProcessArguments();
     if (arguments.size() == 4 && arguments[1] == "start") {
         const ProcessPictureDecoder decoder;
-        return static_cast<int>(decoder.DecodeToBitmapFile(arguments[2], arguments[3], {}));
+        return static_cast<int>(decoder.DecodeToBitmapFile(arguments[2], {arguments[3], {}}, {}));
     }
-    if (arguments.size() != 3) return 9;
+    if (arguments.size() < 3) return 9;
     const std::string& picture = arguments[1];
     if (picture.find("crash") != std::string::npos) {
         EndQuietlyOnCrash();

@@ -40,7 +40,7 @@ protected:
 
     DecodeOutcome Decode(const PictureDecoder& decoder, const std::filesystem::path& picture,
                          std::stop_token stop = {}) {
-        return decoder.DecodeToBitmapFile(Utf8(picture), Utf8(bitmap_), std::move(stop));
+        return decoder.DecodeToBitmapFile(Utf8(picture), {Utf8(bitmap_), {}}, std::move(stop));
     }
 
     // The process id a hanging stub wrote, once it has.

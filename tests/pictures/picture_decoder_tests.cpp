@@ -31,6 +31,15 @@ TEST_F(PictureDecoderTest, WritesThePictureAsTheLoaderSeesItOrSaysThereIsNone) {
     EXPECT_EQ(decoded->width, 320);
     EXPECT_FALSE(std::filesystem::exists(bitmap_));  // the scratch file is gone again
 
+    // With a texture asked for, it comes from the same decoding, resampled for the device.
+    const std::filesystem::path texture = folder_ / "texture.bmp";
+    const DecodeTargets targets{Utf8(bitmap_), DecodeTargets::Texture{Utf8(texture), {256, true}}};
+    ASSERT_EQ(stub_.DecodeToBitmapFile(Utf8(kSamples / "aurora_lake.bmp"), targets, {}),
+              DecodeOutcome::Written);
+    const std::optional<Image> picture = DecodeBmp(ReadWholeFile(bitmap_));
+    ASSERT_TRUE(picture);
+    EXPECT_EQ(DecodeBmp(ReadWholeFile(texture))->pixels, TextureFor(*picture, {256, true}).pixels);
+
     const ProcessPictureDecoder nowhere("/no/such/decoder");
     EXPECT_EQ(Decode(nowhere, kSamples / "aurora_lake.bmp"), DecodeOutcome::Failed);
 }

@@ -37,6 +37,29 @@ TEST(TextureSizeFor, RoundsUpToPowersOfTwoWhereNeededAndCutsToTheDevicesLargest)
     }
 }
 
+TEST(LimitsForTarget, NoSideBeyondThePowerOfTwoThatCoversTheLongerSideOfTheScreen) {
+    struct Case {
+        int width, height, deviceLargest, expected;
+    };
+    const Case cases[] = {
+        {1280, 1024, 16384, 2048}, {1920, 1080, 16384, 2048},
+        {3840, 2160, 16384, 4096}, {1080, 1920, 16384, 2048},  // upright screens too
+        {2048, 1536, 16384, 2048}, {3840, 2160, 2048, 2048},   // the device's own limit holds
+        {152, 112, 16384, 256},                                // a preview
+        {0, 0, 8192, 8192},                                    // a target of no size says nothing
+    };
+    for (const Case& c : cases) {
+        const TextureLimits limits = LimitsForTarget({c.deviceLargest, true}, c.width, c.height);
+        EXPECT_EQ(limits.maxTextureSize, c.expected) << c.width << "x" << c.height;
+        EXPECT_TRUE(limits.powerOfTwoOnly);
+    }
+    // A 48-megapixel photograph on a 1920 x 1080 screen.
+    const TextureSize size =
+        TextureSizeFor(8000, 6000, LimitsForTarget({16384, false}, 1920, 1080));
+    EXPECT_EQ(size.width, 2048);
+    EXPECT_EQ(size.height, 2048);
+}
+
 Image Picture(int width, int height, std::initializer_list<std::uint32_t> pixels) {
     Image image(width, height);
     image.pixels.assign(pixels);

@@ -19,6 +19,7 @@ public:
     Matrix4 view;
 
     TextureLimits Limits() const override { return {1024, true}; }
+    TextureSize TargetSize() const override { return {800, 600}; }
     std::unique_ptr<VertexBuffer> CreateVertexBuffer(std::size_t, std::uint32_t) override {
         return nullptr;
     }

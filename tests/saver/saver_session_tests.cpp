@@ -71,13 +71,16 @@ public:
                 std::shared_ptr<DecoderGate> gate)
         : files_(files), unreadable_(std::move(unreadable)), gate_(std::move(gate)) {}
 
-    DecodeOutcome DecodeToBitmapFile(const std::string& picture, const std::string& bitmap,
+    DecodeOutcome DecodeToBitmapFile(const std::string& picture, const DecodeTargets& targets,
                                      std::stop_token stop) const override {
         if (!gate_->Pass(stop)) return DecodeOutcome::Stopped;
         if (unreadable_.contains(picture)) return DecodeOutcome::NoPicture;
-        return WriteBitmapFile(files_, bitmap, Image(std::stoi(picture), 1))
-                   ? DecodeOutcome::Written
-                   : DecodeOutcome::Failed;
+        const Image decoded(std::stoi(picture), 1);
+        const bool written =
+            (!targets.texture || WriteBitmapFile(files_, targets.texture->bitmap,
+                                                 TextureFor(decoded, targets.texture->limits))) &&
+            WriteBitmapFile(files_, targets.bitmap, decoded);
+        return written ? DecodeOutcome::Written : DecodeOutcome::Failed;
     }
     void EndAll() const override {}
 
@@ -109,6 +112,7 @@ public:
     explicit LosableDevice(std::shared_ptr<DeviceRecord> record) : r_(std::move(record)) {}
 
     TextureLimits Limits() const override { return {64, false}; }
+    TextureSize TargetSize() const override { return {800, 600}; }
     std::unique_ptr<VertexBuffer> CreateVertexBuffer(std::size_t, std::uint32_t) override {
         ++r_->buffersMade;
         return std::make_unique<Buffer>(r_->token);
@@ -325,7 +329,7 @@ protected:
     std::unique_ptr<SaverSession> session;  // last: it goes before what it uses
 };
 
-TEST_F(SaverSessionTest, StartingHidesThePointerCoversTheMonitorsStagesThenMakesTheDevice) {
+TEST_F(SaverSessionTest, StartingHidesThePointerCoversTheMonitorsMakesTheDeviceThenStages) {
     platform.monitors = {{{-800, 0, 0, 600}}, {{0, 0, 1024, 768}, true}};
     StartQuietly({});
     EXPECT_EQ(platform.calls, "hide pointer, cover screen, cover -800,0, device, show topmost");
@@ -430,6 +434,26 @@ TEST_F(SaverSessionTest, WhatCannotBeStagedOrMadeIntoATextureLeavesTheCubeAsItWa
     EXPECT_EQ(ShownOver(1), Pictures{1});
     EXPECT_EQ(Staged(), 3);
     EXPECT_EQ(Count("message"), 1);
+}
+
+// A first picture that gives nothing leaves the screen black and says nothing; each next one is
+// tried at the next tick until one loads, and from then on the interval holds. When the whole
+// order has given nothing, the saver says so once, naming the folder, and ends.
+TEST_F(SaverSessionTest, UntilAPictureLoadsTheScreenStaysBlackAndWhenNoneDoesTheSaverEnds) {
+    Start({.interval = 5, .pictures = 4, .unreadable = {"1", "2"}});
+    EXPECT_EQ(Shown(), 0);
+    Pictures shown;
+    EXPECT_EQ(ChangesOver(7, &shown), (std::vector<int>{1, 2, 7}));
+    EXPECT_EQ(shown, (Pictures{0, 3, 4}));
+    EXPECT_EQ(platform.calls, "");
+
+    Start({.interval = 5, .pictures = 3, .unreadable = {"1", "2", "3"}});
+    run->settings.ImageFolder = "C:\\Pictures";
+    ChangesOver(2);
+    EXPECT_EQ(Count("message"), 1);
+    EXPECT_TRUE(platform.calls.ends_with("\nC:\\Pictures, end 1")) << platform.calls;
+    EXPECT_EQ(NoPictureLoadsMessage("C:\\写真"),
+              std::wstring(kNoPictureLoadsMessage) + L"\nC:\\写真");
 }
 
 // Lost before a frame, with the texture the last change retired, or during one, while the next
