@@ -1,14 +1,18 @@
 #pragma once
 // Which device the saver draws with. On Windows: Direct3D's hardware device where the adapter
 // draws in the display's format in a window, else its reference device, else the software device;
-// where the Direct3D runtime itself is missing the program cannot go on. Elsewhere: OpenGL, else
-// the software device.
+// where the Direct3D runtime itself is missing the program cannot go on. Elsewhere: OpenGL where a
+// graphics processor draws it, else the software device: where OpenGL too would draw on the
+// processor, the saver's own device does, unless OpenGL is asked for.
 
 #include <functional>
 #include <memory>
+#include <optional>
+#include <string>
 #include <string_view>
 
 #include "render/render_device.h"
+#include "settings/device_preference.h"
 
 namespace vexaframe {
 
@@ -31,14 +35,25 @@ public:
     virtual std::unique_ptr<RenderDevice> CreateDevice(Direct3DDeviceType type) = 0;
 };
 
-// Each gives nothing when it cannot make its device.
+// Gives nothing when it cannot make its device.
 using SoftwareDeviceMaker = std::function<std::unique_ptr<RenderDevice>()>;
-using OpenGlDeviceMaker = std::function<std::unique_ptr<RenderDevice>()>;
 
-enum class DevicePreference {
-    Best,      // the best the platform has
-    Software,  // the software device even where another would draw
+// The steps of making the OpenGL device: a context current on this thread, whose renderer
+// tells whether a graphics processor draws, then the device drawing into it.
+class OpenGlDeviceMaker {
+public:
+    virtual ~OpenGlDeviceMaker() = default;
+    // The renderer as GL_RENDERER names it; nothing when no context can be made.
+    virtual std::optional<std::string> CreateContext() = 0;
+    // Nothing when the device cannot be made in the context.
+    virtual std::unique_ptr<RenderDevice> CreateDevice() = 0;
+    // Lets the context go, so that the software device can take the window.
+    virtual void ReleaseContext() = 0;
 };
+
+// Mesa's rasterisers that draw on the processor: llvmpipe, softpipe, swrast ("Software
+// Rasterizer" is swrast's own name), found as words in any case.
+bool IsSoftwareRasteriser(std::string_view renderer);
 
 struct DeviceChoice {
     std::unique_ptr<RenderDevice> device;  // none when not even the software device was made
@@ -47,7 +62,7 @@ struct DeviceChoice {
 
 DeviceChoice ChooseRenderDevice(Direct3DDeviceMaker& direct3d,
                                 const SoftwareDeviceMaker& makeSoftwareDevice);
-DeviceChoice ChooseRenderDevice(const OpenGlDeviceMaker& makeOpenGlDevice,
+DeviceChoice ChooseRenderDevice(OpenGlDeviceMaker& openGl,
                                 const SoftwareDeviceMaker& makeSoftwareDevice,
                                 DevicePreference preference);
 

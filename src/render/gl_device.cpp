@@ -255,6 +255,11 @@ void SetDirect3DStates() {
 
 }  // namespace
 
+std::string CurrentGlRenderer() {
+    const auto* text = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+    return text != nullptr ? text : "";
+}
+
 std::unique_ptr<GlDevice> GlDevice::Create(int width, int height, SwapBuffers swapBuffers) {
     const GlVersion version = CurrentVersion();
     if (width < 1 || height < 1 || !version.AtLeast(1, 4)) return nullptr;

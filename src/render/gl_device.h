@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
 
 #include "render/render_device.h"
 
@@ -14,6 +15,9 @@ namespace vexaframe {
 
 // Shows the frame drawn into the back buffer, as glXSwapBuffers does.
 using SwapBuffers = std::function<void()>;
+
+// What draws in the current context, as GL_RENDERER names it; empty where no context is current.
+std::string CurrentGlRenderer();
 
 // Whatever a device made holds its identity, so that it is told apart from another device's.
 struct GlDeviceIdentity;

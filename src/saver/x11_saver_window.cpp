@@ -9,7 +9,10 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
+#include <string>
 
+#include "render/device_choice.h"
 #include "render/gl_device.h"
 #include "render/x11_software_presenter.h"
 
@@ -58,6 +61,31 @@ std::optional<MouseButton> ButtonOf(unsigned button) {
     }
 }
 
+// The OpenGL device through a GLX context of the window, which `context` keeps past the device.
+class WindowOpenGl final : public OpenGlDeviceMaker {
+public:
+    WindowOpenGl(Display* display, Window window, int width, int height,
+                 std::unique_ptr<GlxContext>& context)
+        : display_(display), window_(window), width_(width), height_(height), context_(context) {}
+
+    std::optional<std::string> CreateContext() override {
+        context_ = GlxContext::ForWindow(display_, window_);
+        if (!context_) return std::nullopt;
+        return CurrentGlRenderer();
+    }
+    std::unique_ptr<RenderDevice> CreateDevice() override {
+        GlxContext* glx = context_.get();
+        return GlDevice::Create(width_, height_, [glx] { glx->SwapBuffers(); });
+    }
+    void ReleaseContext() override { context_.reset(); }
+
+private:
+    Display* display_;
+    Window window_;
+    int width_, height_;
+    std::unique_ptr<GlxContext>& context_;
+};
+
 }  // namespace
 
 X11SaverWindow::X11SaverWindow(RunState& run, const ModuleOptions& options, const SaverMode& mode,
@@ -103,7 +131,7 @@ bool X11SaverWindow::MakeOwnWindow() {
     const Window root = RootWindow(display, screen);
     XVisualInfo visual{};
     const XOwned<XVisualInfo> glVisual =
-        options_.softwareDevice ? nullptr : ChooseGlVisual(display, screen);
+        options_.device == DevicePreference::Software ? nullptr : ChooseGlVisual(display, screen);
     if (glVisual) {
         visual = *glVisual;
     } else if (!XMatchVisualInfo(display, screen, kColourDepth, TrueColor, &visual)) {
@@ -342,21 +370,13 @@ void X11SaverWindow::ShowPointer(bool shown) {
     XFlush(display);
 }
 
-// OpenGL where the window's visual takes a context, else the software device.
+// OpenGL where the window's visual takes a context and the options and its renderer call for
+// it, else the software device.
 DeviceChoice X11SaverWindow::MakeRenderDevice() {
     Display* display = x_->display.get();
-    const auto openGl = [this, display]() -> std::unique_ptr<RenderDevice> {
-        x_->glx = GlxContext::ForWindow(display, x_->window);
-        GlxContext* glx = x_->glx.get();
-        std::unique_ptr<GlDevice> device =
-            glx ? GlDevice::Create(x_->width, x_->height, [glx] { glx->SwapBuffers(); }) : nullptr;
-        if (!device) x_->glx.reset();
-        return device;
-    };
+    WindowOpenGl openGl(display, x_->window, x_->width, x_->height, x_->glx);
     const auto software = [this, display] { return MakeSoftwareDeviceFor(display, x_->window); };
-    return ChooseRenderDevice(
-        openGl, software,
-        options_.softwareDevice ? DevicePreference::Software : DevicePreference::Best);
+    return ChooseRenderDevice(openGl, software, options_.device);
 }
 
 int X11SaverWindow::RefreshHertz() {

@@ -32,6 +32,24 @@ constexpr OptionEntry KindSwitch(std::string_view name, std::string_view help) {
             }};
 }
 
+// A switch asking for one device; its -no- form takes back only that device's ask, so that of
+// -opengl and -software the last one given wins.
+template <DevicePreference kDevice>
+constexpr OptionEntry DeviceSwitch(std::string_view name, std::string_view help) {
+    return {.name = name,
+            .kind = OptionKind::Switch,
+            .group = OptionGroup::Frames,
+            .defaultValue = 0,
+            .help = help,
+            .apply = [](ModuleOptions& options, const OptionValue& value) {
+                if (value.number != 0) {
+                    options.device = kDevice;
+                } else if (options.device == kDevice) {
+                    options.device = DevicePreference::Automatic;
+                }
+            }};
+}
+
 // The settings' defaults are those LoadSettings gives when the file is missing.
 constexpr std::array kOptions{
     OptionEntry{.name = "root",
@@ -78,14 +96,10 @@ constexpr std::array kOptions{
                     [](ModuleOptions& options, const OptionValue& value) {
                         options.delayMicroseconds = static_cast<std::int32_t>(value.number);
                     }},
-    OptionEntry{
-        .name = "software",
-        .kind = OptionKind::Switch,
-        .group = OptionGroup::Frames,
-        .defaultValue = 0,
-        .help = "draw with the software device instead of OpenGL",
-        .apply = [](ModuleOptions& options,
-                    const OptionValue& value) { options.softwareDevice = value.number != 0; }},
+    DeviceSwitch<DevicePreference::OpenGl>("opengl",
+                                           "draw with OpenGL even where the processor draws it"),
+    DeviceSwitch<DevicePreference::Software>(
+        "software", "draw with the software device even on a graphics processor"),
     OptionEntry{.name = "folder",
                 .kind = OptionKind::Path,
                 .group = OptionGroup::Setting,

@@ -11,6 +11,7 @@
 #include <string>
 #include <string_view>
 
+#include "settings/device_preference.h"
 #include "settings/settings.h"
 
 namespace vexaframe {
@@ -44,7 +45,7 @@ struct ModuleOptions {
     std::uint32_t windowId = 0;  // the window to draw into, for GivenWindow
     bool showFrameRate = false;
     std::int32_t delayMicroseconds = 0;  // pause between frames; 0 paces them to the display
-    bool softwareDevice = false;         // the software device even where OpenGL would serve
+    DevicePreference device = DevicePreference::Automatic;
     SettingOptions settings{};
 
     bool operator==(const ModuleOptions&) const = default;
@@ -63,7 +64,8 @@ struct ParsedOptions {
 
 // `arguments` follow the program's name. `screensaverWindow` is XSCREENSAVER_WINDOW's value
 // (empty when unset), the window to draw into when no window option or -root is given. Options
-// start with one dash or two; the last window option given wins.
+// start with one dash or two; the last window option given wins, and so does the last device
+// option.
 ParsedOptions ParseModuleOptions(std::span<const std::string_view> arguments,
                                  std::string_view screensaverWindow);
 

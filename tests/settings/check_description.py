@@ -2,6 +2,7 @@
 """check_description.py DESCRIPTION.xml PRINT_OPTION_TABLE: fails unless every control of
 XScreenSaver's description passes a frame or setting option of the table with the table's kind,
 default and range, each such option has its control, and the command passes a window flag.
+A select passes one choice option by its words, or a switch of its own from each option.
 """
 import subprocess
 import sys
@@ -41,19 +42,23 @@ def described(root):
     for select in root.iter("select"):
         names, words, default = set(), set(), None
         for option in select.iter("option"):
-            if option.get("arg-set"):
-                name, word = option_name(option.get("arg-set"))
-                names.add(name)
-                if word != option.get("id"):
-                    raise ValueError(f"option {option.get('id')!r} passes {word!r}")
-                words.add(word)
-            elif default is None:
+            if not option.get("arg-set"):
+                if default is not None:
+                    raise ValueError(f"select {select.get('id')!r} has two options without an arg")
                 default = option.get("id")
-            else:
-                raise ValueError(f"select {select.get('id')!r} has two options without an arg")
-        if len(names) != 1 or default is None:
+                continue
+            name, word = option_name(option.get("arg-set"))
+            if word is None:  # a switch of its own, on only while this option is chosen
+                add(name, ("switch", "off", "0", "0", ""))
+                continue
+            names.add(name)
+            if word != option.get("id"):
+                raise ValueError(f"option {option.get('id')!r} passes {word!r}")
+            words.add(word)
+        if len(names) > 1 or default is None:
             raise ValueError(f"select {select.get('id')!r} passes {names} with default {default}")
-        add(names.pop(), ("choice", default, "0", "0", ",".join(sorted(words | {default}))))
+        if names:
+            add(names.pop(), ("choice", default, "0", "0", ",".join(sorted(words | {default}))))
     return options
 
 
