@@ -23,14 +23,14 @@ void Put32(std::string& bytes, std::size_t at, std::uint32_t value) {
     Put16(bytes, at + 2, static_cast<std::uint16_t>(value >> 16));
 }
 
-void PutHeaders(std::string& bytes, const Image& image, std::uint32_t imageSize) {
+void PutHeaders(std::string& bytes, int width, int height, std::uint32_t imageSize) {
     using namespace bmp;
     Put16(bytes, kSignatureAt, kSignature);
     Put32(bytes, kFileSizeAt, kPixelDataOffset + imageSize);
     Put32(bytes, kPixelDataOffsetAt, kPixelDataOffset);
     Put32(bytes, kInfoHeaderSizeAt, kInfoHeaderSize);
-    Put32(bytes, kWidthAt, static_cast<std::uint32_t>(image.width));
-    Put32(bytes, kHeightAt, static_cast<std::uint32_t>(image.height));
+    Put32(bytes, kWidthAt, static_cast<std::uint32_t>(width));
+    Put32(bytes, kHeightAt, static_cast<std::uint32_t>(height));
     Put16(bytes, kPlanesAt, kPlanes);
     Put16(bytes, kBitsPerPixelAt, kBitsPerPixel);
     Put32(bytes, kCompressionAt, kCompressionNone);
@@ -357,20 +357,30 @@ std::optional<Image> DecodeRle(std::string_view bytes, const Layout& layout) {
 }  // namespace
 
 bool WriteBmp24(const Image& image, const std::function<bool(std::string_view)>& write) {
-    const std::size_t stride = bmp::RowStride(image.width, kBitsPerPixel);
-    const std::size_t imageSize = stride * static_cast<std::size_t>(image.height);
+    return WriteBmp24Rows(
+        image.width, image.height,
+        [&image](int y) { return image.pixels.data() + static_cast<std::size_t>(y) * image.width; },
+        write);
+}
+
+bool WriteBmp24Rows(int width, int height, const std::function<const std::uint32_t*(int)>& row,
+                    const std::function<bool(std::string_view)>& write) {
+    const std::size_t stride = bmp::RowStride(width, kBitsPerPixel);
+    const std::size_t imageSize = stride * static_cast<std::size_t>(height);
     std::string band(bmp::kPixelDataOffset, '\0');
-    PutHeaders(band, image, static_cast<std::uint32_t>(imageSize));
+    PutHeaders(band, width, height, static_cast<std::uint32_t>(imageSize));
     const std::size_t rowsPerBand =
         std::max<std::size_t>(1, kBandBytes / std::max<std::size_t>(stride, 1));
 
     // The file's first row is the picture's bottom row.
-    for (int y = image.height - 1; y >= 0; --y) {
+    for (int y = height - 1; y >= 0; --y) {
         const std::size_t at = band.size();
         band.resize(at + stride, '\0');
         char* out = band.data() + at;
-        for (int x = 0; x < image.width; ++x) {
-            const std::uint32_t pixel = image.At(x, y);
+        const std::uint32_t* pixels = row(y);
+        if (pixels == nullptr) return false;
+        for (int x = 0; x < width; ++x) {
+            const std::uint32_t pixel = pixels[x];
             *out++ = static_cast<char>(pixel & 0xFF);          // blue
             *out++ = static_cast<char>((pixel >> 8) & 0xFF);   // green
             *out++ = static_cast<char>((pixel >> 16) & 0xFF);  // red

@@ -90,6 +90,12 @@ std::string EncodeBmp24(const Image& image);
 // whole; false as soon as `write` fails.
 [[nodiscard]] bool WriteBmp24(const Image& image,
                               const std::function<bool(std::string_view)>& write);
+// The same from a picture's rows, asked for bottom row first as the file holds them: `row(y)`
+// gives row y counted from the top, `width` pixels that stay valid until the next call, or
+// nothing when it cannot be read (and then nothing more is written).
+[[nodiscard]] bool WriteBmp24Rows(int width, int height,
+                                  const std::function<const std::uint32_t*(int)>& row,
+                                  const std::function<bool(std::string_view)>& write);
 
 // The picture of a bitmap file, opaque unless its channel masks include alpha. Nothing when the
 // file is damaged, truncated, beyond the reader's limits or of a kind it does not read.

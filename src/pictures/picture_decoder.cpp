@@ -86,6 +86,22 @@ std::optional<DecodeTargets> TargetsOf(const std::vector<std::string>& arguments
                          DecodeTargets::Texture{arguments[3], {*side, arguments[5] == "1"}}};
 }
 
+// The picture's rows go to the bitmap file and, on their way, to the texture; the picture is
+// read once and never held a second time.
+bool WriteDecoded(FileSystem& files, PictureRows& picture, const DecodeTargets& targets) {
+    std::optional<TextureFromRows> texture;
+    if (targets.texture)
+        texture.emplace(picture.Width(), picture.Height(), targets.texture->limits);
+    const auto row = [&](int y) {
+        const std::uint32_t* pixels = picture.Row(y);
+        if (pixels != nullptr && texture) texture->AddRow(y, pixels);
+        return pixels;
+    };
+    return files.WriteFileAtomically(targets.bitmap, [&](const ByteSink& write) {
+        return WriteBmp24Rows(picture.Width(), picture.Height(), row, write);
+    }) && (!texture || WriteBitmapFile(files, targets.texture->bitmap, texture->Finish()));
+}
+
 }  // namespace
 
 // The decoders that threads are waiting for. A decoder counts from the moment it exists, so that
@@ -179,13 +195,9 @@ std::optional<int> RunPictureDecoderIfAsked(FileSystem& files) {
     const std::vector<std::string> arguments = ThisProcessArguments();
     const std::optional<DecodeTargets> targets = TargetsOf(arguments);
     if (!targets) return kNoPicture;
-    const std::optional<Image> decoded = LoadPicture(arguments[1]);
-    if (!decoded) return kNoPicture;
-    // The texture first, while nothing but the picture is held.
-    if (targets->texture && !WriteBitmapFile(files, targets->texture->bitmap,
-                                             TextureFor(*decoded, targets->texture->limits)))
-        return kNotWritten;
-    return WriteBitmapFile(files, targets->bitmap, *decoded) ? kWritten : kNotWritten;
+    const std::unique_ptr<PictureRows> picture = OpenPictureRows(arguments[1]);
+    if (!picture) return kNoPicture;
+    return WriteDecoded(files, *picture, *targets) ? kWritten : kNotWritten;
 }
 
 }  // namespace vexaframe

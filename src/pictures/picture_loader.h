@@ -2,10 +2,12 @@
 // Picture files (BMP, GIF, JPEG, placeable WMF) through the platform's decoders: the system's OLE
 // picture loader on Windows; libjpeg-turbo, giflib and libwmf elsewhere.
 
+#include <memory>
 #include <optional>
 #include <string>
 
 #include "pictures/image.h"
+#include "pictures/picture_rows.h"
 
 namespace vexaframe {
 
@@ -16,5 +18,10 @@ namespace vexaframe {
 // the bitmap reader's limits (bmp::kMaxSide, bmp::kMaxPixels) or cannot be drawn. EMF content
 // draws on Windows only. Its header is checked (ReadPictureHeader) before a decoder sees the file.
 std::optional<Image> LoadPicture(const std::string& utf8Path);
+
+// The same picture, as LoadPicture gives it, read a band of rows at a time where the platform's
+// loader can give them without a second copy of the picture (a bitmap picture that needs no
+// turning on Windows); otherwise loaded whole. Nothing where LoadPicture gives nothing.
+std::unique_ptr<PictureRows> OpenPictureRows(const std::string& utf8Path);
 
 }  // namespace vexaframe

@@ -42,4 +42,11 @@ std::optional<Image> LoadPicture(const std::string& utf8Path) {
     return TurnUpright(std::move(*image), header->orientation);  // set for JPEG pictures only
 }
 
+// The decoders here give whole pictures, and JPEG's rows come top first where a bitmap file
+// wants the bottom one: the picture is held whole.
+std::unique_ptr<PictureRows> OpenPictureRows(const std::string& utf8Path) {
+    std::optional<Image> picture = LoadPicture(utf8Path);
+    return picture ? RowsOf(std::move(*picture)) : nullptr;
+}
+
 }  // namespace vexaframe

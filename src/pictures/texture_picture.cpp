@@ -130,19 +130,25 @@ const std::uint32_t* Row(const Image& image, int y) {
            static_cast<std::size_t>(y) * static_cast<std::size_t>(image.width);
 }
 
+void ResampleRow(const std::uint32_t* row, const AxisFilter& filter, std::uint32_t* out) {
+    for (int x = 0; x < filter.size(); ++x) {
+        const AxisFilter::Span& span = filter[x];
+        const std::uint32_t* weights = filter.Weights(span);
+        ChannelSums sums;
+        for (std::size_t k = 0; k < span.count; ++k)
+            AddWeighted(sums, row[static_cast<std::size_t>(span.first) + k], weights[k]);
+        out[x] = Pack(sums);
+    }
+}
+
+std::uint32_t* Row(Image& image, int y) {
+    return image.pixels.data() +
+           static_cast<std::size_t>(y) * static_cast<std::size_t>(image.width);
+}
+
 Image ResampleRows(const Image& in, const AxisFilter& filter) {
     Image out(filter.size(), in.height);
-    for (int y = 0; y < in.height; ++y) {
-        const std::uint32_t* row = Row(in, y);
-        for (int x = 0; x < out.width; ++x) {
-            const AxisFilter::Span& span = filter[x];
-            const std::uint32_t* weights = filter.Weights(span);
-            ChannelSums sums;
-            for (std::size_t k = 0; k < span.count; ++k)
-                AddWeighted(sums, row[static_cast<std::size_t>(span.first) + k], weights[k]);
-            out.At(x, y) = Pack(sums);
-        }
-    }
+    for (int y = 0; y < in.height; ++y) ResampleRow(Row(in, y), filter, Row(out, y));
     return out;
 }
 
@@ -165,6 +171,27 @@ Image ResampleColumns(const Image& in, const AxisFilter& filter) {
 }
 
 }  // namespace
+
+struct TextureFromRows::RowFilter {
+    AxisFilter filter;
+};
+
+TextureFromRows::TextureFromRows(int width, int height, TextureLimits limits)
+    : size_(TextureSizeFor(width, height, limits)),
+      pictureHeight_(height),
+      rowFilter_(std::make_unique<RowFilter>(RowFilter{FilterFor(width, size_.width)})),
+      rows_(size_.width, height) {}
+
+TextureFromRows::~TextureFromRows() = default;
+
+void TextureFromRows::AddRow(int y, const std::uint32_t* row) {
+    ResampleRow(row, rowFilter_->filter, Row(rows_, y));
+}
+
+Image TextureFromRows::Finish() {
+    if (size_.height == pictureHeight_) return std::move(rows_);
+    return ResampleColumns(rows_, FilterFor(pictureHeight_, size_.height));
+}
 
 TextureLimits LimitsForTarget(TextureLimits device, int width, int height) {
     const int longer = std::max(width, height);

@@ -1,6 +1,8 @@
 #pragma once
 // The texture made from a bitmap file: the file's picture resampled to a size the device takes.
 
+#include <cstdint>
+#include <memory>
 #include <optional>
 #include <string_view>
 
@@ -38,6 +40,29 @@ Image Resample(const Image& picture, TextureSize size);
 
 // The picture resampled to the size TextureSizeFor gives; `limits` must allow a side of 1.
 Image TextureFor(const Image& picture, TextureLimits limits);
+
+// The texture TextureFor makes, from a picture whose rows come one at a time, in any order:
+// only the rows resampled across are held, never the picture.
+class TextureFromRows {
+public:
+    // `limits` must allow a side of 1.
+    TextureFromRows(int width, int height, TextureLimits limits);
+    ~TextureFromRows();
+    TextureFromRows(const TextureFromRows&) = delete;
+    TextureFromRows& operator=(const TextureFromRows&) = delete;
+
+    // Row `y` of the picture, counted from its top: `width` pixels.
+    void AddRow(int y, const std::uint32_t* row);
+    // Once every row is in.
+    Image Finish();
+
+private:
+    struct RowFilter;
+    TextureSize size_;
+    int pictureHeight_;
+    std::unique_ptr<RowFilter> rowFilter_;
+    Image rows_;
+};
 
 // Nothing when the file is no bitmap the reader takes, or the device reports no usable size.
 std::optional<Image> TextureFromBitmapFile(std::string_view fileBytes, TextureLimits limits);

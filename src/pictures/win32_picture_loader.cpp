@@ -12,6 +12,7 @@
 #include <memory>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "pictures/bmp_file.h"
 #include "pictures/exif_orientation.h"
@@ -200,22 +201,122 @@ private:
     bool entered_;
 };
 
+// A picture the system's loader has taken, at the size it is drawn at.
+struct LoadedPicture {
+    ComOwned<IPicture> picture;
+    PictureHeader header;
+    PixelSize size;
+};
+
+std::optional<LoadedPicture> LoadOle(const std::string& utf8Path) {
+    std::optional<FileInMemory> file = ReadIntoGlobalMemory(utf8Path);
+    if (!file) return std::nullopt;
+    const std::optional<PictureHeader> header = ReadHeader(*file);
+    if (!header) return std::nullopt;
+    ComOwned<IPicture> picture = LoadOlePicture(std::move(*file));
+    if (!picture) return std::nullopt;
+    const std::optional<PixelSize> size = PictureSize(*picture);
+    if (!size) return std::nullopt;
+    return LoadedPicture{std::move(picture), *header, *size};
+}
+
+// A bitmap picture's pixels read out of its bitmap a band at a time, as Render would draw them:
+// only for a picture without transparent parts, which Render would draw on white.
+class BitmapRows final : public PictureRows {
+public:
+    static std::unique_ptr<PictureRows> Open(std::unique_ptr<ComApartment> com,
+                                             LoadedPicture& loaded) {
+        SHORT type = PICTYPE_NONE;
+        DWORD attributes = 0;
+        OLE_HANDLE handle = 0;
+        if (FAILED(loaded.picture->get_Type(&type)) || type != PICTYPE_BITMAP ||
+            FAILED(loaded.picture->get_Attributes(&attributes)) ||
+            (attributes & PICTURE_TRANSPARENT) != 0 || FAILED(loaded.picture->get_Handle(&handle)))
+            return nullptr;
+        auto rows = std::unique_ptr<BitmapRows>(new BitmapRows(std::move(com), loaded, handle));
+        // Where the system will not hand the bitmap's rows out, the picture is drawn whole.
+        if (!rows->dc_ || rows->Row(loaded.size.height - 1) == nullptr) return nullptr;
+        return rows;
+    }
+
+    int Width() const override { return size_.width; }
+    int Height() const override { return size_.height; }
+
+    const std::uint32_t* Row(int y) override {
+        if (y < 0 || y >= size_.height) return nullptr;
+        if (y < bandTop_ || y > bandBottom_) {
+            if (!ReadBandEndingAt(y)) return nullptr;
+        }
+        // The band holds its rows bottom one first.
+        return band_.data() + static_cast<std::size_t>(bandBottom_ - y) * Stride();
+    }
+
+private:
+    static constexpr std::size_t kBandBytes = std::size_t{4} << 20;
+
+    BitmapRows(std::unique_ptr<ComApartment> com, LoadedPicture& loaded, OLE_HANDLE handle)
+        : com_(std::move(com)),
+          picture_(std::move(loaded.picture)),
+          bitmap_(static_cast<HBITMAP>(GdiHandle(handle))),
+          size_(loaded.size),
+          dc_(CreateCompatibleDC(nullptr)) {}
+
+    std::size_t Stride() const { return static_cast<std::size_t>(size_.width); }
+
+    // Rows y and up to a band's worth above it.
+    bool ReadBandEndingAt(int y) {
+        const int rows = static_cast<int>(std::clamp<std::size_t>(kBandBytes / (Stride() * 4), 1,
+                                                                  static_cast<std::size_t>(y) + 1));
+        band_.resize(Stride() * static_cast<std::size_t>(rows));
+        // A bottom-up format: scan lines count from the picture's bottom row.
+        BITMAPINFO format = ImageFormat(size_.width, size_.height);
+        format.bmiHeader.biHeight = size_.height;
+        const int firstScan = size_.height - 1 - y;
+        if (GetDIBits(dc_.get(), bitmap_, static_cast<UINT>(firstScan), static_cast<UINT>(rows),
+                      band_.data(), &format, DIB_RGB_COLORS) != rows) {
+            bandTop_ = 0;
+            bandBottom_ = -1;
+            return false;
+        }
+        for (std::uint32_t& pixel : band_) pixel |= kOpaque;  // GDI leaves alpha at 0
+        bandBottom_ = y;
+        bandTop_ = y - rows + 1;
+        return true;
+    }
+
+    std::unique_ptr<ComApartment> com_;  // first: it outlives the picture
+    ComOwned<IPicture> picture_;         // owns the bitmap
+    HBITMAP bitmap_;
+    PixelSize size_;
+    OwnedMemoryDC dc_;
+    std::vector<std::uint32_t> band_;
+    int bandTop_ = 0, bandBottom_ = -1;  // the rows the band holds
+};
+
 }  // namespace
 
 std::optional<Image> LoadPicture(const std::string& utf8Path) {
     // The system's decoders are reached through COM.
     const ComApartment com;
-    std::optional<FileInMemory> file = ReadIntoGlobalMemory(utf8Path);
-    if (!file) return std::nullopt;
-    const std::optional<PictureHeader> header = ReadHeader(*file);
-    if (!header) return std::nullopt;
-    const ComOwned<IPicture> picture = LoadOlePicture(std::move(*file));
-    if (!picture) return std::nullopt;
-    const std::optional<PixelSize> size = PictureSize(*picture);
-    if (!size) return std::nullopt;
-    std::optional<Image> image = Render(*picture, *size);
+    const std::optional<LoadedPicture> loaded = LoadOle(utf8Path);
+    if (!loaded) return std::nullopt;
+    std::optional<Image> image = Render(*loaded->picture, loaded->size);
     if (!image) return std::nullopt;
-    return TurnUpright(std::move(*image), header->orientation);  // set for JPEG pictures only
+    return TurnUpright(std::move(*image),
+                       loaded->header.orientation);  // set for JPEG pictures only
+}
+
+std::unique_ptr<PictureRows> OpenPictureRows(const std::string& utf8Path) {
+    auto com = std::make_unique<ComApartment>();
+    std::optional<LoadedPicture> loaded = LoadOle(utf8Path);
+    if (!loaded) return nullptr;
+    if (loaded->header.orientation == kUpright) {
+        if (std::unique_ptr<PictureRows> rows = BitmapRows::Open(std::move(com), *loaded))
+            return rows;
+    }
+    std::optional<Image> image = Render(*loaded->picture, loaded->size);
+    if (!image) return nullptr;
+    return RowsOf(TurnUpright(std::move(*image), loaded->header.orientation));
 }
 
 }  // namespace vexaframe

@@ -14,6 +14,7 @@
 #include "picture_decoder_test.h"
 #include "pictures/bmp_file.h"
 #include "pictures/picture_decoder.h"
+#include "pictures/picture_loader.h"
 
 namespace vexaframe {
 namespace {
@@ -31,14 +32,20 @@ TEST_F(PictureDecoderTest, WritesThePictureAsTheLoaderSeesItOrSaysThereIsNone) {
     EXPECT_EQ(decoded->width, 320);
     EXPECT_FALSE(std::filesystem::exists(bitmap_));  // the scratch file is gone again
 
-    // With a texture asked for, it comes from the same decoding, resampled for the device.
+    // Read a band at a time where the system can, the picture is the one LoadPicture gives; a
+    // texture asked for comes from the same decoding, resampled for the device.
     const std::filesystem::path texture = folder_ / "texture.bmp";
     const DecodeTargets targets{Utf8(bitmap_), DecodeTargets::Texture{Utf8(texture), {256, true}}};
-    ASSERT_EQ(stub_.DecodeToBitmapFile(Utf8(kSamples / "aurora_lake.bmp"), targets, {}),
-              DecodeOutcome::Written);
-    const std::optional<Image> picture = DecodeBmp(ReadWholeFile(bitmap_));
-    ASSERT_TRUE(picture);
-    EXPECT_EQ(DecodeBmp(ReadWholeFile(texture))->pixels, TextureFor(*picture, {256, true}).pixels);
+    for (const char* sample : {"aurora_lake.bmp", "sunset_hills.jpg", "night_city.gif"}) {
+        ASSERT_EQ(stub_.DecodeToBitmapFile(Utf8(kSamples / sample), targets, {}),
+                  DecodeOutcome::Written);
+        const std::optional<Image> picture = DecodeBmp(ReadWholeFile(bitmap_));
+        ASSERT_TRUE(picture);
+        EXPECT_EQ(picture->pixels, LoadPicture(Utf8(kSamples / sample))->pixels) << sample;
+        EXPECT_EQ(DecodeBmp(ReadWholeFile(texture))->pixels,
+                  TextureFor(*picture, {256, true}).pixels)
+            << sample;
+    }
 
     const ProcessPictureDecoder nowhere("/no/such/decoder");
     EXPECT_EQ(Decode(nowhere, kSamples / "aurora_lake.bmp"), DecodeOutcome::Failed);

@@ -60,6 +60,22 @@ TEST(LimitsForTarget, NoSideBeyondThePowerOfTwoThatCoversTheLongerSideOfTheScree
     EXPECT_EQ(size.height, 2048);
 }
 
+// Rows fed one at a time, bottom one first as a bitmap file gives them, make the same texture as
+// the picture held whole, shrunk, grown or kept along either side.
+TEST(TextureFromRows, MakesTheTextureOfThePictureHeldWhole) {
+    Image picture(37, 23);
+    for (std::size_t i = 0; i < picture.pixels.size(); ++i)
+        picture.pixels[i] = 0xFF000000 | static_cast<std::uint32_t>(i * 2654435761u >> 8);
+    for (const TextureLimits limits : {TextureLimits{16, true}, TextureLimits{64, true},
+                                       TextureLimits{37, false}, TextureLimits{23, false}}) {
+        TextureFromRows rows(picture.width, picture.height, limits);
+        for (int y = picture.height - 1; y >= 0; --y)
+            rows.AddRow(y, &picture.pixels[static_cast<std::size_t>(y) * picture.width]);
+        EXPECT_EQ(rows.Finish().pixels, TextureFor(picture, limits).pixels)
+            << limits.maxTextureSize;
+    }
+}
+
 Image Picture(int width, int height, std::initializer_list<std::uint32_t> pixels) {
     Image image(width, height);
     image.pixels.assign(pixels);
