@@ -93,21 +93,14 @@ def case_full_screen_cube_of_the_first_picture(session):
 def case_without_a_direct3d_device_the_cube_is_drawn_in_software(session):
     # Wine's Direct3D without any 3D renderer makes no device, as a machine without 3D
     # hardware (and without the developer kit's reference device) would.
-    renderer_key = "HKCU\\Software\\Wine\\Direct3D"
-    session.wine(["reg", "add", renderer_key, "/v", "renderer", "/d", "no3d", "/f"],
-                 stdout=subprocess.DEVNULL).wait(RUN_BOUND_SECONDS)
-    try:
-        with RunningSaver(session, "software",
-                          {"a.wmf": session.sample("sunflower.wmf")}) as saver:
-            saver.wait_until_shown()
-            staged = saver.staged_pictures(1)
-            if not staged:
-                raise Failure("nothing was staged")
-            expect_cube_of(session, staged[0])
-            expect_running(saver.process, "drawing in software")
-    finally:
-        session.wine(["reg", "delete", renderer_key, "/v", "renderer", "/f"],
-                     stdout=subprocess.DEVNULL).wait(RUN_BOUND_SECONDS)
+    with session.registry_value("HKCU\\Software\\Wine\\Direct3D", "renderer", "no3d"), \
+            RunningSaver(session, "software", {"a.wmf": session.sample("sunflower.wmf")}) as saver:
+        saver.wait_until_shown()
+        staged = saver.staged_pictures(1)
+        if not staged:
+            raise Failure("nothing was staged")
+        expect_cube_of(session, staged[0])
+        expect_running(saver.process, "drawing in software")
 
 
 def case_broken_files_are_skipped_and_the_good_pictures_change_in_catalogue_order(session):
