@@ -14,8 +14,10 @@ import time
 import saver_input_cases
 from end_to_end import (RUN_BOUND_SECONDS, SCREEN, Failure, Running, ended_within,
                         expect_cube_of, expect_ended, expect_running, rgb_of, run_cases, wait_for)
+from picture_memory import (expect_large_picture_in_bounded_memory, large_jpeg, resident_bytes,
+                            staged_version)
 from wine_session import (FIRST_WINE_START_SECONDS, WineSession, broken_pictures,
-                          resident_bytes, saver_settings, staged_version)
+                          saver_settings)
 
 # What the saver says when not one picture of its folder loads, the folder on the next line.
 NOTHING_LOADED = "次のﾌｫﾙﾀﾞの画像ﾌｧｲﾙを一つも読み込めませんでした。"
@@ -42,9 +44,9 @@ class RunningSaver(Running):
     def __init__(self, session, name, pictures, arguments=("/s",), interval=60):
         self.folder = session.windows_picture_folder(name, pictures)
         # A folder of its own: nothing was staged there before, as on a fresh install.
-        copy = session.fresh_copy(name, saver_settings(self.folder, interval))
-        self.bitmap = os.path.join(os.path.dirname(copy), "Vexaframe.bmp")
-        super().__init__(session, lambda: session.start_copy(copy, list(arguments)))
+        self.copy = session.fresh_copy(name, saver_settings(self.folder, interval))
+        self.bitmap = os.path.join(os.path.dirname(self.copy), "Vexaframe.bmp")
+        super().__init__(session, lambda: session.start_copy(self.copy, list(arguments)))
 
     def wait_until_shown(self, drawing=None):
         """The saver's window, once the screen shows it drawing: its X windows are mapped then,
@@ -210,6 +212,18 @@ def case_a_folder_where_nothing_loads_is_named_in_one_box_and_ends_the_saver(ses
             raise Failure(f"still running {RUN_BOUND_SECONDS} s after the box was dismissed")
 
 
+def case_a_very_large_picture_is_shown_in_bounded_memory(session):
+    pictures = {"a.jpg": session.sample("moonlit_sea.jpg"),
+                "b.jpg": large_jpeg(os.path.join(session.folders, "large.jpg")),
+                "c.jpg": session.sample("sunset_hills.jpg")}
+    with RunningSaver(session, "large", pictures, interval=1) as saver:
+        # Wine keeps a Windows environment to itself, and the process that starts another is
+        # not its parent; a decoder's command line names the copy by its Windows path.
+        program = ("Z:" + saver.copy.replace("/", "\\")).encode()
+        expect_large_picture_in_bounded_memory(
+            saver, lambda command_line, _: program in command_line)
+
+
 CASES = [
     case_full_screen_cube_of_the_first_picture,
     case_without_a_direct3d_device_the_cube_is_drawn_in_software,
@@ -217,6 +231,7 @@ CASES = [
     case_memory_stays_flat_over_many_changes_of_large_pictures,
     case_first_pictures_that_give_nothing_are_passed_over_without_a_word,
     case_a_folder_where_nothing_loads_is_named_in_one_box_and_ends_the_saver,
+    case_a_very_large_picture_is_shown_in_bounded_memory,
     *saver_input_cases.CASES,
 ]
 

@@ -225,16 +225,3 @@ def broken_pictures(session, jpeg_path):
             file.write(data)
     return paths
 
-def resident_bytes(pid):
-    with open(f"/proc/{pid}/status") as status:
-        kilobytes = next(line.split()[1] for line in status if line.startswith("VmRSS:"))
-    return int(kilobytes) * 1024
-
-
-def staged_version(bitmap):
-    """What tells one staged picture from the next: each is a new file moved into place."""
-    try:
-        status = os.stat(bitmap)
-    except FileNotFoundError:
-        return None
-    return status.st_ino, status.st_mtime_ns
