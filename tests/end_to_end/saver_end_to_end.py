@@ -12,10 +12,17 @@ import sys
 import time
 
 import saver_input_cases
-from end_to_end import (RUN_BOUND_SECONDS, SCREEN, Failure, Running, expect_cube_of, expect_ended,
-                        expect_running, rgb_of, run_cases, wait_for)
+from end_to_end import (RUN_BOUND_SECONDS, SCREEN, Failure, Running, ended_within,
+                        expect_cube_of, expect_ended, expect_running, rgb_of, run_cases, wait_for)
+from picture_memory import (expect_large_picture_in_bounded_memory, large_jpeg, resident_bytes,
+                            staged_version)
 from wine_session import (FIRST_WINE_START_SECONDS, WineSession, broken_pictures,
-                          resident_bytes, saver_settings, staged_version)
+                          saver_settings)
+
+# What the saver says when not one picture of its folder loads, the folder on the next line.
+NOTHING_LOADED = "次のﾌｫﾙﾀﾞの画像ﾌｧｲﾙを一つも読み込めませんでした。"
+# What a Mac leaves beside each file it copies to a foreign disk: an AppleDouble header.
+APPLE_DOUBLE = bytes.fromhex("00051607 00020000") + b"Mac OS X        " + bytes(4000)
 
 
 class SaverSession(WineSession):
@@ -35,10 +42,11 @@ class RunningSaver(Running):
     """A saver started on a folder of pictures."""
 
     def __init__(self, session, name, pictures, arguments=("/s",), interval=60):
-        folder = session.windows_picture_folder(name, pictures)
-        copy = session.fresh_copy(name, saver_settings(folder, interval))
-        self.bitmap = os.path.join(os.path.dirname(copy), "Vexaframe.bmp")
-        super().__init__(session, lambda: session.start_copy(copy, list(arguments)))
+        self.folder = session.windows_picture_folder(name, pictures)
+        # A folder of its own: nothing was staged there before, as on a fresh install.
+        self.copy = session.fresh_copy(name, saver_settings(self.folder, interval))
+        self.bitmap = os.path.join(os.path.dirname(self.copy), "Vexaframe.bmp")
+        super().__init__(session, lambda: session.start_copy(self.copy, list(arguments)))
 
     def wait_until_shown(self, drawing=None):
         """The saver's window, once the screen shows it drawing: its X windows are mapped then,
@@ -93,21 +101,14 @@ def case_full_screen_cube_of_the_first_picture(session):
 def case_without_a_direct3d_device_the_cube_is_drawn_in_software(session):
     # Wine's Direct3D without any 3D renderer makes no device, as a machine without 3D
     # hardware (and without the developer kit's reference device) would.
-    renderer_key = "HKCU\\Software\\Wine\\Direct3D"
-    session.wine(["reg", "add", renderer_key, "/v", "renderer", "/d", "no3d", "/f"],
-                 stdout=subprocess.DEVNULL).wait(RUN_BOUND_SECONDS)
-    try:
-        with RunningSaver(session, "software",
-                          {"a.wmf": session.sample("sunflower.wmf")}) as saver:
-            saver.wait_until_shown()
-            staged = saver.staged_pictures(1)
-            if not staged:
-                raise Failure("nothing was staged")
-            expect_cube_of(session, staged[0])
-            expect_running(saver.process, "drawing in software")
-    finally:
-        session.wine(["reg", "delete", renderer_key, "/v", "renderer", "/f"],
-                     stdout=subprocess.DEVNULL).wait(RUN_BOUND_SECONDS)
+    with session.registry_value("HKCU\\Software\\Wine\\Direct3D", "renderer", "no3d"), \
+            RunningSaver(session, "software", {"a.wmf": session.sample("sunflower.wmf")}) as saver:
+        saver.wait_until_shown()
+        staged = saver.staged_pictures(1)
+        if not staged:
+            raise Failure("nothing was staged")
+        expect_cube_of(session, staged[0])
+        expect_running(saver.process, "drawing in software")
 
 
 def case_broken_files_are_skipped_and_the_good_pictures_change_in_catalogue_order(session):
@@ -166,22 +167,61 @@ def case_memory_stays_flat_over_many_changes_of_large_pictures(session):
                           "changes: more than one decoded picture")
 
 
-def case_a_texture_problem_is_reported_in_one_box_at_a_time(session):
-    # Nothing was ever staged, so there is no bitmap file to make a texture from.
-    broken = os.path.join(session.folders, "never.jpg")
-    with open(broken, "wb") as file:
-        file.write(b"no picture at all")
-    with RunningSaver(session, "texture", {"never.jpg": broken}, interval=1) as saver:
-        def is_texture_box(window):
-            return (window.window_class == "#32770" and window.caption == "Vexaframe"
-                    and any(child.text == "Texture problem!" for child in window.children))
-        if session.wait_for_window(is_texture_box) is None:
-            raise Failure("no message box saying Texture problem!")
-        time.sleep(3)  # three picture changes while the box is up
-        boxes = [w for w in session.windows() if w.window_class == "#32770"]
+def message_boxes(session):
+    return [w for w in session.windows() if w.window_class == "#32770"]
+
+
+def case_first_pictures_that_give_nothing_are_passed_over_without_a_word(session):
+    broken = broken_pictures(session, session.sample("julia_spiral.jpg"))
+    companion = os.path.join(session.folders, "companion")
+    with open(companion, "wb") as file:
+        file.write(APPLE_DOUBLE)
+    # The Mac's companion file first in the catalogue's order, the forged JPEG next. Wine
+    # hides dot files unless told otherwise; a Windows disk shows them.
+    pictures = {"._b.bmp": companion, "a_forged.jpg": broken["forged.jpg"],
+                "b.bmp": session.sample("aurora_lake.bmp"),
+                "c.bmp": session.sample("mandelbrot_detail.bmp"),
+                "d.bmp": session.sample("rainbow_bubbles.bmp")}
+    good = [rgb_of(pictures[name]) for name in ("b.bmp", "c.bmp", "d.bmp")]
+    with session.registry_value("HKCU\\Software\\Wine", "ShowDotFiles", "Y"), \
+            RunningSaver(session, "unloadable-first", pictures, interval=1) as saver:
+        staged = saver.staged_pictures(len(good))
+        boxes = message_boxes(session)
+        if staged != good or boxes:
+            raise Failure("the good pictures were not staged in order: "
+                          f"{[good.index(p) if p in good else len(p) for p in staged]}; "
+                          f"message boxes: {boxes}")
+        expect_running(saver.process, "pictures that give nothing")
+
+
+def case_a_folder_where_nothing_loads_is_named_in_one_box_and_ends_the_saver(session):
+    broken = broken_pictures(session, session.sample("julia_spiral.jpg"))
+    with RunningSaver(session, "nothing-loads", broken, interval=1) as saver:
+        def says_nothing_loaded(window):
+            texts = [child.text for child in window.children]
+            return (window.window_class == "#32770" and window.caption == "Vexaframe" and
+                    any(NOTHING_LOADED in text and saver.folder in text for text in texts))
+        if session.wait_for_window(says_nothing_loaded) is None:
+            raise Failure(f"no box names the folder; the boxes: {message_boxes(session)}")
+        time.sleep(len(broken) + 1)  # a whole catalogue's time, in which no second box comes
+        boxes = message_boxes(session)
         if len(boxes) != 1:
-            raise Failure(f"{len(boxes)} message boxes while the first was up")
-        expect_running(saver.process, "a texture problem")
+            raise Failure(f"{len(boxes)} message boxes: {boxes}")
+        session.press_key_on("Vexaframe", "Return")
+        if not ended_within(saver.process, RUN_BOUND_SECONDS):
+            raise Failure(f"still running {RUN_BOUND_SECONDS} s after the box was dismissed")
+
+
+def case_a_very_large_picture_is_shown_in_bounded_memory(session):
+    pictures = {"a.jpg": session.sample("moonlit_sea.jpg"),
+                "b.jpg": large_jpeg(os.path.join(session.folders, "large.jpg")),
+                "c.jpg": session.sample("sunset_hills.jpg")}
+    with RunningSaver(session, "large", pictures, interval=1) as saver:
+        # Wine keeps a Windows environment to itself, and the process that starts another is
+        # not its parent; a decoder's command line names the copy by its Windows path.
+        program = ("Z:" + saver.copy.replace("/", "\\")).encode()
+        expect_large_picture_in_bounded_memory(
+            saver, lambda command_line, _: program in command_line)
 
 
 CASES = [
@@ -189,7 +229,9 @@ CASES = [
     case_without_a_direct3d_device_the_cube_is_drawn_in_software,
     case_broken_files_are_skipped_and_the_good_pictures_change_in_catalogue_order,
     case_memory_stays_flat_over_many_changes_of_large_pictures,
-    case_a_texture_problem_is_reported_in_one_box_at_a_time,
+    case_first_pictures_that_give_nothing_are_passed_over_without_a_word,
+    case_a_folder_where_nothing_loads_is_named_in_one_box_and_ends_the_saver,
+    case_a_very_large_picture_is_shown_in_bounded_memory,
     *saver_input_cases.CASES,
 ]
 

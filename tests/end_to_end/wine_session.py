@@ -8,6 +8,7 @@ display) would leave our windows nowhere, and their windows would meet our look-
 """
 
 import collections
+import contextlib
 import os
 import shutil
 import subprocess
@@ -114,6 +115,17 @@ class WineSession(Session):
     def start_copy(self, copy, arguments):
         return self.wine([copy] + arguments, stdout=subprocess.DEVNULL)
 
+    @contextlib.contextmanager
+    def registry_value(self, key, name, value):
+        """The prefix's registry holds `value` as `name` under `key` while the case is in this."""
+        self.wine(["reg", "add", key, "/v", name, "/d", value, "/f"],
+                  stdout=subprocess.DEVNULL).wait(RUN_BOUND_SECONDS)
+        try:
+            yield
+        finally:
+            self.wine(["reg", "delete", key, "/v", name, "/f"],
+                      stdout=subprocess.DEVNULL).wait(RUN_BOUND_SECONDS)
+
     def windows_picture_folder(self, name, pictures):
         """A folder holding `pictures` (name: source path), as a Windows path."""
         return "Z:" + self.picture_folder(name, pictures).replace("/", "\\")
@@ -213,17 +225,3 @@ def broken_pictures(session, jpeg_path):
             file.write(data)
     return paths
 
-
-def resident_bytes(pid):
-    with open(f"/proc/{pid}/status") as status:
-        kilobytes = next(line.split()[1] for line in status if line.startswith("VmRSS:"))
-    return int(kilobytes) * 1024
-
-
-def staged_version(bitmap):
-    """What tells one staged picture from the next: each is a new file moved into place."""
-    try:
-        status = os.stat(bitmap)
-    except FileNotFoundError:
-        return None
-    return status.st_ino, status.st_mtime_ns

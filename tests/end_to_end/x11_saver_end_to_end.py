@@ -16,6 +16,7 @@ import saver_input_cases
 from end_to_end import (RUN_BOUND_SECONDS, SCREEN, Failure, Held, Running, Session, ended_within,
                         expect_cube_of, expect_ended, expect_running, first_line, lit, pixels,
                         rgb_of, run_cases)
+from picture_memory import DECODER_MARK, expect_large_picture_in_bounded_memory, large_jpeg
 
 # One picture, in catalogue order and opaque, so that the cube shows only its colours.
 ONE_PICTURE = ["-order", "sequential", "-transparency", "opaque"]
@@ -40,7 +41,7 @@ class NativeSession(Session):
         parser.add_argument("--test-window", required=True, help="the built x11_test_window")
 
     def start_saver(self, name, arguments, picture="aurora_lake.bmp"):
-        return Saver(self, name, arguments, picture)
+        return Saver(self, name, arguments, self.pictures(picture) if picture else None)
 
     def mouse_never_endings(self):
         def after_input(ending):
@@ -56,14 +57,16 @@ class Saver(Running):
     """The program started for a case, with settings and staged picture in a home of its
     own."""
 
-    def __init__(self, session, name, arguments, picture):
-        home = os.path.join(session.folders, name, "home")
-        os.makedirs(home)
-        env = dict(session.env, HOME=home, XDG_CONFIG_HOME=os.path.join(home, "config"),
-                   XDG_CACHE_HOME=os.path.join(home, "cache"))
+    def __init__(self, session, name, arguments, pictures):
+        self.home = os.path.join(session.folders, name, "home")
+        os.makedirs(self.home)
+        cache = os.path.join(self.home, "cache")
+        self.bitmap = os.path.join(cache, "vexaframe", "Vexaframe.bmp")
+        env = dict(session.env, HOME=self.home, XDG_CONFIG_HOME=os.path.join(self.home, "config"),
+                   XDG_CACHE_HOME=cache)
         env.pop("XSCREENSAVER_WINDOW", None)
-        folder = (session.picture_folder(name, session.pictures(picture)) if picture
-                  else os.path.join(home, "none"))
+        folder = (session.picture_folder(name, pictures) if pictures
+                  else os.path.join(self.home, "none"))
         super().__init__(session, lambda: subprocess.Popen(
             [session.program, "-folder", folder, *ONE_PICTURE, *arguments], env=env,
             stdout=subprocess.DEVNULL, stderr=subprocess.PIPE))
@@ -135,11 +138,25 @@ def case_without_pictures_it_says_where_to_choose_them(session):
         raise Failure(f"ended with code {saver.process.returncode}, saying {said!r}")
 
 
+def case_a_very_large_picture_is_shown_in_bounded_memory(session):
+    pictures = {"a.jpg": session.sample("moonlit_sea.jpg"),
+                "b.jpg": large_jpeg(os.path.join(session.folders, "large.jpg")),
+                "c.jpg": session.sample("sunset_hills.jpg")}
+    # The shortest interval the options allow.
+    with Saver(session, "large", ["-root", "-interval", "10"], pictures) as saver:
+        home = f"HOME={saver.home}".encode()
+
+        def is_decoder(_, environment):  # the program started again from this saver
+            return DECODER_MARK in environment and home in environment
+        expect_large_picture_in_bounded_memory(saver, is_decoder)
+
+
 CASES = [
     case_root_shows_the_cube_of_the_picture_around_the_centre,
     case_a_given_window_is_drawn_into_followed_and_its_destruction_ends_it_quietly,
     *saver_input_cases.CASES,
     case_without_pictures_it_says_where_to_choose_them,
+    case_a_very_large_picture_is_shown_in_bounded_memory,
 ]
 
 if __name__ == "__main__":
