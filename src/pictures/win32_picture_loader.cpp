@@ -4,6 +4,7 @@
 // windows.h first: this needs its types.
 #include <objbase.h>
 #include <olectl.h>
+#include <wincodec.h>
 
 #include <algorithm>
 #include <cstddef>
@@ -208,16 +209,28 @@ struct LoadedPicture {
     PixelSize size;
 };
 
-std::optional<LoadedPicture> LoadOle(const std::string& utf8Path) {
+// Only a file whose header declares a picture within our limits may reach the system's
+// decoders: some crash or run out of memory on a forged size.
+struct CheckedFile {
+    FileInMemory file;
+    PictureHeader header;
+};
+
+std::optional<CheckedFile> ReadCheckedFile(const std::string& utf8Path) {
     std::optional<FileInMemory> file = ReadIntoGlobalMemory(utf8Path);
     if (!file) return std::nullopt;
     const std::optional<PictureHeader> header = ReadHeader(*file);
     if (!header) return std::nullopt;
-    ComOwned<IPicture> picture = LoadOlePicture(std::move(*file));
+    return CheckedFile{std::move(*file), *header};
+}
+
+std::optional<LoadedPicture> LoadOle(CheckedFile checked) {
+    const PictureHeader header = checked.header;
+    ComOwned<IPicture> picture = LoadOlePicture(std::move(checked.file));
     if (!picture) return std::nullopt;
     const std::optional<PixelSize> size = PictureSize(*picture);
     if (!size) return std::nullopt;
-    return LoadedPicture{std::move(picture), *header, *size};
+    return LoadedPicture{std::move(picture), header, *size};
 }
 
 // A bitmap picture's pixels read out of its bitmap a band at a time, as Render would draw them:
@@ -293,12 +306,100 @@ private:
     int bandTop_ = 0, bandBottom_ = -1;  // the rows the band holds
 };
 
+// A JPEG photograph decoded by the system's imaging component and handed out a band at a time,
+// so that only the decoder's own buffer holds the whole picture: the picture loader would hold
+// it three times over.
+class JpegRows final : public PictureRows {
+public:
+    // Takes the file where it decodes; leaves it otherwise.
+    static std::unique_ptr<PictureRows> Open(std::unique_ptr<ComApartment> com,
+                                             FileInMemory& file) {
+        auto rows = std::unique_ptr<JpegRows>(new JpegRows(std::move(com)));
+        if (!rows->Decode(file) || rows->Row(rows->size_.height - 1) == nullptr) return nullptr;
+        rows->file_ = std::move(file);  // the decoder reads it as it goes
+        return rows;
+    }
+
+    int Width() const override { return size_.width; }
+    int Height() const override { return size_.height; }
+
+    const std::uint32_t* Row(int y) override {
+        if (y < 0 || y >= size_.height) return nullptr;
+        if (y < bandTop_ || y >= bandTop_ + bandRows_) {
+            if (!ReadBandEndingAt(y)) return nullptr;
+        }
+        return band_.data() + static_cast<std::size_t>(y - bandTop_) * Stride();
+    }
+
+private:
+    static constexpr std::size_t kBandBytes = std::size_t{4} << 20;
+
+    explicit JpegRows(std::unique_ptr<ComApartment> com) : com_(std::move(com)) {}
+
+    // The file stays the caller's: where this fails, the picture loader may still take it.
+    bool Decode(const FileInMemory& file) {
+        IWICImagingFactory* factory = nullptr;
+        if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
+                                    IID_IWICImagingFactory, reinterpret_cast<void**>(&factory))))
+            return false;
+        const ComOwned<IWICImagingFactory> owned(factory);
+        IStream* opened = nullptr;
+        if (FAILED(CreateStreamOnHGlobal(file.memory.get(), FALSE, &opened))) return false;
+        const ComOwned<IStream> stream(opened);
+        IWICBitmapDecoder* decoder = nullptr;
+        IWICBitmapFrameDecode* frame = nullptr;
+        IWICBitmapSource* converted = nullptr;
+        UINT width = 0, height = 0;
+        if (FAILED(factory->CreateDecoderFromStream(stream.get(), nullptr,
+                                                    WICDecodeMetadataCacheOnDemand, &decoder)))
+            return false;
+        const ComOwned<IWICBitmapDecoder> ownedDecoder(decoder);
+        if (FAILED(decoder->GetFrame(0, &frame))) return false;
+        const ComOwned<IWICBitmapFrameDecode> ownedFrame(frame);
+        if (FAILED(frame->GetSize(&width, &height)) || !bmp::IsWithinLimits(width, height) ||
+            FAILED(WICConvertBitmapSource(GUID_WICPixelFormat32bppBGR, frame, &converted)))
+            return false;
+        source_.reset(converted);
+        size_ = {static_cast<int>(width), static_cast<int>(height)};
+        return true;
+    }
+
+    std::size_t Stride() const { return static_cast<std::size_t>(size_.width); }
+
+    // Row y and up to a band's worth above it, read from the top down.
+    bool ReadBandEndingAt(int y) {
+        const int rows = static_cast<int>(std::clamp<std::size_t>(kBandBytes / (Stride() * 4), 1,
+                                                                  static_cast<std::size_t>(y) + 1));
+        band_.resize(Stride() * static_cast<std::size_t>(rows));
+        const WICRect area{0, y - rows + 1, size_.width, rows};
+        const auto stride = static_cast<UINT>(Stride() * 4);
+        if (FAILED(source_->CopyPixels(&area, stride, static_cast<UINT>(band_.size() * 4),
+                                       reinterpret_cast<BYTE*>(band_.data())))) {
+            bandRows_ = 0;
+            return false;
+        }
+        for (std::uint32_t& pixel : band_) pixel |= kOpaque;  // the fourth byte is undefined
+        bandTop_ = y - rows + 1;
+        bandRows_ = rows;
+        return true;
+    }
+
+    std::unique_ptr<ComApartment> com_;  // first: it outlives the decoder
+    FileInMemory file_;                  // and the file outlives it too
+    ComOwned<IWICBitmapSource> source_;
+    PixelSize size_;
+    std::vector<std::uint32_t> band_;
+    int bandTop_ = 0, bandRows_ = 0;  // the rows the band holds
+};
+
 }  // namespace
 
 std::optional<Image> LoadPicture(const std::string& utf8Path) {
     // The system's decoders are reached through COM.
     const ComApartment com;
-    const std::optional<LoadedPicture> loaded = LoadOle(utf8Path);
+    std::optional<CheckedFile> checked = ReadCheckedFile(utf8Path);
+    if (!checked) return std::nullopt;
+    const std::optional<LoadedPicture> loaded = LoadOle(std::move(*checked));
     if (!loaded) return std::nullopt;
     std::optional<Image> image = Render(*loaded->picture, loaded->size);
     if (!image) return std::nullopt;
@@ -308,15 +409,23 @@ std::optional<Image> LoadPicture(const std::string& utf8Path) {
 
 std::unique_ptr<PictureRows> OpenPictureRows(const std::string& utf8Path) {
     auto com = std::make_unique<ComApartment>();
-    std::optional<LoadedPicture> loaded = LoadOle(utf8Path);
+    std::optional<CheckedFile> checked = ReadCheckedFile(utf8Path);
+    if (!checked) return nullptr;
+    const PictureHeader header = checked->header;
+    if (header.kind == PictureKind::Jpeg && header.orientation == kUpright) {
+        if (std::unique_ptr<PictureRows> rows = JpegRows::Open(std::move(com), checked->file))
+            return rows;
+        com = std::make_unique<ComApartment>();
+    }
+    std::optional<LoadedPicture> loaded = LoadOle(std::move(*checked));
     if (!loaded) return nullptr;
-    if (loaded->header.orientation == kUpright) {
+    if (header.orientation == kUpright) {
         if (std::unique_ptr<PictureRows> rows = BitmapRows::Open(std::move(com), *loaded))
             return rows;
     }
     std::optional<Image> image = Render(*loaded->picture, loaded->size);
     if (!image) return nullptr;
-    return RowsOf(TurnUpright(std::move(*image), loaded->header.orientation));
+    return RowsOf(TurnUpright(std::move(*image), header.orientation));
 }
 
 }  // namespace vexaframe
