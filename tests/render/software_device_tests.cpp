@@ -29,7 +29,7 @@ SolidVertex Vertex(float x, float y, float z = 0.5f, std::uint32_t colour = kWhi
 class Scene {
 public:
     explicit Scene(int width = 64, int height = 64)
-        : device(width, height, [this](const Image& shown) { frame = shown; }),
+        : device(width, height, [this](const Image& shown, const PixelRegion&) { frame = shown; }),
           width_(width),
           height_(height) {
         device.SetVertexShader(kSolidVertexFormat);
