@@ -20,13 +20,6 @@ struct PixelRegion {
         return {std::min(left, other.left), std::min(top, other.top), std::max(right, other.right),
                 std::max(bottom, other.bottom)};
     }
-
-    bool Contains(const PixelRegion& other) const {
-        return other.Empty() || (left <= other.left && top <= other.top && other.right <= right &&
-                                 other.bottom <= bottom);
-    }
-
-    friend bool operator==(const PixelRegion&, const PixelRegion&) = default;
 };
 
 }  // namespace vexaframe

@@ -111,7 +111,7 @@ bool SoftwareDevice::Resize(int width, int height) {
     return true;
 }
 
-// Black until the first Clear, as a new Direct3D back buffer may be anything.
+// Black at depth 1 until the first Clear, which fills it whole.
 void SoftwareDevice::ForgetTarget() {
     rasteriser_.Clear(0, 1.0f, rasteriser_.Whole());
     cleared_.reset();

@@ -14,8 +14,8 @@
 
 namespace vexaframe {
 
-// Takes each presented frame, with the region where it differs from the frame presented
-// before (the whole frame the first time); the picture is only valid during the call.
+// Takes each presented frame, with the region outside which it is the frame presented before
+// (the whole frame the first time); the picture is only valid during the call.
 using FrameSink = std::function<void(const Image& frame, const PixelRegion& changed)>;
 
 class SoftwareDevice final : public RenderDevice {

@@ -65,6 +65,7 @@ template <bool kTextured, bool kInterpolatedColour, bool kBlend>
 void ShadeRun(const Shading& shading, SpanRun& run) {
 #if defined(__SSE2__)
     using namespace sse2;
+    static_assert(kRun % 4 == 0);
     const __m128i uniformColour = _mm_set1_epi32(static_cast<int>(shading.uniformColour));
     const __m128i opaque = _mm_set1_epi32(static_cast<int>(kOpaque));
     for (int k = 0; k < kRun; k += 4) {
