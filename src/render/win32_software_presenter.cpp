@@ -8,18 +8,19 @@
 namespace vexaframe {
 namespace {
 
-// Only the changed region goes. GDI counts the source's rows from the bitmap's bottom even for
-// a top-down one like ours: the region's top row is frame.height - changed.bottom rows up.
+// The changed rows alone make the bitmap handed over, exactly as tall as the region: which
+// corner GDI counts source rows from depends on a bitmap's direction, and a bitmap taken
+// from its first row to its last leaves none to count.
 void CopyToWindow(HWND window, const Image& frame, const PixelRegion& changed) {
     if (changed.Empty()) return;
-    const BITMAPINFO format = ImageFormat(frame.width, frame.height);
+    const BITMAPINFO format = ImageFormat(frame.width, changed.Height());
     const WindowDC context(window);
     if (!context) return;
-    SetDIBitsToDevice(context.get(), changed.left, changed.top,
-                      static_cast<DWORD>(changed.Width()), static_cast<DWORD>(changed.Height()),
-                      changed.left, frame.height - changed.bottom, 0,
-                      static_cast<UINT>(frame.height), frame.pixels.data(), &format,
-                      DIB_RGB_COLORS);
+    const std::uint32_t* firstRow =
+        frame.pixels.data() + static_cast<std::size_t>(changed.top) * frame.width;
+    SetDIBitsToDevice(context.get(), changed.left, changed.top, static_cast<DWORD>(changed.Width()),
+                      static_cast<DWORD>(changed.Height()), changed.left, 0, 0,
+                      static_cast<UINT>(changed.Height()), firstRow, &format, DIB_RGB_COLORS);
 }
 
 }  // namespace
