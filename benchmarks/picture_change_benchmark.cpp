@@ -81,7 +81,7 @@ std::optional<StageTimes> ChangePicture(const std::string& photograph, const fs:
 std::optional<std::pair<double, StageTimes>> MedianChange(const std::string& photograph,
                                                           const fs::path& staging,
                                                           TextureLimits limits) {
-    SoftwareDevice device(64, 64, [](const Image&) {});
+    SoftwareDevice device(64, 64, [](const Image&, const PixelRegion&) {});
     std::vector<double> wholes;
     std::array<std::vector<double>, kStageCount> stages;
     for (int run = 0; run <= kRuns; ++run) {

@@ -39,8 +39,9 @@ Image PhotoLikePicture() {
 
 double FramesPerSecond(int width, int height, const Image& picture) {
     std::uint32_t checksum = 0;
-    SoftwareDevice device(width, height,
-                          [&](const Image& frame) { checksum += frame.At(width / 2, height / 2); });
+    SoftwareDevice device(width, height, [&](const Image& frame, const PixelRegion&) {
+        checksum += frame.At(width / 2, height / 2);
+    });
     const auto texture = device.CreateTexture(picture);
     const auto buffer = device.CreateVertexBuffer(sizeof(SolidVertexList), kSolidVertexFormat);
     const SolidVertexList solid = BuildSolid();

@@ -145,7 +145,8 @@ int main() {
     const int width = client.right, height = client.bottom;
     std::optional<Renderer> toWindow = PrepareRenderer(MakeSoftwareDeviceFor(window), *bitmapFile);
     std::optional<Renderer> dropped = PrepareRenderer(
-        std::make_unique<SoftwareDevice>(width, height, [](const Image&) {}), *bitmapFile);
+        std::make_unique<SoftwareDevice>(width, height, [](const Image&, const PixelRegion&) {}),
+        *bitmapFile);
     if (!toWindow || !dropped) {
         std::printf("cannot set up the software device with %s\n", VEXAFRAME_BENCHMARK_BITMAP);
         return 1;

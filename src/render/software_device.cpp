@@ -98,7 +98,7 @@ SolidVertex VertexAt(const std::vector<std::byte>& bytes, int index) {
 
 SoftwareDevice::SoftwareDevice(int width, int height, FrameSink sink)
     : sink_(std::move(sink)), rasteriser_(width, height) {
-    rasteriser_.Clear(0, 1.0f);
+    ForgetTarget();
 }
 
 bool SoftwareDevice::Resize(int width, int height) {
@@ -107,8 +107,16 @@ bool SoftwareDevice::Resize(int width, int height) {
     } catch (const std::invalid_argument&) {
         return false;
     }
-    rasteriser_.Clear(0, 1.0f);
+    ForgetTarget();
     return true;
+}
+
+// Black at depth 1 until the first Clear, which fills it whole.
+void SoftwareDevice::ForgetTarget() {
+    rasteriser_.Clear(0, 1.0f, rasteriser_.Whole());
+    cleared_.reset();
+    drawn_ = {};
+    changed_ = rasteriser_.Whole();
 }
 
 // Power-of-two sides keep wrapping a mask; 4096 covers a picture at full screen size.
@@ -160,9 +168,15 @@ bool SoftwareDevice::SetTransform(TransformKind kind, const Matrix4& matrix) {
     return false;
 }
 
+// Outside what was drawn since the last Clear, the target still holds what that one left.
 bool SoftwareDevice::Clear(std::uint32_t colour, float depth) {
     if (!(depth >= 0 && depth <= 1)) return false;
-    rasteriser_.Clear(colour, depth);
+    const Fill fill{colour | kOpaque, ToDepth(depth)};
+    const PixelRegion region = cleared_ == fill ? drawn_ : rasteriser_.Whole();
+    rasteriser_.Clear(colour, depth, region);
+    cleared_ = fill;
+    drawn_ = {};
+    changed_ = changed_.United(region);
     return true;
 }
 
@@ -233,7 +247,8 @@ bool SoftwareDevice::LightEnable(int index, bool enable) {
 
 bool SoftwareDevice::Present() {
     if (inScene_) return false;
-    if (sink_) sink_(rasteriser_.Target());
+    if (sink_) sink_(rasteriser_.Target(), changed_);
+    changed_ = {};
     return true;
 }
 
@@ -283,7 +298,9 @@ bool SoftwareDevice::DrawPrimitive(PrimitiveType type, int firstVertex, int prim
                            static_cast<float>(Channel(colour, 8)),
                            static_cast<float>(Channel(colour, 0))};
         }
-        rasteriser_.DrawPolygon(ClipTriangle(triangle, volume), state);
+        const PixelRegion reached = rasteriser_.DrawPolygon(ClipTriangle(triangle, volume), state);
+        drawn_ = drawn_.United(reached);
+        changed_ = changed_.United(reached);
     }
     return true;
 }

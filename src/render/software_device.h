@@ -1,9 +1,12 @@
 #pragma once
 // The software rendering path: the frame's Direct3D 8 calls carried out on the processor,
-// into a 32-bit picture that each Present hands on.
+// into a 32-bit picture that each Present hands on. The solid covers a small part of the
+// screen, so a Clear fills only what was drawn since the last one, and a Present hands on
+// only the region that changed: the frames are the same as when everything is redrawn.
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "render/render_device.h"
@@ -11,8 +14,9 @@
 
 namespace vexaframe {
 
-// Takes each presented frame; the picture is only valid during the call.
-using FrameSink = std::function<void(const Image&)>;
+// Takes each presented frame, with the region outside which it is the frame presented before
+// (the whole frame the first time); the picture is only valid during the call.
+using FrameSink = std::function<void(const Image& frame, const PixelRegion& changed)>;
 
 class SoftwareDevice final : public RenderDevice {
 public:
@@ -57,11 +61,24 @@ private:
         std::uint32_t ambient = 0;  // 0x00RRGGBB
     };
 
+    // What a Clear leaves in both buffers.
+    struct Fill {
+        std::uint32_t colour;
+        DepthValue depth;
+        friend bool operator==(const Fill&, const Fill&) = default;
+    };
+
     RasterState CurrentRasterState() const;
     std::uint32_t LitColour() const;
+    // For a new target, or one whose pixels are not known: the next Clear and Present take
+    // it whole.
+    void ForgetTarget();
 
     FrameSink sink_;
     Rasteriser rasteriser_;
+    std::optional<Fill> cleared_;  // what the target holds outside drawn_; none: not known
+    PixelRegion drawn_;            // drawn since the last Clear
+    PixelRegion changed_;          // cleared or drawn since the last Present
     bool inScene_ = false;
     States states_;
     Matrix4 view_ = Matrix4::Identity();

@@ -99,10 +99,17 @@ PixelRange SamplesWithin(std::int64_t p, std::int64_t q, std::int64_t r, int siz
 
 // One row filled, then copied down: the library's copy is far faster than a loop of stores.
 template <class T>
-void FillRows(std::vector<T>& buffer, std::size_t width, T value) {
-    std::fill_n(buffer.begin(), width, value);
-    for (std::size_t row = width; row < buffer.size(); row += width)
-        std::memcpy(buffer.data() + row, buffer.data(), width * sizeof(T));
+void FillRegion(std::vector<T>& buffer, int width, const PixelRegion& region, T value) {
+    if (region.Empty()) return;
+    const auto rowStart = [&](int row) {
+        return buffer.data() + static_cast<std::size_t>(row) * static_cast<std::size_t>(width) +
+               region.left;
+    };
+    const auto columns = static_cast<std::size_t>(region.Width());
+    T* const first = rowStart(region.top);
+    std::fill_n(first, columns, value);
+    for (int row = region.top + 1; row < region.bottom; ++row)
+        std::memcpy(rowStart(row), first, columns * sizeof(T));
 }
 
 std::uint32_t ColourOf(const ClipVertex& vertex) {
@@ -139,10 +146,9 @@ ClipVolume Rasteriser::Volume() const {
             kGuardBandPixels * 2 / static_cast<float>(colour_.height)};
 }
 
-void Rasteriser::Clear(std::uint32_t colour, float depth) {
-    const auto width = static_cast<std::size_t>(colour_.width);
-    FillRows(colour_.pixels, width, colour | kOpaque);
-    FillRows(depth_, width, ToDepth(depth));
+void Rasteriser::Clear(std::uint32_t colour, float depth, const PixelRegion& region) {
+    FillRegion(colour_.pixels, colour_.width, region, colour | kOpaque);
+    FillRegion(depth_, colour_.width, region, ToDepth(depth));
 }
 
 Rasteriser::WindowVertex Rasteriser::ToWindow(const ClipVertex& vertex,
@@ -160,29 +166,32 @@ Rasteriser::WindowVertex Rasteriser::ToWindow(const ClipVertex& vertex,
              vertex.blue * inverseW}};
 }
 
-void Rasteriser::DrawPolygon(const ClippedPolygon& polygon, const RasterState& state) {
-    if (polygon.count < 3) return;
+PixelRegion Rasteriser::DrawPolygon(const ClippedPolygon& polygon, const RasterState& state) {
+    if (polygon.count < 3) return {};
     std::array<WindowVertex, kMaxClippedVertices> window;
     for (int i = 0; i < polygon.count; ++i) {
         window[i] = ToWindow(polygon.vertices[i], state.pixels.texture);
         // Clipping leaves every vertex near the guard band; anything else is not drawn.
         if (std::abs(window[i].x) > kMaxWindowCoordinate ||
             std::abs(window[i].y) > kMaxWindowCoordinate)
-            return;
+            return {};
     }
     SpanPainter painter(state.pixels, UniformColour(polygon));
+    PixelRegion reached;
     for (int i = 2; i < polygon.count; ++i)
-        DrawTriangle(window[0], window[i - 1], window[i], painter, state.cull);
+        reached =
+            reached.United(DrawTriangle(window[0], window[i - 1], window[i], painter, state.cull));
+    return reached;
 }
 
-void Rasteriser::DrawTriangle(const WindowVertex& a, const WindowVertex& b0, const WindowVertex& c0,
-                              SpanPainter& painter, CullMode cull) {
+PixelRegion Rasteriser::DrawTriangle(const WindowVertex& a, const WindowVertex& b0,
+                                     const WindowVertex& c0, SpanPainter& painter, CullMode cull) {
     const std::int64_t area = (b0.x - a.x) * (c0.y - a.y) - (c0.x - a.x) * (b0.y - a.y);
-    if (area == 0) return;
+    if (area == 0) return {};
     const bool clockwise = area > 0;  // as seen, with y down
     if ((cull == CullMode::Clockwise && clockwise) ||
         (cull == CullMode::CounterClockwise && !clockwise))
-        return;
+        return {};
     const WindowVertex& b = clockwise ? b0 : c0;
     const WindowVertex& c = clockwise ? c0 : b0;
     const TriangleEdges sides(a, b, c);
@@ -192,6 +201,7 @@ void Rasteriser::DrawTriangle(const WindowVertex& a, const WindowVertex& b0, con
     const PixelRange columns = SamplesWithin(a.x, b.x, c.x, colour_.width);
 
     Span span{};
+    PixelRegion reached;
     for (int row = static_cast<int>(rows.first); row <= rows.last; ++row) {
         std::int64_t first = columns.first, last = columns.last;
         for (const Edge& edge : sides.edges) edge.Narrow(row, first, last);
@@ -207,7 +217,9 @@ void Rasteriser::DrawTriangle(const WindowVertex& a, const WindowVertex& b0, con
             span.step[i] = static_cast<float>(planes.perColumn[i]);
         }
         painter.Paint(span);
+        reached = reached.United({span.first, row, span.last + 1, row + 1});
     }
+    return reached;
 }
 
 }  // namespace vexaframe

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "pictures/image.h"
+#include "render/pixel_region.h"
 #include "render/software_clipper.h"
 #include "render/software_span.h"
 
@@ -33,14 +34,19 @@ public:
     // What ClipTriangle must cut polygons to before they are drawn here.
     ClipVolume Volume() const;
 
-    void Clear(std::uint32_t colour, float depth);
-    void DrawPolygon(const ClippedPolygon& polygon, const RasterState& state);
+    // Every pixel of the target.
+    PixelRegion Whole() const { return {0, 0, colour_.width, colour_.height}; }
+
+    // Fills the region, which must lie within the target, of both buffers.
+    void Clear(std::uint32_t colour, float depth, const PixelRegion& region);
+    // The region holding every pixel the polygon's rows reached, drawn or hidden.
+    PixelRegion DrawPolygon(const ClippedPolygon& polygon, const RasterState& state);
 
 private:
     struct WindowVertex;
     WindowVertex ToWindow(const ClipVertex& vertex, const TiledTexture* texture) const;
-    void DrawTriangle(const WindowVertex& a, const WindowVertex& b, const WindowVertex& c,
-                      SpanPainter& painter, CullMode cull);
+    PixelRegion DrawTriangle(const WindowVertex& a, const WindowVertex& b, const WindowVertex& c,
+                             SpanPainter& painter, CullMode cull);
 
     Image colour_;
     std::vector<DepthValue> depth_;

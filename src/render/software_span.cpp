@@ -4,6 +4,10 @@
 #include <cstring>
 #include <utility>
 
+#if defined(__SSE2__)
+#include "render/software_pixel_sse2.h"
+#endif
+
 namespace vexaframe {
 
 namespace {
@@ -55,12 +59,25 @@ void PrepareRun(const Span& span, const Shading& shading, SpanRun& run) {
             if (run.passes[k]) shading.texture->Prefetch(run.texelIndex[k]);
 }
 
-template <bool kDepthTest, bool kTextured, bool kInterpolatedColour, bool kBlend>
-void FillRun(const Span& span, const Shading& shading, SpanRun& run) {
-    if constexpr (kTextured)
-        for (int k = 0; k < run.count; ++k)
-            if (run.passes[k]) run.texel[k] = shading.texture->TexelAt(run.texelIndex[k]);
-    CopyLanes(span.colour + run.start, run.count, run.below.data());
+// Every lane's pixel and depth where it passes the depth test: what `below` and `depthBelow`
+// are to hold.
+template <bool kTextured, bool kInterpolatedColour, bool kBlend>
+void ShadeRun(const Shading& shading, SpanRun& run) {
+#if defined(__SSE2__)
+    using namespace sse2;
+    static_assert(kRun % 4 == 0);
+    const __m128i uniformColour = _mm_set1_epi32(static_cast<int>(shading.uniformColour));
+    const __m128i opaque = _mm_set1_epi32(static_cast<int>(kOpaque));
+    for (int k = 0; k < kRun; k += 4) {
+        const __m128i shade = kInterpolatedColour ? Load(&run.shade[k]) : uniformColour;
+        const __m128i colour = kTextured ? Modulate(Load(&run.texel[k]), shade) : shade;
+        const __m128i below = Load(&run.below[k]);
+        const __m128i drawn = kBlend ? Blend(colour, below, shading.blend) : colour;
+        const __m128i passes = Load(&run.passes[k]);
+        Store(Select(passes, _mm_or_si128(drawn, opaque), below), &run.below[k]);
+        Store(Select(passes, Load(&run.depth[k]), Load(&run.depthBelow[k])), &run.depthBelow[k]);
+    }
+#else
     const std::uint32_t uniformColour = shading.uniformColour;
     const BlendEquation blend = shading.blend;
     for (int k = 0; k < kRun; ++k) {
@@ -72,6 +89,16 @@ void FillRun(const Span& span, const Shading& shading, SpanRun& run) {
             static_cast<DepthValue>(Select(run.passes[k], static_cast<std::uint32_t>(run.depth[k]),
                                            static_cast<std::uint32_t>(run.depthBelow[k])));
     }
+#endif
+}
+
+template <bool kDepthTest, bool kTextured, bool kInterpolatedColour, bool kBlend>
+void FillRun(const Span& span, const Shading& shading, SpanRun& run) {
+    if constexpr (kTextured)
+        for (int k = 0; k < run.count; ++k)
+            if (run.passes[k]) run.texel[k] = shading.texture->TexelAt(run.texelIndex[k]);
+    CopyLanes(span.colour + run.start, run.count, run.below.data());
+    ShadeRun<kTextured, kInterpolatedColour, kBlend>(shading, run);
     CopyLanes(run.below.data(), run.count, span.colour + run.start);
     if constexpr (kDepthTest) CopyLanes(run.depthBelow.data(), run.count, span.depth + run.start);
 }

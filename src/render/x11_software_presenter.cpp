@@ -27,9 +27,11 @@ public:
     // For a window of the frames' pixel layout; nothing for any other (or no) window.
     static std::unique_ptr<X11SoftwarePresenter> For(Display* display, Window window);
 
-    // Puts the frame at the window's top left; a frame of another size than the last one gets
-    // an image of its size first. The server has read the frame when this returns.
-    void Show(const Image& frame);
+    // Puts the frame's changed region at its place in the window, whose top left the frame's
+    // is; the rest of the window is taken to show the frame already. A frame of another size
+    // than the last one gets an image of its size first, and goes whole. The server has read
+    // the frame when this returns.
+    void Show(const Image& frame, PixelRegion changed);
 
 private:
     X11SoftwarePresenter(Display* display, Window window, Visual* visual);
@@ -64,23 +66,28 @@ X11SoftwarePresenter::X11SoftwarePresenter(Display* display, Window window, Visu
       context_(display, XCreateGC(display, window, 0, nullptr)),
       sharesMemory_(XShmQueryExtension(display) && ImageByteOrder(display) == kNativeByteOrder) {}
 
-void X11SoftwarePresenter::Show(const Image& frame) {
+void X11SoftwarePresenter::Show(const Image& frame, PixelRegion changed) {
     if (!image_ || image_->width != frame.width || image_->height != frame.height) {
         if (!MakeImage(frame.width, frame.height)) return;
+        changed = {0, 0, frame.width, frame.height};
     }
+    if (changed.Empty()) return;
     const auto rowPixels = static_cast<std::size_t>(frame.width);
-    for (int y = 0; y < frame.height; ++y) {
-        std::memcpy(image_->data + static_cast<std::ptrdiff_t>(y) * image_->bytes_per_line,
-                    frame.pixels.data() + static_cast<std::size_t>(y) * rowPixels,
-                    rowPixels * sizeof(std::uint32_t));
+    const auto rowBytes = static_cast<std::size_t>(changed.Width()) * sizeof(std::uint32_t);
+    for (int y = changed.top; y < changed.bottom; ++y) {
+        std::memcpy(image_->data + static_cast<std::ptrdiff_t>(y) * image_->bytes_per_line +
+                        static_cast<std::ptrdiff_t>(changed.left) * sizeof(std::uint32_t),
+                    frame.pixels.data() + static_cast<std::size_t>(y) * rowPixels + changed.left,
+                    rowBytes);
     }
-    const auto width = static_cast<unsigned>(frame.width);
-    const auto height = static_cast<unsigned>(frame.height);
+    const int x = changed.left, y = changed.top;
+    const auto width = static_cast<unsigned>(changed.Width());
+    const auto height = static_cast<unsigned>(changed.Height());
     if (sharesMemory_) {
-        XShmPutImage(display_, window_, context_.get(), image_.get(), 0, 0, 0, 0, width, height,
+        XShmPutImage(display_, window_, context_.get(), image_.get(), x, y, x, y, width, height,
                      False);
     } else {
-        XPutImage(display_, window_, context_.get(), image_.get(), 0, 0, 0, 0, width, height);
+        XPutImage(display_, window_, context_.get(), image_.get(), x, y, x, y, width, height);
     }
     // A shared image must not change before the server has read it; and waiting keeps the frames
     // from queueing up in a busy server either way.
@@ -133,7 +140,9 @@ std::unique_ptr<SoftwareDevice> MakeSoftwareDeviceFor(Display* display, Window w
     try {
         return std::make_unique<SoftwareDevice>(
             attributes.width, attributes.height,
-            [presenter](const Image& frame) { presenter->Show(frame); });
+            [presenter](const Image& frame, const PixelRegion& changed) {
+                presenter->Show(frame, changed);
+            });
     } catch (const std::invalid_argument&) {
         return nullptr;
     }

@@ -215,8 +215,9 @@ TEST_P(StateTest, FramesAgreeWithTheSoftwareDevice) {
     ASSERT_TRUE(device);
     ASSERT_TRUE(DrawStates(*device, states));
     Image drawnBySoftware;
-    SoftwareDevice software(kFrameWidth, kFrameHeight,
-                            [&](const Image& frame) { drawnBySoftware = frame; });
+    SoftwareDevice software(kFrameWidth, kFrameHeight, [&](const Image& frame, const PixelRegion&) {
+        drawnBySoftware = frame;
+    });
     ASSERT_TRUE(DrawStates(software, states));
 
     ExpectAgreement(states.name, window.Presented(), drawnBySoftware, kTolerance);

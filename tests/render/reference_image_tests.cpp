@@ -25,7 +25,8 @@ std::string ReferencePath(const std::string& name) {
 
 Image Draw(SceneState scene, float time, int frames = 2) {
     Image drawn;
-    SoftwareDevice device(kWidth, kHeight, [&drawn](const Image& frame) { drawn = frame; });
+    SoftwareDevice device(kWidth, kHeight,
+                          [&drawn](const Image& frame, const PixelRegion&) { drawn = frame; });
     SceneResources resources;
     const bool made = CreateResources(device, EncodeBmp24(TestPicture()), resources,
                                       [](ResourceProblem) { ADD_FAILURE(); });

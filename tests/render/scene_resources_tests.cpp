@@ -10,7 +10,7 @@ namespace vexaframe {
 namespace {
 
 TEST(SceneResources, APictureThatCannotBeUsedKeepsThePreviousOne) {
-    SoftwareDevice device(16, 16, [](const Image&) {});
+    SoftwareDevice device(16, 16, [](const Image&, const PixelRegion&) {});
     SceneResources resources;
     std::vector<ResourceProblem> problems;
     const auto report = [&problems](ResourceProblem problem) { problems.push_back(problem); };

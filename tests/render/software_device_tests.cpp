@@ -8,6 +8,9 @@
 #include <vector>
 
 #include "render/software_device.h"
+#if defined(__SSE2__)
+#include "render/software_pixel_sse2.h"
+#endif
 #include "render/solid.h"
 #include "support/device_differential.h"
 
@@ -29,7 +32,7 @@ SolidVertex Vertex(float x, float y, float z = 0.5f, std::uint32_t colour = kWhi
 class Scene {
 public:
     explicit Scene(int width = 64, int height = 64)
-        : device(width, height, [this](const Image& shown) { frame = shown; }),
+        : device(width, height, [this](const Image& shown, const PixelRegion&) { frame = shown; }),
           width_(width),
           height_(height) {
         device.SetVertexShader(kSolidVertexFormat);
@@ -242,6 +245,43 @@ TEST(SoftwareDevice, RefusesWhatItCannotDoAndDrawsOnlyWithinAScene) {
     EXPECT_FALSE(draw());
     EXPECT_TRUE(device.Present());
 }
+
+#if defined(__SSE2__)
+// Every pair of channel values, in every channel, through each of Direct3D's blend factors as
+// source and as destination; the alpha bytes set, which neither may pass on.
+TEST(SoftwareDevice, FourPixelArithmeticGivesThePerPixelResults) {
+    constexpr BlendFactor kFactors[] = {{0, 0}, {255, 0}, {0, 1}, {255, ~0u}};
+    const auto source = [](std::uint32_t s) {
+        return 0xAB000000 | PackRgb(s, 255 - s, s * 7 & 255);
+    };
+    const auto destination = [](std::uint32_t d) {
+        return 0xCD000000 | PackRgb(d, d * 13 & 255, 255 - d);
+    };
+    for (std::uint32_t s = 0; s < 256; ++s)
+        for (std::uint32_t d = 0; d < 256; d += 4) {
+            std::uint32_t sources[4], destinations[4], results[4];
+            for (std::uint32_t i = 0; i < 4; ++i) {
+                sources[i] = source(s);
+                destinations[i] = destination(d + i);
+            }
+            const __m128i sourceLanes = sse2::Load(sources);
+            const __m128i destinationLanes = sse2::Load(destinations);
+            sse2::Store(sse2::Modulate(sourceLanes, destinationLanes), results);
+            for (int i = 0; i < 4; ++i)
+                ASSERT_EQ(results[i], Modulate(sources[i], destinations[i])) << s << " " << d + i;
+            for (const BlendFactor& sourceFactor : kFactors)
+                for (const BlendFactor& destinationFactor : kFactors) {
+                    const BlendEquation equation{sourceFactor, destinationFactor};
+                    sse2::Store(sse2::Blend(sourceLanes, destinationLanes, equation), results);
+                    for (int i = 0; i < 4; ++i)
+                        ASSERT_EQ(results[i], Blend(sources[i], destinations[i], equation))
+                            << s << " " << d + i << " " << sourceFactor.constant << "+"
+                            << sourceFactor.sourceScale << "s, " << destinationFactor.constant
+                            << "+" << destinationFactor.sourceScale << "s";
+                }
+        }
+}
+#endif
 
 }  // namespace
 }  // namespace vexaframe

@@ -193,7 +193,8 @@ inline std::unique_ptr<DeviceTexture> UploadBetweenFrames(RenderDevice& device, 
 // between frames when asked.
 inline Image DrawnBySoftware(const Scene& scene, bool afterUpload = false) {
     Image drawn;
-    SoftwareDevice software(kFrameWidth, kFrameHeight, [&](const Image& frame) { drawn = frame; });
+    SoftwareDevice software(kFrameWidth, kFrameHeight,
+                            [&](const Image& frame, const PixelRegion&) { drawn = frame; });
     SceneResources resources;
     EXPECT_TRUE(afterUpload ? UploadBetweenFrames(software, scene, nullptr) != nullptr
                             : DrawTwice(software, scene, resources));

@@ -79,7 +79,7 @@ int main(int count, char** arguments) {
 
     Image still;
     SoftwareDevice device(options->width, options->height,
-                          [&still](const Image& frame) { still = frame; });
+                          [&still](const Image& frame, const PixelRegion&) { still = frame; });
     SceneResources resources;
     bool unusable = false;
     if (!CreateResources(device, *picture, resources, [&](ResourceProblem) { unusable = true; }) ||
