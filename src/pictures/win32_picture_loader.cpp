@@ -235,7 +235,7 @@ std::optional<LoadedPicture> LoadOle(CheckedFile checked) {
 
 // A bitmap picture's pixels read out of its bitmap a band at a time, as Render would draw them:
 // only for a picture without transparent parts, which Render would draw on white.
-class BitmapRows final : public PictureRows {
+class BitmapRows final : public BandedRows {
 public:
     static std::unique_ptr<PictureRows> Open(std::unique_ptr<ComApartment> com,
                                              LoadedPicture& loaded) {
@@ -252,88 +252,51 @@ public:
         return rows;
     }
 
-    int Width() const override { return size_.width; }
-    int Height() const override { return size_.height; }
-
-    const std::uint32_t* Row(int y) override {
-        if (y < 0 || y >= size_.height) return nullptr;
-        if (y < bandTop_ || y > bandBottom_) {
-            if (!ReadBandEndingAt(y)) return nullptr;
-        }
-        // The band holds its rows bottom one first.
-        return band_.data() + static_cast<std::size_t>(bandBottom_ - y) * Stride();
-    }
-
 private:
-    static constexpr std::size_t kBandBytes = std::size_t{4} << 20;
-
     BitmapRows(std::unique_ptr<ComApartment> com, LoadedPicture& loaded, OLE_HANDLE handle)
         : com_(std::move(com)),
           picture_(std::move(loaded.picture)),
           bitmap_(static_cast<HBITMAP>(GdiHandle(handle))),
-          size_(loaded.size),
-          dc_(CreateCompatibleDC(nullptr)) {}
+          dc_(CreateCompatibleDC(nullptr)) {
+        SetSize(loaded.size.width, loaded.size.height);
+    }
 
-    std::size_t Stride() const { return static_cast<std::size_t>(size_.width); }
-
-    // Rows y and up to a band's worth above it.
-    bool ReadBandEndingAt(int y) {
-        const int rows = static_cast<int>(std::clamp<std::size_t>(kBandBytes / (Stride() * 4), 1,
-                                                                  static_cast<std::size_t>(y) + 1));
-        band_.resize(Stride() * static_cast<std::size_t>(rows));
-        // A bottom-up format: scan lines count from the picture's bottom row.
-        BITMAPINFO format = ImageFormat(size_.width, size_.height);
-        format.bmiHeader.biHeight = size_.height;
-        const int firstScan = size_.height - 1 - y;
-        if (GetDIBits(dc_.get(), bitmap_, static_cast<UINT>(firstScan), static_cast<UINT>(rows),
-                      band_.data(), &format, DIB_RGB_COLORS) != rows) {
-            bandTop_ = 0;
-            bandBottom_ = -1;
+    // In a bottom-up format, whose scan lines count from the picture's bottom row; then turned
+    // top row first.
+    bool ReadRows(int top, int count, std::uint32_t* out) override {
+        BITMAPINFO format = ImageFormat(Width(), Height());
+        format.bmiHeader.biHeight = Height();
+        const int firstScan = Height() - top - count;
+        if (GetDIBits(dc_.get(), bitmap_, static_cast<UINT>(firstScan), static_cast<UINT>(count),
+                      out, &format, DIB_RGB_COLORS) != count)
             return false;
-        }
-        for (std::uint32_t& pixel : band_) pixel |= kOpaque;  // GDI leaves alpha at 0
-        bandBottom_ = y;
-        bandTop_ = y - rows + 1;
+        const auto width = static_cast<std::size_t>(Width());
+        for (int upper = 0, lower = count - 1; upper < lower; ++upper, --lower)
+            std::swap_ranges(out + upper * width, out + (upper + 1) * width, out + lower * width);
         return true;
     }
 
     std::unique_ptr<ComApartment> com_;  // first: it outlives the picture
     ComOwned<IPicture> picture_;         // owns the bitmap
     HBITMAP bitmap_;
-    PixelSize size_;
     OwnedMemoryDC dc_;
-    std::vector<std::uint32_t> band_;
-    int bandTop_ = 0, bandBottom_ = -1;  // the rows the band holds
 };
 
 // A JPEG photograph decoded by the system's imaging component and handed out a band at a time,
 // so that only the decoder's own buffer holds the whole picture: the picture loader would hold
 // it three times over.
-class JpegRows final : public PictureRows {
+class JpegRows final : public BandedRows {
 public:
     // Takes the file where it decodes; leaves it otherwise.
     static std::unique_ptr<PictureRows> Open(std::unique_ptr<ComApartment> com,
                                              FileInMemory& file) {
         auto rows = std::unique_ptr<JpegRows>(new JpegRows(std::move(com)));
-        if (!rows->Decode(file) || rows->Row(rows->size_.height - 1) == nullptr) return nullptr;
+        if (!rows->Decode(file) || rows->Row(rows->Height() - 1) == nullptr) return nullptr;
         rows->file_ = std::move(file);  // the decoder reads it as it goes
         return rows;
     }
 
-    int Width() const override { return size_.width; }
-    int Height() const override { return size_.height; }
-
-    const std::uint32_t* Row(int y) override {
-        if (y < 0 || y >= size_.height) return nullptr;
-        if (y < bandTop_ || y >= bandTop_ + bandRows_) {
-            if (!ReadBandEndingAt(y)) return nullptr;
-        }
-        return band_.data() + static_cast<std::size_t>(y - bandTop_) * Stride();
-    }
-
 private:
-    static constexpr std::size_t kBandBytes = std::size_t{4} << 20;
-
     explicit JpegRows(std::unique_ptr<ComApartment> com) : com_(std::move(com)) {}
 
     // The file stays the caller's: where this fails, the picture loader may still take it.
@@ -360,36 +323,21 @@ private:
             FAILED(WICConvertBitmapSource(GUID_WICPixelFormat32bppBGR, frame, &converted)))
             return false;
         source_.reset(converted);
-        size_ = {static_cast<int>(width), static_cast<int>(height)};
+        SetSize(static_cast<int>(width), static_cast<int>(height));
         return true;
     }
 
-    std::size_t Stride() const { return static_cast<std::size_t>(size_.width); }
-
-    // Row y and up to a band's worth above it, read from the top down.
-    bool ReadBandEndingAt(int y) {
-        const int rows = static_cast<int>(std::clamp<std::size_t>(kBandBytes / (Stride() * 4), 1,
-                                                                  static_cast<std::size_t>(y) + 1));
-        band_.resize(Stride() * static_cast<std::size_t>(rows));
-        const WICRect area{0, y - rows + 1, size_.width, rows};
-        const auto stride = static_cast<UINT>(Stride() * 4);
-        if (FAILED(source_->CopyPixels(&area, stride, static_cast<UINT>(band_.size() * 4),
-                                       reinterpret_cast<BYTE*>(band_.data())))) {
-            bandRows_ = 0;
-            return false;
-        }
-        for (std::uint32_t& pixel : band_) pixel |= kOpaque;  // the fourth byte is undefined
-        bandTop_ = y - rows + 1;
-        bandRows_ = rows;
-        return true;
+    // The fourth byte of each pixel is undefined; the band makes it opaque.
+    bool ReadRows(int top, int count, std::uint32_t* out) override {
+        const WICRect area{0, top, Width(), count};
+        const auto stride = static_cast<UINT>(Width()) * 4;
+        return SUCCEEDED(source_->CopyPixels(&area, stride, stride * static_cast<UINT>(count),
+                                             reinterpret_cast<BYTE*>(out)));
     }
 
     std::unique_ptr<ComApartment> com_;  // first: it outlives the decoder
     FileInMemory file_;                  // and the file outlives it too
     ComOwned<IWICBitmapSource> source_;
-    PixelSize size_;
-    std::vector<std::uint32_t> band_;
-    int bandTop_ = 0, bandRows_ = 0;  // the rows the band holds
 };
 
 }  // namespace

@@ -47,6 +47,15 @@ TEST_F(PictureDecoderTest, WritesThePictureAsTheLoaderSeesItOrSaysThereIsNone) {
             << sample;
     }
 
+    // A picture of several bands comes out whole and in order.
+    Image large(1500, 1000);
+    for (std::size_t i = 0; i < large.pixels.size(); ++i)
+        large.pixels[i] = kOpaque | static_cast<std::uint32_t>(i * 2654435761u >> 8);
+    const std::filesystem::path largeFile = folder_ / "large.bmp";
+    std::ofstream(largeFile, std::ios::binary) << EncodeBmp24(large);
+    ASSERT_EQ(Decode(stub_, largeFile), DecodeOutcome::Written);
+    EXPECT_EQ(DecodeBmp(ReadWholeFile(bitmap_))->pixels, large.pixels);
+
     const ProcessPictureDecoder nowhere("/no/such/decoder");
     EXPECT_EQ(Decode(nowhere, kSamples / "aurora_lake.bmp"), DecodeOutcome::Failed);
 }
