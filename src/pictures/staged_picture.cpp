@@ -11,7 +11,7 @@ bool WriteBitmapFile(FileSystem& files, const std::string& path, const Image& pi
 }
 
 void StagedPicture::HoldStaged() {
-    files_.RemoveFile(heldPath_);
+    files_.RemoveLargeFile(heldPath_);
     files_.LinkFile(path_, heldPath_);  // where it cannot, the commit frees the bytes itself
 }
 

@@ -33,7 +33,8 @@ public:
 
     // Before a pending picture is made: the staged file gets a second name, so that the commit
     // that replaces it has no bytes to free (hundreds of megabytes take the file system tens of
-    // milliseconds); they go here, at the next call, with the file the last commit replaced.
+    // milliseconds); they go here, a few at a time, at the next call, with the file the last
+    // commit replaced.
     void HoldStaged();
     // The pending picture becomes the staged one; false when it cannot, and then the staged
     // file keeps the earlier picture.

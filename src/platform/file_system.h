@@ -73,6 +73,12 @@ public:
 
     // True when no file is left at the path.
     virtual bool RemoveFile(const std::string& path) = 0;
+    // The same for a large file. Where the path is the file's only name, its bytes are given
+    // back kBytesFreedAtOnce at a time first, so that no one call frees hundreds of megabytes:
+    // that takes the file system tens of milliseconds, and under Wine the removal itself is made
+    // by the server that every thread of the program waits on.
+    virtual bool RemoveLargeFile(const std::string& path) = 0;
+    static constexpr std::int64_t kBytesFreedAtOnce = std::int64_t{16} << 20;
 
     // Gives an existing file a second name in the same folder (a hard link); false where the
     // file system has no such links, or the name is taken.

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
@@ -65,6 +66,19 @@ bool WriteAll(int descriptor, std::string_view bytes) {
 void SyncFolder(const std::string& folder) {
     const Descriptor directory(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (directory.Valid()) fsync(directory.Get());
+}
+
+// Only a file without other names: its bytes are what the others show.
+void ShrinkInSteps(const std::string& path) {
+    const Descriptor file(open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOFOLLOW));
+    struct stat status;
+    if (!file.Valid() || fstat(file.Get(), &status) != 0 || !S_ISREG(status.st_mode) ||
+        status.st_nlink != 1)
+        return;
+    for (off_t end = status.st_size; end > 0;) {
+        end = std::max<off_t>(end - FileSystem::kBytesFreedAtOnce, 0);
+        if (ftruncate(file.Get(), end) != 0) return;
+    }
 }
 
 }  // namespace
@@ -145,6 +159,11 @@ bool PosixFileSystem::MoveFileOver(const std::string& from, const std::string& t
 
 bool PosixFileSystem::RemoveFile(const std::string& path) {
     return unlink(path.c_str()) == 0 || errno == ENOENT;
+}
+
+bool PosixFileSystem::RemoveLargeFile(const std::string& path) {
+    ShrinkInSteps(path);
+    return RemoveFile(path);
 }
 
 bool PosixFileSystem::LinkFile(const std::string& existing, const std::string& link) {

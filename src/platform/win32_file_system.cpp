@@ -33,6 +33,25 @@ bool IsFolder(const std::wstring& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
+// Only a file without other names: its bytes are what the others show.
+void ShrinkInSteps(const std::wstring& path) {
+    const OwnedFile file = TakeFile(
+        CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    BY_HANDLE_FILE_INFORMATION information;
+    if (!file || !GetFileInformationByHandle(file.get(), &information) ||
+        information.nNumberOfLinks != 1)
+        return;
+    LARGE_INTEGER end;
+    end.HighPart = static_cast<LONG>(information.nFileSizeHigh);
+    end.LowPart = information.nFileSizeLow;
+    while (end.QuadPart > 0) {
+        end.QuadPart = std::max<LONGLONG>(end.QuadPart - FileSystem::kBytesFreedAtOnce, 0);
+        if (!SetFilePointerEx(file.get(), end, nullptr, FILE_BEGIN) || !SetEndOfFile(file.get()))
+            return;
+    }
+}
+
 }  // namespace
 
 bool Win32FileSystem::ListMatches(std::string_view pattern,
@@ -100,6 +119,11 @@ bool Win32FileSystem::MoveFileOver(const std::string& from, const std::string& t
 
 bool Win32FileSystem::RemoveFile(const std::string& path) {
     return DeleteFileW(WideFromUtf8(path).c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND;
+}
+
+bool Win32FileSystem::RemoveLargeFile(const std::string& path) {
+    ShrinkInSteps(WideFromUtf8(path));
+    return RemoveFile(path);
 }
 
 bool Win32FileSystem::LinkFile(const std::string& existing, const std::string& link) {

@@ -16,6 +16,7 @@ public:
     bool WriteFileAtomically(const std::string& path, const ByteSource& source) override;
     bool MoveFileOver(const std::string& from, const std::string& to) override;
     bool RemoveFile(const std::string& path) override;
+    bool RemoveLargeFile(const std::string& path) override;
     bool LinkFile(const std::string& existing, const std::string& link) override;
     bool CanCreateFilesIn(const std::string& folder) override;
     bool CreateFolders(const std::string& folder) override;

@@ -252,6 +252,20 @@ TEST_F(FileSystemTest, MovesAFileOverAnotherUnlessReadOnlyAndASecondNameKeepsThe
     EXPECT_THAT(Names(), UnorderedElementsAre("a.bmp", "a.bmp.held"));
 }
 
+// Freed a piece at a time, but never through a second name, whose bytes they are.
+TEST_F(FileSystemTest, RemovesALargeFileLeavingWhatASecondNameShowsWhole) {
+    std::string bytes(2 * FileSystem::kBytesFreedAtOnce + 5, '\0');
+    for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 7 / 5);
+    Write("a.bmp", bytes);
+    ASSERT_TRUE(files_.LinkFile(PathOf("a.bmp"), PathOf("a.bmp.held")));
+
+    EXPECT_TRUE(files_.RemoveLargeFile(PathOf("a.bmp.held")));
+    EXPECT_TRUE(files_.ReadFile(PathOf("a.bmp")) == bytes);
+    EXPECT_TRUE(files_.RemoveLargeFile(PathOf("a.bmp")));
+    EXPECT_TRUE(files_.RemoveLargeFile(PathOf("a.bmp")));  // nothing left there either way
+    EXPECT_THAT(Names(), IsEmpty());
+}
+
 TEST_F(FileSystemTest, CreatesFoldersWithTheirParentsAndTellsWhereFilesCanBeMade) {
     Write("file.txt");
     const std::string nested = PathOf(kJapanese, "b", "c");

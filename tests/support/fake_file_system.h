@@ -134,6 +134,8 @@ public:
         return true;
     }
 
+    bool RemoveLargeFile(const std::string& path) override { return RemoveFile(path); }
+
     // A copy: what the tests look at is the same.
     bool LinkFile(const std::string& existing, const std::string& link) override {
         const std::optional<std::string> bytes = FileBytes(existing);
