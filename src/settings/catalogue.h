@@ -14,17 +14,10 @@ namespace vexaframe {
 
 inline constexpr std::int16_t kMaxImageCount = 32767;
 
-// The picture kinds, in the order of Settings::KindEnabled: each kind's caption, and the
-// wildcard parts of the file names it takes, separated by ';'. A JPEG photograph's name may end
-// in any of the JPEG names.
-inline constexpr std::size_t kKindCount = 5;
-inline constexpr std::array<std::string_view, kKindCount> kKindCaptions{"*.bmp", "*.gif", "*.jpg",
-                                                                        "*.wmf", "*.png"};
-inline constexpr std::array<std::string_view, kKindCount> kKindPatterns{
-    "*.bmp", "*.gif", "*.jpg;*.jpeg;*.jpe;*.jfif", "*.wmf", "*.png"};
-
-// True when the file name matches one of the kind's wildcard parts.
-bool IsNameOfKind(std::size_t kind, std::string_view name);
+// Wildcard parts of the picture kinds, in the order of Settings::KindEnabled.
+inline constexpr std::size_t kKindCount = 4;
+inline constexpr std::array<std::string_view, kKindCount> kKindPatterns{"*.bmp", "*.gif", "*.jpg",
+                                                                        "*.wmf"};
 
 // A file is taken in a pass only when its whole attribute value equals the pass's value:
 // no attribute, archive only, read-only only.

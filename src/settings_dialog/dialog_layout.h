@@ -100,11 +100,9 @@ constexpr Option OptionAt(PixelPoint panel, int boxLeft, int captionLeft, int to
     return {FromTwips(panel, boxLeft, top, side, side),
             {panel.x + captionLeft / kTwipsPerPixel, panel.y + top / kTwipsPerPixel}};
 }
-// The kinds added to the first four start a second column, just past the first's captions.
 inline constexpr std::array<Option, kKindCount> kKinds{
     OptionAt(kFilesOrigin, 3120, 3360, 2880, 180), OptionAt(kFilesOrigin, 3120, 3360, 3120, 180),
-    OptionAt(kFilesOrigin, 3120, 3360, 3360, 180), OptionAt(kFilesOrigin, 3120, 3360, 3600, 180),
-    OptionAt(kFilesOrigin, 3885, 4125, 2880, 180)};
+    OptionAt(kFilesOrigin, 3120, 3360, 3360, 180), OptionAt(kFilesOrigin, 3120, 3360, 3600, 180)};
 inline constexpr std::array<Option, 2> kOrders{OptionAt(kOptionsOrigin, 360, 600, 540, 195),
                                                OptionAt(kOptionsOrigin, 360, 600, 780, 195)};
 inline constexpr std::array<Option, 3> kTransparencies{
