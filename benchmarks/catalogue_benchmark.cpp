@@ -74,7 +74,7 @@ int main() {
 
     NativeFileSystem files;
     const std::string everything = folder + files.Paths().separator + "*";
-    const std::array<std::int16_t, 4> allKinds{1, 1, 1, 1};
+    const std::array<std::int16_t, vexaframe::kKindCount> allKinds{1, 1, 1, 1, 1};
     std::vector<double> listingTimes;
     std::vector<double> buildTimes;
     std::size_t listed = 0;

@@ -34,8 +34,7 @@ Listing ListFilesByKind(FileSystem& files, const std::string& pattern,
     const bool listed = files.ListMatches(pattern, [&](const FolderEntry& entry) {
         if (!TakenInSomePass(entry)) return true;
         for (std::size_t kind = 0; kind < kKindPatterns.size(); ++kind) {
-            if (IsKindEnabled(kindEnabled[kind]) &&
-                WildcardMatch(kKindPatterns[kind], entry.name)) {
+            if (IsKindEnabled(kindEnabled[kind]) && IsNameOfKind(kind, entry.name)) {
                 listing.filesByKind[kind].push_back(entry);
                 ++found;
                 if (progress && !progress(std::min<int>(found, kMaxImageCount))) {
@@ -65,6 +64,15 @@ bool TakeMatches(const std::string& prefix, const std::vector<FolderEntry>& matc
 }
 
 }  // namespace
+
+bool IsNameOfKind(std::size_t kind, std::string_view name) {
+    for (std::string_view patterns = kKindPatterns[kind];;) {
+        const std::size_t end = patterns.find(';');
+        if (WildcardMatch(patterns.substr(0, end), name)) return true;
+        if (end == std::string_view::npos) return false;
+        patterns.remove_prefix(end + 1);
+    }
+}
 
 bool FolderExists(FileSystem& files, std::string_view folder) {
     bool found = false;

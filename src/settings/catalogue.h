@@ -14,10 +14,18 @@ namespace vexaframe {
 
 inline constexpr std::int16_t kMaxImageCount = 32767;
 
-// Wildcard parts of the picture kinds, in the order of Settings::KindEnabled.
-inline constexpr std::size_t kKindCount = 4;
-inline constexpr std::array<std::string_view, kKindCount> kKindPatterns{"*.bmp", "*.gif", "*.jpg",
-                                                                        "*.wmf"};
+// The picture kinds, in the order of Settings::KindEnabled: each kind's caption, and the
+// wildcard parts of the file names it takes, separated by ';'. A JPEG or HEIF photograph's name
+// may end in any of its format's names.
+inline constexpr std::size_t kKindCount = 8;
+inline constexpr std::array<std::string_view, kKindCount> kKindCaptions{
+    "*.bmp", "*.gif", "*.jpg", "*.wmf", "*.png", "*.webp", "*.heic", "*.avif"};
+inline constexpr std::array<std::string_view, kKindCount> kKindPatterns{
+    "*.bmp", "*.gif", "*.jpg;*.jpeg;*.jpe;*.jfif", "*.wmf", "*.png", "*.webp", "*.heic;*.heif;*.hif",
+    "*.avif"};
+
+// True when the file name matches one of the kind's wildcard parts.
+bool IsNameOfKind(std::size_t kind, std::string_view name);
 
 // A file is taken in a pass only when its whole attribute value equals the pass's value:
 // no attribute, archive only, read-only only.

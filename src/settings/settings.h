@@ -17,7 +17,7 @@ struct Settings {
     std::int16_t OrderMode = 0;         // 0 sequential, anything else random
     std::int16_t IntervalSeconds = 0;   // seconds between picture changes
     std::int16_t TransparencyMode = 0;  // 0 opaque, 1 semi-transparent, 2 random by pattern
-    std::array<std::int16_t, kKindCount> KindEnabled{};  // as kKindPatterns: 1 on, 0 off
+    std::array<std::int16_t, kKindCount> KindEnabled{};  // as kKindCaptions: 1 on, 0 off
     std::string ImageFolder;                             // UTF-8
 };
 

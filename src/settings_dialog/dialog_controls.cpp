@@ -32,7 +32,7 @@ std::vector<HitArea> DialogHitAreas(const TextWidth& textWidth) {
     areas.push_back({DialogControl::Close, 0, layout::kCloseButton});
     for (std::size_t i = 0; i < layout::kButtons.size(); ++i)
         areas.push_back({DialogControl::Button, static_cast<int>(i), layout::kButtons[i].caption});
-    AddOptions(areas, DialogControl::Kind, layout::kKinds, kKindPatterns, textWidth);
+    AddOptions(areas, DialogControl::Kind, layout::kKinds, kKindCaptions, textWidth);
     AddOptions(areas, DialogControl::Order, layout::kOrders, dialog_text::kOrders, textWidth);
     AddOptions(areas, DialogControl::Transparency, layout::kTransparencies,
                dialog_text::kTransparencies, textWidth);

@@ -100,9 +100,12 @@ constexpr Option OptionAt(PixelPoint panel, int boxLeft, int captionLeft, int to
     return {FromTwips(panel, boxLeft, top, side, side),
             {panel.x + captionLeft / kTwipsPerPixel, panel.y + top / kTwipsPerPixel}};
 }
+// The kinds in two columns of four, the first below the heading's left edge.
 inline constexpr std::array<Option, kKindCount> kKinds{
-    OptionAt(kFilesOrigin, 3120, 3360, 2880, 180), OptionAt(kFilesOrigin, 3120, 3360, 3120, 180),
-    OptionAt(kFilesOrigin, 3120, 3360, 3360, 180), OptionAt(kFilesOrigin, 3120, 3360, 3600, 180)};
+    OptionAt(kFilesOrigin, 2880, 3120, 2880, 180), OptionAt(kFilesOrigin, 2880, 3120, 3120, 180),
+    OptionAt(kFilesOrigin, 2880, 3120, 3360, 180), OptionAt(kFilesOrigin, 2880, 3120, 3600, 180),
+    OptionAt(kFilesOrigin, 3780, 4020, 2880, 180), OptionAt(kFilesOrigin, 3780, 4020, 3120, 180),
+    OptionAt(kFilesOrigin, 3780, 4020, 3360, 180), OptionAt(kFilesOrigin, 3780, 4020, 3600, 180)};
 inline constexpr std::array<Option, 2> kOrders{OptionAt(kOptionsOrigin, 360, 600, 540, 195),
                                                OptionAt(kOptionsOrigin, 360, 600, 780, 195)};
 inline constexpr std::array<Option, 3> kTransparencies{

@@ -22,7 +22,7 @@
 
 namespace vexaframe {
 
-// The texts of the dialog, as it shows them (UTF-8). The kinds' captions are kKindPatterns.
+// The texts of the dialog, as it shows them (UTF-8). The kinds' captions are kKindCaptions.
 namespace dialog_text {
 inline constexpr std::string_view kTitle = "Vexaframe の設定";
 inline constexpr std::string_view kFileNamesHeading = "画像のﾌｧｲﾙ名";

@@ -341,7 +341,7 @@ void Win32SettingsDialog::Paint(HDC target) const {
                            colour, TextAlign::Left);
         }
     };
-    drawOptions(layout::kKinds, view.kindBoxes, kKindPatterns, buttonText);
+    drawOptions(layout::kKinds, view.kindBoxes, kKindCaptions, buttonText);
     drawOptions(layout::kOrders, view.orderRadios, dialog_text::kOrders, buttonText);
     drawOptions(layout::kTransparencies, view.transparencyRadios, dialog_text::kTransparencies,
                 windowText);

@@ -22,7 +22,7 @@ from wine_session import FOLDER_KEY, INTERVAL_KEY, ORDER_KEY, TRANSPARENCY_KEY, 
 
 CAPTION = "Vexaframe_P"
 SAVE_FAILED = "設定を保存できませんでした。"
-KIND_KEYS = [f"画像種類_{index}" for index in range(4)]
+KIND_KEYS = [f"画像種類_{index}" for index in range(8)]
 BROWSE_TEXT = "ﾌｫﾙﾀﾞをｸﾘｯｸして選択状態にしてから ＯＫ を押してください"
 DOUBLE_CLICK_SECONDS = 0.6  # two clicks closer than this would make a double click
 SETTLE_SECONDS = 0.5  # from a dialog shown to its X window taking input
@@ -68,12 +68,12 @@ HEADING_TABS = [from_twips(panel[:2], left, top, 1425, 330) for panel, left, top
 FOLDER_BUTTON = from_twips(FILES[:2], 180, 660, 1425, 255)  # the captions take the mouse
 SET_BUTTON = from_twips(BODY[:2], 5520, 4320, 1425, 255)
 CANCEL_BUTTON = from_twips(BODY[:2], 5520, 4680, 1425, 255)
-KIND_TOPS = (2880, 3120, 3360, 3600)
-KIND_BOXES = [from_twips(FILES[:2], 3120, top, 180, 180) for top in KIND_TOPS]
-KIND_CAPTIONS = [in_twips(FILES[:2], 3360, top) for top in KIND_TOPS]
+KIND_PLACES = tuple((left, top) for left in (2880, 3780) for top in (2880, 3120, 3360, 3600))
+KIND_BOXES = [from_twips(FILES[:2], left, top, 180, 180) for left, top in KIND_PLACES]
+KIND_CAPTIONS = [in_twips(FILES[:2], left + 240, top) for left, top in KIND_PLACES]
 SEQUENTIAL_CAPTION = in_twips(OPTIONS[:2], 600, 540)
 ORDER_RADIOS = from_twips(OPTIONS[:2], 360, 540, 195, 435)
-BMP, GIF, JPG, WMF = range(4)
+BMP, GIF, JPG, WMF, PNG, WEBP, HEIC, AVIF = range(8)
 
 
 def within_caption(start):
@@ -175,7 +175,7 @@ def save_failure_shown(session):
 
 
 SOME_PICTURES = ("aurora_lake.bmp", "night_city.gif", "julia_spiral.jpg", "sunflower.wmf",
-                 "stained_glass.gif", "moonlit_sea.jpg")
+                 "stained_glass.gif", "moonlit_sea.jpg", "tumbling_blocks.png")
 
 
 def size_and_mean_colour(path):
@@ -215,8 +215,8 @@ def expect_heading_tabs(shot):
 
 def expect_kind_boxes(shot, kinds):
     """One picture for the kinds set to 1, another for those set to 0."""
-    on = [shot.area(KIND_BOXES[kind]) for kind in range(4) if kinds[kind]]
-    off = [shot.area(KIND_BOXES[kind]) for kind in range(4) if not kinds[kind]]
+    on = [shot.area(box) for box, kind in zip(KIND_BOXES, kinds) if kind]
+    off = [shot.area(box) for box, kind in zip(KIND_BOXES, kinds) if not kind]
     if any(box != on[0] for box in on) or any(box != off[0] for box in off) or on[0] == off[0]:
         raise Failure(f"the kinds' boxes do not show {kinds}")
 
@@ -252,7 +252,7 @@ def case_window_place_controls_and_painting(session):
         shot = dialog.screenshot()
         expect_tiled_panels(shot)
         expect_heading_tabs(shot)
-        expect_kind_boxes(shot, (1, 1, 1, 0))
+        expect_kind_boxes(shot, (1, 1, 1, 0, 1, 1, 1, 1))
         expect_title_and_clipped_folder(shot)
 
 
@@ -267,12 +267,14 @@ def case_set_writes_the_settings_file_and_ends(session):
         ("missing", lambda folder: {FOLDER_KEY: folder},
          lambda folder: [f"{FOLDER_KEY}={folder}", f"{ORDER_KEY}= 0", f"{INTERVAL_KEY}= 12",
                          f"{TRANSPARENCY_KEY}= 2", f"{KIND_KEYS[0]}= 1", f"{KIND_KEYS[1]}= 1",
-                         f"{KIND_KEYS[2]}= 0", f"{KIND_KEYS[3]}= 1"]),
+                         f"{KIND_KEYS[2]}= 0", f"{KIND_KEYS[3]}= 1", f"{KIND_KEYS[4]}= 0",
+                         f"{KIND_KEYS[5]}= 1", f"{KIND_KEYS[6]}= 0", f"{KIND_KEYS[7]}= 1"]),
         ("present", lambda folder: {KIND_KEYS[3]: "0", TRANSPARENCY_KEY: "1", ORDER_KEY: "1",
                                     FOLDER_KEY: folder, INTERVAL_KEY: "10", KIND_KEYS[2]: "1"},
          lambda folder: [f"{KIND_KEYS[3]}=0", f"{TRANSPARENCY_KEY}=1", f"{ORDER_KEY}= 0",
                          f"{FOLDER_KEY}={folder}", f"{INTERVAL_KEY}= 12", f"{KIND_KEYS[2]}= 0",
-                         f"{KIND_KEYS[0]}= 1", f"{KIND_KEYS[1]}= 1"]),
+                         f"{KIND_KEYS[0]}= 1", f"{KIND_KEYS[1]}= 1", f"{KIND_KEYS[4]}= 0",
+                         f"{KIND_KEYS[5]}= 1", f"{KIND_KEYS[6]}= 0", f"{KIND_KEYS[7]}= 1"]),
     ]
     for name, entries, expected in starting_files:
         # A Japanese folder name: the folder is stored in the system's code page.
@@ -284,6 +286,8 @@ def case_set_writes_the_settings_file_and_ends(session):
                 dialog.area_changed(SECONDS_LABEL, seconds, "the spinner's right arrow")
                 time.sleep(DOUBLE_CLICK_SECONDS)
             dialog.toggle_kind(JPG)
+            dialog.toggle_kind(PNG)
+            dialog.toggle_kind(HEIC)
             dialog.click(SET_BUTTON.centre)
             expect_ended(dialog.process, f"設定 ({name})")
             if dialog.settings_bytes() != settings_text(expected(dialog.windows_folder)):
@@ -300,7 +304,7 @@ def case_each_way_out_but_set_leaves_the_settings_file_untouched(session):
             # Changes a save would write, shown as they are made.
             dialog.click(within_caption(SEQUENTIAL_CAPTION))
             dialog.toggle_kind(BMP)
-            expect_kind_boxes(dialog.screenshot(), (0, 1, 1, 1))
+            expect_kind_boxes(dialog.screenshot(), (0, 1, 1, 1, 1, 1, 1, 1))
             dialog.click(point, button)
             expect_ended(dialog.process, way)
             dialog.expect_settings_untouched(way)

@@ -84,7 +84,7 @@ def start_once(session):
 # --- Cases ---
 
 def case_full_screen_cube_of_the_first_picture(session):
-    # All four kinds in the folder; the catalogue's first picture is a bitmap file.
+    # Every kind in the folder; the catalogue's first picture is a bitmap file.
     all_samples = session.pictures(*sorted(os.listdir(session.samples)))
     with RunningSaver(session, "first", all_samples) as saver:
         window = saver.wait_until_shown()

@@ -14,7 +14,7 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
-constexpr std::array<std::int16_t, 4> kAllKinds{1, 1, 1, 1};
+constexpr std::array<std::int16_t, kKindCount> kAllKinds{1, 1, 1, 1, 1, 1, 1, 1};
 
 // One listing of the folder as it was given; files of other kinds, in subfolders or with
 // other attributes are left out, and the rest sorted by code point (not by locale, nor by
@@ -31,19 +31,28 @@ TEST(BuildCatalogue, TakesThePicturesOfTheFolderInCodePointOrder) {
         const char* name;
         std::string folder;
         std::vector<File> files;
-        std::array<std::int16_t, 4> kinds;
+        std::array<std::int16_t, kKindCount> kinds;
         std::vector<std::string> catalogue;
         std::vector<std::string> patterns;  // listed
         PathStyle paths = kWindowsPaths;
     } cases[] = {
         {"the folder's pictures",
          "C:\\P",
-         {"b.JPG", "A.bmp", "c.gif", "a.bmp", "Z.bmp", "d.wmf", "notes.txt", "photo.jpeg",
-          "x.bmp.txt", "Sub\\x.bmp", "\xF0\x9F\x98\x80.bmp", "\xEF\xBD\x9A.bmp", "\xC3\xA9.bmp"},
+         {"b.JPG", "A.bmp", "c.gif", "a.bmp", "Z.bmp", "d.wmf", "notes.txt", "x.bmp.txt",
+          "Sub\\x.bmp", "\xF0\x9F\x98\x80.bmp", "\xEF\xBD\x9A.bmp", "\xC3\xA9.bmp"},
          kAllKinds,
          {"C:\\P\\A.bmp", "C:\\P\\Z.bmp", "C:\\P\\a.bmp", "C:\\P\\b.JPG", "C:\\P\\c.gif",
           "C:\\P\\d.wmf", "C:\\P\\\xC3\xA9.bmp", "C:\\P\\\xEF\xBD\x9A.bmp",
           "C:\\P\\\xF0\x9F\x98\x80.bmp"},
+         {"C:\\P\\*"}},
+        {"every JPEG and HEIF name, PNG, WebP and AVIF",
+         "C:\\P",
+         {"a.jpeg", "b.JPE", "c.jfif", "d.png", "e.PNG", "f.jpeg.txt", "g.jpgx", "h.apng",
+          "i.jfi", "j.webp", "k.HEIC", "l.heif", "m.hif", "n.avif", "o.heics", "p.avifs"},
+         kAllKinds,
+         {"C:\\P\\a.jpeg", "C:\\P\\b.JPE", "C:\\P\\c.jfif", "C:\\P\\d.png",
+          "C:\\P\\e.PNG", "C:\\P\\j.webp", "C:\\P\\k.HEIC", "C:\\P\\l.heif",
+          "C:\\P\\m.hif", "C:\\P\\n.avif"},
          {"C:\\P\\*"}},
         {"no attribute, archive only or read-only only",
          "C:\\P",
@@ -60,11 +69,11 @@ TEST(BuildCatalogue, TakesThePicturesOfTheFolderInCodePointOrder) {
          {"C:\\P\\*"}},
         {"only 1 switches a kind on",
          "C:\\P",
-         {"a.bmp", "b.gif", "c.jpg", "d.wmf"},
-         {1, 2, 1, -1},
-         {"C:\\P\\a.bmp", "C:\\P\\c.jpg"},
+         {"a.bmp", "b.gif", "c.jpg", "d.wmf", "e.png", "f.jpeg", "g.webp", "h.heic", "i.avif"},
+         {1, 2, 1, -1, 0, 3, 1, 0},
+         {"C:\\P\\a.bmp", "C:\\P\\c.jpg", "C:\\P\\f.jpeg", "C:\\P\\h.heic"},
          {"C:\\P\\*"}},
-        {"every kind off", "C:\\P", {"a.bmp"}, {0, 0, 0, 0}, {}, {}},
+        {"every kind off", "C:\\P", {"a.bmp"}, {0, 0, 0, 0, 0, 0, 0, 0}, {}, {}},
         {"no folder", "", {"a.bmp"}, kAllKinds, {}, {}},
         // A drive root written with its separator gives two.
         {"a drive root", "C:\\", {"x.bmp"}, kAllKinds, {"C:\\\\x.bmp"}, {"C:\\\\*"}},

@@ -68,13 +68,13 @@ TEST(ModuleOptionsTest, ArgumentListsGiveTheirOptions) {
         {{"-opengl", "-no-software"}, "", {.device = DevicePreference::OpenGl}},
         {{"-software", "-opengl", "-no-opengl"}, "", {}},
         {{"-folder", "/home/me/Pictures", "-interval", "60", "-order", "sequential",
-          "--transparency", "semi", "-no-gif", "--wmf", "-no-wmf", "-bmp"},
+          "--transparency", "semi", "-no-gif", "--wmf", "-no-wmf", "-bmp", "-no-png", "-no-heic", "--webp"},
          "",
          {.settings = {.imageFolder = "/home/me/Pictures",
                        .orderMode = 0,
                        .intervalSeconds = 60,
                        .transparencyMode = 1,
-                       .kindEnabled = {1, 0, std::nullopt, 0}}}},
+                       .kindEnabled = {1, 0, std::nullopt, 0, 0, 1, 0, std::nullopt}}}},
         // A value that looks like an option is still the value.
         {{"-folder", "-root"}, "", {.settings = {.imageFolder = "-root"}}},
     };
@@ -179,14 +179,15 @@ protected:
 };
 
 TEST_F(ModuleSettingsTest, OptionsGiveWhatTheSameSettingsInTheFileGive) {
-    const Settings saved{0, 25, 1, {0, 1, 1, 0}, "/pictures"};
+    const Settings saved{0, 25, 1, {0, 1, 1, 0, 0, 1, 0, 0}, "/pictures"};
     ASSERT_TRUE(SaveSettings(files, codePage, kLocation, saved));
     const auto [fromFile, fileCatalogue] = Load({});
 
     ASSERT_TRUE(files.RemoveFile(kIni));
     const auto [fromOptions, optionCatalogue] =
         Load({"-order", "sequential", "-interval", "25", "-transparency", "semi", "-no-bmp", "-gif",
-              "-jpg", "-no-wmf", "-folder", "/pictures"});
+              "-jpg", "-no-wmf", "-no-png", "-webp", "-no-heic", "-no-avif", "-folder",
+              "/pictures"});
 
     EXPECT_EQ(Fields(fromFile), Fields(saved));
     EXPECT_EQ(Fields(fromOptions), Fields(fromFile));
@@ -210,10 +211,10 @@ TEST_F(ModuleSettingsTest, TheTablesDefaultsAreThoseOfNoOptionsAndAMissingFile) 
 
 TEST_F(ModuleSettingsTest, OptionsReplaceTheFilesSettingsAndTheCatalogueFollows) {
     ASSERT_TRUE(
-        SaveSettings(files, codePage, kLocation, Settings{1, 30, 2, {1, 1, 1, 1}, "/gone"}));
+        SaveSettings(files, codePage, kLocation, Settings{1, 30, 2, {1, 1, 1, 1, 1, 1, 1, 1}, "/gone"}));
 
     const auto [settings, catalogue] = Load({"-folder", "/pictures", "-no-jpg", "-interval", "40"});
-    EXPECT_EQ(Fields(settings), Fields(Settings{1, 40, 2, {1, 1, 0, 1}, "/pictures"}));
+    EXPECT_EQ(Fields(settings), Fields(Settings{1, 40, 2, {1, 1, 0, 1, 1, 1, 1, 1}, "/pictures"}));
     EXPECT_EQ(catalogue.ImageFiles,
               (std::vector<std::string>{"/pictures/b.gif", "/pictures/c.bmp"}));
 

@@ -48,7 +48,7 @@ TEST_F(SettingsTest, MissingEmptyOrJunkFilesAndMissingFoldersGiveTheDefaults) {
         if (text) WriteFile(*text);
         settings = Settings{};
         Load();
-        EXPECT_EQ(Fields(settings), Fields(Settings{1, 10, 2, {1, 1, 1, 1}, ""}));
+        EXPECT_EQ(Fields(settings), Fields(Settings{1, 10, 2, {1, 1, 1, 1, 1, 1, 1, 1}, ""}));
         EXPECT_EQ(catalogue.ImageCount, 0);
     }
 }
@@ -59,12 +59,13 @@ TEST_F(SettingsTest, NumbersConvertAndBadOnesKeepTheEarlierValue) {
               Line(keys::KindKey(1), "40000") + Line(keys::KindKey(2), "") + keys::KindKey(3) +
               "\r\n");
     settings.TransparencyMode = 7;
-    settings.KindEnabled = {5, 5, 5, 5};
+    settings.KindEnabled = {5, 5, 5, 5, 5, 5, 5, 5};
     Load();
     EXPECT_EQ(settings.OrderMode, 1);
     EXPECT_EQ(settings.IntervalSeconds, 12);
     EXPECT_EQ(settings.TransparencyMode, 7);  // did not convert: left as it was
-    EXPECT_EQ(settings.KindEnabled, (std::array<std::int16_t, 4>{0, 5, 1, 1}));
+    // A kind the file does not name is on: files written before it existed show it.
+    EXPECT_EQ(settings.KindEnabled, (std::array<std::int16_t, kKindCount>{0, 5, 1, 1, 1, 1, 1, 1}));
 }
 
 TEST_F(SettingsTest, AnUnreadableFileReadsAsMissingAndIsNeverOverwritten) {
@@ -83,17 +84,19 @@ TEST_F(SettingsTest, SavingWritesEverySettingInOneReplacementKeepingOtherLines) 
     const std::string mine = "; mine\r\n[Other]\r\nx = 1\r\n\r\n";
     WriteFile(mine);
     files.failWrites = true;
-    EXPECT_FALSE(Save({1, 10, 2, {1, 1, 1, 1}, "C:\\Pics"}));
+    EXPECT_FALSE(Save({1, 10, 2, {1, 1, 1, 1, 1, 1, 1, 1}, "C:\\Pics"}));
     EXPECT_EQ(files.FileBytes(kIni), mine);
 
     files.failWrites = false;
-    EXPECT_TRUE(Save({1, 10, 2, {1, 1, 1, 1}, "C:\\Pics"}));
+    EXPECT_TRUE(Save({1, 10, 2, {1, 1, 1, 1, 1, 1, 1, 1}, "C:\\Pics"}));
     EXPECT_EQ(files.writeCount, 1);
     EXPECT_EQ(files.FileBytes(kIni),
               mine + "[Section]\r\n" + Line(keys::kOrderMode, " 1") + Line(keys::kInterval, " 10") +
                   Line(keys::kTransparency, " 2") + Line(keys::kImageFolder, "C:\\Pics") +
                   Line(keys::KindKey(0), " 1") + Line(keys::KindKey(1), " 1") +
-                  Line(keys::KindKey(2), " 1") + Line(keys::KindKey(3), " 1"));
+                  Line(keys::KindKey(2), " 1") + Line(keys::KindKey(3), " 1") +
+                  Line(keys::KindKey(4), " 1") + Line(keys::KindKey(5), " 1") +
+                  Line(keys::KindKey(6), " 1") + Line(keys::KindKey(7), " 1"));
 }
 
 TEST_F(SettingsTest, SavedSettingsLoadBackIncludingFoldersTheCodePageCannotSpell) {
@@ -102,7 +105,7 @@ TEST_F(SettingsTest, SavedSettingsLoadBackIncludingFoldersTheCodePageCannotSpell
     for (const std::string& folder : {longFolder, japaneseFolder}) {
         files.AddFolder(folder);
         files.AddFile(folder + "\\x.gif");
-        const Settings saved{0, 45, -1, {0, 1, 0, 0}, folder};
+        const Settings saved{0, 45, -1, {0, 1, 0, 0, 0}, folder};
         EXPECT_TRUE(Save(saved));
         settings = Settings{};
         Load();

@@ -25,7 +25,10 @@ TEST(DialogControlsTest, EachPointFindsTheControlOnTop) {
              {{gif.box.left + 2, gif.box.top + 2}, DialogControl::Kind, 1},
              {{gif.caption.x + 3, gif.caption.y + 3}, DialogControl::Kind, 1},  // its caption
              {{bmp.x + 7 * 5 - 1, bmp.y + 1}, DialogControl::Kind, 0},  // a caption's last column
-             {{bmp.x + 7 * 5 + 1, bmp.y + 1}, std::nullopt},
+             {{bmp.x + 7 * 5 + 1, bmp.y + 1}, std::nullopt},  // short of the next column
+             {{layout::kKinds[4].box.left + 1, bmp.y + 1}, DialogControl::Kind, 4},
+             {{layout::kKinds[7].caption.x + 3, layout::kKinds[7].caption.y + 3},
+              DialogControl::Kind, 7},
              {{set.caption.left + 40, set.caption.top + 5}, DialogControl::Button, 2},
              {{set.face.left + 40, set.face.top + 1}, std::nullopt},  // the face alone: nothing
              {{layout::kCloseButton.left + 3, layout::kCloseButton.top + 3}, DialogControl::Close},

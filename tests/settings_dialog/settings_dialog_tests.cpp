@@ -122,7 +122,7 @@ protected:
 
     FakeFileSystem files;
     AsciiCodePage codePage;
-    Settings settings{1, 10, 2, {1, 1, 1, 1}, "C:\\Pictures"};
+    Settings settings{1, 10, 2, {1, 1, 1, 1, 1, 1, 1, 1}, "C:\\Pictures"};
     Catalogue catalogue;
     FakeDialogPlatform platform;
     std::unique_ptr<SettingsDialog> dialog;
@@ -130,16 +130,16 @@ protected:
 
 TEST_F(SettingsDialogTest, OpeningShowsTheSettingsAndValuesNoControlCanShowLeaveTheDesign) {
     Open();
-    EXPECT_EQ(Options(View()), "1111 01 001");
+    EXPECT_EQ(Options(View()), "11111111 01 001");
     EXPECT_EQ(View().fileList, (Lines{"A.bmp", "B.jpg", "C.gif"}));  // catalogue order
     EXPECT_EQ(View().fileCountText, "3");
     EXPECT_EQ(View().folderText, "C:\\Pictures");
     EXPECT_EQ(View().intervalText, "10 秒");
     EXPECT_EQ(View().previewSizeText, "");
 
-    settings = {7, 500, -1, {2, 0, 1, 1}, ""};
+    settings = {7, 500, -1, {2, 0, 1, 1, 0, 1, -1, 1}, ""};
     Open();
-    EXPECT_EQ(Options(View()), "-011 -- 000");
+    EXPECT_EQ(Options(View()), "-01101-1 -- 000");
     EXPECT_EQ(View().intervalText, "30 秒");  // the spinner's own starting value
     EXPECT_TRUE(View().fileList.empty());
     EXPECT_EQ(View().fileCountText, "");  // not "0"
@@ -155,12 +155,12 @@ TEST_F(SettingsDialogTest, TheControlThatTookThePressTakesTheRelease) {
         std::optional<HitArea> release;
         std::string atPress, atRelease, calls;
     };
-    const std::string as = "1111 01 001";  // as opened
+    const std::string as = "11111111 01 001";  // as opened
     const Case cases[] = {
-        {Over(Kind, 1), kRight, Over(Order, 0), "1011 01 001", "1011 01 001", "capture free "},
-        {Over(Order, 0), MouseButton::Middle, kNowhere, "1111 10 001", "1111 10 001",
+        {Over(Kind, 1), kRight, Over(Order, 0), "10111111 01 001", "10111111 01 001", "capture free "},
+        {Over(Order, 0), MouseButton::Middle, kNowhere, "11111111 10 001", "11111111 10 001",
          "capture free "},
-        {Over(Transparency, 0), kLeft, Over(Transparency, 0), as, "1111 01 100", "capture free "},
+        {Over(Transparency, 0), kLeft, Over(Transparency, 0), as, "11111111 01 100", "capture free "},
         {Over(Transparency, 0), kLeft, Over(Transparency, 1), as, as, "capture free "},
         {kNowhere, kLeft, Over(Kind, 0), as, as, ""},
         {Over(Button, kCancel), kRight, Over(Button, kFolder), as, as, "capture free unload "},
@@ -220,7 +220,7 @@ TEST_F(SettingsDialogTest, SetSavesWhatIsShownOnceTheOtherWaysOutNothing) {
         EXPECT_TRUE(platform.calls.ends_with("unload "));
     }
     EXPECT_EQ(files.writeCount, 1);
-    EXPECT_EQ(Fields(Saved()), Fields(Settings{0, 30, 2, {1, 1, 1, 0}, ""}));
+    EXPECT_EQ(Fields(Saved()), Fields(Settings{0, 30, 2, {1, 1, 1, 0, 1, 1, 1, 1}, ""}));
 }
 
 // Why a save fails (a full disk, a read-only file, a folder gone) is the settings' and the file
@@ -236,13 +236,13 @@ TEST_F(SettingsDialogTest, AFailedSaveSaysSoAndKeepsTheDialogOpenWithItsChoices)
     const std::string saying = "[" + dialog_text::SaveFailed(kIni) + "] ";
     EXPECT_EQ(platform.calls, "capture free capture free " + saying + "capture free " + saying);
     EXPECT_EQ(files.FileBytes(kIni), "[Section]\r\n");
-    EXPECT_EQ(Options(View()), "1111 10 001");
+    EXPECT_EQ(Options(View()), "11111111 10 001");
     EXPECT_EQ(View().intervalText, "13 秒");
 
     files.failWrites = false;  // the disk has room again
     Press(kSet);
     EXPECT_TRUE(platform.calls.ends_with("unload "));
-    EXPECT_EQ(Fields(Saved()), Fields(Settings{0, 13, 2, {1, 1, 1, 1}, "C:\\Pictures"}));
+    EXPECT_EQ(Fields(Saved()), Fields(Settings{0, 13, 2, {1, 1, 1, 1, 1, 1, 1, 1}, "C:\\Pictures"}));
 }
 
 TEST_F(SettingsDialogTest, TheSpinnerStaysWithinTenToSixtySeconds) {
@@ -288,7 +288,7 @@ TEST_F(SettingsDialogTest, ABrowseAndAKindToggleListTheFolderShownCountingUp) {
     Press(kClear);  // no folder: a toggle changes the flag and its box only
     const std::size_t listings = files.listedPatterns.size();
     Click(Over(Kind, 1));
-    EXPECT_EQ(Options(View()), "0011 01 001");
+    EXPECT_EQ(Options(View()), "00111111 01 001");
     EXPECT_EQ(files.listedPatterns.size(), listings);
 }
 
@@ -307,7 +307,7 @@ TEST_F(SettingsDialogTest, WhileAFolderIsReadNothingStartsAnotherListingOrCloses
         };
         browse ? Press(kFolder) : Click(Over(Kind, 0));
         platform.duringPump = nullptr;
-        EXPECT_EQ(Options(View()).substr(0, 4), browse ? "1111" : "0111");
+        EXPECT_EQ(Options(View()).substr(0, 8), browse ? "11111111" : "01111111");
         EXPECT_EQ(View().folderText, "C:\\Pictures");
         EXPECT_EQ(View().previewSizeText, "640 * 480");
         EXPECT_EQ(Count(platform.calls, "unload"), 0u);

@@ -1,4 +1,4 @@
-# Turns the staged BMP pictures into the samples' GIF and JPEG files.
+# Turns the staged BMP pictures into the samples' GIF, JPEG and PNG files.
 # Usage: cmake -DCONVERT=<ImageMagick convert> -DSTAGING=<folder> -DSAMPLES=<folder> -P this
 foreach(var CONVERT STAGING SAMPLES)
     if(NOT DEFINED ${var})
@@ -10,8 +10,9 @@ endforeach()
 # -strip keeps dates and tool names out, so every build makes the same bytes.
 set(gif_options +dither -colors 256 -strip)
 set(jpg_options -quality 90 -interlace none -strip)
+set(png_options -strip -define png:exclude-chunks=date,time)
 
-foreach(kind gif jpg)
+foreach(kind gif jpg png)
     file(GLOB sources ${STAGING}/${kind}/*.bmp)
     foreach(source IN LISTS sources)
         get_filename_component(name ${source} NAME_WE)

@@ -1,6 +1,6 @@
 // Draws the sample pictures. BMP and WMF files go straight to the samples folder; pictures
-// meant as GIF or JPEG go as BMP files to <staging>/gif and <staging>/jpg, for the build to
-// convert.
+// meant as GIF, JPEG or PNG go as BMP files to <staging>/gif, <staging>/jpg and <staging>/png,
+// for the build to convert.
 
 #include <array>
 #include <cstdio>
@@ -18,7 +18,7 @@ using namespace vexaframe::samples;
 
 struct RasterSample {
     const char* name;
-    const char* kind;  // bmp, gif or jpg
+    const char* kind;  // bmp, gif, jpg or png
     int width;
     int height;
     vexaframe::Image (*draw)(int, int);
@@ -43,7 +43,7 @@ constexpr std::array kRasterSamples{
     RasterSample{"stained_glass", "gif", 640, 480, StainedGlass},
     RasterSample{"rainbow_rings", "gif", 512, 512, RainbowRings},
     RasterSample{"night_city", "gif", 320, 240, NightCity},
-    RasterSample{"tumbling_blocks", "gif", 720, 480, TumblingBlocks},
+    RasterSample{"tumbling_blocks", "png", 720, 480, TumblingBlocks},
 };
 
 constexpr std::array kVectorSamples{
@@ -75,7 +75,7 @@ int main(int argc, char** argv) {
     }
     const fs::path samples = argv[1];
     const fs::path staging = argv[2];
-    for (const fs::path& folder : {samples, staging / "gif", staging / "jpg"}) {
+    for (const fs::path& folder : {samples, staging / "gif", staging / "jpg", staging / "png"}) {
         fs::create_directories(folder);
     }
 
