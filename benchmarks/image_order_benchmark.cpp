@@ -13,7 +13,7 @@ namespace {
 double MedianMilliseconds(std::int16_t orderMode) {
     using namespace vexaframe;
     UniformRandom random = UniformRandom::FromTimeAndEntropy();
-    std::vector<std::int16_t> order(kMaxImageCount + 1, 0);
+    std::vector<std::int32_t> order(kMaxImageCount + 1, 0);
     std::vector<double> times;
     for (int run = 0; run < 51; ++run) {
         const auto start = std::chrono::steady_clock::now();

@@ -36,7 +36,7 @@ StartupOutcome StartSaver(RunState& run, StartupServices& services, bool started
 }  // namespace
 
 void PrepareImageOrder(RunState& run) {
-    const std::int16_t imageCount = run.catalogue.ImageCount;
+    const std::int32_t imageCount = run.catalogue.ImageCount;
     run.ImageOrder.assign(static_cast<std::size_t>(imageCount) + 1, 0);
     BuildImageOrder(run.settings.OrderMode, imageCount, run.ImageOrder, run.random);
 }

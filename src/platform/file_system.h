@@ -32,6 +32,14 @@ struct FolderEntry {
     std::uint32_t attributes;  // only the bits of namespace attribute
 };
 
+// What tells one folder from every other, however it is reached: through a link, a junction or
+// its own path.
+struct FolderIdentity {
+    std::uint64_t volume = 0;
+    std::uint64_t index = 0;
+    friend auto operator<=>(const FolderIdentity&, const FolderIdentity&) = default;
+};
+
 // Takes the next piece of a file's contents; false when it could not be written.
 using ByteSink = std::function<bool(std::string_view)>;
 // Hands a file's contents to the sink in order; false when a piece failed.
@@ -49,6 +57,11 @@ public:
     // failed: folder missing or unreadable, or an error part-way through.
     [[nodiscard]] virtual bool ListMatches(
         std::string_view pattern, const std::function<bool(const FolderEntry&)>& visit) = 0;
+
+    // The folder at the path, after every link on the way; nothing when it is no folder or
+    // cannot be reached.
+    [[nodiscard]] virtual std::optional<FolderIdentity> IdentifyFolder(
+        const std::string& folder) = 0;
 
     // The whole file, or nothing when it is missing or unreadable.
     [[nodiscard]] virtual std::optional<std::string> ReadFile(const std::string& path) = 0;

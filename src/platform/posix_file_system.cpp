@@ -106,6 +106,13 @@ bool PosixFileSystem::ListMatches(std::string_view pattern,
     }
 }
 
+std::optional<FolderIdentity> PosixFileSystem::IdentifyFolder(const std::string& folder) {
+    struct stat status {};
+    if (stat(folder.c_str(), &status) != 0 || !S_ISDIR(status.st_mode)) return std::nullopt;
+    return FolderIdentity{static_cast<std::uint64_t>(status.st_dev),
+                          static_cast<std::uint64_t>(status.st_ino)};
+}
+
 std::optional<std::string> PosixFileSystem::ReadFile(const std::string& path) {
     // Non-blocking, so that a named pipe in the file's place cannot hang the program.
     const Descriptor file(open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));

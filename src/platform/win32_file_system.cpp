@@ -35,9 +35,9 @@ bool IsFolder(const std::wstring& path) {
 
 // Only a file without other names: its bytes are what the others show.
 void ShrinkInSteps(const std::wstring& path) {
-    const OwnedFile file = TakeFile(
-        CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    const OwnedFile file =
+        TakeFile(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                             nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     BY_HANDLE_FILE_INFORMATION information;
     if (!file || !GetFileInformationByHandle(file.get(), &information) ||
         information.nNumberOfLinks != 1)
@@ -68,6 +68,21 @@ bool Win32FileSystem::ListMatches(std::string_view pattern,
         if (!visit(entry)) return true;
     } while (FindNextFileW(search.get(), &found));
     return GetLastError() == ERROR_NO_MORE_FILES;
+}
+
+std::optional<FolderIdentity> Win32FileSystem::IdentifyFolder(const std::string& folder) {
+    // Opening a folder takes backup semantics; a junction or link on the way is followed.
+    const OwnedFile opened =
+        TakeFile(CreateFileW(WideFromUtf8(folder).c_str(), FILE_READ_ATTRIBUTES,
+                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                             OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    BY_HANDLE_FILE_INFORMATION information{};
+    if (!opened || !GetFileInformationByHandle(opened.get(), &information) ||
+        (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
+        return std::nullopt;
+    return FolderIdentity{
+        information.dwVolumeSerialNumber,
+        std::uint64_t{information.nFileIndexHigh} << 32 | information.nFileIndexLow};
 }
 
 std::optional<std::string> Win32FileSystem::ReadFile(const std::string& path) {

@@ -47,7 +47,7 @@ void PictureShow::ResizeDevice(int width, int height) {
 // The order is already rebuilt when the last position was staged, so the next file is known.
 void PictureShow::PrepareNextPicture() {
     next_ = NextPicture{};
-    const std::string* file = PictureFileAt(static_cast<std::int16_t>(PicturePosition_ + 1));
+    const std::string* file = PictureFileAt(PicturePosition_ + 1);
     preparer_.Start(file != nullptr ? *file : std::string());
 }
 
@@ -101,7 +101,7 @@ void PictureShow::ShowNextPicture() {
 // file keeps the previous picture, which is then shown again. Until a first picture has been
 // staged, the positions that gave none are counted.
 bool PictureShow::StageNextImage(bool pendingHoldsPicture) {
-    const std::int16_t position = ++PicturePosition_;
+    const std::int32_t position = ++PicturePosition_;
     const bool staged = pendingHoldsPicture && staged_.CommitPending();
     if (staged) {
         pictureStaged_ = true;
@@ -117,10 +117,10 @@ bool PictureShow::StageNextImage(bool pendingHoldsPicture) {
 }
 
 // The file the order holds at `position`; nothing outside the order or the catalogue.
-const std::string* PictureShow::PictureFileAt(std::int16_t position) const {
+const std::string* PictureShow::PictureFileAt(std::int32_t position) const {
     const auto& order = run_.ImageOrder;
     if (position < 1 || static_cast<std::size_t>(position) >= order.size()) return nullptr;
-    const std::int16_t number = order[static_cast<std::size_t>(position)];
+    const std::int32_t number = order[static_cast<std::size_t>(position)];
     if (number < 1 || static_cast<std::size_t>(number) > run_.catalogue.ImageFiles.size())
         return nullptr;
     return &run_.catalogue.ImageFile(number);

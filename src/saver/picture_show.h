@@ -99,7 +99,7 @@ public:
     // being prepared is shown any more. The staged picture stays.
     void EndDecoding();
 
-    std::int16_t PicturePosition() const { return PicturePosition_; }
+    std::int32_t PicturePosition() const { return PicturePosition_; }
 
 private:
     enum class NextStage { Preparing, Uploading, Ready };
@@ -115,7 +115,7 @@ private:
     PreparedPicture DecodeNextPicture(const std::string& file, std::stop_token stop);
     void UploadNextPicture();
     bool StageNextImage(bool pendingHoldsPicture);
-    const std::string* PictureFileAt(std::int16_t position) const;
+    const std::string* PictureFileAt(std::int32_t position) const;
     void MakeResources();
     void ReplaceResources(bool newPicture, std::unique_ptr<DeviceTexture> texture);
     DeviceCondition RegainDevice();
@@ -127,9 +127,9 @@ private:
     StagedPicture staged_;
     std::unique_ptr<PictureDecoder> decoder_;
     std::function<void(std::wstring_view)> report_;
-    std::int16_t PicturePosition_ = 0;    // in the order, of the picture staged last
+    std::int32_t PicturePosition_ = 0;    // in the order, of the picture staged last
     bool pictureStaged_ = false;          // since the start
-    std::int16_t unstagedPositions_ = 0;  // tried since the start, while none was staged
+    std::int32_t unstagedPositions_ = 0;  // tried since the start, while none was staged
     // The staged picture's texture pixels, to make its texture again after a device loss: the
     // size of a texture, where the staged file holds the picture at its own.
     std::shared_ptr<const Image> stagedTexture_;

@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <optional>
+#include <set>
+#include <utility>
 
 #include "platform/wildcard.h"
 
@@ -19,25 +22,38 @@ bool TakenInSomePass(const FolderEntry& entry) {
     return std::ranges::find(kAttributePasses, entry.attributes) != kAttributePasses.end();
 }
 
+// What systems and network drives leave in the folders they share: thumbnails that are named
+// like pictures, deleted files, snapshots, the volume's own records.
+constexpr std::array<std::string_view, 9> kDebrisFolders{"@eaDir",
+                                                         "#recycle",
+                                                         "#snapshot",
+                                                         "@Recycle",
+                                                         "@Recently-Snapshot",
+                                                         "$RECYCLE.BIN",
+                                                         "RECYCLER",
+                                                         "System Volume Information",
+                                                         "lost+found"};
+
 struct Listing {
-    FilesByKind filesByKind;
+    FilesByKind filesByKind;  // each named by its path from the catalogue's folder
+    int found = 0;
     CatalogueEnd end = CatalogueEnd::Complete;
 };
 
-// One listing of the whole folder, split by kind, costs a twelfth of listing every kind's
-// pattern in every pass.
-Listing ListFilesByKind(FileSystem& files, const std::string& pattern,
-                        const std::array<std::int16_t, kKindCount>& kindEnabled,
-                        const CatalogueProgress& progress) {
-    Listing listing;
-    int found = 0;
-    const bool listed = files.ListMatches(pattern, [&](const FolderEntry& entry) {
+// Lists one folder, `prefix` from the catalogue's folder, into the listing; with `subFolders`
+// it gathers the sub-folders to search too. False when the folder could not be listed.
+bool ListFolder(FileSystem& files, const std::string& folder, const std::string& prefix,
+                const std::array<std::int16_t, kKindCount>& kindEnabled, std::int32_t bound,
+                const CatalogueProgress& progress, Listing& listing,
+                std::vector<std::string>* subFolders) {
+    const bool listed = files.ListMatches(folder + prefix + '*', [&](const FolderEntry& entry) {
+        if (subFolders != nullptr && IsFolderToSearch(entry)) subFolders->push_back(entry.name);
         if (!TakenInSomePass(entry)) return true;
         for (std::size_t kind = 0; kind < kKindPatterns.size(); ++kind) {
             if (IsKindEnabled(kindEnabled[kind]) && IsNameOfKind(kind, entry.name)) {
-                listing.filesByKind[kind].push_back(entry);
-                ++found;
-                if (progress && !progress(std::min<int>(found, kMaxImageCount))) {
+                listing.filesByKind[kind].push_back({prefix + entry.name, entry.attributes});
+                ++listing.found;
+                if (progress && !progress(std::min(listing.found, bound))) {
                     listing.end = CatalogueEnd::Stopped;
                     return false;
                 }
@@ -46,19 +62,51 @@ Listing ListFilesByKind(FileSystem& files, const std::string& pattern,
         }
         return true;
     });
-    if (!listed && listing.end == CatalogueEnd::Complete) listing.end = CatalogueEnd::Unreadable;
+    return listed || listing.end == CatalogueEnd::Stopped;
+}
+
+// One listing of each folder, split by kind, costs a twelfth of listing every kind's pattern
+// in every pass. Sub-folders are searched once each, however many links reach them.
+Listing ListFilesByKind(FileSystem& files, const std::string& folder,
+                        const std::array<std::int16_t, kKindCount>& kindEnabled,
+                        const CatalogueProgress& progress, FolderScope scope) {
+    Listing listing;
+    const std::int32_t bound = MaxImageCount(scope);
+    const bool withSubFolders = scope == FolderScope::WithSubFolders;
+    const char separator = files.Paths().separator;
+    std::set<FolderIdentity> searched;
+    if (withSubFolders) {
+        if (const std::optional<FolderIdentity> identity = files.IdentifyFolder(folder))
+            searched.insert(*identity);
+    }
+    std::vector<std::string> pending{""};  // prefixes from the catalogue's folder
+    for (bool first = true; !pending.empty() && listing.end == CatalogueEnd::Complete;
+         first = false) {
+        const std::string prefix = std::move(pending.back());
+        pending.pop_back();
+        std::vector<std::string> subFolders;
+        if (!ListFolder(files, folder, prefix, kindEnabled, bound, progress, listing,
+                        withSubFolders ? &subFolders : nullptr) &&
+            first)
+            listing.end = CatalogueEnd::Unreadable;
+        for (const std::string& name : subFolders) {
+            const std::string subFolder = prefix + name + separator;
+            const std::optional<FolderIdentity> identity = files.IdentifyFolder(folder + subFolder);
+            if (identity && searched.insert(*identity).second) pending.push_back(subFolder);
+        }
+    }
     return listing;
 }
 
 // Takes the entries of one kind whose whole attribute value equals the pass's; false once the
 // catalogue is full.
-bool TakeMatches(const std::string& prefix, const std::vector<FolderEntry>& matches,
-                 std::uint32_t pass, Catalogue& catalogue) {
+bool TakeMatches(const std::string& folder, const std::vector<FolderEntry>& matches,
+                 std::uint32_t pass, std::int32_t bound, Catalogue& catalogue) {
     for (const FolderEntry& entry : matches) {
         if (entry.attributes != pass) continue;
-        if (catalogue.ImageCount == kMaxImageCount) return false;
+        if (catalogue.ImageCount == bound) return false;
         ++catalogue.ImageCount;
-        catalogue.ImageFiles.push_back(prefix + entry.name);
+        catalogue.ImageFiles.push_back(folder + entry.name);
     }
     return true;
 }
@@ -74,6 +122,20 @@ bool IsNameOfKind(std::size_t kind, std::string_view name) {
     }
 }
 
+std::int32_t MaxImageCount(FolderScope scope) {
+    return scope == FolderScope::WithSubFolders ? kMaxImageCountWithSubFolders : kMaxImageCount;
+}
+
+bool IsFolderToSearch(const FolderEntry& entry) {
+    constexpr std::uint32_t kPassedOver = attribute::kHidden | attribute::kSystem;
+    if ((entry.attributes & attribute::kDirectory) == 0 || (entry.attributes & kPassedOver) != 0 ||
+        entry.name.starts_with('.'))
+        return false;
+    return std::ranges::none_of(kDebrisFolders, [&entry](std::string_view debris) {
+        return WildcardMatch(debris, entry.name);  // no wildcards: the name in any case
+    });
+}
+
 bool FolderExists(FileSystem& files, std::string_view folder) {
     bool found = false;
     // The listing stops at the first entry; only whether one came matters, not how it ended.
@@ -87,19 +149,20 @@ bool FolderExists(FileSystem& files, std::string_view folder) {
 
 CatalogueEnd BuildCatalogue(FileSystem& files, std::string_view folder,
                             const std::array<std::int16_t, kKindCount>& kindEnabled,
-                            Catalogue& catalogue, const CatalogueProgress& progress) {
+                            Catalogue& catalogue, const CatalogueProgress& progress,
+                            FolderScope scope) {
     catalogue.ImageCount = 0;
     catalogue.ImageFiles.clear();
     if (folder.empty() || !std::ranges::any_of(kindEnabled, IsKindEnabled))
         return CatalogueEnd::Complete;
 
-    const PathStyle paths = files.Paths();
-    const std::string prefix = std::string(folder) + paths.separator;
-    const Listing listing = ListFilesByKind(files, prefix + '*', kindEnabled, progress);
+    const std::string prefix = std::string(folder) + files.Paths().separator;
+    const Listing listing = ListFilesByKind(files, prefix, kindEnabled, progress, scope);
+    const std::int32_t bound = MaxImageCount(scope);
     bool room = true;
     for (const std::uint32_t pass : kAttributePasses) {
         for (const std::vector<FolderEntry>& matches : listing.filesByKind)
-            room = room && TakeMatches(prefix, matches, pass, catalogue);
+            room = room && TakeMatches(prefix, matches, pass, bound, catalogue);
     }
     // Byte order of UTF-8 is code point order, and case stays distinct: "Z.bmp" < "a.bmp".
     std::ranges::sort(catalogue.ImageFiles);
@@ -112,9 +175,8 @@ std::string WithTrailingSeparator(std::string_view path, PathStyle paths) {
     return trimmed;
 }
 
-std::string_view FileNameOf(std::string_view path, PathStyle paths) {
-    const std::size_t separator = path.find_last_of(paths.separator);
-    return separator == std::string_view::npos ? path : path.substr(separator + 1);
+std::string_view CataloguedName(std::string_view path, std::string_view folder) {
+    return path.substr(std::min(path.size(), folder.size() + 1));  // and its separator
 }
 
 }  // namespace vexaframe

@@ -1,5 +1,6 @@
 #pragma once
-// The catalogue of pictures: the files of the enabled kinds in one folder, in path order.
+// The catalogue of pictures: the files of the enabled kinds in one folder, or in it and its
+// sub-folders, in path order.
 
 #include <array>
 #include <cstdint>
@@ -12,7 +13,9 @@
 
 namespace vexaframe {
 
-inline constexpr std::int16_t kMaxImageCount = 32767;
+// The pictures a catalogue holds at most: of one folder, and of a folder with its sub-folders.
+inline constexpr std::int32_t kMaxImageCount = 32767;
+inline constexpr std::int32_t kMaxImageCountWithSubFolders = 1 << 20;
 
 // The picture kinds, in the order of Settings::KindEnabled: each kind's caption, and the
 // wildcard parts of the file names it takes, separated by ';'. A JPEG or HEIF photograph's name
@@ -21,8 +24,8 @@ inline constexpr std::size_t kKindCount = 8;
 inline constexpr std::array<std::string_view, kKindCount> kKindCaptions{
     "*.bmp", "*.gif", "*.jpg", "*.wmf", "*.png", "*.webp", "*.heic", "*.avif"};
 inline constexpr std::array<std::string_view, kKindCount> kKindPatterns{
-    "*.bmp", "*.gif", "*.jpg;*.jpeg;*.jpe;*.jfif", "*.wmf", "*.png", "*.webp", "*.heic;*.heif;*.hif",
-    "*.avif"};
+    "*.bmp", "*.gif",  "*.jpg;*.jpeg;*.jpe;*.jfif", "*.wmf",
+    "*.png", "*.webp", "*.heic;*.heif;*.hif",       "*.avif"};
 
 // True when the file name matches one of the kind's wildcard parts.
 bool IsNameOfKind(std::size_t kind, std::string_view name);
@@ -33,7 +36,7 @@ inline constexpr std::array<std::uint32_t, 3> kAttributePasses{0, attribute::kAr
                                                                attribute::kReadOnly};
 
 struct Catalogue {
-    std::int16_t ImageCount = 0;
+    std::int32_t ImageCount = 0;
     std::vector<std::string> ImageFiles;  // full paths; picture number n is ImageFiles[n - 1]
 
     const std::string& ImageFile(int number) const { return ImageFiles[number - 1]; }
@@ -42,7 +45,7 @@ struct Catalogue {
 // How a build of the catalogue ended.
 enum class CatalogueEnd {
     Complete,
-    Full,        // the folder holds more pictures than kMaxImageCount: the first ones are kept
+    Full,        // the folder holds more pictures than the catalogue's bound: the first are kept
     Unreadable,  // the listing failed: what was listed until then is kept
     Stopped,     // the progress callback asked to stop: what was listed until then is kept
 };
@@ -52,15 +55,29 @@ using CatalogueProgress = std::function<bool(int found)>;
 
 bool FolderExists(FileSystem& files, std::string_view folder);
 
-// Lists the folder once and takes its pictures pass by pass, then kind by kind, in listing
-// order, until the catalogue is full; then sorts them by path.
+enum class FolderScope { FolderOnly, WithSubFolders };
+
+// Lists the folder once (and with sub-folders each folder below it that holds pictures a user
+// keeps: see IsFolderToSearch) and takes its pictures pass by pass, then kind by kind, in
+// listing order, until the catalogue is full; then sorts them by path. A sub-folder that cannot
+// be listed is passed over.
 CatalogueEnd BuildCatalogue(FileSystem& files, std::string_view folder,
                             const std::array<std::int16_t, kKindCount>& kindEnabled,
-                            Catalogue& catalogue, const CatalogueProgress& progress = {});
+                            Catalogue& catalogue, const CatalogueProgress& progress = {},
+                            FolderScope scope = FolderScope::FolderOnly);
+
+// How many pictures a catalogue of the scope holds at most.
+std::int32_t MaxImageCount(FolderScope scope);
+
+// A sub-folder a search enters: neither hidden nor a system folder (nor named as hidden
+// folders are on POSIX), nor one of the folders that systems and network drives fill with
+// thumbnails and deleted files.
+bool IsFolderToSearch(const FolderEntry& entry);
 
 std::string WithTrailingSeparator(std::string_view path, PathStyle paths);
 
-// The file's name as the listing gave it: what follows the folder's separator.
-std::string_view FileNameOf(std::string_view path, PathStyle paths);
+// A catalogued picture's path from the catalogue's folder: its name, after the sub-folders on
+// the way.
+std::string_view CataloguedName(std::string_view path, std::string_view folder);
 
 }  // namespace vexaframe

@@ -9,12 +9,12 @@ namespace vexaframe {
 
 namespace {
 
-void FillSequential(std::int16_t imageCount, std::vector<std::int16_t>& ImageOrder) {
-    std::iota(ImageOrder.begin() + 1, ImageOrder.begin() + 1 + imageCount, std::int16_t{1});
+void FillSequential(std::int32_t imageCount, std::vector<std::int32_t>& ImageOrder) {
+    std::iota(ImageOrder.begin() + 1, ImageOrder.begin() + 1 + imageCount, std::int32_t{1});
 }
 
 // Fisher-Yates over entries 1..imageCount: every arrangement equally likely, in linear time.
-void Shuffle(std::int16_t imageCount, std::vector<std::int16_t>& ImageOrder,
+void Shuffle(std::int32_t imageCount, std::vector<std::int32_t>& ImageOrder,
              UniformRandom& random) {
     for (int last = imageCount; last > 1; --last) {
         const int chosen = 1 + static_cast<int>(random.Below(static_cast<std::uint32_t>(last)));
@@ -24,8 +24,8 @@ void Shuffle(std::int16_t imageCount, std::vector<std::int16_t>& ImageOrder,
 
 }  // namespace
 
-void BuildImageOrder(std::int16_t orderMode, std::int16_t imageCount,
-                     std::vector<std::int16_t>& ImageOrder, UniformRandom& random) {
+void BuildImageOrder(std::int16_t orderMode, std::int32_t imageCount,
+                     std::vector<std::int32_t>& ImageOrder, UniformRandom& random) {
     if (imageCount <= 0 || ImageOrder.size() < static_cast<size_t>(imageCount) + 1) return;
     FillSequential(imageCount, ImageOrder);
     if (orderMode != 0) Shuffle(imageCount, ImageOrder, random);

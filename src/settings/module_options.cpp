@@ -109,6 +109,14 @@ constexpr std::array kOptions{
                     [](ModuleOptions& options, const OptionValue& value) {
                         options.settings.imageFolder = std::string(value.text);
                     }},
+    OptionEntry{
+        .name = "subfolders",
+        .kind = OptionKind::Switch,
+        .group = OptionGroup::Setting,
+        .defaultValue = kDefaultSubFolders,
+        .help = "take the pictures of the folder's sub-folders too",
+        .apply = [](ModuleOptions& options,
+                    const OptionValue& value) { options.settings.subFolders = Setting(value); }},
     OptionEntry{.name = "interval",
                 .kind = OptionKind::Number,
                 .group = OptionGroup::Setting,
@@ -385,6 +393,7 @@ std::string LoadModuleSettings(FileSystem& files, const CodePage& codePage,
     if (options.orderMode) settings.OrderMode = *options.orderMode;
     if (options.intervalSeconds) settings.IntervalSeconds = *options.intervalSeconds;
     if (options.transparencyMode) settings.TransparencyMode = *options.transparencyMode;
+    if (options.subFolders) settings.SubFolders = *options.subFolders;
     for (std::size_t kind = 0; kind < options.kindEnabled.size(); ++kind) {
         if (options.kindEnabled[kind]) settings.KindEnabled[kind] = *options.kindEnabled[kind];
     }

@@ -36,6 +36,7 @@ struct SettingOptions {
     std::optional<std::int16_t> intervalSeconds{};
     std::optional<std::int16_t> transparencyMode{};
     std::array<std::optional<std::int16_t>, kKindCount> kindEnabled{};  // as Settings::KindEnabled
+    std::optional<std::int16_t> subFolders{};
 
     bool operator==(const SettingOptions&) const = default;
 };

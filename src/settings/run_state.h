@@ -24,7 +24,7 @@ struct RunState {
 
     Settings settings;
     Catalogue catalogue;
-    std::vector<std::int16_t> ImageOrder;  // entries 1..ImageCount; entry 0 unused
+    std::vector<std::int32_t> ImageOrder;  // entries 1..ImageCount; entry 0 unused
     UniformRandom random;
 };
 

@@ -65,10 +65,16 @@ std::string WithSettings(std::string text, const CodePage& codePage, const Setti
     write(keys::kImageFolder, FolderValue(codePage, settings.ImageFolder));
     for (std::size_t index = 0; index < kKindCount; ++index)
         write(keys::KindKey(static_cast<int>(index)), NumberText(settings.KindEnabled[index]));
+    write(keys::kSubFolders, NumberText(settings.SubFolders));
     return text;
 }
 
 }  // namespace
+
+FolderScope ScopeOf(const Settings& settings) {
+    // As for a kind, only exactly 1 switches it on.
+    return settings.SubFolders == 1 ? FolderScope::WithSubFolders : FolderScope::FolderOnly;
+}
 
 SettingsLocation ChooseSettingsLocation(FileSystem& files, const std::string& programFolder,
                                         const std::string& perUserFolder,
@@ -99,6 +105,7 @@ void ReadSettings(FileSystem& files, const CodePage& codePage, const SettingsLoc
         ReadNumber(text, keys::KindKey(static_cast<int>(index)), Rounding::Floor,
                    kDefaultKindEnabled, settings.KindEnabled[index]);
     }
+    ReadNumber(text, keys::kSubFolders, Rounding::Floor, kDefaultSubFolders, settings.SubFolders);
     ReadImageFolder(codePage, text, settings);
 }
 
@@ -109,7 +116,8 @@ void BuildCatalogueOfSettings(FileSystem& files, Settings& settings, Catalogue& 
         settings.ImageFolder.clear();
         return;
     }
-    BuildCatalogue(files, settings.ImageFolder, settings.KindEnabled, catalogue);
+    BuildCatalogue(files, settings.ImageFolder, settings.KindEnabled, catalogue, {},
+                   ScopeOf(settings));
 }
 
 void LoadSettings(FileSystem& files, const CodePage& codePage, const SettingsLocation& location,

@@ -19,13 +19,18 @@ struct Settings {
     std::int16_t TransparencyMode = 0;  // 0 opaque, 1 semi-transparent, 2 random by pattern
     std::array<std::int16_t, kKindCount> KindEnabled{};  // as kKindCaptions: 1 on, 0 off
     std::string ImageFolder;                             // UTF-8
+    std::int16_t SubFolders = 0;  // 1 takes the pictures of the folder's sub-folders too
 };
+
+// The folders the catalogue of the settings searches.
+FolderScope ScopeOf(const Settings& settings);
 
 // What a missing or empty setting gives.
 inline constexpr std::int16_t kDefaultOrderMode = 1;
 inline constexpr std::int16_t kDefaultIntervalSeconds = 10;
 inline constexpr std::int16_t kDefaultTransparencyMode = 2;
 inline constexpr std::int16_t kDefaultKindEnabled = 1;
+inline constexpr std::int16_t kDefaultSubFolders = 0;
 
 // The intervals the user is offered; the file may hold any other.
 inline constexpr std::int16_t kShortestInterval = 10;

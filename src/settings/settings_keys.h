@@ -14,6 +14,8 @@ inline constexpr std::string_view kTransparency = "\x93\xA7\x96\xBE\x8C\xF8\x89\
 inline constexpr std::string_view kImageFolder =
     "\x89\xE6\x91\x9C\x82\xCC\xCC\xAB\xD9\xC0\xDE";  // 画像のﾌｫﾙﾀﾞ
 
+inline constexpr std::string_view kSubFolders = "\xBB\xCC\xDE\xCC\xAB\xD9\xC0\xDE";  // ｻﾌﾞﾌｫﾙﾀﾞ
+
 // 画像種類_0 to 画像種類_7
 inline std::string KindKey(int index) {
     return std::string("\x89\xE6\x91\x9C\x8E\xED\x97\xDE") + "_" + std::to_string(index);

@@ -33,6 +33,8 @@ std::vector<HitArea> DialogHitAreas(const TextWidth& textWidth) {
     for (std::size_t i = 0; i < layout::kButtons.size(); ++i)
         areas.push_back({DialogControl::Button, static_cast<int>(i), layout::kButtons[i].caption});
     AddOptions(areas, DialogControl::Kind, layout::kKinds, kKindCaptions, textWidth);
+    AddOptions(areas, DialogControl::SubFolders, layout::kSubFolders, dialog_text::kSubFolders,
+               textWidth);
     AddOptions(areas, DialogControl::Order, layout::kOrders, dialog_text::kOrders, textWidth);
     AddOptions(areas, DialogControl::Transparency, layout::kTransparencies,
                dialog_text::kTransparencies, textWidth);

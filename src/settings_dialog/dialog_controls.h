@@ -16,7 +16,8 @@ enum class DialogControl {
     TitleStrip,    // drags the window
     Close,         // the close picture
     Button,        // index 0..3
-    Kind,          // box or caption, index 0..3
+    Kind,          // box or caption, index 0..7
+    SubFolders,    // box or caption
     Order,         // index 0..1
     Transparency,  // index 0..2
     Link,

@@ -56,7 +56,8 @@ inline constexpr PixelRect kFileList = FromTwips(kFilesOrigin, 180, 1020, 2535, 
 inline constexpr PixelRect kFileCount = FromTwips(kFilesOrigin, 1680, 660, 495, 255);
 inline constexpr PixelPoint kPictureUnit{kFilesOrigin.x + 2220 / kTwipsPerPixel,
                                          kFilesOrigin.y + 720 / kTwipsPerPixel};  // "枚"
-inline constexpr PixelRect kFolderLabel = FromTwips(kFilesOrigin, 180, 4320, 4215, 255);
+// The folder, and beside it whether its sub-folders are searched too.
+inline constexpr PixelRect kFolderLabel = FromTwips(kFilesOrigin, 180, 4320, 3135, 255);
 inline constexpr PixelRect kPreviewSize = FromTwips(kFilesOrigin, 2880, 540, 1515, 195);
 inline constexpr PixelRect kPreview = FromTwips(kFilesOrigin, 2880, 780, 1500, 1500);  // 100 x 100
 
@@ -106,6 +107,7 @@ inline constexpr std::array<Option, kKindCount> kKinds{
     OptionAt(kFilesOrigin, 2880, 3120, 3360, 180), OptionAt(kFilesOrigin, 2880, 3120, 3600, 180),
     OptionAt(kFilesOrigin, 3780, 4020, 2880, 180), OptionAt(kFilesOrigin, 3780, 4020, 3120, 180),
     OptionAt(kFilesOrigin, 3780, 4020, 3360, 180), OptionAt(kFilesOrigin, 3780, 4020, 3600, 180)};
+inline constexpr std::array<Option, 1> kSubFolders{OptionAt(kFilesOrigin, 3375, 3615, 4350, 180)};
 inline constexpr std::array<Option, 2> kOrders{OptionAt(kOptionsOrigin, 360, 600, 540, 195),
                                                OptionAt(kOptionsOrigin, 360, 600, 780, 195)};
 inline constexpr std::array<Option, 3> kTransparencies{

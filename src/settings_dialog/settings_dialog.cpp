@@ -38,8 +38,8 @@ bool SameControl(const HitArea& a, const HitArea& b) {
 
 namespace dialog_text {
 
-std::string TooManyFiles() {
-    return "このﾌｫﾙﾀﾞには画像が多すぎます。最初の " + std::to_string(kMaxImageCount) +
+std::string TooManyFiles(std::int32_t listed) {
+    return "このﾌｫﾙﾀﾞには画像が多すぎます。最初の " + std::to_string(listed) +
            " 枚までを一覧にしました。";
 }
 
@@ -76,6 +76,7 @@ void SettingsDialog::OnLoad() {
     view_.folderText = pending_.ImageFolder;
     for (std::size_t i = 0; i < view_.kindBoxes.size(); ++i)
         view_.kindBoxes[i] = CheckPicture(pending_.KindEnabled[i]);
+    view_.subFoldersBox[0] = CheckPicture(pending_.SubFolders);
     if (!Within(pending_.IntervalSeconds, kShortestInterval, kLongestInterval))
         pending_.IntervalSeconds = kIntervalStarting;
     ShowInterval();
@@ -104,6 +105,9 @@ void SettingsDialog::OnPress(std::optional<HitArea> over, MouseButton button) {
             break;
         case DialogControl::Kind:
             ToggleKind(over->index);
+            break;
+        case DialogControl::SubFolders:
+            ToggleSubFolders();
             break;
         case DialogControl::Order:
             SelectOrder(over->index);
@@ -139,6 +143,7 @@ void SettingsDialog::OnRelease(std::optional<HitArea> over) {
             break;
         case DialogControl::TitleStrip:
         case DialogControl::Kind:
+        case DialogControl::SubFolders:
         case DialogControl::Order:
             break;  // they acted on the press
     }
@@ -168,7 +173,7 @@ void SettingsDialog::ClearList() {
 void SettingsDialog::RefillFileList() {
     ClearList();
     for (const std::string& path : pendingCatalogue_.ImageFiles)
-        view_.fileList.emplace_back(FileNameOf(path, files_.Paths()));
+        view_.fileList.emplace_back(CataloguedName(path, pending_.ImageFolder));
     if (!view_.fileList.empty()) ShowFileCount(view_.fileList.size());
 }
 
@@ -178,27 +183,38 @@ void SettingsDialog::ShowFileCount(std::size_t count) {
 
 CatalogueEnd SettingsDialog::ListFolder() {
     listing_ = true;
-    const CatalogueEnd end = BuildCatalogue(files_, pending_.ImageFolder, pending_.KindEnabled,
-                                            pendingCatalogue_, [this](int found) {
-                                                ShowFileCount(static_cast<std::size_t>(found));
-                                                platform_.PumpMessages();
-                                                return true;
-                                            });
+    const FolderScope scope = ScopeOf(pending_);
+    const CatalogueEnd end = BuildCatalogue(
+        files_, pending_.ImageFolder, pending_.KindEnabled, pendingCatalogue_,
+        [this](int found) {
+            ShowFileCount(static_cast<std::size_t>(found));
+            platform_.PumpMessages();
+            return true;
+        },
+        scope);
     listing_ = false;
-    if (end == CatalogueEnd::Full) platform_.ShowMessage(dialog_text::TooManyFiles());
+    if (end == CatalogueEnd::Full)
+        platform_.ShowMessage(dialog_text::TooManyFiles(MaxImageCount(scope)));
     if (end == CatalogueEnd::Unreadable) platform_.ShowMessage(dialog_text::kFolderUnreadable);
     return end;
 }
 
+void SettingsDialog::ToggleKind(int index) {
+    const auto kind = static_cast<std::size_t>(index);
+    ToggleCheck(pending_.KindEnabled[kind], view_.kindBoxes[kind]);
+}
+
+void SettingsDialog::ToggleSubFolders() {
+    ToggleCheck(pending_.SubFolders, view_.subFoldersBox[0]);
+}
+
 // Rescans the folder the page shows, which may be one chosen or cleared but not yet saved.
 // While a folder is being read, no other listing starts.
-void SettingsDialog::ToggleKind(int index) {
+void SettingsDialog::ToggleCheck(std::int16_t& enabled, StorePicture& box) {
     if (listing_) return;
-    const auto kind = static_cast<std::size_t>(index);
-    std::int16_t& enabled = pending_.KindEnabled[kind];
     enabled ^= 1;
     if (const StorePicture picture = CheckPicture(enabled); picture != StorePicture::None)
-        view_.kindBoxes[kind] = picture;
+        box = picture;
     platform_.PumpMessages();
     if (pending_.ImageFolder.empty() || !FolderExists(files_, pending_.ImageFolder)) return;
     view_.fileCountText.clear();

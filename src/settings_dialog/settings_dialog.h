@@ -32,6 +32,7 @@ inline constexpr std::string_view kOrderHeading = "画像ﾁｪﾝｼﾞ";
 inline constexpr std::string_view kIntervalHeading = "ｲﾝﾀｰﾊﾞﾙ";
 inline constexpr std::string_view kTransparencyHeading = "透明効果";
 inline constexpr std::string_view kPictureUnit = "枚";
+inline constexpr std::array<std::string_view, 1> kSubFolders{"ｻﾌﾞﾌｫﾙﾀﾞも"};
 inline constexpr std::string_view kSeconds = " 秒";
 inline constexpr std::array<std::string_view, 4> kButtons{"ﾌｫﾙﾀﾞで指定", "ｸﾘｱ", "設定", "ｷｬﾝｾﾙ"};
 inline constexpr std::array<std::string_view, 2> kOrders{"ｼｰｹﾝｼｬﾙ", "ﾗﾝﾀﾞﾑ"};
@@ -46,7 +47,7 @@ inline constexpr std::string_view kFolderUnreadable =
     "ﾌｫﾙﾀﾞを最後まで読めませんでした。読めた分までを一覧にしました。";
 inline constexpr std::string_view kFolderBrowserUnavailable = "ﾌｫﾙﾀﾞの選択画面を開けませんでした。";
 
-std::string TooManyFiles();
+std::string TooManyFiles(std::int32_t listed);
 // Names the file it could not write, so the user knows what to look at.
 std::string SaveFailed(std::string_view settingsFile);
 }  // namespace dialog_text
@@ -70,6 +71,7 @@ inline constexpr int kIntervalStarting = 30;
 // What the dialog's controls show. Texts are UTF-8.
 struct DialogView {
     std::array<StorePicture, kKindCount> kindBoxes{};
+    std::array<StorePicture, 1> subFoldersBox{};
     std::array<StorePicture, 2> orderRadios{};
     std::array<StorePicture, 3> transparencyRadios{};
     std::array<StorePicture, 4> buttonFaces{};
@@ -154,6 +156,8 @@ private:
     void ClearList();
 
     void ToggleKind(int index);
+    void ToggleSubFolders();
+    void ToggleCheck(std::int16_t& enabled, StorePicture& box);
     void SelectOrder(int index);
     void SelectTransparency(int index);
     void ReleaseButton(int index);

@@ -26,7 +26,7 @@ public:
 
     Calls calls;
     std::vector<std::wstring> messages;
-    std::vector<std::int16_t> orderAtSaver;
+    std::vector<std::int32_t> orderAtSaver;
 
     bool WindowTitledExists(std::string_view title) override {
         calls.push_back("find " + std::string(title));

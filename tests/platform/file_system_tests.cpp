@@ -185,6 +185,26 @@ TEST_F(FileSystemTest, MissingPathsAndFoldersAreNoFilesAndListNothing) {
     EXPECT_FALSE(files_.ListMatches(PathOf("empty.ini", "*"), kVisitAll));
 }
 
+// A search of sub-folders enters each folder once, however many ways lead to it.
+TEST_F(FileSystemTest, AFolderIsKnownAsItselfByEveryPathThatReachesIt) {
+    fs::create_directories(FsPath(PathOf("a", "b")));
+    fs::create_directory(FsPath(PathOf("c")));
+    Write("file.jpg");
+    const std::optional<FolderIdentity> a = files_.IdentifyFolder(PathOf("a"));
+    ASSERT_TRUE(a.has_value());
+    EXPECT_EQ(files_.IdentifyFolder(PathOf("a", "b", "..")), a);
+    EXPECT_EQ(files_.IdentifyFolder(PathOf("a", "")), a);
+    EXPECT_NE(files_.IdentifyFolder(PathOf("a", "b")), a);
+    EXPECT_NE(files_.IdentifyFolder(PathOf("c")), a);
+    EXPECT_EQ(files_.IdentifyFolder(PathOf("file.jpg")), std::nullopt);
+    EXPECT_EQ(files_.IdentifyFolder(PathOf("missing")), std::nullopt);
+#ifndef _WIN32
+    // A link back up the tree is the folder it reaches.
+    fs::create_directory_symlink(FsPath(PathOf("a")), FsPath(PathOf("a", "b", "up")));
+    EXPECT_EQ(files_.IdentifyFolder(PathOf("a", "b", "up")), a);
+#endif
+}
+
 TEST_F(FileSystemTest, FilesRemovedDuringAListingDoNotFailIt) {
     for (int i = 0; i < 200; ++i) Write("f" + std::to_string(i) + ".bmp");
     int visits = 0;

@@ -47,12 +47,11 @@ TEST(BuildCatalogue, TakesThePicturesOfTheFolderInCodePointOrder) {
          {"C:\\P\\*"}},
         {"every JPEG and HEIF name, PNG, WebP and AVIF",
          "C:\\P",
-         {"a.jpeg", "b.JPE", "c.jfif", "d.png", "e.PNG", "f.jpeg.txt", "g.jpgx", "h.apng",
-          "i.jfi", "j.webp", "k.HEIC", "l.heif", "m.hif", "n.avif", "o.heics", "p.avifs"},
+         {"a.jpeg", "b.JPE", "c.jfif", "d.png", "e.PNG", "f.jpeg.txt", "g.jpgx", "h.apng", "i.jfi",
+          "j.webp", "k.HEIC", "l.heif", "m.hif", "n.avif", "o.heics", "p.avifs"},
          kAllKinds,
-         {"C:\\P\\a.jpeg", "C:\\P\\b.JPE", "C:\\P\\c.jfif", "C:\\P\\d.png",
-          "C:\\P\\e.PNG", "C:\\P\\j.webp", "C:\\P\\k.HEIC", "C:\\P\\l.heif",
-          "C:\\P\\m.hif", "C:\\P\\n.avif"},
+         {"C:\\P\\a.jpeg", "C:\\P\\b.JPE", "C:\\P\\c.jfif", "C:\\P\\d.png", "C:\\P\\e.PNG",
+          "C:\\P\\j.webp", "C:\\P\\k.HEIC", "C:\\P\\l.heif", "C:\\P\\m.hif", "C:\\P\\n.avif"},
          {"C:\\P\\*"}},
         {"no attribute, archive only or read-only only",
          "C:\\P",
@@ -162,6 +161,53 @@ TEST(BuildCatalogue, KeepsTheFirst32767FilesInPassKindAndListingOrder) {
     EXPECT_EQ(jpegs, keptJpegs);
 }
 
+// A photo library on a network drive: year and month folders, and what the drive and the
+// systems that used it left beside them.
+TEST(BuildCatalogue, WithSubFoldersTakesTheFoldersALibraryKeepsInPathOrder) {
+    using namespace attribute;
+    for (const PathStyle paths : {kWindowsPaths, kPosixPaths}) {
+        SCOPED_TRACE(paths.separator);
+        const std::string root = paths.hasDriveLetters ? "P:\\Pictures" : "/srv/Pictures";
+        const std::string other = paths.hasDriveLetters ? "Q:\\Other" : "/mnt/other";
+        const auto at = [&](const std::string& folder, std::string relative) {
+            std::ranges::replace(relative, '/', paths.separator);
+            return folder + paths.separator + relative;
+        };
+        FakeFileSystem files(paths);
+        files.AddFolder(at(root, "Hidden"), kDirectory | kHidden);
+        files.AddFolder(at(root, "System"), kDirectory | kSystem);
+        for (const char* name :
+             {"2024/01/b.jpeg", "2024/01/a.HEIC", "2023/12/x.png", "2023/c.webp", "top.jpg",
+              "2023/12/Holiday/deep.avif", "2023/notes.txt", "@eaDir/top.jpg/SYNOFILE_THUMB_M.jpg",
+              "2023/@eaDir/c.webp/SYNOPHOTO_THUMB_XL.jpg", "#recycle/gone.jpg", "#snapshot/old.jpg",
+              "$RECYCLE.BIN/S-1-5/$R1.jpg", "System Volume Information/x.jpg", "@Recycle/q.jpg",
+              ".thumbnails/normal/t.png", "lost+found/f.jpg", "Hidden/h.jpg", "System/y.jpg"})
+            files.AddFile(at(root, name));
+        files.AddFile(at(root, "2023/12/hidden.jpg"), "", kArchive | kHidden);
+        files.AddFolderLink(at(root, "2024/loop"), root);               // back to the top
+        files.AddFolderLink(at(root, "2024/again"), at(root, "2023"));  // a second way in
+        files.AddFolderLink(at(root, "elsewhere"), other);              // out of the tree: searched
+        files.AddFile(at(other, "o.gif"));
+        files.AddFolder(at(root, "Locked"));
+        files.MakeUnlistable(at(root, "Locked"));
+
+        Catalogue catalogue;
+        EXPECT_EQ(
+            BuildCatalogue(files, root, kAllKinds, catalogue, {}, FolderScope::WithSubFolders),
+            CatalogueEnd::Complete);
+        std::vector<std::string> expected;
+        for (const char* name : {"2023/12/Holiday/deep.avif", "2023/12/x.png", "2023/c.webp",
+                                 "2024/01/a.HEIC", "2024/01/b.jpeg", "elsewhere/o.gif", "top.jpg"})
+            expected.push_back(at(root, name));
+        EXPECT_EQ(catalogue.ImageFiles, expected);
+        EXPECT_EQ(catalogue.ImageCount, 7);
+
+        // Without sub-folders the folder alone, as ever.
+        EXPECT_EQ(BuildCatalogue(files, root, kAllKinds, catalogue), CatalogueEnd::Complete);
+        EXPECT_THAT(catalogue.ImageFiles, ElementsAre(at(root, "top.jpg")));
+    }
+}
+
 TEST(FolderExists, IsTrueForAnyListableFolderAndADriveRootOnlyWithEntries) {
     FakeFileSystem files;
     files.AddFolder("C:\\Empty");
@@ -181,9 +227,9 @@ TEST(FolderExists, IsTrueForAnyListableFolderAndADriveRootOnlyWithEntries) {
 }
 
 // The plain cases go with the folder checks and the dialog's list.
-TEST(PathRoutines, FileNameOfAndWithTrailingSeparator) {
-    EXPECT_EQ(FileNameOf("C:\\\\a.bmp", kWindowsPaths), "a.bmp");
-    EXPECT_EQ(FileNameOf("/pics/a.bmp", kPosixPaths), "a.bmp");
+TEST(PathRoutines, CataloguedNameAndWithTrailingSeparator) {
+    EXPECT_EQ(CataloguedName("C:\\\\a.bmp", "C:\\"), "a.bmp");
+    EXPECT_EQ(CataloguedName("/pics/2023/07/a.bmp", "/pics"), "2023/07/a.bmp");
     EXPECT_EQ(WithTrailingSeparator("C:\\Pics \\  ", kWindowsPaths), "C:\\Pics \\");
     EXPECT_EQ(WithTrailingSeparator("C:", kWindowsPaths), "C:\\");
     EXPECT_EQ(WithTrailingSeparator("   ", kWindowsPaths), "\\");

@@ -68,13 +68,15 @@ TEST(ModuleOptionsTest, ArgumentListsGiveTheirOptions) {
         {{"-opengl", "-no-software"}, "", {.device = DevicePreference::OpenGl}},
         {{"-software", "-opengl", "-no-opengl"}, "", {}},
         {{"-folder", "/home/me/Pictures", "-interval", "60", "-order", "sequential",
-          "--transparency", "semi", "-no-gif", "--wmf", "-no-wmf", "-bmp", "-no-png", "-no-heic", "--webp"},
+          "--transparency", "semi", "-no-gif", "--wmf", "-no-wmf", "-bmp", "-no-png", "-no-heic",
+          "--webp", "-subfolders"},
          "",
          {.settings = {.imageFolder = "/home/me/Pictures",
                        .orderMode = 0,
                        .intervalSeconds = 60,
                        .transparencyMode = 1,
-                       .kindEnabled = {1, 0, std::nullopt, 0, 0, 1, 0, std::nullopt}}}},
+                       .kindEnabled = {1, 0, std::nullopt, 0, 0, 1, 0, std::nullopt},
+                       .subFolders = 1}}},
         // A value that looks like an option is still the value.
         {{"-folder", "-root"}, "", {.settings = {.imageFolder = "-root"}}},
     };
@@ -184,10 +186,9 @@ TEST_F(ModuleSettingsTest, OptionsGiveWhatTheSameSettingsInTheFileGive) {
     const auto [fromFile, fileCatalogue] = Load({});
 
     ASSERT_TRUE(files.RemoveFile(kIni));
-    const auto [fromOptions, optionCatalogue] =
-        Load({"-order", "sequential", "-interval", "25", "-transparency", "semi", "-no-bmp", "-gif",
-              "-jpg", "-no-wmf", "-no-png", "-webp", "-no-heic", "-no-avif", "-folder",
-              "/pictures"});
+    const auto [fromOptions, optionCatalogue] = Load(
+        {"-order", "sequential", "-interval", "25", "-transparency", "semi", "-no-bmp", "-gif",
+         "-jpg", "-no-wmf", "-no-png", "-webp", "-no-heic", "-no-avif", "-folder", "/pictures"});
 
     EXPECT_EQ(Fields(fromFile), Fields(saved));
     EXPECT_EQ(Fields(fromOptions), Fields(fromFile));
@@ -210,8 +211,8 @@ TEST_F(ModuleSettingsTest, TheTablesDefaultsAreThoseOfNoOptionsAndAMissingFile) 
 }
 
 TEST_F(ModuleSettingsTest, OptionsReplaceTheFilesSettingsAndTheCatalogueFollows) {
-    ASSERT_TRUE(
-        SaveSettings(files, codePage, kLocation, Settings{1, 30, 2, {1, 1, 1, 1, 1, 1, 1, 1}, "/gone"}));
+    ASSERT_TRUE(SaveSettings(files, codePage, kLocation,
+                             Settings{1, 30, 2, {1, 1, 1, 1, 1, 1, 1, 1}, "/gone"}));
 
     const auto [settings, catalogue] = Load({"-folder", "/pictures", "-no-jpg", "-interval", "40"});
     EXPECT_EQ(Fields(settings), Fields(Settings{1, 40, 2, {1, 1, 0, 1, 1, 1, 1, 1}, "/pictures"}));

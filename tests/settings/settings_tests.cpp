@@ -60,12 +60,14 @@ TEST_F(SettingsTest, NumbersConvertAndBadOnesKeepTheEarlierValue) {
               "\r\n");
     settings.TransparencyMode = 7;
     settings.KindEnabled = {5, 5, 5, 5, 5, 5, 5, 5};
+    settings.SubFolders = 5;
     Load();
     EXPECT_EQ(settings.OrderMode, 1);
     EXPECT_EQ(settings.IntervalSeconds, 12);
     EXPECT_EQ(settings.TransparencyMode, 7);  // did not convert: left as it was
     // A kind the file does not name is on: files written before it existed show it.
     EXPECT_EQ(settings.KindEnabled, (std::array<std::int16_t, kKindCount>{0, 5, 1, 1, 1, 1, 1, 1}));
+    EXPECT_EQ(settings.SubFolders, 0);  // and sub-folders are off: only the folder, as before
 }
 
 TEST_F(SettingsTest, AnUnreadableFileReadsAsMissingAndIsNeverOverwritten) {
@@ -96,7 +98,8 @@ TEST_F(SettingsTest, SavingWritesEverySettingInOneReplacementKeepingOtherLines) 
                   Line(keys::KindKey(0), " 1") + Line(keys::KindKey(1), " 1") +
                   Line(keys::KindKey(2), " 1") + Line(keys::KindKey(3), " 1") +
                   Line(keys::KindKey(4), " 1") + Line(keys::KindKey(5), " 1") +
-                  Line(keys::KindKey(6), " 1") + Line(keys::KindKey(7), " 1"));
+                  Line(keys::KindKey(6), " 1") + Line(keys::KindKey(7), " 1") +
+                  Line(keys::kSubFolders, " 0"));
 }
 
 TEST_F(SettingsTest, SavedSettingsLoadBackIncludingFoldersTheCodePageCannotSpell) {
@@ -105,12 +108,13 @@ TEST_F(SettingsTest, SavedSettingsLoadBackIncludingFoldersTheCodePageCannotSpell
     for (const std::string& folder : {longFolder, japaneseFolder}) {
         files.AddFolder(folder);
         files.AddFile(folder + "\\x.gif");
-        const Settings saved{0, 45, -1, {0, 1, 0, 0, 0}, folder};
+        files.AddFile(folder + "\\2024\\y.gif");  // sub-folders are on
+        const Settings saved{0, 45, -1, {0, 1, 0, 0, 0}, folder, 1};
         EXPECT_TRUE(Save(saved));
         settings = Settings{};
         Load();
         EXPECT_EQ(Fields(settings), Fields(saved));
-        EXPECT_EQ(catalogue.ImageCount, 1);
+        EXPECT_EQ(catalogue.ImageCount, 2);
     }
     EXPECT_NE(files.FileBytes(kIni)->find("=<utf-8>C:\\写真"), std::string::npos);
 }

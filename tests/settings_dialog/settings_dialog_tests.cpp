@@ -39,6 +39,7 @@ public:
     const DialogView* view = nullptr;
     int busy = 0;
     PixelPoint cursor, window{100, 100};
+    std::string loaded;  // the picture asked for last
 
     void PumpMessages() override {
         if (view) countsSeen.push_back(view->fileCountText);
@@ -53,6 +54,7 @@ public:
         return chosenFolder;
     }
     std::optional<Image> LoadPicture(const std::string& path) override {
+        loaded = path;
         if (path.ends_with("broken.jpg")) return std::nullopt;
         return Image(640, 480);
     }
@@ -157,10 +159,12 @@ TEST_F(SettingsDialogTest, TheControlThatTookThePressTakesTheRelease) {
     };
     const std::string as = "11111111 01 001";  // as opened
     const Case cases[] = {
-        {Over(Kind, 1), kRight, Over(Order, 0), "10111111 01 001", "10111111 01 001", "capture free "},
+        {Over(Kind, 1), kRight, Over(Order, 0), "10111111 01 001", "10111111 01 001",
+         "capture free "},
         {Over(Order, 0), MouseButton::Middle, kNowhere, "11111111 10 001", "11111111 10 001",
          "capture free "},
-        {Over(Transparency, 0), kLeft, Over(Transparency, 0), as, "11111111 01 100", "capture free "},
+        {Over(Transparency, 0), kLeft, Over(Transparency, 0), as, "11111111 01 100",
+         "capture free "},
         {Over(Transparency, 0), kLeft, Over(Transparency, 1), as, as, "capture free "},
         {kNowhere, kLeft, Over(Kind, 0), as, as, ""},
         {Over(Button, kCancel), kRight, Over(Button, kFolder), as, as, "capture free unload "},
@@ -242,7 +246,32 @@ TEST_F(SettingsDialogTest, AFailedSaveSaysSoAndKeepsTheDialogOpenWithItsChoices)
     files.failWrites = false;  // the disk has room again
     Press(kSet);
     EXPECT_TRUE(platform.calls.ends_with("unload "));
-    EXPECT_EQ(Fields(Saved()), Fields(Settings{0, 13, 2, {1, 1, 1, 1, 1, 1, 1, 1}, "C:\\Pictures"}));
+    EXPECT_EQ(Fields(Saved()),
+              Fields(Settings{0, 13, 2, {1, 1, 1, 1, 1, 1, 1, 1}, "C:\\Pictures"}));
+}
+
+// The box beside the folder takes its sub-folders too: the list shows each picture's path from
+// the folder, a click previews that picture, and Set saves the choice.
+TEST_F(SettingsDialogTest, TheSubFoldersBoxListsThePicturesBelowTheFolderByTheirPathFromIt) {
+    files.AddFile("C:\\Pictures\\2024\\07\\D.png");
+    files.AddFile("C:\\Pictures\\@eaDir\\A.bmp\\SYNOFILE_THUMB_M.jpg");
+    Open();
+    EXPECT_EQ(View().subFoldersBox[0], StorePicture::CheckOff);
+    EXPECT_EQ(View().fileList, (Lines{"A.bmp", "B.jpg", "C.gif"}));
+
+    Click(Over(SubFolders));
+    EXPECT_EQ(View().subFoldersBox[0], StorePicture::CheckOn);
+    EXPECT_EQ(View().fileList, (Lines{"2024\\07\\D.png", "A.bmp", "B.jpg", "C.gif"}));
+    EXPECT_EQ(View().fileCountText, "4");
+    dialog->PreviewFile(0);
+    EXPECT_EQ(platform.loaded, "C:\\Pictures\\2024\\07\\D.png");
+    Press(kSet);
+    EXPECT_EQ(Saved().SubFolders, 1);
+
+    settings.SubFolders = 2;  // no box shows it: left as designed; the folder alone
+    Open();
+    EXPECT_EQ(View().subFoldersBox[0], StorePicture::None);
+    EXPECT_EQ(View().fileList, (Lines{"A.bmp", "B.jpg", "C.gif"}));
 }
 
 TEST_F(SettingsDialogTest, TheSpinnerStaysWithinTenToSixtySeconds) {
@@ -326,7 +355,8 @@ TEST_F(SettingsDialogTest, AFullOrUnreadableFolderIsListedAsFarAsItGoesAndSaysSo
     platform.chosenFolder = "C:\\Many";
     Press(kFolder);
     EXPECT_EQ(View().fileList.size(), static_cast<std::size_t>(kMaxImageCount));
-    EXPECT_EQ(platform.calls, "capture free browse [" + dialog_text::TooManyFiles() + "] ");
+    EXPECT_EQ(platform.calls,
+              "capture free browse [" + dialog_text::TooManyFiles(kMaxImageCount) + "] ");
 
     const std::string unreadable = "[" + std::string(dialog_text::kFolderUnreadable) + "] ";
     for (const bool browse : {true, false}) {

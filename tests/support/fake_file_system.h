@@ -32,14 +32,25 @@ public:
         nodes_[key] = Node{false, std::string(bytes), attributes};
     }
 
-    void AddFolder(std::string_view path) {
+    // Adds a folder with the attributes, and missing parent folders; one there stays as it is.
+    void AddFolder(std::string_view path, std::uint32_t attributes = attribute::kDirectory) {
         const std::string key = Canonical(path);
         if (nodes_.count(key) == 0 && !IsTopFolder(key)) {
             AddFolder(ParentOf(key));
             children_[ParentOf(key)].push_back(NameOf(key));
-            nodes_[key] = Node{true, {}, attribute::kDirectory};
+            nodes_[key] = Node{true, {}, attributes};
         }
         children_.try_emplace(key);
+    }
+
+    // A folder's link (a symbolic link, a junction) at `path`: listed as a folder, it reaches
+    // `target` and everything in it.
+    void AddFolderLink(std::string_view path, std::string_view target) {
+        const std::string key = Canonical(path);
+        AddFolder(ParentOf(key));
+        children_[ParentOf(key)].push_back(NameOf(key));
+        nodes_[key] = Node{true, {}, attribute::kDirectory};
+        links_[key] = Canonical(target);
     }
 
     // Listing the folder fails at once.
@@ -69,7 +80,7 @@ public:
                      const std::function<bool(const FolderEntry&)>& visit) override {
         listedPatterns.emplace_back(pattern);
         const std::size_t split = LastSeparator(pattern) + 1;  // 0 without a folder part
-        const std::string folder = Canonical(pattern.substr(0, split));
+        const std::string folder = Resolved(Canonical(pattern.substr(0, split)));
         const std::string_view wildcard = pattern.substr(split);
         const auto listing = children_.find(folder);
         if (listing == children_.end() || unlistable_.count(folder) != 0) return false;
@@ -89,6 +100,12 @@ public:
             if (!visit(entry)) break;
         }
         return true;
+    }
+
+    std::optional<FolderIdentity> IdentifyFolder(const std::string& folder) override {
+        const std::string key = Resolved(Canonical(folder));
+        if (!IsFolder(key) || unlistable_.count(key) != 0) return std::nullopt;
+        return FolderIdentity{0, identities_.try_emplace(key, identities_.size()).first->second};
     }
 
     std::optional<std::string> ReadFile(const std::string& path) override {
@@ -208,8 +225,22 @@ private:
         return folder + paths_.separator + name;
     }
 
+    // The path with every folder link on the way replaced by what it reaches; a link that
+    // reaches itself ends the search, as the system's own limit on links would.
+    std::string Resolved(std::string key) const {
+        for (int links = 0; links < 40; ++links) {
+            const auto link = std::find_if(links_.begin(), links_.end(), [&](const auto& entry) {
+                return key == entry.first ||
+                       (key.starts_with(entry.first) && IsSeparator(key[entry.first.size()]));
+            });
+            if (link == links_.end()) return key;
+            key = link->second + key.substr(link->first.size());
+        }
+        return key;
+    }
+
     const Node* Find(std::string_view path) const {
-        const auto node = nodes_.find(Canonical(path));
+        const auto node = nodes_.find(Resolved(Canonical(path)));
         return node == nodes_.end() ? nullptr : &node->second;
     }
 
@@ -233,6 +264,8 @@ private:
     std::set<std::string> unlistable_;
     std::set<std::string> unwritable_;
     std::set<std::string> unreadable_;
+    std::map<std::string, std::string> links_;         // a folder link: what it reaches
+    std::map<std::string, std::uint64_t> identities_;  // a folder's, once asked for
 };
 
 }  // namespace vexaframe
