@@ -1,12 +1,15 @@
-// Building the catalogue of a full folder, against a bare listing of the same folder through
-// the same file services: the build should cost little more than the listing itself.
+// Building the catalogue of a full folder, and of a photo library of year and month folders
+// with sub-folders on, against a bare listing of the same folders through the same file
+// services (and, natively, against find): a build should cost little more than the listing.
 
 #include <algorithm>
 #include <array>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <random>
 #include <string>
 #include <vector>
@@ -63,6 +66,88 @@ double Milliseconds(Clock::duration duration) {
     return std::chrono::duration<double, std::milli>(duration).count();
 }
 
+constexpr int kLibraryFolders = 1000;
+constexpr int kPicturesPerFolder = 100;
+constexpr int kLibraryRepetitions = 5;
+
+// Year, month and event folders, as a photo manager lays out a library, each with a
+// camera's pictures and the odd other file.
+fs::path LibraryFolder(const fs::path& library, int i) {
+    return library / std::to_string(2000 + i / 40) / (std::to_string(i / 4 % 10 + 1)) /
+           ("event " + std::to_string(i));
+}
+
+void MakeLibrary(const fs::path& library) {
+    for (int i = 0; i < kLibraryFolders; ++i) {
+        const fs::path folder = LibraryFolder(library, i);
+        fs::create_directories(folder);
+        for (int j = 0; j < kPicturesPerFolder; ++j)
+            std::ofstream(folder / ("IMG_" + std::to_string(j) + (j % 3 ? ".jpg" : ".HEIC")));
+        std::ofstream(folder / "Thumbs.db");
+    }
+}
+
+// Every entry below the folder, through the file services as a search of sub-folders uses them:
+// what any search must do.
+std::size_t ListRecursively(NativeFileSystem& files, const std::string& folder) {
+    std::size_t listed = 0;
+    std::vector<std::string> subFolders;
+    static_cast<void>(files.ListMatchesCheaply(
+        folder + files.Paths().separator + "*", [&](const vexaframe::FolderEntry& entry) {
+            ++listed;
+            if ((entry.attributes & vexaframe::attribute::kDirectory) != 0 && entry.name != "." &&
+                entry.name != "..")
+                subFolders.push_back(folder + files.Paths().separator + entry.name);
+            return true;
+        }));
+    for (const std::string& subFolder : subFolders) listed += ListRecursively(files, subFolder);
+    return listed;
+}
+
+// The median of the runs of `work`, after one that warms the caches.
+double MedianMilliseconds(int repetitions, const std::function<void()>& work) {
+    std::vector<double> times;
+    for (int round = 0; round <= repetitions; ++round) {
+        const Clock::time_point start = Clock::now();
+        work();
+        if (round > 0) times.push_back(Milliseconds(Clock::now() - start));
+    }
+    return Median(times);
+}
+
+bool BenchmarkLibrary(NativeFileSystem& files,
+                      const std::array<std::int16_t, vexaframe::kKindCount>& allKinds) {
+    const fs::path libraryPath =
+        fs::temp_directory_path() /
+        ("vexaframe-library-benchmark-" + std::to_string(std::random_device{}()));
+    MakeLibrary(libraryPath);
+    const std::string library = Utf8(libraryPath);
+    std::size_t listed = 0;
+    vexaframe::Catalogue catalogue;
+    const double listing =
+        MedianMilliseconds(kLibraryRepetitions, [&] { listed = ListRecursively(files, library); });
+    const double build = MedianMilliseconds(kLibraryRepetitions, [&] {
+        vexaframe::BuildCatalogue(files, library, allKinds, catalogue, {},
+                                  vexaframe::FolderScope::WithSubFolders);
+    });
+    std::printf("library: %d folders, entries listed: %zu\n", kLibraryFolders, listed);
+    std::printf("library catalogue entries:        %d\n", catalogue.ImageCount);
+    std::printf("library bare listing (median):    %.1f ms\n", listing);
+    std::printf("library BuildCatalogue (median):  %.1f ms\n", build);
+    std::printf("library ratio build / listing:    %.2f\n", build / listing);
+#ifndef _WIN32
+    const std::string find = "find '" + library + "' > /dev/null";
+    const double found = MedianMilliseconds(kLibraryRepetitions, [&] {
+        if (std::system(find.c_str()) != 0) std::printf("find failed\n");
+    });
+    std::printf("library find (median):            %.1f ms\n", found);
+    std::printf("library ratio build / find:       %.2f\n", build / found);
+#endif
+    std::error_code ignored;
+    fs::remove_all(libraryPath, ignored);
+    return catalogue.ImageCount == kLibraryFolders * kPicturesPerFolder;
+}
+
 }  // namespace
 
 int main() {
@@ -74,7 +159,8 @@ int main() {
 
     NativeFileSystem files;
     const std::string everything = folder + files.Paths().separator + "*";
-    const std::array<std::int16_t, vexaframe::kKindCount> allKinds{1, 1, 1, 1, 1};
+    std::array<std::int16_t, vexaframe::kKindCount> allKinds{};
+    allKinds.fill(1);
     std::vector<double> listingTimes;
     std::vector<double> buildTimes;
     std::size_t listed = 0;
@@ -103,5 +189,6 @@ int main() {
     std::printf("bare listing (median):  %.1f ms\n", listing);
     std::printf("BuildCatalogue (median): %.1f ms\n", build);
     std::printf("ratio build / listing:  %.2f\n", build / listing);
-    return catalogue.ImageCount == kPictures ? 0 : 1;
+    const bool libraryComplete = BenchmarkLibrary(files, allKinds);
+    return catalogue.ImageCount == kPictures && libraryComplete ? 0 : 1;
 }

@@ -57,6 +57,13 @@ public:
     // failed: folder missing or unreadable, or an error part-way through.
     [[nodiscard]] virtual bool ListMatches(
         std::string_view pattern, const std::function<bool(const FolderEntry&)>& visit) = 0;
+    // The same, for searches of many folders, where a file's read-only mark would cost more
+    // than the listing itself (POSIX, which keeps it in each file's own record): every file
+    // the listing names as a regular file comes as an archive file.
+    [[nodiscard]] virtual bool ListMatchesCheaply(
+        std::string_view pattern, const std::function<bool(const FolderEntry&)>& visit) {
+        return ListMatches(pattern, visit);
+    }
 
     // The folder at the path, after every link on the way; nothing when it is no folder or
     // cannot be reached.

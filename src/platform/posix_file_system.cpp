@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <utility>
 
 #include "platform/posix_handles.h"
@@ -42,13 +43,57 @@ bool IsReplaceable(const struct stat& status) {
 // Dot-files are hidden. Pipes, sockets and devices count as system files, so that no
 // attribute pass takes them. A regular file with neither mark is archive only, as ordinary
 // files are on Windows.
-std::uint32_t AttributesOf(std::string_view name, const struct stat& status) {
+std::uint32_t HiddenMark(std::string_view name) {
     const bool hidden = name.starts_with('.') && name != "." && name != "..";
-    const std::uint32_t marks = hidden ? attribute::kHidden : 0;
+    return hidden ? attribute::kHidden : 0;
+}
+
+std::uint32_t AttributesOf(std::string_view name, const struct stat& status) {
+    const std::uint32_t marks = HiddenMark(name);
     if (S_ISDIR(status.st_mode)) return marks | attribute::kDirectory;
     if (!S_ISREG(status.st_mode)) return marks | attribute::kSystem;
     const std::uint32_t fileMarks = marks | (IsReadOnly(status) ? attribute::kReadOnly : 0);
     return fileMarks != 0 ? fileMarks : attribute::kArchive;
+}
+
+enum class Detail { Mode, Type };
+
+// The entry's attributes as its type in the listing tells them, where it tells them whole: a
+// folder, or (when the mode is not asked for) a regular file.
+std::optional<std::uint32_t> AttributesOfType(std::string_view name, unsigned char type,
+                                              Detail detail) {
+    const std::uint32_t marks = HiddenMark(name);
+    if (type == DT_DIR) return marks | attribute::kDirectory;
+    if (type == DT_REG && detail == Detail::Type) return marks != 0 ? marks : attribute::kArchive;
+    return std::nullopt;  // a link, or a type the listing does not give: its own record tells
+}
+
+// Visits the folder's entries matching the pattern's wildcard part.
+bool ListFolder(std::string_view pattern, const std::function<bool(const FolderEntry&)>& visit,
+                Detail detail) {
+    const std::size_t split = pattern.rfind('/');
+    const std::string_view wildcard =
+        split == std::string_view::npos ? pattern : pattern.substr(split + 1);
+    const Directory directory(opendir(FolderPart(pattern).c_str()));
+    if (!directory) return false;
+    while (true) {
+        errno = 0;
+        const dirent* entry = readdir(directory.get());
+        if (entry == nullptr) return errno == 0;
+        const std::string_view name = entry->d_name;
+        if (!WildcardMatch(wildcard, name)) continue;
+        std::optional<std::uint32_t> attributes = AttributesOfType(name, entry->d_type, detail);
+        if (!attributes) {
+            struct stat status {};
+            if (fstatat(dirfd(directory.get()), entry->d_name, &status, 0) != 0) {
+                // Removed since the listing began, or a link to nothing: not an entry any more.
+                if (errno == ENOENT) continue;
+                return false;
+            }
+            attributes = AttributesOf(name, status);
+        }
+        if (!visit(FolderEntry{std::string(name), *attributes})) return true;
+    }
 }
 
 bool WriteAll(int descriptor, std::string_view bytes) {
@@ -85,25 +130,12 @@ void ShrinkInSteps(const std::string& path) {
 
 bool PosixFileSystem::ListMatches(std::string_view pattern,
                                   const std::function<bool(const FolderEntry&)>& visit) {
-    const std::size_t split = pattern.rfind('/');
-    const std::string_view wildcard =
-        split == std::string_view::npos ? pattern : pattern.substr(split + 1);
-    const Directory directory(opendir(FolderPart(pattern).c_str()));
-    if (!directory) return false;
-    while (true) {
-        errno = 0;
-        const dirent* entry = readdir(directory.get());
-        if (entry == nullptr) return errno == 0;
-        const std::string_view name = entry->d_name;
-        if (!WildcardMatch(wildcard, name)) continue;
-        struct stat status {};
-        if (fstatat(dirfd(directory.get()), entry->d_name, &status, 0) != 0) {
-            // Removed since the listing began, or a link to nothing: not an entry any more.
-            if (errno == ENOENT) continue;
-            return false;
-        }
-        if (!visit(FolderEntry{std::string(name), AttributesOf(name, status)})) return true;
-    }
+    return ListFolder(pattern, visit, Detail::Mode);
+}
+
+bool PosixFileSystem::ListMatchesCheaply(std::string_view pattern,
+                                         const std::function<bool(const FolderEntry&)>& visit) {
+    return ListFolder(pattern, visit, Detail::Type);
 }
 
 std::optional<FolderIdentity> PosixFileSystem::IdentifyFolder(const std::string& folder) {

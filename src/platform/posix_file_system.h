@@ -13,6 +13,8 @@ public:
     PathStyle Paths() const override { return kPosixPaths; }
     bool ListMatches(std::string_view pattern,
                      const std::function<bool(const FolderEntry&)>& visit) override;
+    bool ListMatchesCheaply(std::string_view pattern,
+                            const std::function<bool(const FolderEntry&)>& visit) override;
     std::optional<FolderIdentity> IdentifyFolder(const std::string& folder) override;
     std::optional<std::string> ReadFile(const std::string& path) override;
     bool FileExists(const std::string& path) override;

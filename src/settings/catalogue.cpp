@@ -35,7 +35,7 @@ constexpr std::array<std::string_view, 9> kDebrisFolders{"@eaDir",
                                                          "lost+found"};
 
 struct Listing {
-    FilesByKind filesByKind;  // each named by its path from the catalogue's folder
+    FilesByKind filesByKind;  // each named by its whole path
     int found = 0;
     CatalogueEnd end = CatalogueEnd::Complete;
 };
@@ -46,12 +46,13 @@ bool ListFolder(FileSystem& files, const std::string& folder, const std::string&
                 const std::array<std::int16_t, kKindCount>& kindEnabled, std::int32_t bound,
                 const CatalogueProgress& progress, Listing& listing,
                 std::vector<std::string>* subFolders) {
-    const bool listed = files.ListMatches(folder + prefix + '*', [&](const FolderEntry& entry) {
+    const auto take = [&](const FolderEntry& entry) {
         if (subFolders != nullptr && IsFolderToSearch(entry)) subFolders->push_back(entry.name);
         if (!TakenInSomePass(entry)) return true;
         for (std::size_t kind = 0; kind < kKindPatterns.size(); ++kind) {
             if (IsKindEnabled(kindEnabled[kind]) && IsNameOfKind(kind, entry.name)) {
-                listing.filesByKind[kind].push_back({prefix + entry.name, entry.attributes});
+                listing.filesByKind[kind].push_back(
+                    {folder + prefix + entry.name, entry.attributes});
                 ++listing.found;
                 if (progress && !progress(std::min(listing.found, bound))) {
                     listing.end = CatalogueEnd::Stopped;
@@ -61,7 +62,12 @@ bool ListFolder(FileSystem& files, const std::string& folder, const std::string&
             }
         }
         return true;
-    });
+    };
+    const std::string pattern = folder + prefix + '*';
+    // Beyond one folder a file's read-only mark decides no more than the order files are taken
+    // in at the bound, and reading it would cost more than the search itself.
+    const bool listed = subFolders != nullptr ? files.ListMatchesCheaply(pattern, take)
+                                              : files.ListMatches(pattern, take);
     return listed || listing.end == CatalogueEnd::Stopped;
 }
 
@@ -98,15 +104,15 @@ Listing ListFilesByKind(FileSystem& files, const std::string& folder,
     return listing;
 }
 
-// Takes the entries of one kind whose whole attribute value equals the pass's; false once the
-// catalogue is full.
-bool TakeMatches(const std::string& folder, const std::vector<FolderEntry>& matches,
-                 std::uint32_t pass, std::int32_t bound, Catalogue& catalogue) {
-    for (const FolderEntry& entry : matches) {
+// Takes (moves out) the entries of one kind whose whole attribute value equals the pass's;
+// false once the catalogue is full.
+bool TakeMatches(std::vector<FolderEntry>& matches, std::uint32_t pass, std::int32_t bound,
+                 Catalogue& catalogue) {
+    for (FolderEntry& entry : matches) {
         if (entry.attributes != pass) continue;
         if (catalogue.ImageCount == bound) return false;
         ++catalogue.ImageCount;
-        catalogue.ImageFiles.push_back(folder + entry.name);
+        catalogue.ImageFiles.push_back(std::move(entry.name));
     }
     return true;
 }
@@ -157,12 +163,12 @@ CatalogueEnd BuildCatalogue(FileSystem& files, std::string_view folder,
         return CatalogueEnd::Complete;
 
     const std::string prefix = std::string(folder) + files.Paths().separator;
-    const Listing listing = ListFilesByKind(files, prefix, kindEnabled, progress, scope);
+    Listing listing = ListFilesByKind(files, prefix, kindEnabled, progress, scope);
     const std::int32_t bound = MaxImageCount(scope);
     bool room = true;
     for (const std::uint32_t pass : kAttributePasses) {
-        for (const std::vector<FolderEntry>& matches : listing.filesByKind)
-            room = room && TakeMatches(prefix, matches, pass, bound, catalogue);
+        for (std::vector<FolderEntry>& matches : listing.filesByKind)
+            room = room && TakeMatches(matches, pass, bound, catalogue);
     }
     // Byte order of UTF-8 is code point order, and case stays distinct: "Z.bmp" < "a.bmp".
     std::ranges::sort(catalogue.ImageFiles);

@@ -168,6 +168,18 @@ TEST_F(FileSystemTest, ReportsTheClassicAttributeBits) {
 #endif
 
     EXPECT_EQ(List(PathOf("*")), expected);
+
+    // A cheap listing tells everything but a regular file's read-only mark on POSIX.
+    std::map<std::string, std::uint32_t> cheaply;
+    EXPECT_TRUE(files_.ListMatchesCheaply(PathOf("*"), [&](const FolderEntry& entry) {
+        cheaply[entry.name] = entry.attributes;
+        return true;
+    }));
+#ifndef _WIN32
+    expected["readonly.bmp"] = kArchive;
+    expected[".hidden-readonly.bmp"] = kHidden;
+#endif
+    EXPECT_EQ(cheaply, expected);
 }
 
 TEST_F(FileSystemTest, MissingPathsAndFoldersAreNoFilesAndListNothing) {
