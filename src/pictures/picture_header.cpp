@@ -16,6 +16,7 @@ constexpr std::string_view kGif89Signature = "GIF89a"sv;
 constexpr std::string_view kBmpStart = "BM"sv;
 constexpr std::string_view kPlaceableWmfKey = "\xD7\xCD\xC6\x9A"sv;  // 0x9AC6CDD7
 constexpr std::string_view kEmfHeaderRecord = "\x01\0\0\0"sv;        // EMR_HEADER
+constexpr std::string_view kPngSignature = "\x89PNG\r\n\x1A\n"sv;
 
 // The loader draws metafiles at their nominal size; at the usual screen resolution it is this.
 constexpr std::int64_t kNominalDotsPerInch = 96;
@@ -32,6 +33,11 @@ constexpr std::uint32_t kGifImageDescriptor = 0x2C;
 
 constexpr std::uint32_t kEmfSignature = 0x464D4520;  // " EMF"
 constexpr std::uint32_t kEmfHeaderSize = 88;         // up to szlMillimeters
+
+constexpr std::uint32_t kPngHeaderLength = 13;
+constexpr std::uint32_t kPngLongestChunk = 0x7FFFFFFF;
+constexpr std::size_t kPngCrcSize = 4;
+constexpr std::uint32_t kPngGrey = 0, kPngRgb = 2, kPngPalette = 3, kPngGreyAlpha = 4, kPngRgba = 6;
 
 std::optional<PictureHeader> Checked(PictureKind kind, std::int64_t width, std::int64_t height,
                                      int orientation = kUpright) {
@@ -146,6 +152,61 @@ std::optional<PictureHeader> ReadEmfHeader(std::string_view bytes) {
                    NominalPixels(bottom - top, kHimetricPerInch));
 }
 
+// The bit depths each colour type allows.
+bool IsPngDepth(std::uint32_t colourType, std::uint32_t depth) {
+    const bool byteOrWord = depth == 8 || depth == 16;
+    const bool packed = depth == 1 || depth == 2 || depth == 4;
+    switch (colourType) {
+        case kPngGrey:
+            return byteOrWord || packed;
+        case kPngPalette:
+            return depth == 8 || packed;
+        case kPngRgb:
+        case kPngGreyAlpha:
+        case kPngRgba:
+            return byteOrWord;
+        default:
+            return false;
+    }
+}
+
+// The chunks after IHDR, up to the first IDAT: the orientation from the first eXIf chunk among
+// them (a bare TIFF structure). Nothing when they end or are damaged before IDAT.
+std::optional<int> ReadPngChunksToImageData(ByteReader& reader) {
+    int orientation = kUpright;
+    for (;;) {
+        const std::uint32_t length = reader.Unsigned32();
+        const std::string_view type = reader.Take(4);
+        if (reader.Failed() || length > kPngLongestChunk) return std::nullopt;
+        if (type == "IDAT") return orientation;
+        const std::string_view data = reader.Take(length);
+        reader.Skip(kPngCrcSize);
+        if (type == "eXIf" && orientation == kUpright) orientation = TiffOrientation(data);
+    }
+}
+
+std::optional<PictureHeader> ReadPngHeader(std::string_view bytes) {
+    ByteReader reader(bytes, ByteOrder::BigEndian);
+    reader.Skip(kPngSignature.size());
+    const std::uint32_t length = reader.Unsigned32();
+    const std::string_view type = reader.Take(4);
+    const std::uint32_t width = reader.Unsigned32();
+    const std::uint32_t height = reader.Unsigned32();
+    const std::uint32_t depth = reader.Byte();
+    const std::uint32_t colourType = reader.Byte();
+    const std::uint32_t compression = reader.Byte();
+    const std::uint32_t filter = reader.Byte();
+    const std::uint32_t interlace = reader.Byte();
+    reader.Skip(kPngCrcSize);
+    if (reader.Failed() || length != kPngHeaderLength || type != "IHDR" ||
+        !IsPngDepth(colourType, depth) || compression != 0 || filter != 0 || interlace > 1) {
+        return std::nullopt;
+    }
+    const std::optional<int> orientation = ReadPngChunksToImageData(reader);
+    if (!orientation) return std::nullopt;
+    return Checked(PictureKind::Png, width, height, *orientation);
+}
+
 }  // namespace
 
 std::optional<PictureHeader> ReadPictureHeader(std::string_view bytes) {
@@ -155,6 +216,7 @@ std::optional<PictureHeader> ReadPictureHeader(std::string_view bytes) {
     if (bytes.starts_with(kBmpStart)) return ReadBmpHeader(bytes);  // it checks the rest
     if (bytes.starts_with(kPlaceableWmfKey)) return ReadPlaceableWmfHeader(bytes);
     if (bytes.starts_with(kEmfHeaderRecord)) return ReadEmfHeader(bytes);
+    if (bytes.starts_with(kPngSignature)) return ReadPngHeader(bytes);
     return std::nullopt;
 }
 

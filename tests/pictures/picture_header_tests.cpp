@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -81,6 +82,17 @@ Forged EmfFile(int width, int height, std::uint32_t signature = 0x464D4520) {
     return {bytes + std::string("\x0E\0\0\0\x14\0\0\0\0\0\0\0\x10\0\0\0\x14\0\0\0", 20), 88};
 }
 
+// A text chunk between the header and the picture data, and the end after it.
+Forged PngFile(int width, int height, const PngHeader& fields = {}) {
+    PngHeader header = fields;
+    header.width = static_cast<std::uint32_t>(width);
+    header.height = static_cast<std::uint32_t>(height);
+    const std::string start = std::string(kPngSignature) + PngHeaderChunk(header) +
+                              PngChunk("tEXt", std::string("Title\0Lake", 10));
+    return {start + PngChunk("IDAT", StoredZlib(std::string(7, '\0'))) + PngChunk("IEND", ""),
+            start.size() + 8};
+}
+
 const struct {
     const char* name;
     PictureKind kind;
@@ -91,6 +103,7 @@ const struct {
     {"bitmap", PictureKind::Bmp, BmpFile},
     {"placeable metafile", PictureKind::PlaceableWmf, [](int w, int h) { return WmfFile(w, h); }},
     {"enhanced metafile", PictureKind::Emf, [](int w, int h) { return EmfFile(w, h); }},
+    {"PNG", PictureKind::Png, [](int w, int h) { return PngFile(w, h); }},
 };
 
 TEST(ReadPictureHeader, ReadsTheDeclaredSizeOfEachKindWithinThePictureLimits) {
@@ -159,13 +172,89 @@ TEST(ReadPictureHeader, RefusesDamagedHeadersAndOtherKindsOfFile) {
         {"placeable metafile of no units per inch", WmfFile(64, 48, 0).bytes},
         {"enhanced metafile with another signature", EmfFile(64, 48, 0x20464D45).bytes},
         {"metafile without the placeable header", std::string("\1\0\x09\0\0\x03\x0C\0\0\0", 10)},
-        {"PNG", std::string("\x89PNG\r\n\x1A\n\0\0\0\x0DIHDR\0\0\0\x10\0\0\0\x10\x08\x02", 26)},
         {"icon", std::string("\0\0\1\0\1\0\x10\x10\0\0\1\0\x20\0", 14)},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         EXPECT_FALSE(ReadPictureHeader(c.bytes));
     }
+}
+
+// Grey, RGB, palette, grey with alpha and RGBA, each with the bit depths PNG allows it.
+TEST(ReadPictureHeader, TakesEachPngColourTypeAtTheBitDepthsItAllows) {
+    const std::vector<std::vector<int>> depths = {{1, 2, 4, 8, 16}, {}, {8, 16}, {1, 2, 4, 8},
+                                                  {8, 16},          {}, {8, 16}, {}};
+    for (std::size_t colourType = 0; colourType < depths.size(); ++colourType) {
+        for (int depth = 0; depth <= 32; ++depth) {
+            const bool allowed =
+                std::ranges::find(depths[colourType], depth) != depths[colourType].end();
+            PngHeader header;
+            header.colourType = static_cast<std::uint8_t>(colourType);
+            header.depth = static_cast<std::uint8_t>(depth);
+            EXPECT_EQ(ReadPictureHeader(PngFile(16, 8, header).bytes).has_value(), allowed)
+                << "colour type " << colourType << ", " << depth << " bits";
+        }
+    }
+}
+
+TEST(ReadPictureHeader, RefusesDamagedPngHeaders) {
+    const std::string png = PngFile(16, 8).bytes;
+    const std::string signature(kPngSignature);
+    const auto withHeader = [](auto change) {
+        PngHeader header;
+        change(header);
+        return PngFile(16, 8, header).bytes;
+    };
+    const std::string imageData = PngChunk("IDAT", StoredZlib("")) + PngChunk("IEND", "");
+    std::string headerLength12 = png;
+    headerLength12[11] = '\x0C';
+    const struct {
+        const char* name;
+        std::string bytes;
+    } cases[] = {
+        {"compression 1", withHeader([](PngHeader& h) { h.compression = 1; })},
+        {"filter method 1", withHeader([](PngHeader& h) { h.filter = 1; })},
+        {"interlace method 2", withHeader([](PngHeader& h) { h.interlace = 2; })},
+        {"header chunk of 12 bytes", headerLength12},
+        {"header chunk of 14 bytes",
+         signature + PngChunk("IHDR", png.substr(16, 13) + '\0') + imageData},
+        {"another chunk first", signature + PngChunk("gAMA", BigEndian32(45455)) + png.substr(8)},
+        {"signature damaged by a text transfer", "\x89PNG\n\x1A\n" + png.substr(8)},
+        {"chunk length over 2^31 - 1",
+         WithPngChunk(png, BigEndian32(0x80000000) + "tEXt" + std::string(16, 'a'))},
+        {"chunk running past the end", WithPngChunk(png, BigEndian32(1000) + "zTXt" + "abc")},
+        {"end before any picture data", signature + png.substr(8, 25) + PngChunk("IEND", "")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_FALSE(ReadPictureHeader(c.bytes));
+    }
+}
+
+// The eXIf chunk holds the TIFF structure without the "Exif\0\0" of a JPEG segment; one after
+// the picture data is not read.
+TEST(ReadPictureHeader, ReadsTheOrientationOfAPngFromItsExifChunk) {
+    const std::string png = PngFile(16, 8).bytes;
+    const auto orientationOf = [](const std::string& bytes) {
+        const std::optional<PictureHeader> header = ReadPictureHeader(bytes);
+        return header ? header->orientation : -1;
+    };
+    for (const bool bigEndian : {false, true}) {
+        const std::string tiff = CameraExif(6, bigEndian).substr(6);
+        EXPECT_EQ(orientationOf(WithPngChunk(png, PngChunk("eXIf", tiff))), 6) << bigEndian;
+        EXPECT_EQ(orientationOf(
+                      WithPngChunk(png, PngChunk("eXIf", "Exif" + std::string(2, '\0') + tiff))),
+                  kUpright);
+    }
+    const std::string tiff = CameraExif(8, false).substr(6);
+    EXPECT_EQ(orientationOf(WithPngChunk(png, PngChunk("eXIf", tiff.substr(0, 20)))), kUpright);
+    const std::size_t end = png.size() - 12;
+    EXPECT_EQ(orientationOf(png.substr(0, end) + PngChunk("eXIf", tiff) + png.substr(end)),
+              kUpright);
+    // The first of two, as for Exif segments in a JPEG file.
+    EXPECT_EQ(orientationOf(WithPngChunk(WithPngChunk(png, PngChunk("eXIf", tiff)),
+                                         PngChunk("eXIf", CameraExif(3, true).substr(6)))),
+              3);
 }
 
 }  // namespace
