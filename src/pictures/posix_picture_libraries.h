@@ -23,6 +23,10 @@ std::optional<Image> DecodeGif(std::string_view bytes);
 // white (OverWhite). A file cut short before its end chunk gives nothing.
 std::optional<Image> DecodePng(std::string_view bytes);
 
+// Through libwebp: a lossy or lossless still picture, or an animation's first frame on its
+// canvas; translucent parts laid over white (OverWhite). A file cut short gives nothing.
+std::optional<Image> DecodeWebp(std::string_view bytes);
+
 // Through libwmf, drawn without a display at `size`; what it leaves undrawn white.
 std::optional<Image> DecodePlaceableWmf(std::string_view bytes, PixelSize size);
 

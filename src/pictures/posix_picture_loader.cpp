@@ -22,6 +22,8 @@ std::optional<Image> Decoded(std::string_view bytes, const PictureHeader& header
             return DecodePlaceableWmf(bytes, header.size);
         case PictureKind::Png:
             return DecodePng(bytes);
+        case PictureKind::Webp:
+            return DecodeWebp(bytes);
         case PictureKind::Emf:
             break;  // no library here draws it
     }

@@ -1,5 +1,5 @@
 #pragma once
-// JPEG headers, Exif data, GIF and PNG files written byte by byte, as the formats lay them
+// JPEG headers, Exif data, GIF, PNG and WebP files written byte by byte, as the formats lay them
 // out, for the tests of the header check, the Exif reader and the loaders.
 
 #include <cstdint>
@@ -229,6 +229,60 @@ inline std::string RgbaPng(int width, const std::vector<std::uint32_t>& pixels,
 inline std::string WithPngChunk(const std::string& png, const std::string& chunk) {
     constexpr std::size_t kHeaderChunkEnd = 8 + 4 + 4 + 13 + 4;
     return png.substr(0, kHeaderChunkEnd) + chunk + png.substr(kHeaderChunkEnd);
+}
+
+// A RIFF chunk, padded to an even size.
+inline std::string WebpChunk(const std::string& fourcc, const std::string& payload) {
+    std::string chunk = fourcc;
+    AppendNumber(chunk, static_cast<std::uint32_t>(payload.size()), 4);
+    chunk += payload;
+    if (payload.size() % 2 != 0) chunk += '\0';
+    return chunk;
+}
+
+// The RIFF form WEBP around the chunks.
+inline std::string Webp(const std::vector<std::string>& chunks) {
+    std::string body = "WEBP";
+    for (const std::string& chunk : chunks) body += chunk;
+    std::string riff = "RIFF";
+    AppendNumber(riff, static_cast<std::uint32_t>(body.size()), 4);
+    return riff + body;
+}
+
+// The start of a lossy key frame: the frame tag (shown, with the first partition's length),
+// the start code and the sides; then a little of the frame.
+inline std::string Vp8Frame(std::uint32_t width, std::uint32_t height) {
+    std::string frame;
+    AppendNumber(frame, 0x10 | 20u << 5, 3);
+    frame += "\x9D\x01\x2A";
+    AppendNumber(frame, width, 2);
+    AppendNumber(frame, height, 2);
+    return frame + std::string(20, '\x55');
+}
+
+// The start of a lossless picture: the signature, the sides less one and the flags.
+inline std::string Vp8lHeader(std::uint32_t width, std::uint32_t height,
+                              std::uint32_t version = 0) {
+    std::string header = "\x2F";
+    AppendNumber(header, (width - 1) | (height - 1) << 14 | version << 29, 4);
+    return header + std::string(8, '\x33');
+}
+
+inline constexpr std::uint8_t kVp8xAnimation = 0x02, kVp8xExif = 0x08;
+
+// The extended header: the flags and the canvas's sides less one.
+inline std::string Vp8xPayload(std::uint8_t flags, std::uint32_t width, std::uint32_t height) {
+    std::string payload{static_cast<char>(flags), '\0', '\0', '\0'};
+    AppendNumber(payload, width - 1, 3);
+    AppendNumber(payload, height - 1, 3);
+    return payload;
+}
+
+// A WebP file of the simple form in the extended one, with Exif data after the picture's chunk.
+inline std::string WithWebpExif(const std::string& simpleWebp, std::uint32_t width,
+                                std::uint32_t height, const std::string& exif) {
+    return Webp({WebpChunk("VP8X", Vp8xPayload(kVp8xExif, width, height)), simpleWebp.substr(12),
+                 WebpChunk("EXIF", exif)});
 }
 
 }  // namespace vexaframe::forged

@@ -93,6 +93,21 @@ Forged PngFile(int width, int height, const PngHeader& fields = {}) {
             start.size() + 8};
 }
 
+// The extended form: a colour profile between the header and the picture's chunk, whose own
+// size is the canvas's as far as 14 bits reach.
+Forged ExtendedWebpFile(int width, int height) {
+    const auto side = [](int canvasSide) {
+        return static_cast<std::uint32_t>(std::clamp(canvasSide, 1, 1 << 14));
+    };
+    const std::vector<std::string> chunks = {
+        WebpChunk("VP8X", Vp8xPayload(0, static_cast<std::uint32_t>(width),
+                                      static_cast<std::uint32_t>(height))),
+        WebpChunk("ICCP", std::string(21, '\x11'))};
+    const std::size_t pictureAt = Webp(chunks).size();
+    return {Webp({chunks[0], chunks[1], WebpChunk("VP8L", Vp8lHeader(side(width), side(height)))}),
+            pictureAt + 8};
+}
+
 const struct {
     const char* name;
     PictureKind kind;
@@ -104,6 +119,7 @@ const struct {
     {"placeable metafile", PictureKind::PlaceableWmf, [](int w, int h) { return WmfFile(w, h); }},
     {"enhanced metafile", PictureKind::Emf, [](int w, int h) { return EmfFile(w, h); }},
     {"PNG", PictureKind::Png, [](int w, int h) { return PngFile(w, h); }},
+    {"extended WebP", PictureKind::Webp, ExtendedWebpFile},
 };
 
 TEST(ReadPictureHeader, ReadsTheDeclaredSizeOfEachKindWithinThePictureLimits) {
@@ -255,6 +271,124 @@ TEST(ReadPictureHeader, ReadsTheOrientationOfAPngFromItsExifChunk) {
     EXPECT_EQ(orientationOf(WithPngChunk(WithPngChunk(png, PngChunk("eXIf", tiff)),
                                          PngChunk("eXIf", CameraExif(3, true).substr(6)))),
               3);
+}
+
+std::string LossyWebp(std::uint32_t width, std::uint32_t height) {
+    return Webp({WebpChunk("VP8 ", Vp8Frame(width, height))});
+}
+
+std::string LosslessWebp(std::uint32_t width, std::uint32_t height, std::uint32_t version = 0) {
+    return Webp({WebpChunk("VP8L", Vp8lHeader(width, height, version))});
+}
+
+// Their sides have 14 bits: the largest lossless picture, 16384 x 16384, is as many pixels as
+// the limits allow. The two bits above a lossy picture's side scale it on display only.
+TEST(ReadPictureHeader, ReadsTheSizeOfTheSimpleWebpForms) {
+    const struct {
+        const char* name;
+        std::string bytes;
+        int width, height;  // 0 where it is refused
+    } cases[] = {
+        {"lossy", LossyWebp(64, 48), 64, 48},
+        {"lossy at its largest", LossyWebp(16383, 16383), 16383, 16383},
+        {"lossy, scaled on display", LossyWebp(0xC000 | 64, 0x4000 | 48), 64, 48},
+        {"lossy of no width", LossyWebp(0, 48), 0, 0},
+        {"lossy of no height", LossyWebp(64, 0), 0, 0},
+        {"lossless", LosslessWebp(64, 48), 64, 48},
+        {"lossless at its largest", LosslessWebp(16384, 16384), 16384, 16384},
+        {"lossless of one pixel", LosslessWebp(1, 1), 1, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::optional<PictureHeader> header = ReadPictureHeader(c.bytes);
+        ASSERT_EQ(header.has_value(), c.width != 0);
+        if (!header) continue;
+        EXPECT_EQ(header->kind, PictureKind::Webp);
+        EXPECT_EQ(header->size, (PixelSize{c.width, c.height}));
+        EXPECT_EQ(header->orientation, kUpright);
+    }
+    for (const std::string& file : {LossyWebp(64, 48), LosslessWebp(64, 48)}) {
+        const std::size_t headerEnd = file.substr(12, 4) == "VP8 " ? 30 : 25;
+        for (std::size_t size = 0; size < headerEnd; ++size)
+            EXPECT_FALSE(ReadPictureHeader(file.substr(0, size))) << size << " bytes";
+        EXPECT_TRUE(ReadPictureHeader(file.substr(0, headerEnd)));
+    }
+}
+
+TEST(ReadPictureHeader, RefusesDamagedWebpHeaders) {
+    std::string interFrame = LossyWebp(64, 48);
+    interFrame[20] |= 0x01;
+    std::string startCode = LossyWebp(64, 48);
+    startCode[24] = '\x2B';
+    std::string signature = LosslessWebp(64, 48);
+    signature[20] = '\x2E';
+    const std::string vp8x = WebpChunk("VP8X", Vp8xPayload(kVp8xExif, 64, 48));
+    const std::string picture = WebpChunk("VP8L", Vp8lHeader(64, 48));
+    std::string riffTooShort = Webp({vp8x, picture});
+    riffTooShort[4] = static_cast<char>(4 + vp8x.size());  // the picture lies past the RIFF's end
+    const struct {
+        const char* name;
+        std::string bytes;
+    } cases[] = {
+        {"lossy frame that is no key frame", interFrame},
+        {"lossy frame of another start code", startCode},
+        {"lossless picture of another signature", signature},
+        {"lossless picture of version 1", LosslessWebp(64, 48, 1)},
+        {"alpha chunk first", Webp({WebpChunk("ALPH", "abc"), picture})},
+        {"RIFF of another form", std::string("RIFF\x20\0\0\0AVI ", 12) + picture},
+        {"extended header cut short", Webp({WebpChunk("VP8X", std::string(6, '\0')), picture})},
+        {"extended form without a picture", Webp({vp8x, WebpChunk("EXIF", CameraExif(6, false))})},
+        {"extended form with a chunk running past the end",
+         Webp({vp8x, "ICCP\xFF\xFF\xFF\x7F", picture})},
+        {"picture past the RIFF's end", riffTooShort},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_FALSE(ReadPictureHeader(c.bytes));
+    }
+}
+
+// The EXIF chunk holds a TIFF structure, which some writers put after "Exif\0\0" as in a JPEG
+// segment; it follows the picture's chunk, after any chunk of odd size and its padding.
+TEST(ReadPictureHeader, ReadsTheOrientationOfAnExtendedWebpFromItsExifChunk) {
+    const std::string vp8x = WebpChunk("VP8X", Vp8xPayload(kVp8xExif, 64, 48));
+    const std::string picture = WebpChunk("VP8L", Vp8lHeader(64, 48));
+    const auto orientationOf = [](const std::string& bytes) {
+        const std::optional<PictureHeader> header = ReadPictureHeader(bytes);
+        return header ? header->orientation : -1;
+    };
+    for (const bool bigEndian : {false, true}) {
+        SCOPED_TRACE(bigEndian ? "MM" : "II");
+        const std::string exif = CameraExif(6, bigEndian);
+        EXPECT_EQ(orientationOf(Webp({vp8x, picture, WebpChunk("EXIF", exif.substr(6))})), 6);
+        EXPECT_EQ(orientationOf(Webp({vp8x, picture, WebpChunk("EXIF", exif)})), 6);
+        EXPECT_EQ(orientationOf(Webp({vp8x, WebpChunk("ALPH", "abc"), picture,
+                                      WebpChunk("XMP ", "<x/>"), WebpChunk("EXIF", exif)})),
+                  6);
+    }
+    const std::string exif = WebpChunk("EXIF", CameraExif(6, false));
+    const std::string whole = Webp({vp8x, picture, exif});
+    EXPECT_EQ(orientationOf(whole.substr(0, whole.size() - 10)), kUpright);  // its end cut off
+    // The simple forms hold no metadata: data after their picture's chunk is not read.
+    EXPECT_EQ(orientationOf(Webp({picture, exif})), kUpright);
+}
+
+// An animation's canvas is its size; its first frame is what the loader shows.
+TEST(ReadPictureHeader, TakesAnAnimatedWebpAtItsCanvasSize) {
+    std::string frame;
+    AppendNumber(frame, 0, 6);   // the frame's place on the canvas
+    AppendNumber(frame, 31, 3);  // its sides less one
+    AppendNumber(frame, 15, 3);
+    AppendNumber(frame, 100, 3);  // how long it shows
+    frame += '\0';                // how it is blended and disposed of
+    frame += WebpChunk("VP8L", Vp8lHeader(32, 16));
+    const std::string animation =
+        Webp({WebpChunk("VP8X", Vp8xPayload(kVp8xAnimation, 64, 48)),
+              WebpChunk("ANIM", std::string("\xFF\xFF\xFF\xFF\0\0", 6)), WebpChunk("ANMF", frame)});
+    const std::optional<PictureHeader> header = ReadPictureHeader(animation);
+    ASSERT_TRUE(header);
+    EXPECT_EQ(header->kind, PictureKind::Webp);
+    EXPECT_EQ(header->size, (PixelSize{64, 48}));
 }
 
 }  // namespace

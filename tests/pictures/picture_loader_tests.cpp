@@ -337,6 +337,74 @@ TEST_F(PictureLoader, GivesNothingForAPngCutShortOrDamaged) {
     }
 }
 
+// WebP pictures load where the platform has a codec for them: always here; on Windows only
+// where one is installed.
+class WebpPictureLoader : public PictureLoader {
+protected:
+    void SetUp() override {
+#ifdef _WIN32
+        if (!Load(kPngWebp / "lossless.webp")) GTEST_SKIP() << "no WebP codec on this system";
+#endif
+    }
+};
+
+// Lossy pictures ring around sharp edges: next to the red block's edges a channel may be off by
+// far more than on the gradient, where quality 90 keeps each within a few steps.
+constexpr double kLossyMeanDifference = 2;
+constexpr int kLossyGradientDifference = 8;
+constexpr int kRedBlockReach = 20;  // the block and the rings around it
+
+TEST_F(WebpPictureLoader, LoadsEachFormNearOrEqualToItsSource) {
+    const Image source = BitmapOf(kPngWebp / "source.bmp");
+    for (const char* file : {"lossless.webp", "animated.webp"}) {
+        const std::optional<Image> picture = Load(kPngWebp / file);
+        ASSERT_TRUE(picture) << file;
+        EXPECT_EQ(picture->width, source.width) << file;
+        EXPECT_EQ(picture->pixels, source.pixels) << file;
+    }
+    std::optional<Image> lossy = Load(kPngWebp / "lossy.webp");
+    ASSERT_TRUE(lossy);
+    ASSERT_EQ(lossy->pixels.size(), source.pixels.size());
+    EXPECT_EQ(TranslucentPixels(*lossy), 0u);
+    EXPECT_LE(ChannelDifferences(*lossy, source).first, kLossyMeanDifference);
+    for (int y = 0; y < kRedBlockReach; ++y) {
+        for (int x = 0; x < kRedBlockReach; ++x) lossy->At(x, y) = source.At(x, y);
+    }
+    EXPECT_LE(ChannelDifferences(*lossy, source).second, kLossyGradientDifference);
+}
+
+// Red left clear, blue half covering, green opaque.
+TEST_F(WebpPictureLoader, LaysATranslucentPictureOverWhite) {
+    const std::optional<Image> picture = Load(kPngWebp / "translucent.webp");
+    ASSERT_TRUE(picture);
+    EXPECT_THAT(picture->pixels, ElementsAre(kWhite, 0xFF7F7FFF, 0xFF00FF00));
+}
+
+// The picture stored turned a quarter round, as a camera stores it for orientation 6, in the
+// extended form with an EXIF chunk of either kind.
+TEST_F(WebpPictureLoader, TurnsAPictureUprightAsItsExifChunkSays) {
+    const std::string stored = ReadWholeFile(kPngWebp / "stored_6.webp");
+    const std::string exif = forged::CameraExif(6, true);
+    for (const std::string& payload : {exif, exif.substr(6)}) {
+        const std::optional<Image> picture =
+            Load(Write("turned.webp", forged::WithWebpExif(stored, 48, 64, payload)));
+        ASSERT_TRUE(picture);
+        EXPECT_EQ(picture->width, 64);
+        EXPECT_EQ(picture->pixels, BitmapOf(kPngWebp / "source.bmp").pixels);
+    }
+}
+
+// Cut anywhere after a whole header, each form gives nothing.
+TEST_F(PictureLoader, GivesNothingForAWebpCutShort) {
+    for (const char* file : {"lossless.webp", "lossy.webp", "animated.webp"}) {
+        const std::string webp = ReadWholeFile(kPngWebp / file);
+        ASSERT_FALSE(webp.empty()) << file;
+        for (const std::size_t size : {webp.size() / 3, webp.size() * 2 / 3, webp.size() - 1}) {
+            EXPECT_FALSE(Load(Write("cut.webp", webp.substr(0, size)))) << file << " " << size;
+        }
+    }
+}
+
 TEST_F(PictureLoader, LoadsA24MegapixelPhotograph) {
     const std::optional<Image> picture = Load(VEXAFRAME_LARGE_JPEG);
     ASSERT_TRUE(picture);
