@@ -376,7 +376,8 @@ TEST(ReadPictureHeader, ReadsTheOrientationOfAnExtendedWebpFromItsExifChunk) {
 // An animation's canvas is its size; its first frame is what the loader shows.
 TEST(ReadPictureHeader, TakesAnAnimatedWebpAtItsCanvasSize) {
     std::string frame;
-    AppendNumber(frame, 0, 6);   // the frame's place on the canvas
+    AppendNumber(frame, 0, 3);  // the frame's place on the canvas, in halves
+    AppendNumber(frame, 0, 3);
     AppendNumber(frame, 31, 3);  // its sides less one
     AppendNumber(frame, 15, 3);
     AppendNumber(frame, 100, 3);  // how long it shows
