@@ -1,11 +1,10 @@
-// WebP pictures through libwebp: a still picture decoded straight into ours, an animation's
-// first frame through the demultiplexer's animation decoder, which puts it on its canvas.
+// WebP pictures through libwebp, decoded straight into our picture: a still picture whole, an
+// animation's first frame, which the demultiplexer finds, at its place on the canvas.
 
 #include <webp/decode.h>
 #include <webp/demux.h>
 
 #include <cstdint>
-#include <cstring>
 #include <memory>
 
 #include "pictures/bmp_file.h"
@@ -19,40 +18,63 @@ const std::uint8_t* DataOf(std::string_view bytes) {
     return reinterpret_cast<const std::uint8_t*>(bytes.data());
 }
 
-std::optional<Image> DecodeStill(std::string_view bytes, const WebPBitstreamFeatures& features) {
-    Image image(features.width, features.height);
-    const std::size_t stride = static_cast<std::size_t>(image.width) * sizeof(std::uint32_t);
-    if (WebPDecodeBGRAInto(
-            DataOf(bytes), bytes.size(), reinterpret_cast<std::uint8_t*>(image.pixels.data()),
-            stride * static_cast<std::size_t>(image.height), static_cast<int>(stride)) == nullptr) {
-        return std::nullopt;
+// Into `canvas` with its top left corner at (x, y), where it fits.
+bool DecodeInto(std::string_view bytes, Image& canvas, int x, int y, int width, int height) {
+    if (x < 0 || y < 0 || width < 1 || height < 1 || width > canvas.width - x ||
+        height > canvas.height - y) {
+        return false;
     }
+    const std::size_t stride = static_cast<std::size_t>(canvas.width) * sizeof(std::uint32_t);
+    std::uint32_t* const corner = &canvas.At(x, y);
+    const std::size_t room =
+        (canvas.pixels.size() - static_cast<std::size_t>(corner - canvas.pixels.data())) *
+        sizeof(std::uint32_t);
+    return WebPDecodeBGRAInto(DataOf(bytes), bytes.size(), reinterpret_cast<std::uint8_t*>(corner),
+                              room, static_cast<int>(stride)) != nullptr;
+}
+
+std::optional<Image> DecodeStill(std::string_view bytes, int width, int height) {
+    Image image(width, height);
+    if (!DecodeInto(bytes, image, 0, 0, width, height)) return std::nullopt;
     return image;
 }
 
-struct AnimationDecoderDeleter {
-    void operator()(WebPAnimDecoder* decoder) const { WebPAnimDecoderDelete(decoder); }
+struct DemuxerDeleter {
+    void operator()(WebPDemuxer* demuxer) const { WebPDemuxDelete(demuxer); }
 };
 
-std::optional<Image> DecodeFirstFrame(std::string_view bytes) {
-    WebPAnimDecoderOptions options;
-    if (!WebPAnimDecoderOptionsInit(&options)) return std::nullopt;
-    options.color_mode = MODE_BGRA;
-    options.use_threads = 0;
+class FirstFrame {
+public:
+    explicit FirstFrame(const WebPDemuxer* demuxer)
+        : found_(WebPDemuxGetFrame(demuxer, 1, &frame_)) {}
+    ~FirstFrame() { WebPDemuxReleaseIterator(&frame_); }
+    FirstFrame(const FirstFrame&) = delete;
+    FirstFrame& operator=(const FirstFrame&) = delete;
+
+    const WebPIterator* Get() const { return found_ ? &frame_ : nullptr; }
+
+private:
+    WebPIterator frame_{};
+    bool found_;
+};
+
+// An animation's first frame where it lies on the canvas, which is clear around it: nothing has
+// been drawn before it to blend it with.
+std::optional<Image> DecodeFirstFrame(std::string_view bytes, int width, int height) {
     const WebPData data{DataOf(bytes), bytes.size()};
-    const std::unique_ptr<WebPAnimDecoder, AnimationDecoderDeleter> decoder(
-        WebPAnimDecoderNew(&data, &options));
-    WebPAnimInfo info{};
-    if (!decoder || !WebPAnimDecoderGetInfo(decoder.get(), &info) ||
-        !bmp::IsWithinLimits(info.canvas_width, info.canvas_height)) {
+    const std::unique_ptr<WebPDemuxer, DemuxerDeleter> demuxer(WebPDemux(&data));
+    if (!demuxer) return std::nullopt;
+    const FirstFrame first(demuxer.get());
+    const WebPIterator* frame = first.Get();
+    if (frame == nullptr) return std::nullopt;
+    Image canvas(width, height);  // clear: every pixel 0
+    const std::string_view fragment(reinterpret_cast<const char*>(frame->fragment.bytes),
+                                    frame->fragment.size);
+    if (!DecodeInto(fragment, canvas, frame->x_offset, frame->y_offset, frame->width,
+                    frame->height)) {
         return std::nullopt;
     }
-    std::uint8_t* canvas = nullptr;
-    int timestamp = 0;
-    if (!WebPAnimDecoderGetNext(decoder.get(), &canvas, &timestamp)) return std::nullopt;
-    Image image(static_cast<int>(info.canvas_width), static_cast<int>(info.canvas_height));
-    std::memcpy(image.pixels.data(), canvas, image.pixels.size() * sizeof(std::uint32_t));
-    return image;
+    return canvas;
 }
 
 }  // namespace
@@ -63,8 +85,9 @@ std::optional<Image> DecodeWebp(std::string_view bytes) {
         !bmp::IsWithinLimits(features.width, features.height)) {
         return std::nullopt;
     }
-    std::optional<Image> image =
-        features.has_animation ? DecodeFirstFrame(bytes) : DecodeStill(bytes, features);
+    std::optional<Image> image = features.has_animation
+                                     ? DecodeFirstFrame(bytes, features.width, features.height)
+                                     : DecodeStill(bytes, features.width, features.height);
     if (image) PutOverWhite(image->pixels);
     return image;
 }

@@ -373,6 +373,18 @@ TEST_F(WebpPictureLoader, LoadsEachFormNearOrEqualToItsSource) {
     EXPECT_LE(ChannelDifferences(*lossy, source).second, kLossyGradientDifference);
 }
 
+// The first frame at its place, on a canvas clear (and so white) around it.
+TEST_F(WebpPictureLoader, GivesAnAnimationsFirstFrameWhereItLiesOnTheCanvas) {
+    const std::optional<Image> picture = Load(kPngWebp / "offset_frame.webp");
+    ASSERT_TRUE(picture);
+    Image expected(8, 6);
+    std::ranges::fill(expected.pixels, kWhite);
+    for (const auto& [x, y] : {std::pair{4, 2}, {5, 2}, {4, 3}, {5, 3}})
+        expected.At(x, y) = 0xFF0000FF;
+    EXPECT_EQ(picture->width, 8);
+    EXPECT_EQ(picture->pixels, expected.pixels);
+}
+
 // Red left clear, blue half covering, green opaque.
 TEST_F(WebpPictureLoader, LaysATranslucentPictureOverWhite) {
     const std::optional<Image> picture = Load(kPngWebp / "translucent.webp");
