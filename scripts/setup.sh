@@ -13,6 +13,8 @@ packages=(
   libjpeg-turbo-progs                                        # lossless JPEG turns for the tests
   pkg-config libjpeg-dev libgif-dev libwmf-dev               # pictures on Linux: libjpeg-turbo,
   fonts-dejavu-core                                          #   giflib, libwmf and its fonts
+  libpng-dev libwebp-dev webp                                # PNG and WebP pictures on Linux, and
+                                                             #   cwebp, img2webp for the tests' files
   libgl1-mesa-dri libglx-mesa0                               # Mesa's llvmpipe: Wine's Direct3D
                                                              #   and the OpenGL device's tests
   libx11-dev libopengl-dev libglx-dev libgl-dev              # the OpenGL device through GLX

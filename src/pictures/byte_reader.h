@@ -17,6 +17,7 @@ public:
 
     std::uint32_t Byte() { return Unsigned(1); }
     std::uint32_t Unsigned16() { return Unsigned(2); }
+    std::uint32_t Unsigned24() { return Unsigned(3); }
     std::uint32_t Unsigned32() { return Unsigned(4); }
     std::int32_t Signed16() { return static_cast<std::int16_t>(Unsigned(2)); }
     std::int32_t Signed32() { return static_cast<std::int32_t>(Unsigned(4)); }

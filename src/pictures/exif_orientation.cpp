@@ -39,9 +39,7 @@ constexpr std::array<Turn, kLastOrientation + 1> kTurns = {{
 
 }  // namespace
 
-int ExifOrientation(std::string_view app1Payload) {
-    if (!app1Payload.starts_with(kExifSignature)) return kUpright;
-    const std::string_view tiff = app1Payload.substr(kExifSignature.size());
+int TiffOrientation(std::string_view tiff) {
     ByteOrder order = ByteOrder::LittleEndian;
     if (tiff.starts_with("MM")) {
         order = ByteOrder::BigEndian;
@@ -66,6 +64,11 @@ int ExifOrientation(std::string_view app1Payload) {
         return valid ? value : kUpright;
     }
     return kUpright;
+}
+
+int ExifOrientation(std::string_view app1Payload) {
+    if (!app1Payload.starts_with(kExifSignature)) return kUpright;
+    return TiffOrientation(app1Payload.substr(kExifSignature.size()));
 }
 
 Image TurnUpright(Image stored, int orientation) {

@@ -11,9 +11,13 @@ namespace vexaframe {
 
 inline constexpr int kUpright = 1;
 
-// The Orientation of the main picture from a JPEG APP1 segment's payload ("Exif\0\0" and a TIFF
-// structure in either byte order). kUpright where the segment holds no Exif data, the tag is
-// missing or out of range, or the data is damaged.
+// The Orientation of the main picture from a TIFF structure in either byte order, as a PNG eXIf
+// chunk or a WebP EXIF chunk holds it. kUpright where the tag is missing or out of range, or the
+// data is damaged.
+int TiffOrientation(std::string_view tiff);
+
+// The same from a JPEG APP1 segment's payload: "Exif\0\0" and the TIFF structure. kUpright where
+// the segment holds no Exif data.
 int ExifOrientation(std::string_view app1Payload);
 
 // The stored picture as it is meant to be seen: 2 mirrored left to right, 3 turned half round,

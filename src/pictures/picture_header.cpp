@@ -1,5 +1,6 @@
 #include "pictures/picture_header.h"
 
+#include <algorithm>
 #include <cstdint>
 
 #include "pictures/bmp_file.h"
@@ -16,6 +17,8 @@ constexpr std::string_view kGif89Signature = "GIF89a"sv;
 constexpr std::string_view kBmpStart = "BM"sv;
 constexpr std::string_view kPlaceableWmfKey = "\xD7\xCD\xC6\x9A"sv;  // 0x9AC6CDD7
 constexpr std::string_view kEmfHeaderRecord = "\x01\0\0\0"sv;        // EMR_HEADER
+constexpr std::string_view kPngSignature = "\x89PNG\r\n\x1A\n"sv;
+constexpr std::string_view kRiffStart = "RIFF"sv;
 
 // The loader draws metafiles at their nominal size; at the usual screen resolution it is this.
 constexpr std::int64_t kNominalDotsPerInch = 96;
@@ -32,6 +35,22 @@ constexpr std::uint32_t kGifImageDescriptor = 0x2C;
 
 constexpr std::uint32_t kEmfSignature = 0x464D4520;  // " EMF"
 constexpr std::uint32_t kEmfHeaderSize = 88;         // up to szlMillimeters
+
+constexpr std::uint32_t kPngHeaderLength = 13;
+constexpr std::uint32_t kPngLongestChunk = 0x7FFFFFFF;
+constexpr std::size_t kPngCrcSize = 4;
+constexpr std::uint32_t kPngGrey = 0, kPngRgb = 2, kPngPalette = 3, kPngGreyAlpha = 4, kPngRgba = 6;
+
+constexpr std::string_view kWebpForm = "WEBP"sv;
+constexpr std::size_t kRiffHeaderSize = 8;         // the four characters and the size
+constexpr std::size_t kWebpFirstChunkAt = 12;      // after the RIFF header and the form
+constexpr std::uint32_t kVp8InterFrameBit = 0x01;  // in the frame tag: 0 on a key frame
+constexpr std::string_view kVp8StartCode = "\x9D\x01\x2A"sv;
+constexpr std::uint32_t kVp8SideBits = 0x3FFF;  // the two above them scale the picture on display
+constexpr std::uint32_t kVp8lSignature = 0x2F;
+constexpr std::uint32_t kVp8lSideBits = 14;
+constexpr std::uint32_t kVp8lVersionShift = 29;
+constexpr std::size_t kVp8xFlagsSize = 4;  // the flags and reserved bits
 
 std::optional<PictureHeader> Checked(PictureKind kind, std::int64_t width, std::int64_t height,
                                      int orientation = kUpright) {
@@ -146,6 +165,140 @@ std::optional<PictureHeader> ReadEmfHeader(std::string_view bytes) {
                    NominalPixels(bottom - top, kHimetricPerInch));
 }
 
+// The bit depths each colour type allows.
+bool IsPngDepth(std::uint32_t colourType, std::uint32_t depth) {
+    const bool byteOrWord = depth == 8 || depth == 16;
+    const bool packed = depth == 1 || depth == 2 || depth == 4;
+    switch (colourType) {
+        case kPngGrey:
+            return byteOrWord || packed;
+        case kPngPalette:
+            return depth == 8 || packed;
+        case kPngRgb:
+        case kPngGreyAlpha:
+        case kPngRgba:
+            return byteOrWord;
+        default:
+            return false;
+    }
+}
+
+// The chunks after IHDR, up to the first IDAT: the orientation from the first eXIf chunk among
+// them (a bare TIFF structure). Nothing when they end or are damaged before IDAT.
+std::optional<int> ReadPngChunksToImageData(ByteReader& reader) {
+    int orientation = kUpright;
+    for (;;) {
+        const std::uint32_t length = reader.Unsigned32();
+        const std::string_view type = reader.Take(4);
+        if (reader.Failed() || length > kPngLongestChunk) return std::nullopt;
+        if (type == "IDAT") return orientation;
+        const std::string_view data = reader.Take(length);
+        reader.Skip(kPngCrcSize);
+        if (type == "eXIf" && orientation == kUpright) orientation = TiffOrientation(data);
+    }
+}
+
+std::optional<PictureHeader> ReadPngHeader(std::string_view bytes) {
+    ByteReader reader(bytes, ByteOrder::BigEndian);
+    reader.Skip(kPngSignature.size());
+    const std::uint32_t length = reader.Unsigned32();
+    const std::string_view type = reader.Take(4);
+    const std::uint32_t width = reader.Unsigned32();
+    const std::uint32_t height = reader.Unsigned32();
+    const std::uint32_t depth = reader.Byte();
+    const std::uint32_t colourType = reader.Byte();
+    const std::uint32_t compression = reader.Byte();
+    const std::uint32_t filter = reader.Byte();
+    const std::uint32_t interlace = reader.Byte();
+    reader.Skip(kPngCrcSize);
+    if (reader.Failed() || length != kPngHeaderLength || type != "IHDR" ||
+        !IsPngDepth(colourType, depth) || compression != 0 || filter != 0 || interlace > 1) {
+        return std::nullopt;
+    }
+    const std::optional<int> orientation = ReadPngChunksToImageData(reader);
+    if (!orientation) return std::nullopt;
+    return Checked(PictureKind::Png, width, height, *orientation);
+}
+
+// A lossy picture's key frame: its tag, the start code and the sides in 14 bits each.
+std::optional<PictureHeader> ReadVp8Frame(ByteReader reader) {
+    const std::uint32_t frameTag = reader.Unsigned24();
+    const std::string_view startCode = reader.Take(kVp8StartCode.size());
+    const std::uint32_t width = reader.Unsigned16() & kVp8SideBits;
+    const std::uint32_t height = reader.Unsigned16() & kVp8SideBits;
+    if (reader.Failed() || (frameTag & kVp8InterFrameBit) != 0 || startCode != kVp8StartCode)
+        return std::nullopt;
+    return Checked(PictureKind::Webp, width, height);
+}
+
+// A lossless picture's header: the signature, then the sides less one in 14 bits each, the
+// alpha flag and a version of three bits, 0.
+std::optional<PictureHeader> ReadVp8lHeader(ByteReader reader) {
+    constexpr std::uint32_t kSideMask = (1u << kVp8lSideBits) - 1;
+    const std::uint32_t signature = reader.Byte();
+    const std::uint32_t fields = reader.Unsigned32();
+    if (reader.Failed() || signature != kVp8lSignature || fields >> kVp8lVersionShift != 0)
+        return std::nullopt;
+    return Checked(PictureKind::Webp, (fields & kSideMask) + 1,
+                   (fields >> kVp8lSideBits & kSideMask) + 1);
+}
+
+// The Exif data of a WebP file: a TIFF structure, which some writers put after "Exif\0\0".
+int WebpExifOrientation(std::string_view payload) {
+    return payload.starts_with("Exif\0\0"sv) ? ExifOrientation(payload) : TiffOrientation(payload);
+}
+
+// The chunks after the extended header, up to the first of the picture's data (a still
+// picture's VP8 or VP8L chunk, or an animation's first frame) and on, as long as they are whole,
+// for an EXIF chunk. Nothing when they end before the picture's data.
+std::optional<int> ReadWebpChunksAfterVp8x(ByteReader& reader) {
+    bool pictureFound = false;
+    int orientation = kUpright;
+    for (;;) {
+        const std::string_view fourcc = reader.Take(4);
+        const std::uint32_t size = reader.Unsigned32();
+        if (reader.Failed()) break;
+        pictureFound = pictureFound || fourcc == "VP8 " || fourcc == "VP8L" || fourcc == "ANMF";
+        const std::string_view payload = reader.Take(size);
+        if (reader.Failed()) break;
+        if (fourcc == "EXIF" && orientation == kUpright) orientation = WebpExifOrientation(payload);
+        reader.Skip(size & 1);  // chunks are padded to an even size
+    }
+    if (!pictureFound) return std::nullopt;
+    return orientation;
+}
+
+// The extended form: flags, the canvas's sides less one in 24 bits each, and the chunks after.
+std::optional<PictureHeader> ReadVp8xHeader(ByteReader& reader, std::uint32_t size) {
+    ByteReader header(reader.Take(size), ByteOrder::LittleEndian);
+    reader.Skip(size & 1);
+    header.Skip(kVp8xFlagsSize);
+    const std::uint32_t width = header.Unsigned24() + 1;
+    const std::uint32_t height = header.Unsigned24() + 1;
+    if (header.Failed()) return std::nullopt;
+    const std::optional<int> orientation = ReadWebpChunksAfterVp8x(reader);
+    if (!orientation) return std::nullopt;
+    return Checked(PictureKind::Webp, width, height, *orientation);
+}
+
+// The RIFF form WEBP; its chunks are read no further than the size the RIFF header declares.
+std::optional<PictureHeader> ReadWebpHeader(std::string_view bytes) {
+    ByteReader riff(bytes, ByteOrder::LittleEndian);
+    riff.Skip(kRiffStart.size());
+    const std::uint32_t riffSize = riff.Unsigned32();
+    const std::string_view form = riff.Take(kWebpForm.size());
+    const std::string_view fourcc = riff.Take(4);
+    const std::uint32_t size = riff.Unsigned32();
+    if (riff.Failed() || form != kWebpForm) return std::nullopt;
+    const std::string_view file = bytes.substr(0, kRiffHeaderSize + std::size_t{riffSize});
+    ByteReader chunk(file.substr(std::min(file.size(), kWebpFirstChunkAt + kRiffHeaderSize)),
+                     ByteOrder::LittleEndian);
+    if (fourcc == "VP8 ") return ReadVp8Frame(chunk);
+    if (fourcc == "VP8L") return ReadVp8lHeader(chunk);
+    if (fourcc == "VP8X") return ReadVp8xHeader(chunk, size);
+    return std::nullopt;
+}
+
 }  // namespace
 
 std::optional<PictureHeader> ReadPictureHeader(std::string_view bytes) {
@@ -155,6 +308,8 @@ std::optional<PictureHeader> ReadPictureHeader(std::string_view bytes) {
     if (bytes.starts_with(kBmpStart)) return ReadBmpHeader(bytes);  // it checks the rest
     if (bytes.starts_with(kPlaceableWmfKey)) return ReadPlaceableWmfHeader(bytes);
     if (bytes.starts_with(kEmfHeaderRecord)) return ReadEmfHeader(bytes);
+    if (bytes.starts_with(kPngSignature)) return ReadPngHeader(bytes);
+    if (bytes.starts_with(kRiffStart)) return ReadWebpHeader(bytes);
     return std::nullopt;
 }
 

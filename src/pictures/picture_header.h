@@ -10,17 +10,21 @@
 
 namespace vexaframe {
 
-enum class PictureKind { Jpeg, Gif, Bmp, PlaceableWmf, Emf };
+enum class PictureKind { Jpeg, Gif, Bmp, PlaceableWmf, Emf, Png, Webp };
 
 struct PictureHeader {
     PictureKind kind = PictureKind::Bmp;
     PixelSize size;              // a metafile's nominal size at 96 dots per inch
-    int orientation = kUpright;  // from a JPEG's Exif data
+    int orientation = kUpright;  // from the Exif data of a JPEG, PNG or WebP file
 };
 
 // The header of a file of the kinds we show, when it is whole and declares a size within
 // bmp::IsWithinLimits. Nothing for any other file: it must not reach a decoder. A JPEG's
-// header runs to its first start-of-frame segment; a GIF's to its first image descriptor.
+// header runs to its first start-of-frame segment; a GIF's to its first image descriptor; a
+// PNG's to its first IDAT chunk's type, and an eXIf chunk before it gives the orientation.
+// A WebP file's header is its first chunk; in the extended form (VP8X) it runs to the first
+// chunk of image data, and an EXIF chunk among the whole chunks after it gives the orientation.
+// An animated WebP file is taken too: its first frame is shown.
 std::optional<PictureHeader> ReadPictureHeader(std::string_view bytes);
 
 }  // namespace vexaframe

@@ -19,6 +19,14 @@ std::optional<Image> DecodeJpeg(std::string_view bytes);
 // screen; its transparent colour white.
 std::optional<Image> DecodeGif(std::string_view bytes);
 
+// Through libpng: every kind of PNG picture, interlaced or not, its translucent parts laid over
+// white (OverWhite). A file cut short before its end chunk gives nothing.
+std::optional<Image> DecodePng(std::string_view bytes);
+
+// Through libwebp: a lossy or lossless still picture, or an animation's first frame on its
+// canvas; translucent parts laid over white (OverWhite). A file cut short gives nothing.
+std::optional<Image> DecodeWebp(std::string_view bytes);
+
 // Through libwmf, drawn without a display at `size`; what it leaves undrawn white.
 std::optional<Image> DecodePlaceableWmf(std::string_view bytes, PixelSize size);
 

@@ -20,6 +20,10 @@ std::optional<Image> Decoded(std::string_view bytes, const PictureHeader& header
             return DecodeGif(bytes);
         case PictureKind::PlaceableWmf:
             return DecodePlaceableWmf(bytes, header.size);
+        case PictureKind::Png:
+            return DecodePng(bytes);
+        case PictureKind::Webp:
+            return DecodeWebp(bytes);
         case PictureKind::Emf:
             break;  // no library here draws it
     }
@@ -38,8 +42,9 @@ std::optional<Image> LoadPicture(const std::string& utf8Path) {
     std::optional<Image> image = Decoded(*bytes, *header);
     if (!image) return std::nullopt;
     // As on Windows, where the picture is drawn on an opaque bitmap: a bitmap's alpha is dropped.
+    // The decoders of kinds with translucent pixels have laid them over white already.
     std::ranges::for_each(image->pixels, [](std::uint32_t& pixel) { pixel |= kOpaque; });
-    return TurnUpright(std::move(*image), header->orientation);  // set for JPEG pictures only
+    return TurnUpright(std::move(*image), header->orientation);  // from Exif data
 }
 
 // The decoders here give whole pictures, and JPEG's rows come top first where a bitmap file

@@ -1,5 +1,6 @@
 // Any bytes given to the header check: a kind, a size within the limits and an orientation
-// Exif knows, or nothing. The same bytes as an Exif segment give an orientation Exif knows.
+// Exif knows (for the kinds that carry Exif data), or nothing. The same bytes as an Exif segment
+// or a bare TIFF structure give an orientation Exif knows.
 #include <cstdint>
 #include <cstdlib>
 #include <string_view>
@@ -16,16 +17,21 @@ bool IsExifOrientation(int value) {
     return value >= 1 && value <= 8;
 }
 
+bool CarriesExif(PictureKind kind) {
+    return kind == PictureKind::Jpeg || kind == PictureKind::Png || kind == PictureKind::Webp;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
     if (!IsExifOrientation(ExifOrientation(bytes))) std::abort();
+    if (!IsExifOrientation(TiffOrientation(bytes))) std::abort();
 
     const std::optional<PictureHeader> header = ReadPictureHeader(bytes);
     if (!header) return 0;
     if (!bmp::IsWithinLimits(header->size.width, header->size.height)) std::abort();
     if (!IsExifOrientation(header->orientation)) std::abort();
-    if (header->orientation != kUpright && header->kind != PictureKind::Jpeg) std::abort();
+    if (header->orientation != kUpright && !CarriesExif(header->kind)) std::abort();
     return 0;
 }

@@ -1,10 +1,11 @@
 #pragma once
-// JPEG headers, Exif data and GIF files written byte by byte, as the formats lay them out, for
-// the tests of the header check, the Exif reader and the loaders.
+// JPEG headers, Exif data, GIF, PNG and WebP files written byte by byte, as the formats lay them
+// out, for the tests of the header check, the Exif reader and the loaders.
 
 #include <cstdint>
 #include <initializer_list>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace vexaframe::forged {
@@ -147,6 +148,141 @@ inline std::string Gif(int screenWidth, int screenHeight, int background,
         bytes += GifImageData(frame.indices);
     }
     return bytes + ';';
+}
+
+inline std::string BigEndian32(std::uint32_t value) {
+    std::string bytes;
+    AppendNumber(bytes, value, 4, true);
+    return bytes;
+}
+
+// The CRC of PNG chunks (ISO 3309), a bit at a time.
+inline std::uint32_t Crc32(std::string_view bytes) {
+    std::uint32_t crc = 0xFFFFFFFF;
+    for (const char byte : bytes) {
+        crc ^= static_cast<std::uint8_t>(byte);
+        for (int bit = 0; bit < 8; ++bit) crc = crc >> 1 ^ (0xEDB88320 & (0 - (crc & 1)));
+    }
+    return ~crc;
+}
+
+// A PNG chunk: the data's length, the type, the data and the CRC of type and data.
+inline std::string PngChunk(const std::string& type, const std::string& data) {
+    return BigEndian32(static_cast<std::uint32_t>(data.size())) + type + data +
+           BigEndian32(Crc32(type + data));
+}
+
+inline constexpr std::string_view kPngSignature{"\x89PNG\r\n\x1A\n", 8};
+
+struct PngHeader {
+    std::uint32_t width = 0, height = 0;
+    std::uint8_t depth = 8, colourType = 6, compression = 0, filter = 0, interlace = 0;
+};
+
+inline std::string PngHeaderChunk(const PngHeader& header) {
+    return PngChunk(
+        "IHDR",
+        BigEndian32(header.width) + BigEndian32(header.height) +
+            std::string{static_cast<char>(header.depth), static_cast<char>(header.colourType),
+                        static_cast<char>(header.compression), static_cast<char>(header.filter),
+                        static_cast<char>(header.interlace)});
+}
+
+// zlib data in stored deflate blocks, which any inflater takes as they are.
+inline std::string StoredZlib(const std::string& data) {
+    constexpr std::size_t kLongestBlock = 0xFFFF;
+    std::string zlib = "\x78\x01";
+    std::size_t at = 0;
+    do {
+        const std::string block = data.substr(at, kLongestBlock);
+        at += block.size();
+        zlib += at == data.size() ? '\x01' : '\x00';  // the last block, or not
+        AppendNumber(zlib, static_cast<std::uint32_t>(block.size()), 2);
+        AppendNumber(zlib, static_cast<std::uint32_t>(~block.size() & 0xFFFF), 2);
+        zlib += block;
+    } while (at < data.size());
+    std::uint32_t a = 1, b = 0;  // Adler-32
+    for (const char byte : data) {
+        a = (a + static_cast<std::uint8_t>(byte)) % 65521;
+        b = (b + a) % 65521;
+    }
+    return zlib + BigEndian32(b << 16 | a);
+}
+
+// An 8-bit RGBA PNG file of pixels 0xAARRGGBB (rows top-down, `width` a row, unfiltered), with
+// `chunks` between IHDR and IDAT.
+inline std::string RgbaPng(int width, const std::vector<std::uint32_t>& pixels,
+                           const std::vector<std::string>& chunks = {}) {
+    std::string rows;
+    for (std::size_t i = 0; i < pixels.size(); ++i) {
+        if (i % static_cast<std::size_t>(width) == 0) rows += '\0';  // no filter
+        for (const int shift : {16, 8, 0, 24}) rows += static_cast<char>(pixels[i] >> shift);
+    }
+    const auto height = static_cast<std::uint32_t>(pixels.size() / static_cast<std::size_t>(width));
+    std::string png =
+        std::string(kPngSignature) + PngHeaderChunk({static_cast<std::uint32_t>(width), height});
+    for (const std::string& chunk : chunks) png += chunk;
+    return png + PngChunk("IDAT", StoredZlib(rows)) + PngChunk("IEND", "");
+}
+
+// The PNG file with a chunk right after its header chunk.
+inline std::string WithPngChunk(const std::string& png, const std::string& chunk) {
+    constexpr std::size_t kHeaderChunkEnd = 8 + 4 + 4 + 13 + 4;
+    return png.substr(0, kHeaderChunkEnd) + chunk + png.substr(kHeaderChunkEnd);
+}
+
+// A RIFF chunk, padded to an even size.
+inline std::string WebpChunk(const std::string& fourcc, const std::string& payload) {
+    std::string chunk = fourcc;
+    AppendNumber(chunk, static_cast<std::uint32_t>(payload.size()), 4);
+    chunk += payload;
+    if (payload.size() % 2 != 0) chunk += '\0';
+    return chunk;
+}
+
+// The RIFF form WEBP around the chunks.
+inline std::string Webp(const std::vector<std::string>& chunks) {
+    std::string body = "WEBP";
+    for (const std::string& chunk : chunks) body += chunk;
+    std::string riff = "RIFF";
+    AppendNumber(riff, static_cast<std::uint32_t>(body.size()), 4);
+    return riff + body;
+}
+
+// The start of a lossy key frame: the frame tag (shown, with the first partition's length),
+// the start code and the sides; then a little of the frame.
+inline std::string Vp8Frame(std::uint32_t width, std::uint32_t height) {
+    std::string frame;
+    AppendNumber(frame, 0x10 | 20u << 5, 3);
+    frame += "\x9D\x01\x2A";
+    AppendNumber(frame, width, 2);
+    AppendNumber(frame, height, 2);
+    return frame + std::string(20, '\x55');
+}
+
+// The start of a lossless picture: the signature, the sides less one and the flags.
+inline std::string Vp8lHeader(std::uint32_t width, std::uint32_t height,
+                              std::uint32_t version = 0) {
+    std::string header = "\x2F";
+    AppendNumber(header, (width - 1) | (height - 1) << 14 | version << 29, 4);
+    return header + std::string(8, '\x33');
+}
+
+inline constexpr std::uint8_t kVp8xAnimation = 0x02, kVp8xExif = 0x08;
+
+// The extended header: the flags and the canvas's sides less one.
+inline std::string Vp8xPayload(std::uint8_t flags, std::uint32_t width, std::uint32_t height) {
+    std::string payload{static_cast<char>(flags), '\0', '\0', '\0'};
+    AppendNumber(payload, width - 1, 3);
+    AppendNumber(payload, height - 1, 3);
+    return payload;
+}
+
+// A WebP file of the simple form in the extended one, with Exif data after the picture's chunk.
+inline std::string WithWebpExif(const std::string& simpleWebp, std::uint32_t width,
+                                std::uint32_t height, const std::string& exif) {
+    return Webp({WebpChunk("VP8X", Vp8xPayload(kVp8xExif, width, height)), simpleWebp.substr(12),
+                 WebpChunk("EXIF", exif)});
 }
 
 }  // namespace vexaframe::forged

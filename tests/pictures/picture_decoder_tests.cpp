@@ -36,12 +36,13 @@ TEST_F(PictureDecoderTest, WritesThePictureAsTheLoaderSeesItOrSaysThereIsNone) {
     // texture asked for comes from the same decoding, resampled for the device.
     const std::filesystem::path texture = folder_ / "texture.bmp";
     const DecodeTargets targets{Utf8(bitmap_), DecodeTargets::Texture{Utf8(texture), {256, true}}};
-    for (const char* sample : {"aurora_lake.bmp", "sunset_hills.jpg", "night_city.gif"}) {
-        ASSERT_EQ(stub_.DecodeToBitmapFile(Utf8(kSamples / sample), targets, {}),
-                  DecodeOutcome::Written);
+    for (const std::filesystem::path& sample :
+         {kSamples / "aurora_lake.bmp", kSamples / "sunset_hills.jpg", kSamples / "night_city.gif",
+          std::filesystem::path(VEXAFRAME_PNG_WEBP_DIR) / "rgb.png"}) {
+        ASSERT_EQ(stub_.DecodeToBitmapFile(Utf8(sample), targets, {}), DecodeOutcome::Written);
         const std::optional<Image> picture = DecodeBmp(ReadWholeFile(bitmap_));
         ASSERT_TRUE(picture);
-        EXPECT_EQ(picture->pixels, LoadPicture(Utf8(kSamples / sample))->pixels) << sample;
+        EXPECT_EQ(picture->pixels, LoadPicture(Utf8(sample))->pixels) << sample;
         EXPECT_EQ(DecodeBmp(ReadWholeFile(texture))->pixels,
                   TextureFor(*picture, {256, true}).pixels)
             << sample;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -81,6 +82,32 @@ Forged EmfFile(int width, int height, std::uint32_t signature = 0x464D4520) {
     return {bytes + std::string("\x0E\0\0\0\x14\0\0\0\0\0\0\0\x10\0\0\0\x14\0\0\0", 20), 88};
 }
 
+// A text chunk between the header and the picture data, and the end after it.
+Forged PngFile(int width, int height, const PngHeader& fields = {}) {
+    PngHeader header = fields;
+    header.width = static_cast<std::uint32_t>(width);
+    header.height = static_cast<std::uint32_t>(height);
+    const std::string start = std::string(kPngSignature) + PngHeaderChunk(header) +
+                              PngChunk("tEXt", std::string("Title\0Lake", 10));
+    return {start + PngChunk("IDAT", StoredZlib(std::string(7, '\0'))) + PngChunk("IEND", ""),
+            start.size() + 8};
+}
+
+// The extended form: a colour profile between the header and the picture's chunk, whose own
+// size is the canvas's as far as 14 bits reach.
+Forged ExtendedWebpFile(int width, int height) {
+    const auto side = [](int canvasSide) {
+        return static_cast<std::uint32_t>(std::clamp(canvasSide, 1, 1 << 14));
+    };
+    const std::vector<std::string> chunks = {
+        WebpChunk("VP8X", Vp8xPayload(0, static_cast<std::uint32_t>(width),
+                                      static_cast<std::uint32_t>(height))),
+        WebpChunk("ICCP", std::string(21, '\x11'))};
+    const std::size_t pictureAt = Webp(chunks).size();
+    return {Webp({chunks[0], chunks[1], WebpChunk("VP8L", Vp8lHeader(side(width), side(height)))}),
+            pictureAt + 8};
+}
+
 const struct {
     const char* name;
     PictureKind kind;
@@ -91,6 +118,8 @@ const struct {
     {"bitmap", PictureKind::Bmp, BmpFile},
     {"placeable metafile", PictureKind::PlaceableWmf, [](int w, int h) { return WmfFile(w, h); }},
     {"enhanced metafile", PictureKind::Emf, [](int w, int h) { return EmfFile(w, h); }},
+    {"PNG", PictureKind::Png, [](int w, int h) { return PngFile(w, h); }},
+    {"extended WebP", PictureKind::Webp, ExtendedWebpFile},
 };
 
 TEST(ReadPictureHeader, ReadsTheDeclaredSizeOfEachKindWithinThePictureLimits) {
@@ -159,13 +188,208 @@ TEST(ReadPictureHeader, RefusesDamagedHeadersAndOtherKindsOfFile) {
         {"placeable metafile of no units per inch", WmfFile(64, 48, 0).bytes},
         {"enhanced metafile with another signature", EmfFile(64, 48, 0x20464D45).bytes},
         {"metafile without the placeable header", std::string("\1\0\x09\0\0\x03\x0C\0\0\0", 10)},
-        {"PNG", std::string("\x89PNG\r\n\x1A\n\0\0\0\x0DIHDR\0\0\0\x10\0\0\0\x10\x08\x02", 26)},
         {"icon", std::string("\0\0\1\0\1\0\x10\x10\0\0\1\0\x20\0", 14)},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         EXPECT_FALSE(ReadPictureHeader(c.bytes));
     }
+}
+
+// Grey, RGB, palette, grey with alpha and RGBA, each with the bit depths PNG allows it.
+TEST(ReadPictureHeader, TakesEachPngColourTypeAtTheBitDepthsItAllows) {
+    const std::vector<std::vector<int>> depths = {{1, 2, 4, 8, 16}, {}, {8, 16}, {1, 2, 4, 8},
+                                                  {8, 16},          {}, {8, 16}, {}};
+    for (std::size_t colourType = 0; colourType < depths.size(); ++colourType) {
+        for (int depth = 0; depth <= 32; ++depth) {
+            const bool allowed =
+                std::ranges::find(depths[colourType], depth) != depths[colourType].end();
+            PngHeader header;
+            header.colourType = static_cast<std::uint8_t>(colourType);
+            header.depth = static_cast<std::uint8_t>(depth);
+            EXPECT_EQ(ReadPictureHeader(PngFile(16, 8, header).bytes).has_value(), allowed)
+                << "colour type " << colourType << ", " << depth << " bits";
+        }
+    }
+}
+
+TEST(ReadPictureHeader, RefusesDamagedPngHeaders) {
+    const std::string png = PngFile(16, 8).bytes;
+    const std::string signature(kPngSignature);
+    const auto withHeader = [](auto change) {
+        PngHeader header;
+        change(header);
+        return PngFile(16, 8, header).bytes;
+    };
+    const std::string imageData = PngChunk("IDAT", StoredZlib("")) + PngChunk("IEND", "");
+    std::string headerLength12 = png;
+    headerLength12[11] = '\x0C';
+    const struct {
+        const char* name;
+        std::string bytes;
+    } cases[] = {
+        {"compression 1", withHeader([](PngHeader& h) { h.compression = 1; })},
+        {"filter method 1", withHeader([](PngHeader& h) { h.filter = 1; })},
+        {"interlace method 2", withHeader([](PngHeader& h) { h.interlace = 2; })},
+        {"header chunk of 12 bytes", headerLength12},
+        {"header chunk of 14 bytes",
+         signature + PngChunk("IHDR", png.substr(16, 13) + '\0') + imageData},
+        {"another chunk first", signature + PngChunk("gAMA", BigEndian32(45455)) + png.substr(8)},
+        {"signature damaged by a text transfer", "\x89PNG\n\x1A\n" + png.substr(8)},
+        {"chunk length over 2^31 - 1",
+         WithPngChunk(png, BigEndian32(0x80000000) + "tEXt" + std::string(16, 'a'))},
+        {"chunk running past the end", WithPngChunk(png, BigEndian32(1000) + "zTXt" + "abc")},
+        {"end before any picture data", signature + png.substr(8, 25) + PngChunk("IEND", "")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_FALSE(ReadPictureHeader(c.bytes));
+    }
+}
+
+// The eXIf chunk holds the TIFF structure without the "Exif\0\0" of a JPEG segment; one after
+// the picture data is not read.
+TEST(ReadPictureHeader, ReadsTheOrientationOfAPngFromItsExifChunk) {
+    const std::string png = PngFile(16, 8).bytes;
+    const auto orientationOf = [](const std::string& bytes) {
+        const std::optional<PictureHeader> header = ReadPictureHeader(bytes);
+        return header ? header->orientation : -1;
+    };
+    for (const bool bigEndian : {false, true}) {
+        const std::string tiff = CameraExif(6, bigEndian).substr(6);
+        EXPECT_EQ(orientationOf(WithPngChunk(png, PngChunk("eXIf", tiff))), 6) << bigEndian;
+        EXPECT_EQ(orientationOf(
+                      WithPngChunk(png, PngChunk("eXIf", "Exif" + std::string(2, '\0') + tiff))),
+                  kUpright);
+    }
+    const std::string tiff = CameraExif(8, false).substr(6);
+    EXPECT_EQ(orientationOf(WithPngChunk(png, PngChunk("eXIf", tiff.substr(0, 20)))), kUpright);
+    const std::size_t end = png.size() - 12;
+    EXPECT_EQ(orientationOf(png.substr(0, end) + PngChunk("eXIf", tiff) + png.substr(end)),
+              kUpright);
+    // The first of two, as for Exif segments in a JPEG file.
+    EXPECT_EQ(orientationOf(WithPngChunk(WithPngChunk(png, PngChunk("eXIf", tiff)),
+                                         PngChunk("eXIf", CameraExif(3, true).substr(6)))),
+              3);
+}
+
+std::string LossyWebp(std::uint32_t width, std::uint32_t height) {
+    return Webp({WebpChunk("VP8 ", Vp8Frame(width, height))});
+}
+
+std::string LosslessWebp(std::uint32_t width, std::uint32_t height, std::uint32_t version = 0) {
+    return Webp({WebpChunk("VP8L", Vp8lHeader(width, height, version))});
+}
+
+// Their sides have 14 bits: the largest lossless picture, 16384 x 16384, is as many pixels as
+// the limits allow. The two bits above a lossy picture's side scale it on display only.
+TEST(ReadPictureHeader, ReadsTheSizeOfTheSimpleWebpForms) {
+    const struct {
+        const char* name;
+        std::string bytes;
+        int width, height;  // 0 where it is refused
+    } cases[] = {
+        {"lossy", LossyWebp(64, 48), 64, 48},
+        {"lossy at its largest", LossyWebp(16383, 16383), 16383, 16383},
+        {"lossy, scaled on display", LossyWebp(0xC000 | 64, 0x4000 | 48), 64, 48},
+        {"lossy of no width", LossyWebp(0, 48), 0, 0},
+        {"lossy of no height", LossyWebp(64, 0), 0, 0},
+        {"lossless", LosslessWebp(64, 48), 64, 48},
+        {"lossless at its largest", LosslessWebp(16384, 16384), 16384, 16384},
+        {"lossless of one pixel", LosslessWebp(1, 1), 1, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::optional<PictureHeader> header = ReadPictureHeader(c.bytes);
+        ASSERT_EQ(header.has_value(), c.width != 0);
+        if (!header) continue;
+        EXPECT_EQ(header->kind, PictureKind::Webp);
+        EXPECT_EQ(header->size, (PixelSize{c.width, c.height}));
+        EXPECT_EQ(header->orientation, kUpright);
+    }
+    for (const std::string& file : {LossyWebp(64, 48), LosslessWebp(64, 48)}) {
+        const std::size_t headerEnd = file.substr(12, 4) == "VP8 " ? 30 : 25;
+        for (std::size_t size = 0; size < headerEnd; ++size)
+            EXPECT_FALSE(ReadPictureHeader(file.substr(0, size))) << size << " bytes";
+        EXPECT_TRUE(ReadPictureHeader(file.substr(0, headerEnd)));
+    }
+}
+
+TEST(ReadPictureHeader, RefusesDamagedWebpHeaders) {
+    std::string interFrame = LossyWebp(64, 48);
+    interFrame[20] |= 0x01;
+    std::string startCode = LossyWebp(64, 48);
+    startCode[24] = '\x2B';
+    std::string signature = LosslessWebp(64, 48);
+    signature[20] = '\x2E';
+    const std::string vp8x = WebpChunk("VP8X", Vp8xPayload(kVp8xExif, 64, 48));
+    const std::string picture = WebpChunk("VP8L", Vp8lHeader(64, 48));
+    std::string riffTooShort = Webp({vp8x, picture});
+    riffTooShort[4] = static_cast<char>(4 + vp8x.size());  // the picture lies past the RIFF's end
+    const struct {
+        const char* name;
+        std::string bytes;
+    } cases[] = {
+        {"lossy frame that is no key frame", interFrame},
+        {"lossy frame of another start code", startCode},
+        {"lossless picture of another signature", signature},
+        {"lossless picture of version 1", LosslessWebp(64, 48, 1)},
+        {"alpha chunk first", Webp({WebpChunk("ALPH", "abc"), picture})},
+        {"RIFF of another form", std::string("RIFF\x20\0\0\0AVI ", 12) + picture},
+        {"extended header cut short", Webp({WebpChunk("VP8X", std::string(6, '\0')), picture})},
+        {"extended form without a picture", Webp({vp8x, WebpChunk("EXIF", CameraExif(6, false))})},
+        {"extended form with a chunk running past the end",
+         Webp({vp8x, "ICCP\xFF\xFF\xFF\x7F", picture})},
+        {"picture past the RIFF's end", riffTooShort},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_FALSE(ReadPictureHeader(c.bytes));
+    }
+}
+
+// The EXIF chunk holds a TIFF structure, which some writers put after "Exif\0\0" as in a JPEG
+// segment; it follows the picture's chunk, after any chunk of odd size and its padding.
+TEST(ReadPictureHeader, ReadsTheOrientationOfAnExtendedWebpFromItsExifChunk) {
+    const std::string vp8x = WebpChunk("VP8X", Vp8xPayload(kVp8xExif, 64, 48));
+    const std::string picture = WebpChunk("VP8L", Vp8lHeader(64, 48));
+    const auto orientationOf = [](const std::string& bytes) {
+        const std::optional<PictureHeader> header = ReadPictureHeader(bytes);
+        return header ? header->orientation : -1;
+    };
+    for (const bool bigEndian : {false, true}) {
+        SCOPED_TRACE(bigEndian ? "MM" : "II");
+        const std::string exif = CameraExif(6, bigEndian);
+        EXPECT_EQ(orientationOf(Webp({vp8x, picture, WebpChunk("EXIF", exif.substr(6))})), 6);
+        EXPECT_EQ(orientationOf(Webp({vp8x, picture, WebpChunk("EXIF", exif)})), 6);
+        EXPECT_EQ(orientationOf(Webp({vp8x, WebpChunk("ALPH", "abc"), picture,
+                                      WebpChunk("XMP ", "<x/>"), WebpChunk("EXIF", exif)})),
+                  6);
+    }
+    const std::string exif = WebpChunk("EXIF", CameraExif(6, false));
+    const std::string whole = Webp({vp8x, picture, exif});
+    EXPECT_EQ(orientationOf(whole.substr(0, whole.size() - 10)), kUpright);  // its end cut off
+    // The simple forms hold no metadata: data after their picture's chunk is not read.
+    EXPECT_EQ(orientationOf(Webp({picture, exif})), kUpright);
+}
+
+// An animation's canvas is its size; its first frame is what the loader shows.
+TEST(ReadPictureHeader, TakesAnAnimatedWebpAtItsCanvasSize) {
+    std::string frame;
+    AppendNumber(frame, 0, 3);  // the frame's place on the canvas, in halves
+    AppendNumber(frame, 0, 3);
+    AppendNumber(frame, 31, 3);  // its sides less one
+    AppendNumber(frame, 15, 3);
+    AppendNumber(frame, 100, 3);  // how long it shows
+    frame += '\0';                // how it is blended and disposed of
+    frame += WebpChunk("VP8L", Vp8lHeader(32, 16));
+    const std::string animation =
+        Webp({WebpChunk("VP8X", Vp8xPayload(kVp8xAnimation, 64, 48)),
+              WebpChunk("ANIM", std::string("\xFF\xFF\xFF\xFF\0\0", 6)), WebpChunk("ANMF", frame)});
+    const std::optional<PictureHeader> header = ReadPictureHeader(animation);
+    ASSERT_TRUE(header);
+    EXPECT_EQ(header->kind, PictureKind::Webp);
+    EXPECT_EQ(header->size, (PixelSize{64, 48}));
 }
 
 }  // namespace

@@ -34,6 +34,10 @@ const fs::path kSampleSources = VEXAFRAME_SAMPLE_SOURCES_DIR;
 // upright.jpg, 64 x 48 with a red block at its top left, and stored_<n>.jpg: the same turned as
 // a camera would store it with Exif orientation n.
 const fs::path kTurned = VEXAFRAME_TURNED_DIR;
+// PNG and WebP pictures, each of the 24-bit bitmap it was made from: source.bmp (the upright
+// picture as made for the JPEG turns, losslessly), palette_source.bmp (its 16 colours) or
+// grey_source.bmp.
+const fs::path kPngWebp = VEXAFRAME_PNG_WEBP_DIR;
 constexpr std::uint32_t kWhite = 0xFFFFFFFF;
 
 std::optional<Image> Load(const fs::path& path) {
@@ -259,6 +263,156 @@ TEST_F(PictureLoader, TurnsAPhotographUprightAsItsExifOrientationSays) {
             ASSERT_EQ(picture->width, upright->width);
             ASSERT_EQ(picture->height, upright->height);
             EXPECT_LE(ChannelDifferences(*picture, *upright).second, kTurnRounding);
+        }
+    }
+}
+
+Image BitmapOf(const fs::path& path) {
+    std::optional<Image> image = DecodeBmp(ReadWholeFile(path));
+    EXPECT_TRUE(image) << path;
+    return image.value_or(Image());
+}
+
+TEST_F(PictureLoader, LoadsEachFormOfPngExactlyAsItsSource) {
+    const struct {
+        const char* file;
+        const char* source;
+    } cases[] = {
+        {"rgb.png", "source.bmp"},        {"rgb16.png", "source.bmp"},
+        {"interlaced.png", "source.bmp"}, {"palette.png", "palette_source.bmp"},
+        {"grey.png", "grey_source.bmp"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        const std::optional<Image> picture = Load(kPngWebp / c.file);
+        ASSERT_TRUE(picture);
+        const Image source = BitmapOf(kPngWebp / c.source);
+        EXPECT_EQ(picture->width, source.width);
+        EXPECT_EQ(picture->pixels, source.pixels);
+    }
+}
+
+// Opaque red, clear green, blue half covering, black a fifth covering and white clear: on white.
+TEST_F(PictureLoader, LaysATranslucentPngOverWhite) {
+    const std::string png = forged::RgbaPng(
+        3, {0xFFFF0000, 0x0000FF00, 0x800000FF, 0x33000000, 0x00FFFFFF, 0xFF000000});
+    const std::optional<Image> picture = Load(Write("translucent.png", png));
+    ASSERT_TRUE(picture);
+    EXPECT_THAT(picture->pixels,
+                ElementsAre(0xFFFF0000, kWhite, 0xFF7F7FFF, 0xFFCCCCCC, kWhite, 0xFF000000));
+}
+
+// The picture stored turned a quarter round, as a camera stores it for orientation 6.
+TEST_F(PictureLoader, TurnsAPngUprightAsItsExifChunkSays) {
+    const std::string stored = ReadWholeFile(kPngWebp / "stored_6.png");
+    for (const bool bigEndian : {false, true}) {
+        SCOPED_TRACE(bigEndian ? "MM" : "II");
+        const std::string exif = forged::CameraExif(6, bigEndian).substr(6);
+        const std::optional<Image> picture =
+            Load(Write("turned.png", forged::WithPngChunk(stored, forged::PngChunk("eXIf", exif))));
+        ASSERT_TRUE(picture);
+        EXPECT_EQ(picture->width, 64);
+        EXPECT_EQ(picture->pixels, BitmapOf(kPngWebp / "source.bmp").pixels);
+    }
+}
+
+TEST_F(PictureLoader, GivesNothingForAPngCutShortOrDamaged) {
+    const std::string png = ReadWholeFile(kPngWebp / "interlaced.png");
+    const std::size_t imageData = png.find("IDAT");
+    ASSERT_NE(imageData, std::string::npos);
+    std::string damaged = png;
+    damaged[imageData + 14] ^= 0x5A;  // its CRC no longer fits the picture data
+    const struct {
+        const char* name;
+        std::string bytes;
+    } cases[] = {
+        {"in the header", png.substr(0, 20)},
+        {"in the picture data", png.substr(0, (imageData + png.size()) / 2)},
+        {"before the end chunk", png.substr(0, png.size() - 12)},
+        {"picture data damaged", damaged},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_FALSE(Load(Write("cut.png", c.bytes)));
+    }
+}
+
+// WebP pictures load where the platform has a codec for them: always here; on Windows only
+// where one is installed.
+class WebpPictureLoader : public PictureLoader {
+protected:
+    void SetUp() override {
+#ifdef _WIN32
+        if (!Load(kPngWebp / "lossless.webp")) GTEST_SKIP() << "no WebP codec on this system";
+#endif
+    }
+};
+
+// Lossy pictures ring around sharp edges: next to the red block's edges a channel may be off by
+// far more than on the gradient, where quality 90 keeps each within a few steps.
+constexpr double kLossyMeanDifference = 2;
+constexpr int kLossyGradientDifference = 8;
+constexpr int kRedBlockReach = 20;  // the block and the rings around it
+
+TEST_F(WebpPictureLoader, LoadsEachFormNearOrEqualToItsSource) {
+    const Image source = BitmapOf(kPngWebp / "source.bmp");
+    for (const char* file : {"lossless.webp", "animated.webp"}) {
+        const std::optional<Image> picture = Load(kPngWebp / file);
+        ASSERT_TRUE(picture) << file;
+        EXPECT_EQ(picture->width, source.width) << file;
+        EXPECT_EQ(picture->pixels, source.pixels) << file;
+    }
+    std::optional<Image> lossy = Load(kPngWebp / "lossy.webp");
+    ASSERT_TRUE(lossy);
+    ASSERT_EQ(lossy->pixels.size(), source.pixels.size());
+    EXPECT_EQ(TranslucentPixels(*lossy), 0u);
+    EXPECT_LE(ChannelDifferences(*lossy, source).first, kLossyMeanDifference);
+    for (int y = 0; y < kRedBlockReach; ++y) {
+        for (int x = 0; x < kRedBlockReach; ++x) lossy->At(x, y) = source.At(x, y);
+    }
+    EXPECT_LE(ChannelDifferences(*lossy, source).second, kLossyGradientDifference);
+}
+
+// The first frame at its place, on a canvas clear (and so white) around it.
+TEST_F(WebpPictureLoader, GivesAnAnimationsFirstFrameWhereItLiesOnTheCanvas) {
+    const std::optional<Image> picture = Load(kPngWebp / "offset_frame.webp");
+    ASSERT_TRUE(picture);
+    Image expected(8, 6);
+    std::ranges::fill(expected.pixels, kWhite);
+    for (const auto& [x, y] : {std::pair{4, 2}, {5, 2}, {4, 3}, {5, 3}})
+        expected.At(x, y) = 0xFF0000FF;
+    EXPECT_EQ(picture->width, 8);
+    EXPECT_EQ(picture->pixels, expected.pixels);
+}
+
+// Red left clear, blue half covering, green opaque.
+TEST_F(WebpPictureLoader, LaysATranslucentPictureOverWhite) {
+    const std::optional<Image> picture = Load(kPngWebp / "translucent.webp");
+    ASSERT_TRUE(picture);
+    EXPECT_THAT(picture->pixels, ElementsAre(kWhite, 0xFF7F7FFF, 0xFF00FF00));
+}
+
+// The picture stored turned a quarter round, as a camera stores it for orientation 6, in the
+// extended form with an EXIF chunk of either kind.
+TEST_F(WebpPictureLoader, TurnsAPictureUprightAsItsExifChunkSays) {
+    const std::string stored = ReadWholeFile(kPngWebp / "stored_6.webp");
+    const std::string exif = forged::CameraExif(6, true);
+    for (const std::string& payload : {exif, exif.substr(6)}) {
+        const std::optional<Image> picture =
+            Load(Write("turned.webp", forged::WithWebpExif(stored, 48, 64, payload)));
+        ASSERT_TRUE(picture);
+        EXPECT_EQ(picture->width, 64);
+        EXPECT_EQ(picture->pixels, BitmapOf(kPngWebp / "source.bmp").pixels);
+    }
+}
+
+// Cut anywhere after a whole header, each form gives nothing.
+TEST_F(PictureLoader, GivesNothingForAWebpCutShort) {
+    for (const char* file : {"lossless.webp", "lossy.webp", "animated.webp"}) {
+        const std::string webp = ReadWholeFile(kPngWebp / file);
+        ASSERT_FALSE(webp.empty()) << file;
+        for (const std::size_t size : {webp.size() / 3, webp.size() * 2 / 3, webp.size() - 1}) {
+            EXPECT_FALSE(Load(Write("cut.webp", webp.substr(0, size)))) << file << " " << size;
         }
     }
 }
