@@ -59,4 +59,16 @@ std::unique_ptr<PictureRows> RowsOf(Image picture) {
     return std::make_unique<ImageRows>(std::move(picture));
 }
 
+std::optional<Image> WholePicture(PictureRows& rows) {
+    Image picture(rows.Width(), rows.Height());
+    const auto width = static_cast<std::size_t>(rows.Width());
+    // Bottom row first, as the rows are quickest read.
+    for (int y = rows.Height() - 1; y >= 0; --y) {
+        const std::uint32_t* row = rows.Row(y);
+        if (row == nullptr) return std::nullopt;
+        std::copy_n(row, width, &picture.At(0, y));
+    }
+    return picture;
+}
+
 }  // namespace vexaframe

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "pictures/image.h"
@@ -45,5 +46,8 @@ private:
 
 // The rows of a picture held whole.
 std::unique_ptr<PictureRows> RowsOf(Image picture);
+
+// Every row, into one picture; nothing when a row cannot be read.
+std::optional<Image> WholePicture(PictureRows& rows);
 
 }  // namespace vexaframe

@@ -20,7 +20,7 @@ std::optional<Image> DecodeJpeg(std::string_view bytes);
 std::optional<Image> DecodeGif(std::string_view bytes);
 
 // Through libpng: every kind of PNG picture, interlaced or not, its translucent parts laid over
-// white (OverWhite). A file cut short before its end chunk gives nothing.
+// white (OverWhite). A file whose picture data is cut short or damaged gives nothing.
 std::optional<Image> DecodePng(std::string_view bytes);
 
 // Through libwebp: a lossy or lossless still picture, or an animation's first frame on its

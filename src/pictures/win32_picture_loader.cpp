@@ -11,12 +11,14 @@
 #include <cstdint>
 #include <limits>
 #include <memory>
+#include <span>
 #include <string_view>
 #include <utility>
 #include <vector>
 
 #include "pictures/bmp_file.h"
 #include "pictures/exif_orientation.h"
+#include "pictures/over_white.h"
 #include "pictures/picture_header.h"
 #include "pictures/win32_image_format.h"
 #include "platform/win32_handles.h"
@@ -282,22 +284,31 @@ private:
     OwnedMemoryDC dc_;
 };
 
-// A JPEG photograph decoded by the system's imaging component and handed out a band at a time,
-// so that only the decoder's own buffer holds the whole picture: the picture loader would hold
-// it three times over.
-class JpegRows final : public BandedRows {
+// The kinds that only the system's imaging component reads, each where the system has its codec
+// (PNG always; WebP, HEIF and AVIF through the extensions a user installs). They may hold
+// transparency, which shows white as in every other picture.
+bool IsImagingComponentKind(PictureKind kind) {
+    return kind == PictureKind::Png || kind == PictureKind::Webp;
+}
+
+// A photograph decoded by the system's imaging component and handed out a band at a time, so
+// that only the decoder's own buffer holds the whole picture: the picture loader would hold it
+// three times over. The pixels are the stored ones, before any turn.
+class ImagingRows final : public BandedRows {
 public:
     // Takes the file where it decodes; leaves it otherwise.
-    static std::unique_ptr<PictureRows> Open(std::unique_ptr<ComApartment> com,
-                                             FileInMemory& file) {
-        auto rows = std::unique_ptr<JpegRows>(new JpegRows(std::move(com)));
+    static std::unique_ptr<PictureRows> Open(std::unique_ptr<ComApartment> com, FileInMemory& file,
+                                             PictureKind kind) {
+        auto rows = std::unique_ptr<ImagingRows>(
+            new ImagingRows(std::move(com), IsImagingComponentKind(kind)));
         if (!rows->Decode(file) || rows->Row(rows->Height() - 1) == nullptr) return nullptr;
         rows->file_ = std::move(file);  // the decoder reads it as it goes
         return rows;
     }
 
 private:
-    explicit JpegRows(std::unique_ptr<ComApartment> com) : com_(std::move(com)) {}
+    ImagingRows(std::unique_ptr<ComApartment> com, bool mayBeTranslucent)
+        : com_(std::move(com)), mayBeTranslucent_(mayBeTranslucent) {}
 
     // The file stays the caller's: where this fails, the picture loader may still take it.
     bool Decode(const FileInMemory& file) {
@@ -313,46 +324,69 @@ private:
         IWICBitmapFrameDecode* frame = nullptr;
         IWICBitmapSource* converted = nullptr;
         UINT width = 0, height = 0;
+        // Fails where the system has no codec for the kind: the picture gives nothing.
         if (FAILED(factory->CreateDecoderFromStream(stream.get(), nullptr,
                                                     WICDecodeMetadataCacheOnDemand, &decoder)))
             return false;
         const ComOwned<IWICBitmapDecoder> ownedDecoder(decoder);
         if (FAILED(decoder->GetFrame(0, &frame))) return false;
         const ComOwned<IWICBitmapFrameDecode> ownedFrame(frame);
+        const WICPixelFormatGUID& format =
+            mayBeTranslucent_ ? GUID_WICPixelFormat32bppBGRA : GUID_WICPixelFormat32bppBGR;
         if (FAILED(frame->GetSize(&width, &height)) || !bmp::IsWithinLimits(width, height) ||
-            FAILED(WICConvertBitmapSource(GUID_WICPixelFormat32bppBGR, frame, &converted)))
+            FAILED(WICConvertBitmapSource(format, frame, &converted)))
             return false;
         source_.reset(converted);
         SetSize(static_cast<int>(width), static_cast<int>(height));
         return true;
     }
 
-    // The fourth byte of each pixel is undefined; the band makes it opaque.
+    // Without transparency the fourth byte of each pixel is undefined; the band makes it opaque.
     bool ReadRows(int top, int count, std::uint32_t* out) override {
         const WICRect area{0, top, Width(), count};
         const auto stride = static_cast<UINT>(Width()) * 4;
-        return SUCCEEDED(source_->CopyPixels(&area, stride, stride * static_cast<UINT>(count),
-                                             reinterpret_cast<BYTE*>(out)));
+        if (FAILED(source_->CopyPixels(&area, stride, stride * static_cast<UINT>(count),
+                                       reinterpret_cast<BYTE*>(out))))
+            return false;
+        if (mayBeTranslucent_)
+            PutOverWhite(std::span(out, static_cast<std::size_t>(Width()) * count));
+        return true;
     }
 
     std::unique_ptr<ComApartment> com_;  // first: it outlives the decoder
     FileInMemory file_;                  // and the file outlives it too
     ComOwned<IWICBitmapSource> source_;
+    bool mayBeTranslucent_;
 };
+
+// A picture of a kind only the imaging component reads, turned upright: held whole where it
+// must turn.
+std::unique_ptr<PictureRows> OpenImagingComponentRows(std::unique_ptr<ComApartment> com,
+                                                      CheckedFile& checked) {
+    std::unique_ptr<PictureRows> rows =
+        ImagingRows::Open(std::move(com), checked.file, checked.header.kind);
+    if (!rows || checked.header.orientation == kUpright) return rows;
+    std::optional<Image> stored = WholePicture(*rows);
+    if (!stored) return nullptr;
+    return RowsOf(TurnUpright(std::move(*stored), checked.header.orientation));
+}
 
 }  // namespace
 
 std::optional<Image> LoadPicture(const std::string& utf8Path) {
     // The system's decoders are reached through COM.
-    const ComApartment com;
+    auto com = std::make_unique<ComApartment>();
     std::optional<CheckedFile> checked = ReadCheckedFile(utf8Path);
     if (!checked) return std::nullopt;
+    if (IsImagingComponentKind(checked->header.kind)) {
+        std::unique_ptr<PictureRows> rows = OpenImagingComponentRows(std::move(com), *checked);
+        return rows ? WholePicture(*rows) : std::nullopt;
+    }
     const std::optional<LoadedPicture> loaded = LoadOle(std::move(*checked));
     if (!loaded) return std::nullopt;
     std::optional<Image> image = Render(*loaded->picture, loaded->size);
     if (!image) return std::nullopt;
-    return TurnUpright(std::move(*image),
-                       loaded->header.orientation);  // set for JPEG pictures only
+    return TurnUpright(std::move(*image), loaded->header.orientation);
 }
 
 std::unique_ptr<PictureRows> OpenPictureRows(const std::string& utf8Path) {
@@ -360,8 +394,11 @@ std::unique_ptr<PictureRows> OpenPictureRows(const std::string& utf8Path) {
     std::optional<CheckedFile> checked = ReadCheckedFile(utf8Path);
     if (!checked) return nullptr;
     const PictureHeader header = checked->header;
+    if (IsImagingComponentKind(header.kind))
+        return OpenImagingComponentRows(std::move(com), *checked);
     if (header.kind == PictureKind::Jpeg && header.orientation == kUpright) {
-        if (std::unique_ptr<PictureRows> rows = JpegRows::Open(std::move(com), checked->file))
+        if (std::unique_ptr<PictureRows> rows =
+                ImagingRows::Open(std::move(com), checked->file, header.kind))
             return rows;
         com = std::make_unique<ComApartment>();
     }
