@@ -23,6 +23,7 @@ from wine_session import FOLDER_KEY, INTERVAL_KEY, ORDER_KEY, TRANSPARENCY_KEY, 
 CAPTION = "Vexaframe_P"
 SAVE_FAILED = "設定を保存できませんでした。"
 KIND_KEYS = [f"画像種類_{index}" for index in range(8)]
+SUBFOLDERS_KEY = "ｻﾌﾞﾌｫﾙﾀﾞ"
 BROWSE_TEXT = "ﾌｫﾙﾀﾞをｸﾘｯｸして選択状態にしてから ＯＫ を押してください"
 DOUBLE_CLICK_SECONDS = 0.6  # two clicks closer than this would make a double click
 SETTLE_SECONDS = 0.5  # from a dialog shown to its X window taking input
@@ -58,7 +59,9 @@ OPTIONS = from_twips(BODY[:2], 5040, 180, 1935, 3495)
 TITLE = in_twips((0, 0), 180, 60)
 CLOSE = from_twips((0, 0), 6960, 60, 225, 225)
 LIST = from_twips(FILES[:2], 180, 1020, 2535, 3180)
-FOLDER_LABEL = from_twips(FILES[:2], 180, 4320, 4215, 255)
+FOLDER_LABEL = from_twips(FILES[:2], 180, 4320, 3135, 255)
+SUBFOLDERS_BOX = from_twips(FILES[:2], 3375, 4350, 180, 180)
+SUBFOLDERS_CAPTION = in_twips(FILES[:2], 3615, 4350)
 PREVIEW = from_twips(FILES[:2], 2880, 780, 1500, 1500)
 SECONDS_LABEL = Rect(*in_twips(OPTIONS[:2], 720, 1740), 40, 13)  # as wide as "60 秒" and more
 SPINNER = from_twips(OPTIONS[:2], 360, 1620, 255, 375)
@@ -158,9 +161,16 @@ class Dialog(Held):
         return self.changed(before, lambda: self.screenshot().area(rect), what)
 
     def toggle_kind(self, kind):
+        self.toggle(KIND_CAPTIONS[kind], f"a click on kind {kind}")
+
+    def toggle_subfolders(self):
+        return self.toggle(SUBFOLDERS_CAPTION, "a click on the sub-folders box")
+
+    def toggle(self, caption, what):
+        """Clicks a box's caption; the list's lines once it has changed."""
         lines = self.lines()
-        self.click(within_caption(KIND_CAPTIONS[kind]))
-        self.changed(lines, self.lines, f"a click on kind {kind}")
+        self.click(within_caption(caption))
+        return self.changed(lines, self.lines, what)
 
     def expect_settings_untouched(self, after):
         if self.settings_bytes() != self.written:
@@ -228,8 +238,8 @@ def expect_title_and_clipped_folder(shot):
     white = sum(min(pixel) > 200 for pixel in shot.area(title))
     if white < 100 or any(min(pixel) > 200 for pixel in shot.area(title._replace(left=250))):
         raise Failure(f"the title strip has {white} white pixels at the title, some right of it")
-    beside = Rect(FOLDER_LABEL.right + 1, FOLDER_LABEL.top, FILES.right - FOLDER_LABEL.right - 1,
-                  FOLDER_LABEL.height)
+    beside = Rect(FOLDER_LABEL.right + 1, FOLDER_LABEL.top,
+                  SUBFOLDERS_BOX.left - FOLDER_LABEL.right - 1, FOLDER_LABEL.height)
     if any(max(pixel) < 96 for pixel in shot.area(beside)):
         raise Failure("the folder path is drawn beyond its label")
 
@@ -268,17 +278,24 @@ def case_set_writes_the_settings_file_and_ends(session):
          lambda folder: [f"{FOLDER_KEY}={folder}", f"{ORDER_KEY}= 0", f"{INTERVAL_KEY}= 12",
                          f"{TRANSPARENCY_KEY}= 2", f"{KIND_KEYS[0]}= 1", f"{KIND_KEYS[1]}= 1",
                          f"{KIND_KEYS[2]}= 0", f"{KIND_KEYS[3]}= 1", f"{KIND_KEYS[4]}= 0",
-                         f"{KIND_KEYS[5]}= 1", f"{KIND_KEYS[6]}= 0", f"{KIND_KEYS[7]}= 1"]),
+                         f"{KIND_KEYS[5]}= 1", f"{KIND_KEYS[6]}= 0", f"{KIND_KEYS[7]}= 1",
+                         f"{SUBFOLDERS_KEY}= 1"]),
         ("present", lambda folder: {KIND_KEYS[3]: "0", TRANSPARENCY_KEY: "1", ORDER_KEY: "1",
                                     FOLDER_KEY: folder, INTERVAL_KEY: "10", KIND_KEYS[2]: "1"},
          lambda folder: [f"{KIND_KEYS[3]}=0", f"{TRANSPARENCY_KEY}=1", f"{ORDER_KEY}= 0",
                          f"{FOLDER_KEY}={folder}", f"{INTERVAL_KEY}= 12", f"{KIND_KEYS[2]}= 0",
                          f"{KIND_KEYS[0]}= 1", f"{KIND_KEYS[1]}= 1", f"{KIND_KEYS[4]}= 0",
-                         f"{KIND_KEYS[5]}= 1", f"{KIND_KEYS[6]}= 0", f"{KIND_KEYS[7]}= 1"]),
+                         f"{KIND_KEYS[5]}= 1", f"{KIND_KEYS[6]}= 0", f"{KIND_KEYS[7]}= 1",
+                         f"{SUBFOLDERS_KEY}= 1"]),
     ]
+    # A picture of a month's folder, which the list shows by its path once sub-folders are on,
+    # and a phone's name, which the list drops when its kind is switched off.
+    pictures = session.pictures(*SOME_PICTURES) | {
+        "2024/07/deep.bmp": session.sample("aurora_lake.bmp"),
+        "IMG_0001.HEIC": session.sample("moonlit_sea.jpg")}
     for name, entries, expected in starting_files:
         # A Japanese folder name: the folder is stored in the system's code page.
-        with Dialog(session, f"設定-{name}", session.pictures(*SOME_PICTURES), entries) as dialog:
+        with Dialog(session, f"設定-{name}", pictures, entries) as dialog:
             dialog.click(within_caption(SEQUENTIAL_CAPTION))
             for _ in range(2):
                 seconds = dialog.screenshot().area(SECONDS_LABEL)
@@ -288,6 +305,8 @@ def case_set_writes_the_settings_file_and_ends(session):
             dialog.toggle_kind(JPG)
             dialog.toggle_kind(PNG)
             dialog.toggle_kind(HEIC)
+            if "2024\\07\\deep.bmp" not in dialog.toggle_subfolders():
+                raise Failure(f"with sub-folders the list shows {dialog.lines()}")
             dialog.click(SET_BUTTON.centre)
             expect_ended(dialog.process, f"設定 ({name})")
             if dialog.settings_bytes() != settings_text(expected(dialog.windows_folder)):

@@ -90,6 +90,7 @@ class Session:
         folder = os.path.join(self.folders, name, "pictures")
         os.makedirs(folder)
         for picture, source in pictures.items():
+            os.makedirs(os.path.dirname(os.path.join(folder, picture)), exist_ok=True)
             shutil.copy(source, os.path.join(folder, picture))
         return folder
 

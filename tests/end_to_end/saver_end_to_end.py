@@ -17,7 +17,7 @@ from end_to_end import (RUN_BOUND_SECONDS, SCREEN, Failure, Running, ended_withi
 from picture_memory import (expect_large_picture_in_bounded_memory, large_jpeg, resident_bytes,
                             staged_version)
 from wine_session import (FIRST_WINE_START_SECONDS, WineSession, broken_pictures,
-                          saver_settings)
+                          photograph_in_kinds, saver_settings)
 
 # What the saver says when not one picture of its folder loads, the folder on the next line.
 NOTHING_LOADED = "次のﾌｫﾙﾀﾞの画像ﾌｧｲﾙを一つも読み込めませんでした。"
@@ -176,13 +176,18 @@ def case_first_pictures_that_give_nothing_are_passed_over_without_a_word(session
     companion = os.path.join(session.folders, "companion")
     with open(companion, "wb") as file:
         file.write(APPLE_DOUBLE)
+    # Photographs of the kinds Wine has no codec for give nothing, as where a user has not
+    # installed the system's extension for them; PNG is built in.
+    photograph = photograph_in_kinds(session, session.sample("moonlit_sea.jpg"))
     # The Mac's companion file first in the catalogue's order, the forged JPEG next. Wine
     # hides dot files unless told otherwise; a Windows disk shows them.
     pictures = {"._b.bmp": companion, "a_forged.jpg": broken["forged.jpg"],
+                "a_photo.avif": photograph["avif"], "a_photo.heic": photograph["heic"],
+                "a_photo.webp": photograph["webp"],
                 "b.bmp": session.sample("aurora_lake.bmp"),
-                "c.bmp": session.sample("mandelbrot_detail.bmp"),
+                "c.png": photograph["png"],
                 "d.bmp": session.sample("rainbow_bubbles.bmp")}
-    good = [rgb_of(pictures[name]) for name in ("b.bmp", "c.bmp", "d.bmp")]
+    good = [rgb_of(pictures[name]) for name in ("b.bmp", "c.png", "d.bmp")]
     with session.registry_value("HKCU\\Software\\Wine", "ShowDotFiles", "Y"), \
             RunningSaver(session, "unloadable-first", pictures, interval=1) as saver:
         staged = saver.staged_pictures(len(good))

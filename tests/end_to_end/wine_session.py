@@ -208,6 +208,25 @@ def parse_rect(text):
     return tuple(int(number) for number in text.split(","))
 
 
+def photograph_in_kinds(session, source, kinds=("png", "webp", "heic", "avif")):
+    """The picture `source` saved in each of `kinds` by the distribution's encoders, which
+    take it as PNG: kind: path."""
+    stem = os.path.join(session.folders, os.path.basename(source))
+    png = stem + ".png"
+    convert = shutil.which("convert-im6.q16") or "convert"
+    subprocess.run([convert, source, "-strip", png], check=True, capture_output=True, timeout=60)
+    encoders = {"webp": lambda out: ["cwebp", "-quiet", "-q", "90", png, "-o", out],
+                "heic": lambda out: ["heif-enc", "-q", "90", "-o", out, png],
+                "avif": lambda out: ["avifenc", "-j", "1", png, out]}
+    paths = {}
+    for kind in kinds:
+        paths[kind] = png if kind == "png" else f"{stem}.{kind}"
+        if kind != "png":
+            subprocess.run(encoders[kind](paths[kind]), check=True, capture_output=True,
+                           timeout=120)
+    return paths
+
+
 def broken_pictures(session, jpeg_path):
     """Files a picture folder collects, made from a good JPEG: name: path. The forged one's
     frame header claims 60000 x 60000 pixels."""
