@@ -4,6 +4,7 @@
 
 #include "pictures/bmp_file.h"
 #include "pictures/byte_reader.h"
+#include "pictures/isobmff_header.h"
 
 namespace vexaframe {
 namespace {
@@ -155,6 +156,7 @@ std::optional<PictureHeader> ReadPictureHeader(std::string_view bytes) {
     if (bytes.starts_with(kBmpStart)) return ReadBmpHeader(bytes);  // it checks the rest
     if (bytes.starts_with(kPlaceableWmfKey)) return ReadPlaceableWmfHeader(bytes);
     if (bytes.starts_with(kEmfHeaderRecord)) return ReadEmfHeader(bytes);
+    if (StartsWithFileTypeBox(bytes)) return ReadIsobmffHeader(bytes);
     return std::nullopt;
 }
 

@@ -21,6 +21,8 @@ std::optional<Image> Decoded(std::string_view bytes, const PictureHeader& header
         case PictureKind::PlaceableWmf:
             return DecodePlaceableWmf(bytes, header.size);
         case PictureKind::Emf:
+        case PictureKind::Heif:
+        case PictureKind::Avif:
             break;  // no library here draws it
     }
     return std::nullopt;

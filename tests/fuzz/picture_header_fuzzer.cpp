@@ -26,6 +26,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!header) return 0;
     if (!bmp::IsWithinLimits(header->size.width, header->size.height)) std::abort();
     if (!IsExifOrientation(header->orientation)) std::abort();
-    if (header->orientation != kUpright && header->kind != PictureKind::Jpeg) std::abort();
+    const bool turnable = header->kind == PictureKind::Jpeg || header->kind == PictureKind::Heif ||
+                          header->kind == PictureKind::Avif;
+    if (header->orientation != kUpright && !turnable) std::abort();
     return 0;
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "forged.h"
+#include "forged_isobmff.h"
 #include "pictures/bmp_file.h"
 #include "pictures/picture_header.h"
 
@@ -81,6 +82,29 @@ Forged EmfFile(int width, int height, std::uint32_t signature = 0x464D4520) {
     return {bytes + std::string("\x0E\0\0\0\x14\0\0\0\0\0\0\0\x10\0\0\0\x14\0\0\0", 20), 88};
 }
 
+// The header of a HEIF or AVIF file ends with its meta box.
+Forged IsobmffPicture(const IsobmffFile& file) {
+    return {file.Bytes(), file.FileType().size() + file.Meta().size()};
+}
+
+Forged HeifFile(int width, int height) {
+    IsobmffFile file;
+    file.properties = {Hvcc(), Ispe(static_cast<std::uint32_t>(width),
+                                    static_cast<std::uint32_t>(height))};
+    return IsobmffPicture(file);
+}
+
+Forged AvifFile(int width, int height) {
+    IsobmffFile file;
+    file.majorBrand = "avif";
+    file.compatibleBrands = {"avif", "mif1", "miaf"};
+    file.items = {{1, "av01"}};
+    file.properties = {Ispe(static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(height)),
+                       Box("av1C", std::string("\x81\x00\x0C\x00", 4))};
+    file.associations = {{1, {2, 1}}};
+    return IsobmffPicture(file);
+}
+
 const struct {
     const char* name;
     PictureKind kind;
@@ -91,6 +115,8 @@ const struct {
     {"bitmap", PictureKind::Bmp, BmpFile},
     {"placeable metafile", PictureKind::PlaceableWmf, [](int w, int h) { return WmfFile(w, h); }},
     {"enhanced metafile", PictureKind::Emf, [](int w, int h) { return EmfFile(w, h); }},
+    {"HEIF", PictureKind::Heif, HeifFile},
+    {"AVIF", PictureKind::Avif, AvifFile},
 };
 
 TEST(ReadPictureHeader, ReadsTheDeclaredSizeOfEachKindWithinThePictureLimits) {
