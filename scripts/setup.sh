@@ -12,7 +12,9 @@ packages=(
   x11-xserver-utils                                          #   dummy driver, and xrandr
   libjpeg-turbo-progs                                        # lossless JPEG turns for the tests
   pkg-config libjpeg-dev libgif-dev libwmf-dev               # pictures on Linux: libjpeg-turbo,
-  fonts-dejavu-core                                          #   giflib, libwmf and its fonts
+  fonts-dejavu-core                                          #   giflib, libwmf and its fonts,
+  libheif-dev libavif-dev                                    #   libheif and libavif
+  libheif-examples libavif-bin                               # HEIF and AVIF pictures for the tests
   libgl1-mesa-dri libglx-mesa0                               # Mesa's llvmpipe: Wine's Direct3D
                                                              #   and the OpenGL device's tests
   libx11-dev libopengl-dev libglx-dev libgl-dev              # the OpenGL device through GLX

@@ -1,6 +1,7 @@
 #pragma once
-// Picture files (BMP, GIF, JPEG, placeable WMF) through the platform's decoders: the system's OLE
-// picture loader on Windows; libjpeg-turbo, giflib and libwmf elsewhere.
+// Picture files (BMP, GIF, JPEG, placeable WMF; HEIF and AVIF outside Windows) through the
+// platform's decoders: the system's OLE picture loader on Windows; libjpeg-turbo, giflib,
+// libwmf, libheif and libavif elsewhere.
 
 #include <memory>
 #include <optional>
@@ -13,10 +14,11 @@ namespace vexaframe {
 
 // The picture at its own pixel size: a bitmap's exact size, a metafile's nominal size (at the
 // screen's logical resolution on Windows, at 96 dots per inch elsewhere); a JPEG photograph turned
-// upright as its Exif data says. Transparent parts come out white, every pixel opaque. Nothing
-// when the file cannot be read, holds no picture of these kinds, declares or has a size beyond
-// the bitmap reader's limits (bmp::kMaxSide, bmp::kMaxPixels) or cannot be drawn. EMF content
-// draws on Windows only. Its header is checked (ReadPictureHeader) before a decoder sees the file.
+// upright as its Exif data says, a HEIF or AVIF picture as its irot and imir say. Transparent parts
+// come out white, every pixel opaque. Nothing when the file cannot be read, holds no picture of
+// these kinds, declares or has a size beyond the bitmap reader's limits (bmp::kMaxSide,
+// bmp::kMaxPixels) or cannot be drawn. EMF content draws on Windows only. Its header is checked
+// (ReadPictureHeader) before a decoder sees the file.
 std::optional<Image> LoadPicture(const std::string& utf8Path);
 
 // The same picture, as LoadPicture gives it, read a band of rows at a time where the platform's

@@ -20,9 +20,11 @@ std::optional<Image> Decoded(std::string_view bytes, const PictureHeader& header
             return DecodeGif(bytes);
         case PictureKind::PlaceableWmf:
             return DecodePlaceableWmf(bytes, header.size);
-        case PictureKind::Emf:
         case PictureKind::Heif:
+            return DecodeHeif(bytes, header.size);
         case PictureKind::Avif:
+            return DecodeAvif(bytes, header.size);
+        case PictureKind::Emf:
             break;  // no library here draws it
     }
     return std::nullopt;
@@ -41,7 +43,7 @@ std::optional<Image> LoadPicture(const std::string& utf8Path) {
     if (!image) return std::nullopt;
     // As on Windows, where the picture is drawn on an opaque bitmap: a bitmap's alpha is dropped.
     std::ranges::for_each(image->pixels, [](std::uint32_t& pixel) { pixel |= kOpaque; });
-    return TurnUpright(std::move(*image), header->orientation);  // set for JPEG pictures only
+    return TurnUpright(std::move(*image), header->orientation);  // JPEG, HEIF and AVIF only
 }
 
 // The decoders here give whole pictures, and JPEG's rows come top first where a bitmap file
