@@ -15,6 +15,8 @@ packages=(
   fonts-dejavu-core                                          #   giflib, libwmf and its fonts
   libpng-dev libwebp-dev webp                                # PNG and WebP pictures on Linux, and
                                                              #   cwebp, img2webp for the tests' files
+  libheif-dev libavif-dev                                    # HEIF and AVIF pictures on Linux:
+  libheif-examples libavif-bin                               #   libheif, libavif; their encoders
   libgl1-mesa-dri libglx-mesa0                               # Mesa's llvmpipe: Wine's Direct3D
                                                              #   and the OpenGL device's tests
   libx11-dev libopengl-dev libglx-dev libgl-dev              # the OpenGL device through GLX

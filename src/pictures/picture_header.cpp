@@ -5,6 +5,7 @@
 
 #include "pictures/bmp_file.h"
 #include "pictures/byte_reader.h"
+#include "pictures/isobmff_header.h"
 
 namespace vexaframe {
 namespace {
@@ -310,6 +311,7 @@ std::optional<PictureHeader> ReadPictureHeader(std::string_view bytes) {
     if (bytes.starts_with(kEmfHeaderRecord)) return ReadEmfHeader(bytes);
     if (bytes.starts_with(kPngSignature)) return ReadPngHeader(bytes);
     if (bytes.starts_with(kRiffStart)) return ReadWebpHeader(bytes);
+    if (StartsWithFileTypeBox(bytes)) return ReadIsobmffHeader(bytes);
     return std::nullopt;
 }
 

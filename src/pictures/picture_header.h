@@ -10,12 +10,13 @@
 
 namespace vexaframe {
 
-enum class PictureKind { Jpeg, Gif, Bmp, PlaceableWmf, Emf, Png, Webp };
+enum class PictureKind { Jpeg, Gif, Bmp, PlaceableWmf, Emf, Png, Webp, Heif, Avif };
 
 struct PictureHeader {
     PictureKind kind = PictureKind::Bmp;
     PixelSize size;              // a metafile's nominal size at 96 dots per inch
-    int orientation = kUpright;  // from the Exif data of a JPEG, PNG or WebP file
+    // From the Exif data of a JPEG, PNG or WebP file; a HEIF or AVIF file's irot and imir.
+    int orientation = kUpright;
 };
 
 // The header of a file of the kinds we show, when it is whole and declares a size within
@@ -24,7 +25,8 @@ struct PictureHeader {
 // PNG's to its first IDAT chunk's type, and an eXIf chunk before it gives the orientation.
 // A WebP file's header is its first chunk; in the extended form (VP8X) it runs to the first
 // chunk of image data, and an EXIF chunk among the whole chunks after it gives the orientation.
-// An animated WebP file is taken too: its first frame is shown.
+// An animated WebP file is taken too: its first frame is shown. A HEIF or AVIF file's header
+// runs to the end of its meta box (see ReadIsobmffHeader).
 std::optional<PictureHeader> ReadPictureHeader(std::string_view bytes);
 
 }  // namespace vexaframe

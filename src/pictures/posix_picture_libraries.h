@@ -30,4 +30,11 @@ std::optional<Image> DecodeWebp(std::string_view bytes);
 // Through libwmf, drawn without a display at `size`; what it leaves undrawn white.
 std::optional<Image> DecodePlaceableWmf(std::string_view bytes, PixelSize size);
 
+// A HEIF picture coded in HEVC, through libheif; an AVIF picture, through libavif. The primary
+// image as it is stored, untransformed (the loader turns it as the header's orientation says),
+// its translucent parts over white. Nothing unless it is of `storedSize`, the size its header
+// declared: the header's orientation is meant for that picture alone.
+std::optional<Image> DecodeHeif(std::string_view bytes, PixelSize storedSize);
+std::optional<Image> DecodeAvif(std::string_view bytes, PixelSize storedSize);
+
 }  // namespace vexaframe

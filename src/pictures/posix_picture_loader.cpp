@@ -24,6 +24,10 @@ std::optional<Image> Decoded(std::string_view bytes, const PictureHeader& header
             return DecodePng(bytes);
         case PictureKind::Webp:
             return DecodeWebp(bytes);
+        case PictureKind::Heif:
+            return DecodeHeif(bytes, header.size);
+        case PictureKind::Avif:
+            return DecodeAvif(bytes, header.size);
         case PictureKind::Emf:
             break;  // no library here draws it
     }
@@ -44,7 +48,8 @@ std::optional<Image> LoadPicture(const std::string& utf8Path) {
     // As on Windows, where the picture is drawn on an opaque bitmap: a bitmap's alpha is dropped.
     // The decoders of kinds with translucent pixels have laid them over white already.
     std::ranges::for_each(image->pixels, [](std::uint32_t& pixel) { pixel |= kOpaque; });
-    return TurnUpright(std::move(*image), header->orientation);  // from Exif data
+    // From Exif data, or a HEIF or AVIF file's irot and imir.
+    return TurnUpright(std::move(*image), header->orientation);
 }
 
 // The decoders here give whole pictures, and JPEG's rows come top first where a bitmap file

@@ -17,8 +17,10 @@ bool IsExifOrientation(int value) {
     return value >= 1 && value <= 8;
 }
 
-bool CarriesExif(PictureKind kind) {
-    return kind == PictureKind::Jpeg || kind == PictureKind::Png || kind == PictureKind::Webp;
+// The kinds whose headers say how the picture turns upright.
+bool CarriesOrientation(PictureKind kind) {
+    return kind == PictureKind::Jpeg || kind == PictureKind::Png || kind == PictureKind::Webp ||
+           kind == PictureKind::Heif || kind == PictureKind::Avif;
 }
 
 }  // namespace
@@ -32,6 +34,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!header) return 0;
     if (!bmp::IsWithinLimits(header->size.width, header->size.height)) std::abort();
     if (!IsExifOrientation(header->orientation)) std::abort();
-    if (header->orientation != kUpright && !CarriesExif(header->kind)) std::abort();
+    if (header->orientation != kUpright && !CarriesOrientation(header->kind)) std::abort();
     return 0;
 }

@@ -48,6 +48,15 @@ TEST_F(PictureDecoderTest, WritesThePictureAsTheLoaderSeesItOrSaysThereIsNone) {
             << sample;
     }
 
+    // A HEIF picture as LoadPicture gives it; none where the system has no decoder for it.
+    const std::filesystem::path heif = std::filesystem::path(VEXAFRAME_HEIF_DIR) / "upright.heic";
+#ifdef _WIN32
+    EXPECT_EQ(Decode(stub_, heif), DecodeOutcome::NoPicture);
+#else
+    ASSERT_EQ(Decode(stub_, heif), DecodeOutcome::Written);
+    EXPECT_EQ(DecodeBmp(ReadWholeFile(bitmap_))->pixels, LoadPicture(Utf8(heif))->pixels);
+#endif
+
     // A picture of several bands comes out whole and in order.
     Image large(1500, 1000);
     for (std::size_t i = 0; i < large.pixels.size(); ++i)

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "forged.h"
+#include "forged_isobmff.h"
 #include "pictures/bmp_file.h"
 #include "pictures/picture_header.h"
 
@@ -108,6 +109,29 @@ Forged ExtendedWebpFile(int width, int height) {
             pictureAt + 8};
 }
 
+// The header of a HEIF or AVIF file ends with its meta box.
+Forged IsobmffPicture(const IsobmffFile& file) {
+    return {file.Bytes(), file.FileType().size() + file.Meta().size()};
+}
+
+Forged HeifFile(int width, int height) {
+    IsobmffFile file;
+    file.properties = {Hvcc(), Ispe(static_cast<std::uint32_t>(width),
+                                    static_cast<std::uint32_t>(height))};
+    return IsobmffPicture(file);
+}
+
+Forged AvifFile(int width, int height) {
+    IsobmffFile file;
+    file.majorBrand = "avif";
+    file.compatibleBrands = {"avif", "mif1", "miaf"};
+    file.items = {{1, "av01"}};
+    file.properties = {Ispe(static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(height)),
+                       Box("av1C", std::string("\x81\x00\x0C\x00", 4))};
+    file.associations = {{1, {2, 1}}};
+    return IsobmffPicture(file);
+}
+
 const struct {
     const char* name;
     PictureKind kind;
@@ -120,6 +144,8 @@ const struct {
     {"enhanced metafile", PictureKind::Emf, [](int w, int h) { return EmfFile(w, h); }},
     {"PNG", PictureKind::Png, [](int w, int h) { return PngFile(w, h); }},
     {"extended WebP", PictureKind::Webp, ExtendedWebpFile},
+    {"HEIF", PictureKind::Heif, HeifFile},
+    {"AVIF", PictureKind::Avif, AvifFile},
 };
 
 TEST(ReadPictureHeader, ReadsTheDeclaredSizeOfEachKindWithinThePictureLimits) {

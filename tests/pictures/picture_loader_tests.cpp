@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "forged.h"
+#include "forged_isobmff.h"
 #include "picture_decoder_test.h"
 #include "pictures/bmp_file.h"
 #include "pictures/picture_loader.h"
@@ -38,6 +39,11 @@ const fs::path kTurned = VEXAFRAME_TURNED_DIR;
 // picture as made for the JPEG turns, losslessly), palette_source.bmp (its 16 colours) or
 // grey_source.bmp.
 const fs::path kPngWebp = VEXAFRAME_PNG_WEBP_DIR;
+// upright.bmp, a 64 x 48 picture like upright.jpg; the same as upright.heic and upright.avif,
+// without loss; stored turned as stored_6.heic (without its rotation), rotated.avif (to be
+// turned a quarter clockwise) and mirrored.avif (upside down); and translucent.avif, three
+// 16 x 16 squares: blue, red at alpha 0x80 and transparent green.
+const fs::path kHeif = VEXAFRAME_HEIF_DIR;
 constexpr std::uint32_t kWhite = 0xFFFFFFFF;
 
 std::optional<Image> Load(const fs::path& path) {
@@ -420,6 +426,103 @@ TEST_F(PictureLoader, GivesNothingForAWebpCutShort) {
         }
     }
 }
+
+// The HEIF and AVIF pictures, whole and cut short.
+std::vector<fs::path> HeifAndAvifPictures() {
+    return {kHeif / "upright.heic", kHeif / "stored_6.heic", kHeif / "upright.avif",
+            kHeif / "rotated.avif", kHeif / "mirrored.avif", kHeif / "translucent.avif"};
+}
+
+#ifdef _WIN32
+
+// Windows decodes them only with the HEIF extension and its video codecs, which the systems
+// the tests run on (Wine) lack: each gives nothing, and nothing crashes.
+TEST_F(PictureLoader, GivesNoHeifOrAvifPicture) {
+    for (const fs::path& file : HeifAndAvifPictures()) EXPECT_FALSE(Load(file)) << file;
+}
+
+#else
+
+// The stored HEIF picture with the rotation that turns it upright: its pixel format property
+// (which changes nothing of the decoding to 8-bit RGB) made an 'irot' of three quarter turns
+// anticlockwise, its size and so every offset in the file kept.
+std::string WithQuarterTurnClockwise(std::string heif) {
+    const std::size_t pixelFormat = heif.find("pixi");
+    if (pixelFormat == std::string::npos || heif.compare(pixelFormat - 4, 4, "\0\0\0\x10", 4) != 0)
+        return {};
+    heif.replace(pixelFormat, 5, "irot\x03");
+    return heif;
+}
+
+// Coded without loss: the AVIF pictures decode to the very colours, the HEIF pictures a step
+// off here and there (libheif rounds its conversion from the stored planes to RGB).
+constexpr int kHeifRounding = 1;
+
+TEST_F(PictureLoader, LoadsHeifAndAvifPicturesUprightWithTheColoursTheyWereMadeFrom) {
+    const std::optional<Image> upright = DecodeBmp(ReadWholeFile(kHeif / "upright.bmp"));
+    ASSERT_TRUE(upright);
+    const std::string quarterTurned =
+        WithQuarterTurnClockwise(ReadWholeFile(kHeif / "stored_6.heic"));
+    ASSERT_FALSE(quarterTurned.empty());
+    const struct {
+        fs::path file;
+        int largestDifference;
+    } cases[] = {
+        {kHeif / "upright.heic", kHeifRounding},
+        {Write("turned.heic", quarterTurned), kHeifRounding},
+        {kHeif / "upright.avif", 0},
+        {kHeif / "rotated.avif", 0},
+        {kHeif / "mirrored.avif", 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file.filename().string());
+        const std::optional<Image> picture = Load(c.file);
+        ASSERT_TRUE(picture);
+        ASSERT_EQ(picture->width, 64);
+        ASSERT_EQ(picture->height, 48);
+        EXPECT_LE(ChannelDifferences(*picture, *upright).second, c.largestDifference);
+        EXPECT_EQ(TranslucentPixels(*picture), 0u);
+    }
+}
+
+TEST_F(PictureLoader, DrawsATranslucentAvifPictureOverWhite) {
+    const std::optional<Image> picture = Load(kHeif / "translucent.avif");
+    ASSERT_TRUE(picture);
+    ASSERT_EQ(picture->width, 48);
+    EXPECT_THAT((std::vector{picture->At(8, 8), picture->At(24, 8), picture->At(40, 8)}),
+                ElementsAre(0xFF0000FF, 0xFFFF7F7F, kWhite));
+}
+
+// A file cut short anywhere past its header gives nothing. So does a HEIF file whose picture is
+// not of the size its header declared: the turn the header read would not fit it. libavif
+// gives an AVIF picture at its declared size, cut from the coded one.
+TEST_F(PictureLoader, RefusesHeifAndAvifPicturesCutShortOrOfAnotherSize) {
+    for (const fs::path& file : HeifAndAvifPictures()) {
+        SCOPED_TRACE(file.filename().string());
+        const std::string bytes = ReadWholeFile(file);
+        ASSERT_TRUE(Load(file));
+        for (const std::size_t size : {bytes.size() - 1, bytes.size() * 9 / 10, bytes.size() / 2})
+            EXPECT_FALSE(Load(Write("cut", bytes.substr(0, size)))) << size << " bytes";
+    }
+    const std::string size = forged::Ispe(64, 48).substr(12);
+    const std::string shorterSize = forged::Ispe(64, 40).substr(12);
+    for (const char* name : {"upright.heic", "upright.avif"}) {
+        SCOPED_TRACE(name);
+        std::string shorter = ReadWholeFile(kHeif / name);
+        const std::size_t sizeAt = shorter.find(size);
+        ASSERT_NE(sizeAt, std::string::npos);
+        shorter.replace(sizeAt, size.size(), shorterSize);
+        const std::optional<Image> picture = Load(Write(name, shorter));
+        if (std::string_view(name).ends_with(".heic")) {
+            EXPECT_FALSE(picture);
+        } else {
+            ASSERT_TRUE(picture);
+            EXPECT_EQ(picture->height, 40);
+        }
+    }
+}
+
+#endif
 
 TEST_F(PictureLoader, LoadsA24MegapixelPhotograph) {
     const std::optional<Image> picture = Load(VEXAFRAME_LARGE_JPEG);
