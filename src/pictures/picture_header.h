@@ -14,7 +14,7 @@ enum class PictureKind { Jpeg, Gif, Bmp, PlaceableWmf, Emf, Png, Webp, Heif, Avi
 
 struct PictureHeader {
     PictureKind kind = PictureKind::Bmp;
-    PixelSize size;              // a metafile's nominal size at 96 dots per inch
+    PixelSize size;  // a metafile's nominal size at 96 dots per inch
     // From the Exif data of a JPEG, PNG or WebP file; a HEIF or AVIF file's irot and imir.
     int orientation = kUpright;
 };

@@ -190,20 +190,6 @@ std::optional<Image> Render(IPicture& picture, PixelSize size) {
     return image;
 }
 
-// COM for the calls on this thread, whose apartment the caller may have entered already.
-class ComApartment {
-public:
-    ComApartment() : entered_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
-    ~ComApartment() {
-        if (entered_) CoUninitialize();
-    }
-    ComApartment(const ComApartment&) = delete;
-    ComApartment& operator=(const ComApartment&) = delete;
-
-private:
-    bool entered_;
-};
-
 // A picture the system's loader has taken, at the size it is drawn at.
 struct LoadedPicture {
     ComOwned<IPicture> picture;
@@ -288,7 +274,8 @@ private:
 // (PNG always; WebP, HEIF and AVIF through the extensions a user installs). They may hold
 // transparency, which shows white as in every other picture.
 bool IsImagingComponentKind(PictureKind kind) {
-    return kind == PictureKind::Png || kind == PictureKind::Webp;
+    return kind == PictureKind::Png || kind == PictureKind::Webp || kind == PictureKind::Heif ||
+           kind == PictureKind::Avif;
 }
 
 // A photograph decoded by the system's imaging component and handed out a band at a time, so
@@ -359,16 +346,30 @@ private:
     bool mayBeTranslucent_;
 };
 
+// The orientation left to apply to a decoded picture: the header's for the stored picture, none
+// where a codec has turned it already (its sides swapped); nothing for a size the header did
+// not declare.
+std::optional<int> OrientationLeft(const PictureRows& rows, const PictureHeader& header) {
+    const PixelSize decoded{rows.Width(), rows.Height()};
+    if (decoded == header.size) return header.orientation;
+    const bool swapsSides = header.orientation >= 5 && header.orientation <= 8;
+    if (swapsSides && decoded == PixelSize{header.size.height, header.size.width}) return kUpright;
+    return std::nullopt;
+}
+
 // A picture of a kind only the imaging component reads, turned upright: held whole where it
 // must turn.
 std::unique_ptr<PictureRows> OpenImagingComponentRows(std::unique_ptr<ComApartment> com,
                                                       CheckedFile& checked) {
     std::unique_ptr<PictureRows> rows =
         ImagingRows::Open(std::move(com), checked.file, checked.header.kind);
-    if (!rows || checked.header.orientation == kUpright) return rows;
+    if (!rows) return nullptr;
+    const std::optional<int> orientation = OrientationLeft(*rows, checked.header);
+    if (!orientation) return nullptr;
+    if (*orientation == kUpright) return rows;
     std::optional<Image> stored = WholePicture(*rows);
     if (!stored) return nullptr;
-    return RowsOf(TurnUpright(std::move(*stored), checked.header.orientation));
+    return RowsOf(TurnUpright(std::move(*stored), *orientation));
 }
 
 }  // namespace

@@ -2,8 +2,9 @@
 // Owners of the system's handles and interfaces: one for each kind, each giving its handle
 // back the one right way when it goes, whichever way the code leaves.
 
-#include <windows.h>
+#include <objbase.h>
 #include <unknwn.h>
+#include <windows.h>
 
 #include <memory>
 #include <type_traits>
@@ -98,6 +99,20 @@ using OwnedWindow = std::unique_ptr<HWND__, release::DestroyOwnedWindow>;
 
 template <typename Interface>
 using ComOwned = std::unique_ptr<Interface, release::ReleaseInterface>;
+
+// COM for the calls on this thread, whose apartment the caller may have entered already.
+class ComApartment {
+public:
+    ComApartment() : entered_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
+    ~ComApartment() {
+        if (entered_) CoUninitialize();
+    }
+    ComApartment(const ComApartment&) = delete;
+    ComApartment& operator=(const ComApartment&) = delete;
+
+private:
+    bool entered_;
+};
 
 // A window's (or with null, the screen's) device context, from GetDC.
 class WindowDC {

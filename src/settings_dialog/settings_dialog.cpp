@@ -43,6 +43,28 @@ std::string TooManyFiles(std::int32_t listed) {
            " 枚までを一覧にしました。";
 }
 
+std::string ExtensionsNeeded(const std::vector<SystemExtension>& missing) {
+    if (missing.empty()) return {};
+    std::string note = "表示に必要な拡張機能:";
+    for (const SystemExtension extension : missing) {
+        switch (extension) {
+            case SystemExtension::HeifImages:
+                note += "\nHEIF 画像拡張機能";
+                break;
+            case SystemExtension::HevcVideo:
+                note += "\nHEVC ビデオ拡張機能";
+                break;
+            case SystemExtension::Av1Video:
+                note += "\nAV1 Video Extension";
+                break;
+            case SystemExtension::WebpImages:
+                note += "\nWebP 画像拡張機能";
+                break;
+        }
+    }
+    return note;
+}
+
 std::string SaveFailed(std::string_view settingsFile) {
     return "設定を保存できませんでした。\n\n" + std::string(settingsFile) +
            "\n\nﾌｧｲﾙが読み取り専用になっていないか、ﾃﾞｨｽｸの空きが足りているか、"
@@ -304,11 +326,20 @@ void SettingsDialog::PreviewFile(int line) {
     platform_.ShowBusyCursor(true);
     const std::string path = WithTrailingSeparator(view_.folderText, files_.Paths()) +
                              view_.fileList[static_cast<std::size_t>(line)];
-    if (std::optional<Image> picture = platform_.LoadPicture(path))
+    std::optional<Image> picture = platform_.LoadPicture(path);
+    view_.previewNote.clear();
+    if (picture)
         view_.previewPicture = std::move(*picture);
-    const PixelSize size{view_.previewPicture.width, view_.previewPicture.height};
-    view_.previewSizeText = std::to_string(size.width) + " * " + std::to_string(size.height);
-    view_.previewBox = FitPreview(size);
+    else
+        view_.previewNote = dialog_text::ExtensionsNeeded(platform_.MissingSystemExtensions(path));
+    if (view_.previewNote.empty()) {
+        const PixelSize size{view_.previewPicture.width, view_.previewPicture.height};
+        view_.previewSizeText = std::to_string(size.width) + " * " + std::to_string(size.height);
+        view_.previewBox = FitPreview(size);
+    } else {  // the note takes the whole box
+        view_.previewSizeText.clear();
+        view_.previewBox = {layout::kPreview.width, layout::kPreview.height};
+    }
     view_.previewShown = true;
     ++view_.previewGeneration;
     platform_.ShowBusyCursor(false);

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "pictures/image.h"
+#include "pictures/system_extension.h"
 #include "platform/code_page.h"
 #include "platform/file_system.h"
 #include "platform/mouse_button.h"
@@ -48,6 +49,8 @@ inline constexpr std::string_view kFolderUnreadable =
 inline constexpr std::string_view kFolderBrowserUnavailable = "ﾌｫﾙﾀﾞの選択画面を開けませんでした。";
 
 std::string TooManyFiles(std::int32_t listed);
+// What the preview says of a picture that needs extensions the system lacks; "" for none.
+std::string ExtensionsNeeded(const std::vector<SystemExtension>& missing);
 // Names the file it could not write, so the user knows what to look at.
 std::string SaveFailed(std::string_view settingsFile);
 }  // namespace dialog_text
@@ -91,6 +94,7 @@ struct DialogView {
     Image previewPicture = Image(45, 41);
     PixelSize previewBox{layout::kPreview.width, layout::kPreview.height};
     bool previewShown = false;
+    std::string previewNote;    // shown in the box instead of a picture, when not empty
     int previewGeneration = 0;  // counts the changes of the preview
 };
 
@@ -104,6 +108,9 @@ public:
     // file-system path, or when the browser could not be opened (the user is told).
     virtual std::optional<std::string> BrowseForFolder() = 0;
     virtual std::optional<Image> LoadPicture(const std::string& path) = 0;
+    // For a picture LoadPicture gave nothing for: the system's extensions its kind needs and
+    // the system lacks.
+    virtual std::vector<SystemExtension> MissingSystemExtensions(const std::string& path) = 0;
     // Modal, OK only, the program's title as caption.
     virtual void ShowMessage(std::string_view text) = 0;
     // In the user's web browser, without waiting; failures are not reported.

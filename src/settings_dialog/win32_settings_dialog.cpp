@@ -8,6 +8,7 @@
 #include <chrono>
 
 #include "pictures/win32_image_format.h"
+#include "pictures/win32_system_extensions.h"
 #include "platform/win32_system.h"
 #include "platform/win32_text.h"
 #include "platform/win32_window_class.h"
@@ -374,7 +375,15 @@ void Win32SettingsDialog::PaintPreview(HDC target) const {
     const PixelRect box{layout::kPreview.left, layout::kPreview.top, view.previewBox.width,
                         view.previewBox.height};
     FillBox(target, box, kPreviewBackground);
-    if (preview_) StretchBitmap(target, preview_.get(), box);
+    if (!view.previewNote.empty()) {
+        constexpr int kMargin = 4;
+        skin_.DrawWrappedText(target, view.previewNote,
+                              {box.left + kMargin, box.top + kMargin, box.width - 2 * kMargin,
+                               box.height - 2 * kMargin},
+                              GetSysColor(COLOR_BTNTEXT));
+    } else if (preview_) {
+        StretchBitmap(target, preview_.get(), box);
+    }
     RECT edge = RectOf(box);
     DrawEdge(target, &edge, EDGE_RAISED, BF_RECT);
 }
@@ -418,6 +427,10 @@ std::optional<Image> Win32SettingsDialog::LoadPicture(const std::string& path) {
     const std::wstring scratch =
         folder + L"\\vexaframe-preview-" + std::to_wstring(GetCurrentProcessId()) + L".bmp";
     return DecodeThroughScratchFile(decoder_, files_, path, Utf8FromWide(scratch));
+}
+
+std::vector<SystemExtension> Win32SettingsDialog::MissingSystemExtensions(const std::string& path) {
+    return vexaframe::MissingSystemExtensions(path);
 }
 
 void Win32SettingsDialog::ShowMessage(std::string_view text) {

@@ -52,6 +52,7 @@ private:
     void PumpMessages() override;
     std::optional<std::string> BrowseForFolder() override;
     std::optional<Image> LoadPicture(const std::string& path) override;
+    std::vector<SystemExtension> MissingSystemExtensions(const std::string& path) override;
     void ShowMessage(std::string_view text) override;
     void OpenAddress(std::string_view address) override;
     void ShowBusyCursor(bool busy) override;

@@ -162,6 +162,18 @@ void Win32Skin::DrawText(HDC target, std::string_view utf8, PixelRect box, COLOR
                 FormatOf(align) | DT_SINGLELINE | DT_NOPREFIX);
 }
 
+void Win32Skin::DrawWrappedText(HDC target, std::string_view utf8, PixelRect box,
+                                COLORREF colour) const {
+    std::wstring text = WideFromUtf8(utf8);
+    RECT area{box.left, box.top, box.Right(), box.Bottom()};
+    const Selection selected(target, font_.get());
+    SetBkMode(target, TRANSPARENT);
+    SetTextColor(target, colour);
+    // Japanese text has no spaces: a line may break between any two characters.
+    ::DrawTextW(target, text.data(), static_cast<int>(text.size()), &area,
+                DT_LEFT | DT_WORDBREAK | DT_EDITCONTROL | DT_NOPREFIX);
+}
+
 int Win32Skin::TextWidth(std::string_view utf8) const {
     const std::wstring text = WideFromUtf8(utf8);
     const WindowDC screen(nullptr);

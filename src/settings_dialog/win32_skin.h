@@ -34,6 +34,8 @@ public:
 
     void DrawText(HDC target, std::string_view utf8, PixelRect box, COLORREF colour,
                   TextAlign align, bool underlined = false) const;
+    // Lines broken to the box's width, from its top left; what goes past its bottom is cut.
+    void DrawWrappedText(HDC target, std::string_view utf8, PixelRect box, COLORREF colour) const;
     // The width of a text in the dialog's font.
     int TextWidth(std::string_view utf8) const;
 

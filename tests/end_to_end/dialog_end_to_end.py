@@ -18,7 +18,8 @@ import time
 
 from end_to_end import (SCREEN, Failure, Held, expect_ended, expect_running, run_cases, stop,
                         wait_for)
-from wine_session import FOLDER_KEY, INTERVAL_KEY, ORDER_KEY, TRANSPARENCY_KEY, WineSession
+from wine_session import (FOLDER_KEY, INTERVAL_KEY, ORDER_KEY, TRANSPARENCY_KEY, WineSession,
+                          photograph_in_kinds)
 
 CAPTION = "Vexaframe_P"
 SAVE_FAILED = "設定を保存できませんでした。"
@@ -422,6 +423,26 @@ def case_a_list_click_previews_the_picture_fitted(session):
                 raise Failure(f"{name}: the empty box still shows beyond the picture")
 
 
+def case_a_preview_of_a_photograph_without_its_codec_names_the_extensions(session):
+    # Wine has neither the HEIF container nor a HEVC codec: a phone's photograph shows a note
+    # in the whole box instead, in dark letters on the box's grey, and a later picture again.
+    photograph = photograph_in_kinds(session, session.sample("moonlit_sea.jpg"), ("heic",))
+    pictures = {"a_phone.heic": photograph["heic"],
+                "b.bmp": session.sample("aurora_lake.bmp")}
+    with Dialog(session, "codec", pictures) as dialog:
+        lines = session.rect_lines(["lines", CAPTION])
+        for (rect, name), note in zip(lines, (True, False)):
+            before = dialog.screenshot().area(PREVIEW)
+            session.xdotool("mousemove", str((rect[0] + rect[2]) // 2),
+                            str((rect[1] + rect[3]) // 2), "click", "1")
+            dialog.area_changed(PREVIEW, before, f"a click on {name}")
+            inside = dialog.screenshot().area(Rect(PREVIEW.left + 3, PREVIEW.top + 3, 94, 94))
+            grey = sum(pixel == (224, 224, 224) for pixel in inside)
+            letters = sum(max(pixel) < 96 for pixel in inside)
+            if note != (grey > len(inside) // 2 and letters > 100):
+                raise Failure(f"{name}: {grey} grey and {letters} dark pixels in the box")
+
+
 def case_the_folder_browser_opens_and_cancelled_writes_nothing(session):
     with Dialog(session, "browse", session.pictures(*SOME_PICTURES)) as dialog:
         dialog.click(FOLDER_BUTTON.centre)
@@ -447,6 +468,7 @@ CASES = [
     case_a_save_the_file_system_refuses_says_so_and_keeps_the_dialog,
     case_enter_and_escape_do_nothing_and_the_title_strip_drags,
     case_a_list_click_previews_the_picture_fitted,
+    case_a_preview_of_a_photograph_without_its_codec_names_the_extensions,
     case_the_folder_browser_opens_and_cancelled_writes_nothing,
 ]
 

@@ -39,7 +39,8 @@ public:
     const DialogView* view = nullptr;
     int busy = 0;
     PixelPoint cursor, window{100, 100};
-    std::string loaded;  // the picture asked for last
+    std::string loaded;                    // the picture asked for last
+    std::vector<SystemExtension> missing;  // what a picture that gives nothing lacks
 
     void PumpMessages() override {
         if (view) countsSeen.push_back(view->fileCountText);
@@ -57,6 +58,9 @@ public:
         loaded = path;
         if (path.ends_with("broken.jpg")) return std::nullopt;
         return Image(640, 480);
+    }
+    std::vector<SystemExtension> MissingSystemExtensions(const std::string&) override {
+        return missing;
     }
     void ShowMessage(std::string_view text) override { calls += "[" + std::string(text) + "] "; }
     void OpenAddress(std::string_view address) override { calls += std::string(address) + " "; }
@@ -384,6 +388,30 @@ TEST_F(SettingsDialogTest, APreviewShowsThePicturesSizeOrKeepsThePreviousPicture
     EXPECT_EQ(platform.busy, 0);  // the busy cursor went again
     dialog->PreviewFile(3);       // broken.jpg cannot be loaded: the previous picture stays
     EXPECT_EQ(View().previewSizeText, "640 * 480");
+}
+
+// A picture the system lacks a codec for says which extensions to install, in place of the
+// picture, until a picture loads again.
+TEST_F(SettingsDialogTest, APreviewOfAPictureWithoutItsCodecNamesTheExtensionsToInstall) {
+    files.AddFile("C:\\Pictures\\broken.jpg", "", 0);
+    Open();
+    platform.missing = {SystemExtension::HeifImages, SystemExtension::HevcVideo};
+    dialog->PreviewFile(3);
+    EXPECT_EQ(View().previewNote,
+              "表示に必要な拡張機能:\nHEIF 画像拡張機能\nHEVC ビデオ拡張機能");
+    EXPECT_EQ(View().previewSizeText, "");
+    EXPECT_EQ(View().previewBox, (PixelSize{layout::kPreview.width, layout::kPreview.height}));
+    EXPECT_TRUE(View().previewShown);
+
+    dialog->PreviewFile(0);
+    EXPECT_EQ(View().previewNote, "");
+    EXPECT_EQ(View().previewSizeText, "640 * 480");
+    platform.missing.clear();  // damaged, not lacking a codec: the picture stays
+    dialog->PreviewFile(3);
+    EXPECT_EQ(View().previewNote, "");
+    EXPECT_EQ(View().previewSizeText, "640 * 480");
+    EXPECT_EQ(dialog_text::ExtensionsNeeded({SystemExtension::WebpImages}),
+              "表示に必要な拡張機能:\nWebP 画像拡張機能");
 }
 
 }  // namespace
