@@ -35,3 +35,5 @@ python3 benchmarks/picture_change_frames.py
 echo "== native, virtual display 1280x1024x24: native_saver_benchmark.py"
 VEXAFRAME_SCREEN=1280x1024x24 tests/wine/run_on_virtual_display.sh --native \
     python3 benchmarks/native_saver_benchmark.py
+echo "== native and Wine: picture_kinds_benchmark.py"
+python3 benchmarks/picture_kinds_benchmark.py

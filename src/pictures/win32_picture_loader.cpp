@@ -20,6 +20,7 @@
 #include "pictures/exif_orientation.h"
 #include "pictures/over_white.h"
 #include "pictures/picture_header.h"
+#include "pictures/win32_imaging_factory.h"
 #include "pictures/win32_image_format.h"
 #include "platform/win32_handles.h"
 #include "platform/win32_text.h"
@@ -299,11 +300,8 @@ private:
 
     // The file stays the caller's: where this fails, the picture loader may still take it.
     bool Decode(const FileInMemory& file) {
-        IWICImagingFactory* factory = nullptr;
-        if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
-                                    IID_IWICImagingFactory, reinterpret_cast<void**>(&factory))))
-            return false;
-        const ComOwned<IWICImagingFactory> owned(factory);
+        const ComOwned<IWICImagingFactory> factory = CreateImagingFactory();
+        if (!factory) return false;
         IStream* opened = nullptr;
         if (FAILED(CreateStreamOnHGlobal(file.memory.get(), FALSE, &opened))) return false;
         const ComOwned<IStream> stream(opened);

@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "pictures/picture_header.h"
+#include "pictures/win32_imaging_factory.h"
 #include "platform/win32_handles.h"
 #include "platform/win32_text.h"
 
@@ -36,11 +37,8 @@ std::optional<PictureKind> KindOf(const std::string& utf8Path) {
 }
 
 bool HasImageDecoder(const GUID& container) {
-    IWICImagingFactory* factory = nullptr;
-    if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
-                                IID_IWICImagingFactory, reinterpret_cast<void**>(&factory))))
-        return false;
-    const ComOwned<IWICImagingFactory> owned(factory);
+    const ComOwned<IWICImagingFactory> factory = CreateImagingFactory();
+    if (!factory) return false;
     IWICBitmapDecoder* decoder = nullptr;
     const bool found = SUCCEEDED(factory->CreateDecoder(container, nullptr, &decoder));
     const ComOwned<IWICBitmapDecoder> ownedDecoder(decoder);
