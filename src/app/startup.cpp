@@ -52,7 +52,8 @@ StartupOutcome Main(std::string_view argumentText, RunState& run, StartupService
         return opened ? StartupOutcome::RunWindows : StartupOutcome::EndProgram;
     }
 
-    services.LoadSettings(run.settings, run.catalogue);
+    const bool shows = mode == "S" || argumentText.empty();
+    services.LoadSettings(run, shows ? CatalogueUse::Show : CatalogueUse::Whole);
     if (mode == "A") {
         // Only the non-NT platforms keep the saver password themselves.
         if (!services.IsWindowsNT()) {

@@ -22,7 +22,8 @@ public:
 
     // True when a top-level window with exactly this caption exists.
     virtual bool WindowTitledExists(std::string_view title) = 0;
-    virtual void LoadSettings(Settings& settings, Catalogue& catalogue) = 0;
+    // The settings, and their catalogue as far as the use needs it.
+    virtual void LoadSettings(RunState& run, CatalogueUse use) = 0;
     virtual bool IsWindowsNT() = 0;
     // The system's saver-password dialog; 0 means no owner window.
     virtual void ChangeSaverPassword(std::int32_t ownerWindow) = 0;

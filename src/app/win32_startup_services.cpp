@@ -47,10 +47,11 @@ bool Win32StartupServices::WindowTitledExists(std::string_view title) {
     return FindWindowA(nullptr, std::string(title).c_str()) != nullptr;
 }
 
-void Win32StartupServices::LoadSettings(Settings& settings, Catalogue& catalogue) {
+void Win32StartupServices::LoadSettings(RunState& run, CatalogueUse use) {
     location_ = ChooseSettingsLocation(files_, ProgramFolder(), PerUserFolder(),
                                        Utf8FromWide(TemporaryFolder()));
-    vexaframe::LoadSettings(files_, codePage_, location_, settings, catalogue);
+    ReadSettings(files_, codePage_, location_, run.settings);
+    LoadCatalogue(files_, run, use);
 }
 
 bool Win32StartupServices::IsWindowsNT() {

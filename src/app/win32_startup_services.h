@@ -24,7 +24,7 @@ public:
         : argumentText_(std::move(argumentText)), oleReady_(oleReady) {}
 
     bool WindowTitledExists(std::string_view title) override;
-    void LoadSettings(Settings& settings, Catalogue& catalogue) override;
+    void LoadSettings(RunState& run, CatalogueUse use) override;
     bool IsWindowsNT() override;
     void ChangeSaverPassword(std::int32_t ownerWindow) override;
     void ShowMessage(std::wstring_view text) override;

@@ -64,8 +64,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     RunState run(UniformRandom::FromTimeAndEntropy());
-    const std::string folder = LoadModuleSettings(files, Utf8CodePage(), *location,
-                                                  options.settings, run.settings, run.catalogue);
+    const std::string folder =
+        LoadModuleSettings(files, Utf8CodePage(), *location, options.settings, run);
     if (run.catalogue.ImageCount <= 0) {
         std::cerr << NoPicturesMessage(folder, location->settingsFile);
         return 1;

@@ -2,13 +2,11 @@
 
 #include <utility>
 
-#include "settings/image_order.h"
-
 namespace vexaframe {
 
 PictureShow::PictureShow(RunState& run, SaverPictures pictures,
                          std::function<void(std::wstring_view)> report)
-    : run_(run),
+    : order_(run),
       staged_(pictures.files, std::move(pictures.stagedFile)),
       decoder_(std::move(pictures.decoder)),
       report_(std::move(report)),
@@ -30,7 +28,7 @@ void PictureShow::UseDevice(std::unique_ptr<RenderDevice> device, int refreshHer
 // that gives nothing leaves the screen black; the pictures after it are tried in turn.
 void PictureShow::StageFirstPicture() {
     PicturePosition_ = 0;
-    const std::string* first = PictureFileAt(1);
+    const std::string* first = order_.FileAt(1);
     const bool decoded = first != nullptr && DecodeIntoPendingFile(*first, {});
     std::optional<Image> texture =
         decoded ? staged_.TakePendingTexture(textureLimits_) : std::nullopt;
@@ -44,11 +42,23 @@ void PictureShow::ResizeDevice(int width, int height) {
     if (device_) device_->Resize(width, height);
 }
 
-// The order is already rebuilt when the last position was staged, so the next file is known.
+// The order is already rebuilt when the last position was staged, so the next file is known,
+// unless the listing has not yet found it.
 void PictureShow::PrepareNextPicture() {
     next_ = NextPicture{};
-    const std::string* file = PictureFileAt(PicturePosition_ + 1);
+    const std::string* file = order_.FileAt(PicturePosition_ + 1);
+    if (file == nullptr && !order_.Complete()) {
+        next_.stage = NextStage::Listing;
+        return;
+    }
     preparer_.Start(file != nullptr ? *file : std::string());
+}
+
+// Once the listing has found the next position's picture, or has ended short of it, which ends
+// the cycle.
+void PictureShow::PrepareListedPicture() {
+    if (order_.EndCycleAfter(PicturePosition_)) PicturePosition_ = 0;
+    if (order_.FileAt(PicturePosition_ + 1) != nullptr || order_.Complete()) PrepareNextPicture();
 }
 
 // The picture at its own size in the pending file and, for a device, its texture beside it.
@@ -71,6 +81,11 @@ PreparedPicture PictureShow::DecodeNextPicture(const std::string& file, std::sto
 
 // A picture whose texture cannot be made is ready too: its change reports the problem.
 void PictureShow::UploadNextPicture() {
+    order_.TakeListed();
+    if (next_.stage == NextStage::Listing) {
+        PrepareListedPicture();
+        return;
+    }
     if (next_.stage == NextStage::Preparing) {
         std::optional<PreparedPicture> prepared = preparer_.TakeFinished();
         if (!prepared) return;
@@ -105,29 +120,15 @@ bool PictureShow::StageNextImage(bool pendingHoldsPicture) {
     const bool staged = pendingHoldsPicture && staged_.CommitPending();
     if (staged) {
         pictureStaged_ = true;
-    } else if (!pictureStaged_ && unstagedPositions_ < run_.catalogue.ImageCount) {
+    } else if (!pictureStaged_ && unstagedPositions_ < order_.ImageCount()) {
         ++unstagedPositions_;
     }
-    if (position >= run_.catalogue.ImageCount) {
-        BuildImageOrder(run_.settings.OrderMode, run_.catalogue.ImageCount, run_.ImageOrder,
-                        run_.random);
-        PicturePosition_ = 0;
-    }
+    if (order_.EndCycleAfter(position)) PicturePosition_ = 0;
     return staged;
 }
 
-// The file the order holds at `position`; nothing outside the order or the catalogue.
-const std::string* PictureShow::PictureFileAt(std::int32_t position) const {
-    const auto& order = run_.ImageOrder;
-    if (position < 1 || static_cast<std::size_t>(position) >= order.size()) return nullptr;
-    const std::int32_t number = order[static_cast<std::size_t>(position)];
-    if (number < 1 || static_cast<std::size_t>(number) > run_.catalogue.ImageFiles.size())
-        return nullptr;
-    return &run_.catalogue.ImageFile(number);
-}
-
 bool PictureShow::NoPictureLoads() const {
-    return !pictureStaged_ && unstagedPositions_ >= run_.catalogue.ImageCount;
+    return !pictureStaged_ && order_.Complete() && unstagedPositions_ >= order_.ImageCount();
 }
 
 // The vertex buffer and its binding, and the texture made from the staged picture's pixels.

@@ -26,6 +26,7 @@
 #include "render/scene_resources.h"
 #include "saver/frame_pacer.h"
 #include "saver/picture_preparer.h"
+#include "saver/show_order.h"
 #include "settings/run_state.h"
 
 namespace vexaframe {
@@ -67,10 +68,12 @@ public:
     // picture has been staged the frames are black.
     void StageFirstPicture();
     bool PictureStaged() const { return pictureStaged_; }
-    // Every position of the order has been tried since the start, and none gave a picture.
+    // Every position of the order has been tried since the start, and none gave a picture, and
+    // the listing has ended.
     bool NoPictureLoads() const;
     void ResizeDevice(int width, int height);
 
+    // Waits for the listing where it has not yet come to the next position.
     void PrepareNextPicture();
     bool NextPictureReady() const { return next_.stage == NextStage::Ready; }
     // The next picture becomes the staged one and goes on the cube; the one after it is
@@ -102,7 +105,7 @@ public:
     std::int32_t PicturePosition() const { return PicturePosition_; }
 
 private:
-    enum class NextStage { Preparing, Uploading, Ready };
+    enum class NextStage { Listing, Preparing, Uploading, Ready };
     struct NextPicture {
         NextStage stage = NextStage::Preparing;
         bool inPendingFile = false;              // the pending bitmap file holds it
@@ -113,9 +116,9 @@ private:
 
     bool DecodeIntoPendingFile(const std::string& file, std::stop_token stop);
     PreparedPicture DecodeNextPicture(const std::string& file, std::stop_token stop);
+    void PrepareListedPicture();
     void UploadNextPicture();
     bool StageNextImage(bool pendingHoldsPicture);
-    const std::string* PictureFileAt(std::int32_t position) const;
     void MakeResources();
     void ReplaceResources(bool newPicture, std::unique_ptr<DeviceTexture> texture);
     DeviceCondition RegainDevice();
@@ -123,7 +126,7 @@ private:
     void ReleaseDeviceObjects();
     void ReportProblem(ResourceProblem problem);
 
-    RunState& run_;
+    ShowOrder order_;
     StagedPicture staged_;
     std::unique_ptr<PictureDecoder> decoder_;
     std::function<void(std::wstring_view)> report_;

@@ -67,7 +67,7 @@ public:
     void EndWithMessage(std::wstring_view text);
 
     bool NextPictureReady() const { return show_.NextPictureReady(); }
-    std::int16_t PicturePosition() const { return show_.PicturePosition(); }
+    std::int32_t PicturePosition() const { return show_.PicturePosition(); }
     // What the next frame draws; its texture is the show's.
     SceneState Scene() const;
 

@@ -40,77 +40,75 @@ struct Listing {
     CatalogueEnd end = CatalogueEnd::Complete;
 };
 
-// Lists one folder, `prefix` from the catalogue's folder, into the listing; with `subFolders`
-// it gathers the sub-folders to search too. False when the folder could not be listed.
-bool ListFolder(FileSystem& files, const std::string& folder, const std::string& prefix,
-                const std::array<std::int16_t, kKindCount>& kindEnabled, std::int32_t bound,
-                const CatalogueProgress& progress, Listing& listing,
-                std::vector<std::string>* subFolders) {
+bool IsPictureOfEnabledKind(const std::array<std::int16_t, kKindCount>& kindEnabled,
+                            std::string_view name, std::size_t& kind) {
+    for (kind = 0; kind < kKindPatterns.size(); ++kind) {
+        if (IsKindEnabled(kindEnabled[kind]) && IsNameOfKind(kind, name)) return true;
+    }
+    return false;
+}
+
+// One listing of the folder, split by kind, costs a twelfth of listing every kind's pattern in
+// every pass.
+Listing ListFilesByKind(FileSystem& files, const std::string& folder,
+                        const std::array<std::int16_t, kKindCount>& kindEnabled,
+                        const CatalogueProgress& progress) {
+    Listing listing;
     const auto take = [&](const FolderEntry& entry) {
-        if (subFolders != nullptr && IsFolderToSearch(entry)) subFolders->push_back(entry.name);
-        if (!TakenInSomePass(entry)) return true;
-        for (std::size_t kind = 0; kind < kKindPatterns.size(); ++kind) {
-            if (IsKindEnabled(kindEnabled[kind]) && IsNameOfKind(kind, entry.name)) {
-                listing.filesByKind[kind].push_back(
-                    {folder + prefix + entry.name, entry.attributes});
-                ++listing.found;
-                if (progress && !progress(std::min(listing.found, bound))) {
-                    listing.end = CatalogueEnd::Stopped;
-                    return false;
-                }
-                break;
-            }
+        std::size_t kind = 0;
+        if (!TakenInSomePass(entry) || !IsPictureOfEnabledKind(kindEnabled, entry.name, kind))
+            return true;
+        listing.filesByKind[kind].push_back({folder + entry.name, entry.attributes});
+        ++listing.found;
+        if (progress && !progress(std::min(listing.found, kMaxImageCount))) {
+            listing.end = CatalogueEnd::Stopped;
+            return false;
         }
         return true;
     };
-    const std::string pattern = folder + prefix + '*';
-    // Beyond one folder a file's read-only mark decides no more than the order files are taken
-    // in at the bound, and reading it would cost more than the search itself.
-    const bool listed = subFolders != nullptr ? files.ListMatchesCheaply(pattern, take)
-                                              : files.ListMatches(pattern, take);
-    return listed || listing.end == CatalogueEnd::Stopped;
+    if (!files.ListMatches(folder + '*', take) && listing.end != CatalogueEnd::Stopped)
+        listing.end = CatalogueEnd::Unreadable;
+    return listing;
 }
 
-// One listing of each folder, split by kind, costs a twelfth of listing every kind's pattern
-// in every pass. Sub-folders are searched once each, however many links reach them.
-Listing ListFilesByKind(FileSystem& files, const std::string& folder,
-                        const std::array<std::int16_t, kKindCount>& kindEnabled,
-                        const CatalogueProgress& progress, FolderScope scope) {
-    Listing listing;
-    const std::int32_t bound = MaxImageCount(scope);
-    const bool withSubFolders = scope == FolderScope::WithSubFolders;
+// A folder of the library on the walk: its pictures and the sub-folders to search, each by its
+// name and, for a folder, the separator after it. Sorted so, a folder's entries come in the
+// order of the whole paths below them.
+struct FolderOnWalk {
+    struct Entry {
+        std::string key;
+        bool isFolder = false;
+    };
+    std::string prefix;  // from the library's folder, with the separator after it
+    std::vector<Entry> entries;
+    std::size_t next = 0;
+};
+
+// Beyond one folder a file's read-only mark decides nothing, and reading it would cost more
+// than the search itself.
+bool ListFolderOnWalk(FileSystem& files, const std::string& library,
+                      const std::array<std::int16_t, kKindCount>& kindEnabled,
+                      FolderOnWalk& folder) {
     const char separator = files.Paths().separator;
-    std::set<FolderIdentity> searched;
-    if (withSubFolders) {
-        if (const std::optional<FolderIdentity> identity = files.IdentifyFolder(folder))
-            searched.insert(*identity);
-    }
-    std::vector<std::string> pending{""};  // prefixes from the catalogue's folder
-    for (bool first = true; !pending.empty() && listing.end == CatalogueEnd::Complete;
-         first = false) {
-        const std::string prefix = std::move(pending.back());
-        pending.pop_back();
-        std::vector<std::string> subFolders;
-        if (!ListFolder(files, folder, prefix, kindEnabled, bound, progress, listing,
-                        withSubFolders ? &subFolders : nullptr) &&
-            first)
-            listing.end = CatalogueEnd::Unreadable;
-        for (const std::string& name : subFolders) {
-            const std::string subFolder = prefix + name + separator;
-            const std::optional<FolderIdentity> identity = files.IdentifyFolder(folder + subFolder);
-            if (identity && searched.insert(*identity).second) pending.push_back(subFolder);
-        }
-    }
-    return listing;
+    const auto take = [&](const FolderEntry& entry) {
+        std::size_t kind = 0;
+        if (IsFolderToSearch(entry))
+            folder.entries.push_back({entry.name + separator, true});
+        else if (TakenInSomePass(entry) && IsPictureOfEnabledKind(kindEnabled, entry.name, kind))
+            folder.entries.push_back({entry.name, false});
+        return true;
+    };
+    const bool listed = files.ListMatchesCheaply(library + folder.prefix + '*', take);
+    std::ranges::sort(folder.entries, {}, &FolderOnWalk::Entry::key);
+    return listed;
 }
 
 // Takes (moves out) the entries of one kind whose whole attribute value equals the pass's;
 // false once the catalogue is full.
-bool TakeMatches(std::vector<FolderEntry>& matches, std::uint32_t pass, std::int32_t bound,
-                 Catalogue& catalogue) {
+bool TakeMatches(std::vector<FolderEntry>& matches, std::uint32_t pass, Catalogue& catalogue) {
     for (FolderEntry& entry : matches) {
         if (entry.attributes != pass) continue;
-        if (catalogue.ImageCount == bound) return false;
+        if (catalogue.ImageCount == kMaxImageCount) return false;
         ++catalogue.ImageCount;
         catalogue.ImageFiles.push_back(std::move(entry.name));
     }
@@ -153,22 +151,64 @@ bool FolderExists(FileSystem& files, std::string_view folder) {
     return found;
 }
 
+CatalogueEnd ListLibrary(FileSystem& files, std::string_view folder,
+                         const std::array<std::int16_t, kKindCount>& kindEnabled,
+                         const PictureFound& found) {
+    if (folder.empty() || !std::ranges::any_of(kindEnabled, IsKindEnabled))
+        return CatalogueEnd::Complete;
+    const std::string library = std::string(folder) + files.Paths().separator;
+    std::vector<FolderOnWalk> walk(1);
+    if (!ListFolderOnWalk(files, library, kindEnabled, walk.back()))
+        return CatalogueEnd::Unreadable;
+    std::set<FolderIdentity> searched;
+    if (const std::optional<FolderIdentity> identity = files.IdentifyFolder(library))
+        searched.insert(*identity);
+    std::int32_t listed = 0;
+    while (!walk.empty()) {
+        FolderOnWalk& current = walk.back();
+        if (current.next == current.entries.size()) {
+            walk.pop_back();
+            continue;
+        }
+        FolderOnWalk::Entry& entry = current.entries[current.next++];
+        std::string path = current.prefix + entry.key;
+        if (!entry.isFolder) {
+            if (listed == kMaxImageCountWithSubFolders) return CatalogueEnd::Full;
+            ++listed;
+            if (!found(library + path)) return CatalogueEnd::Stopped;
+            continue;
+        }
+        const std::optional<FolderIdentity> identity = files.IdentifyFolder(library + path);
+        if (!identity || !searched.insert(*identity).second) continue;
+        FolderOnWalk subFolder{std::move(path), {}, 0};
+        if (ListFolderOnWalk(files, library, kindEnabled, subFolder))
+            walk.push_back(std::move(subFolder));
+    }
+    return CatalogueEnd::Complete;
+}
+
 CatalogueEnd BuildCatalogue(FileSystem& files, std::string_view folder,
                             const std::array<std::int16_t, kKindCount>& kindEnabled,
                             Catalogue& catalogue, const CatalogueProgress& progress,
                             FolderScope scope) {
     catalogue.ImageCount = 0;
     catalogue.ImageFiles.clear();
+    if (scope == FolderScope::WithSubFolders) {
+        return ListLibrary(files, folder, kindEnabled, [&](std::string path) {
+            catalogue.ImageFiles.push_back(std::move(path));
+            ++catalogue.ImageCount;
+            return !progress || progress(catalogue.ImageCount);
+        });
+    }
     if (folder.empty() || !std::ranges::any_of(kindEnabled, IsKindEnabled))
         return CatalogueEnd::Complete;
 
     const std::string prefix = std::string(folder) + files.Paths().separator;
-    Listing listing = ListFilesByKind(files, prefix, kindEnabled, progress, scope);
-    const std::int32_t bound = MaxImageCount(scope);
+    Listing listing = ListFilesByKind(files, prefix, kindEnabled, progress);
     bool room = true;
     for (const std::uint32_t pass : kAttributePasses) {
         for (std::vector<FolderEntry>& matches : listing.filesByKind)
-            room = room && TakeMatches(matches, pass, bound, catalogue);
+            room = room && TakeMatches(matches, pass, catalogue);
     }
     // Byte order of UTF-8 is code point order, and case stays distinct: "Z.bmp" < "a.bmp".
     std::ranges::sort(catalogue.ImageFiles);

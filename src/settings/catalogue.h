@@ -57,14 +57,26 @@ bool FolderExists(FileSystem& files, std::string_view folder);
 
 enum class FolderScope { FolderOnly, WithSubFolders };
 
-// Lists the folder once (and with sub-folders each folder below it that holds pictures a user
-// keeps: see IsFolderToSearch) and takes its pictures pass by pass, then kind by kind, in
-// listing order, until the catalogue is full; then sorts them by path. A sub-folder that cannot
-// be listed is passed over.
+// Of one folder: lists it once and takes its pictures pass by pass, then kind by kind, in
+// listing order, until the catalogue is full; then sorts them by path. With sub-folders: the
+// pictures ListLibrary finds, in its order, which is the catalogue's.
 CatalogueEnd BuildCatalogue(FileSystem& files, std::string_view folder,
                             const std::array<std::int16_t, kKindCount>& kindEnabled,
                             Catalogue& catalogue, const CatalogueProgress& progress = {},
                             FolderScope scope = FolderScope::FolderOnly);
+
+// Called with each picture's whole path as it is found; false stops the listing.
+using PictureFound = std::function<bool(std::string path)>;
+
+// Lists the folder and each folder below it that holds pictures a user keeps (see
+// IsFolderToSearch), each once however many links reach it, and hands over their pictures in
+// ascending byte order of the whole path, as they are found: each folder's entries are sorted
+// by name, a sub-folder's name with the separator after it, and a sub-folder is searched where
+// it comes in that order. Any attribute of the passes takes a file; the first pictures up to
+// the bound with sub-folders are kept. A sub-folder that cannot be listed is passed over.
+CatalogueEnd ListLibrary(FileSystem& files, std::string_view folder,
+                         const std::array<std::int16_t, kKindCount>& kindEnabled,
+                         const PictureFound& found);
 
 // How many pictures a catalogue of the scope holds at most.
 std::int32_t MaxImageCount(FolderScope scope);

@@ -14,4 +14,14 @@ class UniformRandom;
 void BuildImageOrder(std::int16_t orderMode, std::int32_t imageCount,
                      std::vector<std::int32_t>& ImageOrder, UniformRandom& random);
 
+// A cycle that begins while the catalogue is still being listed grows with it: the pictures
+// numbered past the order's end come after it, in catalogue order.
+void ExtendImageOrder(std::int32_t imageCount, std::vector<std::int32_t>& ImageOrder);
+
+// A random order drawn a position at a time: the entry at `position` is swapped with one drawn
+// uniformly from entries position..imageCount, the pictures the cycle has not yet shown. Drawn
+// so at every position, the order is a uniformly random arrangement of whatever was listed.
+void DrawImageAt(std::int32_t position, std::int32_t imageCount,
+                 std::vector<std::int32_t>& ImageOrder, UniformRandom& random);
+
 }  // namespace vexaframe

@@ -387,7 +387,8 @@ std::optional<int> ReportHelpOrError(const ParsedOptions& parsed, std::ostream& 
 
 std::string LoadModuleSettings(FileSystem& files, const CodePage& codePage,
                                const SettingsLocation& location, const SettingOptions& options,
-                               Settings& settings, Catalogue& catalogue) {
+                               RunState& run) {
+    Settings& settings = run.settings;
     ReadSettings(files, codePage, location, settings);
     if (options.imageFolder) settings.ImageFolder = *options.imageFolder;
     if (options.orderMode) settings.OrderMode = *options.orderMode;
@@ -398,7 +399,7 @@ std::string LoadModuleSettings(FileSystem& files, const CodePage& codePage,
         if (options.kindEnabled[kind]) settings.KindEnabled[kind] = *options.kindEnabled[kind];
     }
     std::string folderAsked = settings.ImageFolder;
-    BuildCatalogueOfSettings(files, settings, catalogue);
+    LoadCatalogue(files, run, CatalogueUse::Show);
     return folderAsked;
 }
 

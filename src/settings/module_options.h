@@ -12,13 +12,13 @@
 #include <string_view>
 
 #include "settings/device_preference.h"
+#include "settings/run_state.h"
 #include "settings/settings.h"
 
 namespace vexaframe {
 
 class CodePage;
 class FileSystem;
-struct Catalogue;
 
 inline constexpr std::string_view kModuleName = "vexaframe";
 
@@ -79,10 +79,11 @@ std::optional<int> ReportHelpOrError(const ParsedOptions& parsed, std::ostream& 
                                      std::ostream& err);
 
 // The settings file's settings with the options' settings over them, and the catalogue of the
-// result. Gives the picture folder they name: the catalogue clears a folder that is not there.
+// result for a show. Gives the picture folder they name: the catalogue clears a folder that is
+// not there.
 std::string LoadModuleSettings(FileSystem& files, const CodePage& codePage,
                                const SettingsLocation& location, const SettingOptions& options,
-                               Settings& settings, Catalogue& catalogue);
+                               RunState& run);
 
 // --- The option table ---
 

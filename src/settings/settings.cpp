@@ -109,13 +109,16 @@ void ReadSettings(FileSystem& files, const CodePage& codePage, const SettingsLoc
     ReadImageFolder(codePage, text, settings);
 }
 
+bool KeepFolderThatExists(FileSystem& files, Settings& settings) {
+    if (settings.ImageFolder.empty()) return false;
+    if (FolderExists(files, settings.ImageFolder)) return true;
+    settings.ImageFolder.clear();
+    return false;
+}
+
 void BuildCatalogueOfSettings(FileSystem& files, Settings& settings, Catalogue& catalogue) {
     catalogue = Catalogue{};
-    if (settings.ImageFolder.empty()) return;
-    if (!FolderExists(files, settings.ImageFolder)) {
-        settings.ImageFolder.clear();
-        return;
-    }
+    if (!KeepFolderThatExists(files, settings)) return;
     BuildCatalogue(files, settings.ImageFolder, settings.KindEnabled, catalogue, {},
                    ScopeOf(settings));
 }

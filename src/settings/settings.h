@@ -56,6 +56,9 @@ SettingsLocation ChooseSettingsLocation(FileSystem& files, const std::string& pr
 void ReadSettings(FileSystem& files, const CodePage& codePage, const SettingsLocation& location,
                   Settings& settings);
 
+// True when a folder is configured and exists; one that does not is forgotten.
+bool KeepFolderThatExists(FileSystem& files, Settings& settings);
+
 // Forgets a configured folder that does not exist, and builds the catalogue of one that does.
 void BuildCatalogueOfSettings(FileSystem& files, Settings& settings, Catalogue& catalogue);
 

@@ -32,11 +32,11 @@ public:
         calls.push_back("find " + std::string(title));
         return openWindows.contains(title);
     }
-    void LoadSettings(Settings& settings, Catalogue& catalogue) override {
-        calls.push_back("load settings");
-        settings.OrderMode = orderMode;
-        catalogue.ImageCount = imageCount;
-        catalogue.ImageFiles.assign(static_cast<size_t>(imageCount), "C:\\pictures\\a.bmp");
+    void LoadSettings(RunState& run, CatalogueUse use) override {
+        calls.push_back(use == CatalogueUse::Show ? "load settings for a show" : "load settings");
+        run.settings.OrderMode = orderMode;
+        run.catalogue.ImageCount = imageCount;
+        run.catalogue.ImageFiles.assign(static_cast<size_t>(imageCount), "C:\\pictures\\a.bmp");
     }
     bool IsWindowsNT() override {
         calls.push_back("ask platform");
@@ -74,8 +74,10 @@ TEST(Main, FollowsTheCommandLineTable) {
     constexpr StartupOutcome kRun = StartupOutcome::RunWindows, kEnd = StartupOutcome::EndProgram;
     const std::wstring kChoosePictures = L"設定画面より画像ﾌｧｲﾙを指定して下さい！";
     const std::wstring kNoSaverWindow = L"Error! Could not create the saver window.";
-    const Calls saver{"load settings", "ask platform", "saver, mouse ends it, pointer hidden"};
-    const Calls noPictures{"load settings", "message"};
+    // Only a show starts with the first pictures while the listing goes on.
+    const Calls saver{"load settings for a show", "ask platform",
+                      "saver, mouse ends it, pointer hidden"};
+    const Calls noPictures{"load settings for a show", "message"};
     const struct {
         std::string argumentText;
         StartupOutcome outcome;
@@ -91,10 +93,11 @@ TEST(Main, FollowsTheCommandLineTable) {
         {"/s 1234", kRun, saver},
         {"/s",
          kRun,
-         {"load settings", "ask platform", "saver, mouse ends it, pointer hidden, password"},
+         {"load settings for a show", "ask platform",
+          "saver, mouse ends it, pointer hidden, password"},
          false},
-        {"", kRun, {"load settings", "saver"}},
-        {"", kRun, {"load settings", "saver"}, false},
+        {"", kRun, {"load settings for a show", "saver"}},
+        {"", kRun, {"load settings for a show", "saver"}, false},
         {"/s", kEnd, noPictures, true, 0, true, kChoosePictures},
         {"", kEnd, noPictures, true, 0, true, kChoosePictures},
         {"/p 1234", kRun, {"preview in 1234"}},
@@ -111,7 +114,13 @@ TEST(Main, FollowsTheCommandLineTable) {
         {" /s", kEnd, {"load settings"}},
         // The mode's windows cannot be made: it says so and ends.
         {"/s", kEnd, {saver[0], saver[1], saver[2], "message"}, true, 3, false, kNoSaverWindow},
-        {"", kEnd, {"load settings", "saver", "message"}, true, 3, false, kNoSaverWindow},
+        {"",
+         kEnd,
+         {"load settings for a show", "saver", "message"},
+         true,
+         3,
+         false,
+         kNoSaverWindow},
         {"/c",
          kEnd,
          {"load settings", "settings dialog", "message"},

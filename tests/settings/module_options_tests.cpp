@@ -168,11 +168,9 @@ protected:
     std::pair<Settings, Catalogue> Load(const Arguments& arguments) {
         const ParsedOptions parsed = Parse(arguments);
         EXPECT_EQ(parsed.outcome, OptionsOutcome::Run) << parsed.error;
-        Settings settings;
-        Catalogue catalogue;
-        folderAsked = LoadModuleSettings(files, codePage, kLocation, parsed.options.settings,
-                                         settings, catalogue);
-        return {settings, catalogue};
+        RunState run(UniformRandom(1));
+        folderAsked = LoadModuleSettings(files, codePage, kLocation, parsed.options.settings, run);
+        return {run.settings, run.catalogue};
     }
 
     FakeFileSystem files{kPosixPaths};
