@@ -1,7 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <condition_variable>
+#include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -17,6 +21,7 @@
 #include "platform/process.h"
 #include "saver/saver_session.h"
 #include "settings/image_order.h"
+#include "support/listing_feed.h"
 
 namespace vexaframe {
 namespace {
@@ -75,7 +80,7 @@ public:
                                      std::stop_token stop) const override {
         if (!gate_->Pass(stop)) return DecodeOutcome::Stopped;
         if (unreadable_.contains(picture)) return DecodeOutcome::NoPicture;
-        const Image decoded(std::stoi(picture), 1);
+        const Image decoded(std::stoi(fs::path(picture).stem().string()), 1);
         const bool written =
             (!targets.texture || WriteBitmapFile(files_, targets.texture->bitmap,
                                                  TextureFor(decoded, targets.texture->limits))) &&
@@ -226,6 +231,8 @@ struct Options {
     std::int16_t orderMode = 0;
     std::set<std::string> unreadable{};
     bool asksPassword = false;
+    std::shared_ptr<ListingFeed> listing{};  // the rest of the catalogue, while it is listed
+    CatalogueListing::Lister lister{};       // the whole catalogue, listed as at the start
 };
 
 class SaverSessionTest : public ::testing::Test {
@@ -248,8 +255,16 @@ protected:
         for (int n = 1; n <= options.pictures; ++n)
             run->catalogue.ImageFiles.push_back(std::to_string(n));
         run->catalogue.ImageCount = options.pictures;
-        run->ImageOrder.assign(static_cast<std::size_t>(options.pictures) + 1, 0);
-        BuildImageOrder(options.orderMode, options.pictures, run->ImageOrder, run->random);
+        feed_ = options.listing;
+        if (feed_) run->listing = ListingFeed::Listing(feed_);
+        if (options.lister) {  // as the start does: the show waits for a first picture
+            run->listing = std::make_unique<CatalogueListing>(std::move(options.lister));
+            run->listing->WaitUntilListed(1);
+            run->listing->TakeListed(run->catalogue);
+        }
+        const std::int32_t count = run->catalogue.ImageCount;
+        run->ImageOrder.assign(static_cast<std::size_t>(count) + 1, 0);
+        BuildImageOrder(options.orderMode, count, run->ImageOrder, run->random);
         fs::remove_all(folder_);
         fs::create_directories(folder_);
         gate = std::make_shared<DecoderGate>();
@@ -277,6 +292,7 @@ protected:
     }
 
     void TearDown() override {
+        if (feed_) feed_->End();
         session.reset();
         std::error_code ignored;
         fs::permissions(StagedFile(), fs::perms::owner_write, fs::perm_options::add, ignored);
@@ -325,6 +341,7 @@ protected:
         fs::temp_directory_path() / ("vexaframe-session-tests-" + std::to_string(ThisProcessId()));
     const std::unique_ptr<FileSystem> files = MakeSystemFileSystem();
     std::shared_ptr<DecoderGate> gate;
+    std::shared_ptr<ListingFeed> feed_;
     std::unique_ptr<RunState> run;
     std::unique_ptr<SaverSession> session;  // last: it goes before what it uses
 };
@@ -454,6 +471,123 @@ TEST_F(SaverSessionTest, UntilAPictureLoadsTheScreenStaysBlackAndWhenNoneDoesThe
     EXPECT_TRUE(platform.calls.ends_with("\nC:\\Pictures, end 1")) << platform.calls;
     EXPECT_EQ(NoPictureLoadsMessage("C:\\写真"),
               std::wstring(kNoPictureLoadsMessage) + L"\nC:\\写真");
+}
+
+// A library still being listed: the show starts with what was found, waits for the listing at
+// a position it has not reached, and ends a cycle only once the listing has ended.
+TEST_F(SaverSessionTest, WhileTheListingGoesOnANewPositionWaitsForItAndTheCycleForItsEnd) {
+    const auto feed = std::make_shared<ListingFeed>();
+    Start({.interval = 1, .pictures = 1, .listing = feed});
+    EXPECT_EQ(Shown(), 1);
+    for (int frame = 0; frame < 20; ++frame) session->DrawFrame();
+    EXPECT_FALSE(session->NextPictureReady());
+    session->OnSecondTick();
+    EXPECT_EQ(Shown(), 1);
+
+    feed->Give({"2", "3"});
+    run->listing->WaitUntilListed(2);
+    EXPECT_EQ(ShownOver(2), (Pictures{2, 3}));
+    for (int frame = 0; frame < 20; ++frame) session->DrawFrame();
+    EXPECT_FALSE(session->NextPictureReady());
+
+    feed->Give({"4"});
+    feed->End();
+    EXPECT_EQ(ShownOver(5), (Pictures{4, 1, 2, 3, 4}));
+    EXPECT_EQ(run->listing, nullptr);
+}
+
+// Random order draws each position from what is listed by then and not yet shown: every picture
+// still comes once a cycle, the first cycle's too.
+TEST_F(SaverSessionTest, InRandomOrderEveryPictureListedComesOnceACycleWhileTheListingGoesOn) {
+    const auto feed = std::make_shared<ListingFeed>();
+    Start({.interval = 1, .pictures = 2, .orderMode = 1, .listing = feed});
+    Pictures shown{Shown()};
+    feed->Give({"3", "4", "5", "6"});
+    run->listing->WaitUntilListed(4);
+    for (int picture : ShownOver(3)) shown.push_back(picture);
+    feed->Give({"7", "8", "9", "10"});
+    feed->End();
+    for (int picture : ShownOver(16)) shown.push_back(picture);
+
+    ASSERT_EQ(shown.size(), 20u);
+    const Pictures all{1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
+    for (const auto cycle : {shown.begin(), shown.begin() + 10}) {
+        Pictures pictures(cycle, cycle + 10);
+        std::ranges::sort(pictures);
+        EXPECT_EQ(pictures, all);
+    }
+}
+
+// Nothing loading so far proves nothing while more pictures may come.
+TEST_F(SaverSessionTest, TheSaverEndsForPicturesThatDoNotLoadOnlyOnceTheListingHasEnded) {
+    const auto feed = std::make_shared<ListingFeed>();
+    Start({.interval = 1, .pictures = 1, .unreadable = {"1", "2"}, .listing = feed});
+    feed->Give({"2"});
+    run->listing->WaitUntilListed(1);
+    ChangesOver(1);
+    for (int tick = 0; tick < 3; ++tick) {
+        for (int frame = 0; frame < 20; ++frame) session->DrawFrame();
+        session->OnSecondTick();
+    }
+    EXPECT_EQ(Count("message"), 0);
+
+    feed->End();
+    ChangesOver(1);
+    EXPECT_EQ(Count("message"), 1);
+}
+
+// Pictures named by their number, counted in path order: "f000/000001.bmp" and on.
+fs::path MakeLibrary(const fs::path& library, int folders, int picturesPerFolder) {
+    fs::remove_all(library);
+    for (int folder = 0; folder < folders; ++folder) {
+        char name[16];
+        std::snprintf(name, sizeof name, "f%03d", folder);
+        const fs::path path = library / name;
+        fs::create_directories(path);
+        for (int picture = 1; picture <= picturesPerFolder; ++picture) {
+            std::snprintf(name, sizeof name, "%06d.bmp", folder * picturesPerFolder + picture);
+            std::ofstream(path / name).put('\0');
+        }
+    }
+    return library;
+}
+
+// The listing of a real library on disk, held after its first picture until the gate opens.
+CatalogueListing::Lister HeldAfterTheFirst(FileSystem& files, std::string library,
+                                           std::shared_ptr<DecoderGate> gate) {
+    return [&files, library = std::move(library), gate](const PictureFound& found) {
+        std::array<std::int16_t, kKindCount> kinds{};
+        kinds.fill(1);
+        bool first = true;
+        return ListLibrary(files, library, kinds, [&](std::string path) {
+            if (!found(std::move(path))) return false;
+            if (first) gate->Pass({});
+            first = false;
+            return true;
+        });
+    };
+}
+
+// 100 000 pictures in 1 000 folders: the first frame shows the first picture while the listing
+// is still held after it; once it goes on, the whole library comes in path order.
+TEST_F(SaverSessionTest, AHundredThousandPicturesInAThousandFoldersStartAtOnce) {
+    const fs::path library = MakeLibrary(folder_.string() + "-library", 1000, 100);
+    const auto held = std::make_shared<DecoderGate>();
+    held->Set(false);
+    Start({.interval = 1, .pictures = 0, .lister = HeldAfterTheFirst(*files, library, held)});
+    EXPECT_EQ(Shown(), 1);
+    EXPECT_EQ(run->catalogue.ImageCount, 1);
+    EXPECT_NE(run->listing, nullptr);
+
+    held->Set(true);
+    while (run->listing != nullptr) {
+        session->DrawFrame();
+        std::this_thread::yield();
+    }
+    EXPECT_EQ(run->catalogue.ImageCount, 100000);
+    EXPECT_TRUE(std::ranges::is_sorted(run->catalogue.ImageFiles));
+    EXPECT_EQ(ShownOver(2), (Pictures{2, 3}));
+    fs::remove_all(library);
 }
 
 // Lost before a frame, with the texture the last change retired, or during one, while the next

@@ -208,6 +208,33 @@ TEST(BuildCatalogue, WithSubFoldersTakesTheFoldersALibraryKeepsInPathOrder) {
     }
 }
 
+// The listing hands pictures over in the catalogue's own order, folder after folder, so that a
+// show can start before it ends: a folder's pictures come where its name and separator sort
+// among the files beside it, which differs between the two separators.
+TEST(ListLibrary, HandsOverThePicturesInAscendingOrderOfTheWholePath) {
+    for (const PathStyle paths : {kWindowsPaths, kPosixPaths}) {
+        SCOPED_TRACE(paths.separator);
+        const std::string root = paths.hasDriveLetters ? "P:\\L" : "/L";
+        FakeFileSystem files(paths);
+        std::vector<std::string> expected;
+        for (std::string name : {"a.jpg", "a/b.jpg", "a-b/x.jpg", "a0.jpg", "AZ.jpg", "A/x.jpg",
+                                 "A_b.jpg", "A/B/y.jpg", "A/A.jpg", "b/c/d/e.jpg"}) {
+            std::ranges::replace(name, '/', paths.separator);
+            expected.push_back(root + paths.separator + name);
+            files.AddFile(expected.back());
+        }
+        std::ranges::sort(expected);
+        std::vector<std::string> handed;
+        EXPECT_EQ(ListLibrary(files, root, kAllKinds,
+                              [&handed](std::string path) {
+                                  handed.push_back(std::move(path));
+                                  return true;
+                              }),
+                  CatalogueEnd::Complete);
+        EXPECT_EQ(handed, expected);
+    }
+}
+
 TEST(FolderExists, IsTrueForAnyListableFolderAndADriveRootOnlyWithEntries) {
     FakeFileSystem files;
     files.AddFolder("C:\\Empty");
