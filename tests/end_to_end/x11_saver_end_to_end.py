@@ -138,6 +138,18 @@ def case_without_pictures_it_says_where_to_choose_them(session):
         raise Failure(f"ended with code {saver.process.returncode}, saying {said!r}")
 
 
+def case_with_sub_folders_it_shows_a_library_of_year_and_month_folders(session):
+    library = {"2024/07/aurora_lake.bmp": session.sample("aurora_lake.bmp"),
+               "@eaDir/2024/thumb.bmp": session.sample("rainbow_bubbles.bmp")}
+    with Saver(session, "library", ["-root", "-subfolders"], library) as saver:
+        saver.wait_until_shown()
+        expect_cube_of(session, rgb_of(session.sample("aurora_lake.bmp")))
+        expect_running(saver.process, "showing a library")
+    with Saver(session, "folder-only", ["-root"], library) as saver:
+        if not ended_within(saver.process, RUN_BOUND_SECONDS) or saver.process.returncode != 1:
+            raise Failure("without -subfolders the folder alone holds no picture to show")
+
+
 def case_a_very_large_picture_is_shown_in_bounded_memory(session):
     pictures = {"a.jpg": session.sample("moonlit_sea.jpg"),
                 "b.jpg": large_jpeg(os.path.join(session.folders, "large.jpg")),
@@ -156,6 +168,7 @@ CASES = [
     case_a_given_window_is_drawn_into_followed_and_its_destruction_ends_it_quietly,
     *saver_input_cases.CASES,
     case_without_pictures_it_says_where_to_choose_them,
+    case_with_sub_folders_it_shows_a_library_of_year_and_month_folders,
     case_a_very_large_picture_is_shown_in_bounded_memory,
 ]
 
