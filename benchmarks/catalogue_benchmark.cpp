@@ -10,12 +10,18 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
 #include "median.h"
 #include "settings/catalogue.h"
+#include "settings/catalogue_listing.h"
 
 #ifdef _WIN32
 #include "platform/win32_file_system.h"
@@ -115,6 +121,46 @@ double MedianMilliseconds(int repetitions, const std::function<void()>& work) {
     return Median(times);
 }
 
+// The bytes the program holds on the heap, where the C library says; 0 elsewhere.
+std::size_t HeapInUse() {
+#ifdef __GLIBC__
+    return mallinfo2().uordblks;
+#else
+    return 0;
+#endif
+}
+
+// As a show starts: the time until the catalogue holds a first picture, and until the listing
+// beside it has handed over the whole library; medians over the runs after a warming one.
+struct ShowStart {
+    double firstPicture = 0, wholeLibrary = 0;
+    std::int32_t pictures = 0;
+    std::size_t heapBytes = 0;  // what the whole catalogue holds, where the heap says
+};
+
+ShowStart StartShow(NativeFileSystem& files, const vexaframe::Settings& library) {
+    std::vector<double> firsts, wholes;
+    ShowStart start;
+    for (int round = 0; round <= kLibraryRepetitions; ++round) {
+        vexaframe::Settings settings = library;
+        vexaframe::Catalogue catalogue;
+        std::unique_ptr<vexaframe::CatalogueListing> listing;
+        const std::size_t heapBefore = HeapInUse();
+        const Clock::time_point begun = Clock::now();
+        vexaframe::StartCatalogueOfSettings(files, settings, catalogue, listing);
+        const Clock::time_point first = Clock::now();
+        while (listing && !listing->TakeListed(catalogue)) listing->WaitUntilListed(1 << 30);
+        if (round == 0) continue;
+        firsts.push_back(Milliseconds(first - begun));
+        wholes.push_back(Milliseconds(Clock::now() - begun));
+        start.pictures = catalogue.ImageCount;
+        start.heapBytes = HeapInUse() - heapBefore;
+    }
+    start.firstPicture = Median(firsts);
+    start.wholeLibrary = Median(wholes);
+    return start;
+}
+
 bool BenchmarkLibrary(NativeFileSystem& files,
                       const std::array<std::int16_t, vexaframe::kKindCount>& allKinds) {
     const fs::path libraryPath =
@@ -135,6 +181,19 @@ bool BenchmarkLibrary(NativeFileSystem& files,
     std::printf("library bare listing (median):    %.1f ms\n", listing);
     std::printf("library BuildCatalogue (median):  %.1f ms\n", build);
     std::printf("library ratio build / listing:    %.2f\n", build / listing);
+    vexaframe::Settings settings;
+    settings.ImageFolder = library;
+    settings.KindEnabled = allKinds;
+    settings.SubFolders = 1;
+    const ShowStart show = StartShow(files, settings);
+    std::printf("show start, first picture (median): %.1f ms\n", show.firstPicture);
+    std::printf("show start, whole library (median): %.1f ms, %d pictures\n", show.wholeLibrary,
+                show.pictures);
+    std::printf("library ratio whole / listing:    %.2f\n", show.wholeLibrary / listing);
+    if (show.heapBytes > 0) {
+        std::printf("catalogue memory:                 %.0f bytes a picture\n",
+                    static_cast<double>(show.heapBytes) / show.pictures);
+    }
 #ifndef _WIN32
     const std::string find = "find '" + library + "' > /dev/null";
     const double found = MedianMilliseconds(kLibraryRepetitions, [&] {
@@ -142,6 +201,7 @@ bool BenchmarkLibrary(NativeFileSystem& files,
     });
     std::printf("library find (median):            %.1f ms\n", found);
     std::printf("library ratio build / find:       %.2f\n", build / found);
+    std::printf("library ratio whole / find:       %.2f\n", show.wholeLibrary / found);
 #endif
     std::error_code ignored;
     fs::remove_all(libraryPath, ignored);

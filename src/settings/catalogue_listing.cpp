@@ -10,14 +10,16 @@ CatalogueListing::CatalogueListing(Lister lister)
           End();
       }) {}
 
+// Only a waiter whose count is reached is woken: the show takes its pictures without waiting.
 bool CatalogueListing::Hand(std::string path, const std::stop_token& stop) {
     if (stop.stop_requested()) return false;
+    bool awaited = false;
     {
         const std::lock_guard lock(mutex_);
         listed_.push_back(std::move(path));
-        ++listedInAll_;
+        awaited = ++listedInAll_ == awaited_;
     }
-    changed_.notify_all();
+    if (awaited) changed_.notify_all();
     return true;
 }
 
@@ -31,6 +33,7 @@ void CatalogueListing::End() {
 
 void CatalogueListing::WaitUntilListed(std::int32_t count) {
     std::unique_lock lock(mutex_);
+    awaited_ = count;
     changed_.wait(lock, [&] { return ended_ || listedInAll_ >= count; });
 }
 

@@ -28,7 +28,8 @@ public:
     CatalogueListing(const CatalogueListing&) = delete;
     CatalogueListing& operator=(const CatalogueListing&) = delete;
 
-    // Blocks until `count` pictures have been listed in all, or the listing has ended.
+    // Blocks until `count` pictures have been listed in all, or the listing has ended; for one
+    // waiter at a time.
     void WaitUntilListed(std::int32_t count);
     // Moves the pictures listed since the last call to the end of the catalogue; true once the
     // listing has ended and every picture it found is in the catalogue.
@@ -42,6 +43,7 @@ private:
     std::condition_variable changed_;
     std::vector<std::string> listed_;  // since the last take; guarded by mutex_
     std::int32_t listedInAll_ = 0;     // guarded by mutex_
+    std::int32_t awaited_ = 0;         // the count a waiter waits for; guarded by mutex_
     bool ended_ = false;               // guarded by mutex_
     std::jthread thread_;              // last, so that it stops before the rest goes
 };

@@ -18,13 +18,12 @@ import time
 
 from end_to_end import (SCREEN, Failure, Held, expect_ended, expect_running, run_cases, stop,
                         wait_for)
-from wine_session import (FOLDER_KEY, INTERVAL_KEY, ORDER_KEY, TRANSPARENCY_KEY, WineSession,
-                          photograph_in_kinds)
+from wine_session import (FOLDER_KEY, INTERVAL_KEY, ORDER_KEY, SUBFOLDERS_KEY, TRANSPARENCY_KEY,
+                          WineSession, photograph_in_kinds)
 
 CAPTION = "Vexaframe_P"
 SAVE_FAILED = "設定を保存できませんでした。"
 KIND_KEYS = [f"画像種類_{index}" for index in range(8)]
-SUBFOLDERS_KEY = "ｻﾌﾞﾌｫﾙﾀﾞ"
 BROWSE_TEXT = "ﾌｫﾙﾀﾞをｸﾘｯｸして選択状態にしてから ＯＫ を押してください"
 DOUBLE_CLICK_SECONDS = 0.6  # two clicks closer than this would make a double click
 SETTLE_SECONDS = 0.5  # from a dialog shown to its X window taking input

@@ -16,8 +16,8 @@ from end_to_end import (RUN_BOUND_SECONDS, SCREEN, Failure, Running, ended_withi
                         expect_cube_of, expect_ended, expect_running, rgb_of, run_cases, wait_for)
 from picture_memory import (expect_large_picture_in_bounded_memory, large_jpeg, resident_bytes,
                             staged_version)
-from wine_session import (FIRST_WINE_START_SECONDS, WineSession, broken_pictures,
-                          photograph_in_kinds, saver_settings)
+from wine_session import (FIRST_WINE_START_SECONDS, SUBFOLDERS_KEY, WineSession,
+                          broken_pictures, photograph_in_kinds, saver_settings)
 
 # What the saver says when not one picture of its folder loads, the folder on the next line.
 NOTHING_LOADED = "次のﾌｫﾙﾀﾞの画像ﾌｧｲﾙを一つも読み込めませんでした。"
@@ -41,10 +41,11 @@ class SaverSession(WineSession):
 class RunningSaver(Running):
     """A saver started on a folder of pictures."""
 
-    def __init__(self, session, name, pictures, arguments=("/s",), interval=60):
+    def __init__(self, session, name, pictures, arguments=("/s",), interval=60, settings=()):
         self.folder = session.windows_picture_folder(name, pictures)
         # A folder of its own: nothing was staged there before, as on a fresh install.
-        self.copy = session.fresh_copy(name, saver_settings(self.folder, interval))
+        self.copy = session.fresh_copy(name, {**saver_settings(self.folder, interval),
+                                              **dict(settings)})
         self.bitmap = os.path.join(os.path.dirname(self.copy), "Vexaframe.bmp")
         super().__init__(session, lambda: session.start_copy(self.copy, list(arguments)))
 
@@ -135,6 +136,21 @@ def case_broken_files_are_skipped_and_the_good_pictures_change_in_catalogue_orde
     left = [ending for ending in (".next", ".held") if os.path.exists(saver.bitmap + ending)]
     if left:
         raise Failure(f"the saver left Vexaframe.bmp{left[0]} beside Vexaframe.bmp")
+
+
+def case_with_sub_folders_a_library_shows_in_path_order_without_the_debris(session):
+    pictures = {"2023/07/a.bmp": session.sample("aurora_lake.bmp"),
+                "2024/01/b.bmp": session.sample("mandelbrot_detail.bmp"),
+                "@eaDir/a.bmp/SYNOPHOTO_THUMB_M.bmp": session.sample("rainbow_bubbles.bmp")}
+    library = [rgb_of(pictures[name]) for name in ("2023/07/a.bmp", "2024/01/b.bmp")]
+    with RunningSaver(session, "library", pictures, interval=1,
+                      settings={SUBFOLDERS_KEY: 1}) as saver:
+        saver.wait_until_shown()
+        staged = saver.staged_pictures(3)
+        if staged != library + [library[0]]:
+            raise Failure("the library's pictures were not staged in path order, each once a "
+                          "cycle")
+        expect_running(saver.process, "showing a library")
 
 
 def case_memory_stays_flat_over_many_changes_of_large_pictures(session):
@@ -233,6 +249,7 @@ CASES = [
     case_full_screen_cube_of_the_first_picture,
     case_without_a_direct3d_device_the_cube_is_drawn_in_software,
     case_broken_files_are_skipped_and_the_good_pictures_change_in_catalogue_order,
+    case_with_sub_folders_a_library_shows_in_path_order_without_the_debris,
     case_memory_stays_flat_over_many_changes_of_large_pictures,
     case_first_pictures_that_give_nothing_are_passed_over_without_a_word,
     case_a_folder_where_nothing_loads_is_named_in_one_box_and_ends_the_saver,

@@ -26,6 +26,7 @@ ORDER_KEY = "画像ﾁｪﾝｼﾞ"
 INTERVAL_KEY = "ｲﾝﾀｰﾊﾞﾙ"
 TRANSPARENCY_KEY = "透明効果"
 FOLDER_KEY = "画像のﾌｫﾙﾀﾞ"
+SUBFOLDERS_KEY = "ｻﾌﾞﾌｫﾙﾀﾞ"
 
 
 def saver_settings(windows_folder, interval):

