@@ -20,8 +20,8 @@
 #include "pictures/exif_orientation.h"
 #include "pictures/over_white.h"
 #include "pictures/picture_header.h"
-#include "pictures/win32_imaging_factory.h"
 #include "pictures/win32_image_format.h"
+#include "pictures/win32_imaging_factory.h"
 #include "platform/win32_handles.h"
 #include "platform/win32_text.h"
 
@@ -355,19 +355,37 @@ std::optional<int> OrientationLeft(const PictureRows& rows, const PictureHeader&
     return std::nullopt;
 }
 
-// A picture of a kind only the imaging component reads, turned upright: held whole where it
-// must turn.
-std::unique_ptr<PictureRows> OpenImagingComponentRows(std::unique_ptr<ComApartment> com,
-                                                      CheckedFile& checked) {
+// A picture of a kind only the imaging component reads: its rows as decoded, and the
+// orientation left to apply to them.
+struct ImagingPicture {
+    std::unique_ptr<PictureRows> rows;
+    int orientation = kUpright;
+};
+
+std::optional<ImagingPicture> OpenImagingPicture(std::unique_ptr<ComApartment> com,
+                                                 CheckedFile& checked) {
     std::unique_ptr<PictureRows> rows =
         ImagingRows::Open(std::move(com), checked.file, checked.header.kind);
-    if (!rows) return nullptr;
+    if (!rows) return std::nullopt;
     const std::optional<int> orientation = OrientationLeft(*rows, checked.header);
-    if (!orientation) return nullptr;
-    if (*orientation == kUpright) return rows;
-    std::optional<Image> stored = WholePicture(*rows);
-    if (!stored) return nullptr;
-    return RowsOf(TurnUpright(std::move(*stored), *orientation));
+    if (!orientation) return std::nullopt;
+    return ImagingPicture{std::move(rows), *orientation};
+}
+
+std::optional<Image> UprightWhole(ImagingPicture& opened) {
+    std::optional<Image> stored = WholePicture(*opened.rows);
+    if (!stored) return std::nullopt;
+    return TurnUpright(std::move(*stored), opened.orientation);
+}
+
+// Held whole only where it must turn.
+std::unique_ptr<PictureRows> OpenImagingComponentRows(std::unique_ptr<ComApartment> com,
+                                                      CheckedFile& checked) {
+    std::optional<ImagingPicture> opened = OpenImagingPicture(std::move(com), checked);
+    if (!opened) return nullptr;
+    if (opened->orientation == kUpright) return std::move(opened->rows);
+    std::optional<Image> upright = UprightWhole(*opened);
+    return upright ? RowsOf(std::move(*upright)) : nullptr;
 }
 
 }  // namespace
@@ -378,8 +396,8 @@ std::optional<Image> LoadPicture(const std::string& utf8Path) {
     std::optional<CheckedFile> checked = ReadCheckedFile(utf8Path);
     if (!checked) return std::nullopt;
     if (IsImagingComponentKind(checked->header.kind)) {
-        std::unique_ptr<PictureRows> rows = OpenImagingComponentRows(std::move(com), *checked);
-        return rows ? WholePicture(*rows) : std::nullopt;
+        std::optional<ImagingPicture> opened = OpenImagingPicture(std::move(com), *checked);
+        return opened ? UprightWhole(*opened) : std::nullopt;
     }
     const std::optional<LoadedPicture> loaded = LoadOle(std::move(*checked));
     if (!loaded) return std::nullopt;
