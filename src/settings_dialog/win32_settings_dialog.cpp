@@ -348,8 +348,8 @@ void Win32SettingsDialog::OnSpinner(WPARAM request) {
     Repaint();
 }
 
-// The list box and the spinner follow the view; the list is only told how many lines there
-// are now.
+// The list box and the spinner follow the view, and are told only what changed; the list is
+// told how many lines there are.
 void Win32SettingsDialog::SyncControls() {
     const DialogView& view = dialog_.View();
     if (view.fileListGeneration != shownListGeneration_) {
@@ -362,7 +362,11 @@ void Win32SettingsDialog::SyncControls() {
         shownListLines_ =
             static_cast<std::size_t>(std::max<LRESULT>(SendMessageW(list_, LB_GETCOUNT, 0, 0), 0));
     }
-    SetScrollPos(spinner_, SB_CTL, view.intervalPosition, TRUE);
+    // A listing comes here after every file: a scroll bar redraws even when its position stays.
+    if (view.intervalPosition != shownIntervalPosition_) {
+        SetScrollPos(spinner_, SB_CTL, view.intervalPosition, TRUE);
+        shownIntervalPosition_ = view.intervalPosition;
+    }
     if (view.previewGeneration != shownPreviewGeneration_) {
         preview_ = StretchedPreview(view);
         shownPreviewGeneration_ = view.previewGeneration;
