@@ -32,6 +32,8 @@ echo "== Wine, virtual display: saver_start_benchmark.py"
 python3 benchmarks/saver_start_benchmark.py
 echo "== Wine, virtual display: picture_change_frames.py"
 python3 benchmarks/picture_change_frames.py
+echo "== Wine, virtual display: dialog_list_benchmark.py"
+python3 benchmarks/dialog_list_benchmark.py
 echo "== native, virtual display 1280x1024x24: native_saver_benchmark.py"
 VEXAFRAME_SCREEN=1280x1024x24 tests/wine/run_on_virtual_display.sh --native \
     python3 benchmarks/native_saver_benchmark.py

@@ -1,6 +1,7 @@
 #include "settings_dialog/win32_settings_dialog.h"
 
 // windows.h first: these need its types.
+#include <commctrl.h>
 #include <shellapi.h>
 #include <windowsx.h>
 
@@ -156,11 +157,19 @@ bool Win32SettingsDialog::CreateWindowAndControls() {
                               nullptr, instance, this);
     if (window_ == nullptr) return false;
     const PixelRect list = layout::kFileList;
-    list_ = CreateWindowExW(
-        WS_EX_CLIENTEDGE, L"LISTBOX", nullptr,
-        WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT,
-        list.left, list.top, list.width, list.height, window_,
-        reinterpret_cast<HMENU>(static_cast<INT_PTR>(kListId)), instance, nullptr);
+    constexpr DWORD kListStyle = WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL | LBS_NOTIFY |
+                                 LBS_NOINTEGRALHEIGHT | LBS_NODATA | LBS_OWNERDRAWFIXED;
+    list_ =
+        CreateWindowExW(WS_EX_CLIENTEDGE, L"LISTBOX", nullptr, kListStyle, list.left, list.top,
+                        list.width, list.height, window_,
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(kListId)), instance, nullptr);
+    if (list_ == nullptr ||
+        !SetWindowSubclass(list_, ListProcedure, 0, reinterpret_cast<DWORD_PTR>(this)))
+        return false;
+    // The list box took its kind when it was made; the style it shows from now on tells the
+    // system, which carries a line's text to other processes (accessibility tools, the tests'
+    // probe) only for list boxes with strings, that the lines are text.
+    SetWindowLongPtrW(list_, GWL_STYLE, kListStyle | LBS_HASSTRINGS);
     SendMessageW(list_, WM_SETFONT, reinterpret_cast<WPARAM>(skin_.Font()), FALSE);
     const PixelRect spin = layout::kIntervalSpinner;
     spinner_ = CreateWindowExW(0, L"SCROLLBAR", nullptr, WS_CHILD | WS_VISIBLE | SBS_HORZ,
@@ -168,7 +177,64 @@ bool Win32SettingsDialog::CreateWindowAndControls() {
                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(kSpinnerId)), instance,
                                nullptr);
     SetScrollRange(spinner_, SB_CTL, kShortestInterval, kLongestInterval, FALSE);
-    return list_ != nullptr && spinner_ != nullptr;
+    return spinner_ != nullptr;
+}
+
+// The list box's own procedure answers everything but its lines' texts, which it does not hold.
+LRESULT CALLBACK Win32SettingsDialog::ListProcedure(HWND list, UINT message, WPARAM wParam,
+                                                    LPARAM lParam, UINT_PTR id, DWORD_PTR owner) {
+    switch (message) {
+        case LB_GETTEXTLEN:
+        case LB_GETTEXT:
+            return reinterpret_cast<const Win32SettingsDialog*>(owner)->OnListText(message, wParam,
+                                                                                   lParam);
+        case WM_NCDESTROY:
+            RemoveWindowSubclass(list, ListProcedure, id);
+            break;
+        default:
+            break;
+    }
+    return DefSubclassProc(list, message, wParam, lParam);
+}
+
+LRESULT Win32SettingsDialog::OnListText(UINT message, WPARAM line, LPARAM buffer) const {
+    const std::optional<std::wstring> text = ListLine(line);
+    if (!text) return LB_ERR;
+    if (message == LB_GETTEXT && buffer != 0)
+        std::copy_n(text->c_str(), text->size() + 1, reinterpret_cast<wchar_t*>(buffer));
+    return static_cast<LRESULT>(text->size());
+}
+
+// Only the lines the list box was told of: the view may have changed since.
+std::optional<std::wstring> Win32SettingsDialog::ListLine(WPARAM line) const {
+    const std::vector<std::string>& lines = dialog_.View().fileList;
+    if (line >= std::min(shownListLines_, lines.size())) return std::nullopt;
+    return WideFromUtf8(lines[line]);
+}
+
+// As tall as a line of a list box that draws its own lines in the dialog's font.
+void Win32SettingsDialog::MeasureListLine(MEASUREITEMSTRUCT& item) const {
+    const WindowDC screen(nullptr);
+    const Selection font(screen.get(), skin_.Font());
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(screen.get(), &metrics);
+    item.itemHeight = static_cast<UINT>(metrics.tmHeight);
+}
+
+// As the list box draws its own lines: the text a pixel in, the system's colours for a line
+// and for the selected one, the focus frame. The rectangle is already moved by the
+// horizontal scroll.
+void Win32SettingsDialog::DrawListLine(const DRAWITEMSTRUCT& item) const {
+    const HDC target = item.hDC;
+    const RECT& area = item.rcItem;
+    const bool selected = (item.itemState & ODS_SELECTED) != 0;
+    const std::wstring text = ListLine(item.itemID).value_or(std::wstring());
+    const Selection font(target, skin_.Font());
+    SetTextColor(target, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
+    SetBkColor(target, GetSysColor(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
+    ExtTextOutW(target, area.left + 1, area.top, ETO_OPAQUE | ETO_CLIPPED, &area, text.c_str(),
+                static_cast<UINT>(text.size()), nullptr);
+    if ((item.itemState & ODS_FOCUS) != 0) DrawFocusRect(target, &area);
 }
 
 LRESULT CALLBACK Win32SettingsDialog::Procedure(HWND window, UINT message, WPARAM wParam,
@@ -206,6 +272,14 @@ LRESULT Win32SettingsDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lPara
                 Repaint();
             }
             return 0;
+        case WM_MEASUREITEM:
+            if (wParam != kListId) break;
+            MeasureListLine(*reinterpret_cast<MEASUREITEMSTRUCT*>(lParam));
+            return TRUE;
+        case WM_DRAWITEM:
+            if (wParam != kListId) break;
+            DrawListLine(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+            return TRUE;
         case WM_HSCROLL:
             if (reinterpret_cast<HWND>(lParam) == spinner_) OnSpinner(LOWORD(wParam));
             return 0;
@@ -274,19 +348,25 @@ void Win32SettingsDialog::OnSpinner(WPARAM request) {
     Repaint();
 }
 
-// The list box and the spinner follow the view; the list only takes the lines it lacks.
+// The list box and the spinner follow the view, and are told only what changed; the list is
+// told how many lines there are.
 void Win32SettingsDialog::SyncControls() {
     const DialogView& view = dialog_.View();
     if (view.fileListGeneration != shownListGeneration_) {
-        SendMessageW(list_, LB_RESETCONTENT, 0, 0);
+        SendMessageW(list_, LB_RESETCONTENT, 0, 0);  // the selection and the scroll go too
         shownListGeneration_ = view.fileListGeneration;
         shownListLines_ = 0;
     }
-    for (; shownListLines_ < view.fileList.size(); ++shownListLines_) {
-        const std::wstring line = WideFromUtf8(view.fileList[shownListLines_]);
-        SendMessageW(list_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
+    if (view.fileList.size() != shownListLines_) {
+        SendMessageW(list_, LB_SETCOUNT, view.fileList.size(), 0);
+        shownListLines_ =
+            static_cast<std::size_t>(std::max<LRESULT>(SendMessageW(list_, LB_GETCOUNT, 0, 0), 0));
     }
-    SetScrollPos(spinner_, SB_CTL, view.intervalPosition, TRUE);
+    // A listing comes here after every file: a scroll bar redraws even when its position stays.
+    if (view.intervalPosition != shownIntervalPosition_) {
+        SetScrollPos(spinner_, SB_CTL, view.intervalPosition, TRUE);
+        shownIntervalPosition_ = view.intervalPosition;
+    }
     if (view.previewGeneration != shownPreviewGeneration_) {
         preview_ = StretchedPreview(view);
         shownPreviewGeneration_ = view.previewGeneration;

@@ -1,7 +1,9 @@
 #pragma once
 // The settings dialog on Windows: one borderless window "Vexaframe_P" that paints the skin
 // from SettingsDialog's view, with a real list box and a real spinner, and hands mouse
-// messages, with the control under the pointer, to SettingsDialog.
+// messages, with the control under the pointer, to SettingsDialog. The list box holds no
+// lines of its own: it is told their count and draws and answers them from the view, so a
+// folder of a hundred thousand pictures costs it no more than a few.
 
 #include <windows.h>
 
@@ -35,6 +37,11 @@ public:
 private:
     static LRESULT CALLBACK Procedure(HWND, UINT, WPARAM, LPARAM);
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK ListProcedure(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+    LRESULT OnListText(UINT message, WPARAM line, LPARAM buffer) const;
+    std::optional<std::wstring> ListLine(WPARAM line) const;
+    void MeasureListLine(MEASUREITEMSTRUCT& item) const;
+    void DrawListLine(const DRAWITEMSTRUCT& item) const;
 
     bool CreateWindowAndControls();
     void SyncControls();
@@ -76,7 +83,8 @@ private:
     bool busy_ = false;
 
     int shownListGeneration_ = -1;
-    std::size_t shownListLines_ = 0;
+    std::size_t shownListLines_ = 0;  // the count the list box was last given
+    int shownIntervalPosition_ = -1;
     int shownPreviewGeneration_ = 0;
     OwnedBitmap preview_;  // the preview, stretched to its box
     FileSystem& files_;    // for the preview's scratch file

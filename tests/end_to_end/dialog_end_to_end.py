@@ -12,6 +12,7 @@ import collections
 import math
 import os
 import shutil
+import struct
 import subprocess
 import sys
 import time
@@ -460,6 +461,59 @@ def case_the_folder_browser_opens_and_cancelled_writes_nothing(session):
         expect_running(dialog.process, "the cancelled browse")
 
 
+def small_bmp(path, size, colour):
+    """A 24-bit BMP of one colour, written to `path`."""
+    width, height = size
+    row = bytes(reversed(colour)) * width
+    row += bytes(-len(row) % 4)
+    pixels = row * height
+    with open(path, "wb") as picture:
+        picture.write(struct.pack("<2sIHHI", b"BM", 54 + len(pixels), 0, 0, 54))
+        picture.write(struct.pack("<IiiHHIIiiII", 40, width, height, 1, 24, 0, len(pixels),
+                                  2835, 2835, 0, 0))
+        picture.write(pixels)
+    return path
+
+
+def light(pixel):
+    return min(pixel) > 200
+
+
+def case_a_tree_of_thousands_of_pictures_lists_whole_and_answers(session):
+    # Year and month folders of copies of one small picture, the last one another: every
+    # line is listed in path order, the lines are drawn, and the keys reach the last line.
+    folders = [f"{year}\\{month:02}" for year in (2023, 2024) for month in range(1, 13)]
+    names = [f"{folder}\\IMG_{number:03}.bmp" for folder in folders for number in range(125)]
+    wide = small_bmp(os.path.join(session.folders, "wide.bmp"), (4, 2), (40, 90, 200))
+    tall = small_bmp(os.path.join(session.folders, "tall.bmp"), (2, 4), (220, 60, 30))
+    pictures = {name.replace("\\", "/"): wide for name in names[:-1]}
+    pictures[names[-1].replace("\\", "/")] = tall
+    with Dialog(session, "thousands", pictures,
+                lambda folder: {FOLDER_KEY: folder, SUBFOLDERS_KEY: 1}) as dialog:
+        lines = session.rect_lines(["lines", CAPTION])
+        if [text for _, text in lines] != names:
+            raise Failure(f"{len(lines)} lines from {lines[0][1] if lines else None} to "
+                          f"{lines[-1][1] if lines else None}, not {len(names)} from {names[0]} "
+                          f"to {names[-1]}")
+        # The start of a line, in the window's pixels: a line is as wide as the list scrolls.
+        first, second = (Rect(LIST.left + 4, rect[1] - dialog.window.rect[1], 60,
+                              rect[3] - rect[1]) for rect, _ in lines[:2])
+        shot = dialog.screenshot()
+        if sum(max(pixel) < 96 for pixel in shot.area(second)) < 20:
+            raise Failure(f"the line {names[1]} shows no letters")
+        dialog.click(first.centre)
+        dialog.area_changed(PREVIEW, shot.area(PREVIEW), f"a click on {names[0]}")
+        shot = dialog.screenshot()
+        if (sum(map(light, shot.area(first))) > first.width * first.height // 2 or
+                sum(map(light, shot.area(second))) < second.width * second.height // 2):
+            raise Failure("the clicked line is not shown selected")
+        session.press_key_on(CAPTION, "End")
+        shown = dialog.area_changed(PREVIEW, shot.area(PREVIEW), "End in the list")
+        if sum(pixel[0] > 150 and pixel[2] < 100 for pixel in shown) < 1000:
+            raise Failure(f"End did not preview {names[-1]}")
+        expect_running(dialog.process, "the list of thousands")
+
+
 CASES = [
     case_window_place_controls_and_painting,
     case_set_writes_the_settings_file_and_ends,
@@ -469,6 +523,7 @@ CASES = [
     case_a_list_click_previews_the_picture_fitted,
     case_a_preview_of_a_photograph_without_its_codec_names_the_extensions,
     case_the_folder_browser_opens_and_cancelled_writes_nothing,
+    case_a_tree_of_thousands_of_pictures_lists_whole_and_answers,
 ]
 
 if __name__ == "__main__":

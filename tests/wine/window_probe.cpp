@@ -11,6 +11,7 @@
 //   window_probe lines TITLE   one line per item of the list box in the top-level window
 //                              captioned TITLE: "left,top,right,bottom<TAB>text" (on the
 //                              screen)
+//   window_probe count TITLE   the number of items of that list box
 //   window_probe show TITLE X Y W H   shows a white W x H window captioned TITLE at X,Y, as
 //                              another program's; prints "ready <its handle>"
 //   window_probe host W H      the same at the screen's top-left corner, filled by a child as
@@ -103,10 +104,14 @@ std::string ItemText(HWND list, LRESULT item) {
     return vexaframe::Utf8FromWide(text);
 }
 
+HWND ListBoxOf(const wchar_t* title) {
+    const HWND window = FindWindowW(nullptr, title);
+    return window ? FindWindowExW(window, nullptr, L"ListBox", nullptr) : nullptr;
+}
+
 // List boxes are a system class: their item messages reach across processes.
 int ListLines(const wchar_t* title) {
-    const HWND window = FindWindowW(nullptr, title);
-    const HWND list = window ? FindWindowExW(window, nullptr, L"ListBox", nullptr) : nullptr;
+    const HWND list = ListBoxOf(title);
     if (list == nullptr) return 1;
     const LRESULT count = SendMessageW(list, LB_GETCOUNT, 0, 0);
     for (LRESULT item = 0; item < count; ++item) {
@@ -116,6 +121,13 @@ int ListLines(const wchar_t* title) {
         std::printf("%ld,%ld,%ld,%ld\t%s\n", r.left, r.top, r.right, r.bottom,
                     ItemText(list, item).c_str());
     }
+    return 0;
+}
+
+int CountLines(const wchar_t* title) {
+    const HWND list = ListBoxOf(title);
+    if (list == nullptr) return 1;
+    std::printf("%lld\n", static_cast<long long>(SendMessageW(list, LB_GETCOUNT, 0, 0)));
     return 0;
 }
 
@@ -166,13 +178,15 @@ int wmain(int argc, wchar_t** argv) {
     if (command == L"list" && argc == 2) return List();
     if (command == L"monitors" && argc == 2) return ListMonitors();
     if (command == L"lines" && argc == 3) return ListLines(argv[2]);
+    if (command == L"count" && argc == 3) return CountLines(argv[2]);
     if (command == L"show" && argc == 7)
         return Show(argv[2], _wtoi(argv[3]), _wtoi(argv[4]), _wtoi(argv[5]), _wtoi(argv[6]), false);
     if (command == L"host" && argc == 4)
         return Show(L"Preview host", 0, 0, _wtoi(argv[2]), _wtoi(argv[3]), true);
     if (command == L"cursor" && argc == 4) return PutCursor(_wtoi(argv[2]), _wtoi(argv[3]));
-    std::fprintf(stderr,
-                 "usage: window_probe list | monitors | lines TITLE | show TITLE X Y W H | "
-                 "host W H | cursor X Y\n");
+    std::fprintf(
+        stderr,
+        "usage: window_probe list | monitors | lines TITLE | count TITLE | show TITLE X Y W H | "
+        "host W H | cursor X Y\n");
     return 2;
 }
