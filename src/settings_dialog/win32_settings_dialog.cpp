@@ -472,11 +472,10 @@ void Win32SettingsDialog::PaintPreview(HDC target) const {
 // repainted at most every few frames' time, and messages always run.
 void Win32SettingsDialog::PumpMessages() {
     const auto now = std::chrono::steady_clock::now();
-    const bool rapid = now - lastPump_ < kRepaintEvery;
-    lastPump_ = now;
-    if (rapid) {
+    if (now - lastRepaint_ < kRepaintEvery) {
         SyncControls();
     } else {
+        lastRepaint_ = now;
         Repaint();
     }
     MSG message;

@@ -89,7 +89,7 @@ private:
     OwnedBitmap preview_;  // the preview, stretched to its box
     FileSystem& files_;    // for the preview's scratch file
     ProcessPictureDecoder decoder_;
-    std::chrono::steady_clock::time_point lastPump_;
+    std::chrono::steady_clock::time_point lastRepaint_;
 };
 
 }  // namespace vexaframe
