@@ -18,6 +18,10 @@ TEST(WildcardMatch, StarTakesAnyRunAndQuestionMarkOneWholeUtf8Character) {
     EXPECT_TRUE(WildcardMatch("?.bmp", "\xF0\x9F\x98\x80.bmp"));  // an emoji
     EXPECT_FALSE(WildcardMatch("??.bmp", "\xC3\xA9.bmp"));
     EXPECT_TRUE(WildcardMatch("*?", "\xC3\xA9"));
+    // A star before plain characters, as the kinds' patterns are, ends only between characters.
+    EXPECT_TRUE(WildcardMatch("*.JPG", "\xE5\x86\x99.jpg"));
+    EXPECT_FALSE(WildcardMatch("*\xA9", "\xC3\xA9"));
+    EXPECT_FALSE(WildcardMatch("*.jpeg", "jpeg"));
 }
 
 }  // namespace
