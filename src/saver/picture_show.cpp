@@ -45,9 +45,36 @@ void PictureShow::ResizeDevice(int width, int height) {
 // The order is already rebuilt when the last position was staged, so the next file is known,
 // unless the listing has not yet found it.
 void PictureShow::PrepareNextPicture() {
+    const bool steppedBack = onCube_ + 1 < shown_.size();
+    Prepare(steppedBack ? std::optional<std::size_t>(onCube_ + 1) : std::nullopt);
+}
+
+bool PictureShow::PrepareEarlierPicture() {
+    const std::size_t from =
+        next_.shownBefore && *next_.shownBefore < onCube_ ? *next_.shownBefore : onCube_;
+    if (from == 0) return false;
+    Prepare(from - 1);
+    return true;
+}
+
+bool PictureShow::PrepareLaterPicture() {
+    if (!next_.shownBefore || *next_.shownBefore >= onCube_) return true;
+    const std::size_t later = *next_.shownBefore + 1;
+    if (later == onCube_) {
+        PrepareNextPicture();
+        return false;
+    }
+    Prepare(later);
+    return true;
+}
+
+// A picture shown before is known; the order's next position may not be listed yet.
+void PictureShow::Prepare(std::optional<std::size_t> shownBefore) {
     next_ = NextPicture{};
-    const std::string* file = order_.FileAt(PicturePosition_ + 1);
-    if (file == nullptr && !order_.Complete()) {
+    next_.shownBefore = shownBefore;
+    const std::string* file = shownBefore ? order_.FileNumbered(shown_[*shownBefore])
+                                          : order_.FileAt(PicturePosition_ + 1);
+    if (file == nullptr && !shownBefore && !order_.Complete()) {
         next_.stage = NextStage::Listing;
         return;
     }
@@ -105,7 +132,9 @@ void PictureShow::UploadNextPicture() {
 }
 
 void PictureShow::ShowNextPicture() {
-    const bool newPicture = StageNextImage(next_.inPendingFile);
+    const bool newPicture = next_.shownBefore
+                                ? StageShownBefore(*next_.shownBefore, next_.inPendingFile)
+                                : StageNextImage(next_.inPendingFile);
     if (newPicture) stagedTexture_ = std::move(next_.picture);
     ReplaceResources(newPicture, std::move(next_.texture));
     PrepareNextPicture();
@@ -120,11 +149,20 @@ bool PictureShow::StageNextImage(bool pendingHoldsPicture) {
     const bool staged = pendingHoldsPicture && staged_.CommitPending();
     if (staged) {
         pictureStaged_ = true;
+        shown_.push_back(order_.NumberAt(position));
+        onCube_ = shown_.size() - 1;
     } else if (!pictureStaged_ && unstagedPositions_ < order_.ImageCount()) {
         ++unstagedPositions_;
     }
     if (order_.EndCycleAfter(position)) PicturePosition_ = 0;
     return staged;
+}
+
+// A picture shown before takes the cube's place among them even when it no longer loads, so
+// that the next step goes on past it.
+bool PictureShow::StageShownBefore(std::size_t index, bool pendingHoldsPicture) {
+    onCube_ = index;
+    return pendingHoldsPicture && staged_.CommitPending();
 }
 
 bool PictureShow::NoPictureLoads() const {
@@ -213,7 +251,7 @@ void PictureShow::DropDeviceResources() {
     deviceLost_ = true;
     const bool prepared = next_.stage != NextStage::Preparing;
     ReleaseDeviceObjects();
-    if (prepared) PrepareNextPicture();
+    if (prepared) Prepare(next_.shownBefore);
 }
 
 void PictureShow::ReleaseDeviceObjects() {

@@ -17,6 +17,7 @@
 #include <stop_token>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "pictures/picture_decoder.h"
 #include "pictures/staged_picture.h"
@@ -73,8 +74,15 @@ public:
     bool NoPictureLoads() const;
     void ResizeDevice(int width, int height);
 
-    // Waits for the listing where it has not yet come to the next position.
+    // The next position of the order, or, after a step back, the picture shown after the one on
+    // the cube. Waits for the listing where it has not yet come to the next position.
     void PrepareNextPicture();
+    // The picture shown before the one on the cube, or before the one a step back is already
+    // preparing, is prepared as the next instead; false at the first picture of the run.
+    bool PrepareEarlierPicture();
+    // A step back not yet shown comes one picture later; false when that is the cube's own
+    // picture, and no change is then to come. Otherwise the next is as prepared.
+    bool PrepareLaterPicture();
     bool NextPictureReady() const { return next_.stage == NextStage::Ready; }
     // The next picture becomes the staged one and goes on the cube; the one after it is
     // prepared. A picture that gave nothing leaves the cube as it was.
@@ -108,17 +116,21 @@ private:
     enum class NextStage { Listing, Preparing, Uploading, Ready };
     struct NextPicture {
         NextStage stage = NextStage::Preparing;
+        // A picture shown before, by its place among them; none for the order's next position.
+        std::optional<std::size_t> shownBefore;
         bool inPendingFile = false;              // the pending bitmap file holds it
         std::shared_ptr<const Image> picture;    // its texture's pixels
         std::unique_ptr<TextureUpload> upload;   // while uploading
         std::unique_ptr<DeviceTexture> texture;  // once ready; none when the device made none
     };
 
+    void Prepare(std::optional<std::size_t> shownBefore);
     bool DecodeIntoPendingFile(const std::string& file, std::stop_token stop);
     PreparedPicture DecodeNextPicture(const std::string& file, std::stop_token stop);
     void PrepareListedPicture();
     void UploadNextPicture();
     bool StageNextImage(bool pendingHoldsPicture);
+    bool StageShownBefore(std::size_t index, bool pendingHoldsPicture);
     void MakeResources();
     void ReplaceResources(bool newPicture, std::unique_ptr<DeviceTexture> texture);
     DeviceCondition RegainDevice();
@@ -133,6 +145,10 @@ private:
     std::int32_t PicturePosition_ = 0;    // in the order, of the picture staged last
     bool pictureStaged_ = false;          // since the start
     std::int32_t unstagedPositions_ = 0;  // tried since the start, while none was staged
+    // The numbers of the pictures the order staged since the start, and the place among them of
+    // the one on the cube.
+    std::vector<std::int32_t> shown_;
+    std::size_t onCube_ = 0;
     // The staged picture's texture pixels, to make its texture again after a device loss: the
     // size of a texture, where the staged file holds the picture at its own.
     std::shared_ptr<const Image> stagedTexture_;

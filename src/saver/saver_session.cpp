@@ -36,14 +36,53 @@ void SaverSession::Start() {
 // stack up one box a second. Until a first picture is staged, each next one is tried as soon
 // as it is ready; when the whole order has given none, the saver cannot show anything.
 void SaverSession::OnSecondTick() {
-    if (messageShown_) return;
+    if (messageShown_ || held_) return;
     if (state_.TickCount < std::numeric_limits<std::int16_t>::max()) ++state_.TickCount;
     const bool due = state_.TickCount >= run_.settings.IntervalSeconds || !show_.PictureStaged();
-    if (!due || !show_.NextPictureReady()) return;
+    if (due && show_.NextPictureReady()) ChangePicture();
+}
+
+void SaverSession::ChangePicture() {
     state_.TickCount = 0;
+    changeAsked_ = false;
     ChooseNewPattern();
     show_.ShowNextPicture();
     if (show_.NoPictureLoads()) EndWithMessage(NoPictureLoadsMessage(run_.settings.ImageFolder));
+}
+
+// A held picture stays against the interval, not against a key.
+void SaverSession::OnShowKey(ShowKey key) {
+    switch (key) {
+        case ShowKey::Next:
+            changeAsked_ = show_.PrepareLaterPicture();
+            break;
+        case ShowKey::Previous:
+            changeAsked_ = show_.PrepareEarlierPicture() || changeAsked_;
+            break;
+        case ShowKey::Hold:
+            held_ = !held_;
+            state_.TickCount = 0;
+            break;
+    }
+    ChangeIfAsked();
+}
+
+void SaverSession::ChangeIfAsked() {
+    if (changeAsked_ && !messageShown_ && show_.NextPictureReady()) ChangePicture();
+}
+
+// The frames move the next picture on; a change a key asked for comes with the first frame
+// after it is ready.
+PictureShow::DueFrame SaverSession::DrawDueFrame() {
+    PictureShow::DueFrame frame = show_.DrawDueFrame(Scene());
+    ChangeIfAsked();
+    return frame;
+}
+
+FrameOutcome SaverSession::DrawFrame() {
+    const FrameOutcome outcome = show_.DrawFrame(Scene());
+    ChangeIfAsked();
+    return outcome;
 }
 
 // Both draws come from the program's one generator, so they are independent of each other.

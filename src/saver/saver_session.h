@@ -11,6 +11,7 @@
 #include "render/frame.h"
 #include "saver/picture_show.h"
 #include "saver/saver_platform.h"
+#include "saver/show_key.h"
 #include "settings/run_state.h"
 
 namespace vexaframe {
@@ -48,6 +49,10 @@ public:
     // ready by then, at the first tick after it is.
     void OnSecondTick();
     void OnCharacterKey() { EndSaver(); }
+    // → changes to the next picture as soon as it is ready, ← to the one shown before, each with
+    // a new pattern and the interval started again; ← after ← goes one further back, and → after
+    // it one less far. Hold keeps the picture until pressed again.
+    void OnShowKey(ShowKey key);
     // Mouse buttons pressed and released on the drawing surface or a cover.
     void OnButtonDown(MouseButton button);
     void OnButtonUp(MouseButton button);
@@ -57,8 +62,8 @@ public:
 
     // What a shell's loop calls between events; a failed frame is the shell's to end the saver
     // on (EndWithMessage with kRenderingError, unless the platform knows a quieter reason).
-    PictureShow::DueFrame DrawDueFrame() { return show_.DrawDueFrame(Scene()); }
-    FrameOutcome DrawFrame() { return show_.DrawFrame(Scene()); }
+    PictureShow::DueFrame DrawDueFrame();
+    FrameOutcome DrawFrame();
 
     // The way out: asks the password where the mode says so, gives the pointer and the
     // system's flags back, lets the device go and ends the process.
@@ -67,6 +72,7 @@ public:
     void EndWithMessage(std::wstring_view text);
 
     bool NextPictureReady() const { return show_.NextPictureReady(); }
+    bool Held() const { return held_; }
     std::int32_t PicturePosition() const { return show_.PicturePosition(); }
     // What the next frame draws; its texture is the show's.
     SceneState Scene() const;
@@ -76,6 +82,8 @@ public:
 
 private:
     void ChooseNewPattern();
+    void ChangePicture();
+    void ChangeIfAsked();
     void ShowCursor(bool show);
     void ShowMessage(std::wstring_view text);
     void EndProcess(int exitCode);
@@ -86,6 +94,8 @@ private:
     SystemSaverState* system_;
     SaverState state_;
     bool leftButtonDown_ = false;
+    bool changeAsked_ = false;  // by a key, for as soon as the next picture is ready
+    bool held_ = false;
     bool messageShown_ = false;  // the ticks wait while a message is up
     PictureShow show_;           // last: its preparing thread stops before the rest goes
 };

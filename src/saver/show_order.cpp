@@ -13,16 +13,19 @@ void ShowOrder::TakeListed() {
     if (ended) run_.listing.reset();
 }
 
-const std::string* ShowOrder::FileAt(std::int32_t position) {
+std::int32_t ShowOrder::NumberAt(std::int32_t position) {
     const auto& order = run_.ImageOrder;
-    if (position < 1 || static_cast<std::size_t>(position) >= order.size()) return nullptr;
+    if (position < 1 || static_cast<std::size_t>(position) >= order.size()) return 0;
     if (growing_ && position > drawnUpTo_) {
-        if (position != drawnUpTo_ + 1) return nullptr;
+        if (position != drawnUpTo_ + 1) return 0;
         if (run_.settings.OrderMode != 0)
             DrawImageAt(position, run_.catalogue.ImageCount, run_.ImageOrder, run_.random);
         drawnUpTo_ = position;
     }
-    const std::int32_t number = order[static_cast<std::size_t>(position)];
+    return order[static_cast<std::size_t>(position)];
+}
+
+const std::string* ShowOrder::FileNumbered(std::int32_t number) const {
     if (number < 1 || static_cast<std::size_t>(number) > run_.catalogue.ImageFiles.size())
         return nullptr;
     return &run_.catalogue.ImageFile(number);

@@ -21,9 +21,12 @@ public:
     bool Complete() const { return run_.listing == nullptr; }
     std::int32_t ImageCount() const { return run_.catalogue.ImageCount; }
 
-    // The file at the position, which stays its file for the cycle; none outside the catalogue
-    // or the order, nor where the listing has not yet come.
-    const std::string* FileAt(std::int32_t position);
+    // The number of the picture at the position, which stays its picture for the cycle; 0
+    // outside the catalogue or the order, or where the listing has not yet come.
+    std::int32_t NumberAt(std::int32_t position);
+    // The file of the picture; none for a number outside the catalogue.
+    const std::string* FileNumbered(std::int32_t number) const;
+    const std::string* FileAt(std::int32_t position) { return FileNumbered(NumberAt(position)); }
     // True when the position is the last of its cycle, and the listing has ended: the order is
     // then built anew, for a cycle that begins at position 1.
     bool EndCycleAfter(std::int32_t position);

@@ -30,9 +30,31 @@ std::vector<Monitor> DesktopMonitors() {
     return monitors;
 }
 
-bool ForwardSaverInput(SaverSession& session, ScreenPoint origin, UINT message, LPARAM lParam) {
+// The arrows and Pause, which type no character; a held key's repeats step on, but do not hold
+// and release over and over.
+std::optional<ShowKey> ShowKeyOf(WPARAM virtualKey, LPARAM flags) {
+    const bool repeated = (flags & (LPARAM{1} << 30)) != 0;
+    switch (virtualKey) {
+        case VK_RIGHT:
+            return ShowKey::Next;
+        case VK_LEFT:
+            return ShowKey::Previous;
+        case VK_PAUSE:
+        case VK_DOWN:
+            return repeated ? std::nullopt : std::optional(ShowKey::Hold);
+        default:
+            return std::nullopt;
+    }
+}
+
+bool ForwardSaverInput(SaverSession& session, ScreenPoint origin, UINT message, WPARAM wParam,
+                       LPARAM lParam) {
     if (message == WM_CHAR) {  // only keys that produce a character
         session.OnCharacterKey();
+    } else if (message == WM_KEYDOWN) {
+        const std::optional<ShowKey> key = ShowKeyOf(wParam, lParam);
+        if (!key) return false;
+        session.OnShowKey(*key);
     } else if (message == WM_MOUSEMOVE) {
         const ScreenPoint at =
             OnVirtualScreen(origin, {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
@@ -63,7 +85,8 @@ public:
 
     static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
         const Cover* cover = WindowOwner<Cover>(window, message, lParam);
-        if (cover != nullptr && ForwardSaverInput(cover->session_, cover->origin_, message, lParam))
+        if (cover != nullptr &&
+            ForwardSaverInput(cover->session_, cover->origin_, message, wParam, lParam))
             return 0;
         return DefWindowProcW(window, message, wParam, lParam);
     }

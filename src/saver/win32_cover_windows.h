@@ -17,7 +17,8 @@ std::vector<Monitor> DesktopMonitors();
 
 // Keys, buttons and mouse moves as calls of `session`; false for any other message. `origin`
 // is the window's top-left corner on the virtual screen.
-bool ForwardSaverInput(SaverSession& session, ScreenPoint origin, UINT message, LPARAM lParam);
+bool ForwardSaverInput(SaverSession& session, ScreenPoint origin, UINT message, WPARAM wParam,
+                       LPARAM lParam);
 
 class Win32CoverWindows {
 public:

@@ -78,9 +78,10 @@ LRESULT CALLBACK Win32SaverWindow::SurfaceProcedure(HWND window, UINT message, W
 
 LRESULT Win32SaverWindow::OnWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-        case WM_CHAR:  // only keys that produce a character
-            session_.OnCharacterKey();
-            return 0;
+        case WM_CHAR:
+        case WM_KEYDOWN:
+            if (ForwardSaverInput(session_, ScreenPoint{}, message, wParam, lParam)) return 0;
+            return DefWindowProcW(window, message, wParam, lParam);
         case WM_TIMER:
             if (wParam == kSecondTimer) session_.OnSecondTick();
             return 0;
@@ -99,7 +100,7 @@ LRESULT Win32SaverWindow::OnSurfaceMessage(HWND window, UINT message, WPARAM wPa
         return 0;
     }
     // The surface lies at the virtual screen's origin. WM_CHAR should it ever hold the focus.
-    if (ForwardSaverInput(session_, ScreenPoint{}, message, lParam)) return 0;
+    if (ForwardSaverInput(session_, ScreenPoint{}, message, wParam, lParam)) return 0;
     return DefWindowProcW(window, message, wParam, lParam);
 }
 

@@ -1,5 +1,6 @@
 #include "saver/x11_saver_window.h"
 
+#include <X11/keysym.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/signalfd.h>
@@ -58,6 +59,24 @@ std::optional<MouseButton> ButtonOf(unsigned button) {
             return MouseButton::Right;
         default:
             return std::nullopt;  // wheels and extra buttons
+    }
+}
+
+// The arrows, on the keypad too, and Pause.
+std::optional<ShowKey> ShowKeyOf(KeySym symbol) {
+    switch (symbol) {
+        case XK_Right:
+        case XK_KP_Right:
+            return ShowKey::Next;
+        case XK_Left:
+        case XK_KP_Left:
+            return ShowKey::Previous;
+        case XK_Pause:
+        case XK_Down:
+        case XK_KP_Down:
+            return ShowKey::Hold;
+        default:
+            return std::nullopt;
     }
 }
 
@@ -270,9 +289,12 @@ void X11SaverWindow::HandleEvent(const XEvent& event) {
         case KeyPress: {
             XKeyEvent key = event.xkey;
             char text[8];
-            // Only keys that type a character: Shift, Ctrl or an arrow alone type none.
-            if (XLookupString(&key, text, sizeof text, nullptr, nullptr) > 0)
+            KeySym symbol = NoSymbol;
+            // Only keys that type a character end it: Shift, Ctrl or an arrow alone type none.
+            if (XLookupString(&key, text, sizeof text, &symbol, nullptr) > 0)
                 session_.OnCharacterKey();
+            else if (const std::optional<ShowKey> shown = ShowKeyOf(symbol))
+                session_.OnShowKey(*shown);
             break;
         }
         case ButtonPress:

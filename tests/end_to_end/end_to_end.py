@@ -168,6 +168,35 @@ class Running(Held):
                 lambda screen: screen != self.screen_before and drawing(screen)):
             raise Failure(f"the screen does not show the saver drawing; it said: {self.said()}")
 
+    def staged(self):
+        """The picture the saver's staged bitmap file (`self.bitmap`) holds; None before one."""
+        return rgb_of(self.bitmap) if os.path.exists(self.bitmap) else None
+
+    def staged_pictures(self, count, bound=RUN_BOUND_SECONDS):
+        """The first `count` different pictures the bitmap file held, in order."""
+        seen = []
+
+        def all_seen():
+            picture = self.staged()
+            if picture is not None and (not seen or picture != seen[-1]):
+                seen.append(picture)
+            return len(seen) >= count
+        wait_for(all_seen, bound)
+        return seen
+
+    def expect_staged(self, picture, after):
+        """The bitmap file comes to hold `picture` after `after`, within the bound."""
+        if not wait_for(lambda: self.staged() == picture):
+            raise Failure(f"after {after} the saver did not stage the expected picture")
+
+    def expect_kept(self, picture, seconds, after):
+        """The bitmap file keeps holding `picture` for `seconds` after `after`."""
+        deadline = time.monotonic() + seconds
+        while time.monotonic() < deadline:
+            if self.staged() != picture:
+                raise Failure(f"after {after} the saver changed the picture")
+            time.sleep(POLL_SECONDS)
+
     def said(self):
         """What the program wrote on its error output, where that is kept, once it ended."""
         if self.process.poll() is None:

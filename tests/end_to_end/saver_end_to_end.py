@@ -34,6 +34,9 @@ class SaverSession(WineSession):
     def start_saver(self, name, arguments):
         return RunningSaver(self, name, {"a.bmp": self.sample("aurora_lake.bmp")}, arguments)
 
+    def start_show(self, name, pictures, interval):
+        return RunningSaver(self, name, pictures, self.MOUSE_ENDS_IT, interval)
+
     def mouse_never_endings(self):
         return [("Enter", lambda saver: self.xdotool("key", "Return"))]
 
@@ -58,19 +61,6 @@ class RunningSaver(Running):
             raise Failure(f"no window Vexaframe_S shown within {RUN_BOUND_SECONDS} s")
         super().wait_until_shown(drawing)
         return window
-
-    def staged_pictures(self, count, bound=RUN_BOUND_SECONDS):
-        """The first `count` different pictures the bitmap file held, in order."""
-        seen = []
-
-        def all_seen():
-            if os.path.exists(self.bitmap):
-                picture = rgb_of(self.bitmap)
-                if not seen or picture != seen[-1]:
-                    seen.append(picture)
-            return len(seen) >= count
-        wait_for(all_seen, bound)
-        return seen
 
 
 def start_once(session):

@@ -8,10 +8,14 @@ the rules; the session a script runs them in says how its program starts:
   MOUSE_NEVER_ENDS_IT           those of a start where the mouse never does (on Windows without
                                 arguments, on Linux in a window XScreenSaver gives);
   mouse_never_endings()         how such a start is ended instead: pairs of what it is and
-                                end(saver), each tried on a saver of its own.
+                                end(saver), each tried on a saver of its own;
+  start_show(name, pictures, interval)
+                                the saver showing `pictures` (name: sample path) in catalogue
+                                order, opaque, changing every `interval` seconds, its staged
+                                bitmap file followed through the Running's staged().
 """
 
-from end_to_end import expect_ended, expect_running
+from end_to_end import expect_ended, expect_running, rgb_of
 
 # Where the pointer rests as the saver's window appears: the first position the saver sees,
 # which later moves are measured from.
@@ -24,6 +28,28 @@ def case_a_character_key_ends_shift_and_an_arrow_do_not(session):
         for key, what in (("shift", "Shift"), ("Left", "an arrow")):
             session.xdotool("key", key)
             expect_running(saver.process, what)
+        session.xdotool("key", "a")
+        expect_ended(saver.process, "the key a")
+
+
+def case_the_arrows_step_through_the_pictures_and_pause_holds_one(session):
+    samples = ("aurora_lake.bmp", "mandelbrot_detail.bmp", "rainbow_bubbles.bmp")
+    a, b, c = (rgb_of(session.sample(name)) for name in samples)
+    pictures = {f"{letter}.bmp": session.sample(name) for letter, name in zip("abc", samples)}
+    with session.start_show("arrows", pictures, interval=2) as saver:
+        saver.wait_until_shown()
+        saver.expect_staged(a, "the start")
+        session.xdotool("key", "Pause")
+        saver.expect_kept(a, 5, "Pause")  # two intervals and more
+        session.xdotool("key", "Right")
+        saver.expect_staged(b, "the right arrow, while held")
+        saver.expect_kept(b, 3, "the right arrow, while held")
+        session.xdotool("key", "Left")
+        saver.expect_staged(a, "the left arrow")
+        session.xdotool("key", "Down")  # released: the show goes on through what it showed
+        saver.expect_staged(b, "Down, which releases the hold")
+        saver.expect_staged(c, "the next interval")
+        expect_running(saver.process, "the arrows and Pause")
         session.xdotool("key", "a")
         expect_ended(saver.process, "the key a")
 
@@ -63,6 +89,7 @@ def case_where_the_mouse_never_ends_it_it_does_not(session):
 
 
 CASES = [
+    case_the_arrows_step_through_the_pictures_and_pause_holds_one,
     case_a_character_key_ends_shift_and_an_arrow_do_not,
     case_a_left_click_ends_a_right_click_does_not,
     case_only_a_move_along_both_axes_ends,

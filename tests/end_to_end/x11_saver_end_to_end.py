@@ -17,6 +17,7 @@ from end_to_end import (RUN_BOUND_SECONDS, SCREEN, Failure, Held, Running, Sessi
                         expect_cube_of, expect_ended, expect_running, first_line, lit, pixels,
                         rgb_of, run_cases)
 from picture_memory import DECODER_MARK, expect_large_picture_in_bounded_memory, large_jpeg
+from wine_session import INTERVAL_KEY
 
 # One picture, in catalogue order and opaque, so that the cube shows only its colours.
 ONE_PICTURE = ["-order", "sequential", "-transparency", "opaque"]
@@ -43,6 +44,10 @@ class NativeSession(Session):
     def start_saver(self, name, arguments, picture="aurora_lake.bmp"):
         return Saver(self, name, arguments, self.pictures(picture) if picture else None)
 
+    def start_show(self, name, pictures, interval):
+        # Shorter than the options allow, as a settings file may say.
+        return Saver(self, name, self.MOUSE_ENDS_IT, pictures, {INTERVAL_KEY: interval})
+
     def mouse_never_endings(self):
         def after_input(ending):
             def end(saver):
@@ -57,9 +62,12 @@ class Saver(Running):
     """The program started for a case, with settings and staged picture in a home of its
     own."""
 
-    def __init__(self, session, name, arguments, pictures):
+    def __init__(self, session, name, arguments, pictures, settings=None):
         self.home = os.path.join(session.folders, name, "home")
         os.makedirs(self.home)
+        if settings:
+            write_settings(os.path.join(self.home, "config", "vexaframe", "Vexaframe.ini"),
+                           settings)
         cache = os.path.join(self.home, "cache")
         self.bitmap = os.path.join(cache, "vexaframe", "Vexaframe.bmp")
         env = dict(session.env, HOME=self.home, XDG_CONFIG_HOME=os.path.join(self.home, "config"),
@@ -70,6 +78,15 @@ class Saver(Running):
         super().__init__(session, lambda: subprocess.Popen(
             [session.program, "-folder", folder, *ONE_PICTURE, *arguments], env=env,
             stdout=subprocess.DEVNULL, stderr=subprocess.PIPE))
+
+
+def write_settings(path, settings):
+    """A settings file holding `settings` (key: value), its keys in Shift-JIS as ever."""
+    os.makedirs(os.path.dirname(path))
+    lines = [b"[Section]"] + [key.encode("shift_jis") + f"={value}".encode()
+                              for key, value in settings.items()]
+    with open(path, "wb") as ini:
+        ini.write(b"\n".join(lines + [b""]))
 
 
 class TestWindow(Held):

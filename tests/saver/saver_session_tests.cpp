@@ -321,6 +321,14 @@ protected:
         return changes;
     }
 
+    // A key, and the frames until the change it asked for has come and the picture after it is
+    // ready; the picture then shown.
+    int AfterKey(ShowKey key) {
+        session->OnShowKey(key);
+        FinishPreparation();
+        return Shown();
+    }
+
     Pictures ShownOver(int ticks) {
         Pictures shown;
         ChangesOver(ticks, &shown);
@@ -593,6 +601,100 @@ TEST_F(SaverSessionTest, AHundredThousandPicturesInAThousandFoldersStartAtOnce) 
     fs::remove_all(library);
 }
 #endif
+
+// → at once when the next picture is ready, else with the first frame after it is; either way
+// with a new pattern, and the interval counts again from the change.
+TEST_F(SaverSessionTest, TheNextKeyChangesAtOnceOrAsSoonAsReadyAndTheIntervalStartsAgain) {
+    Start({.interval = 5, .pictures = 4});
+    FinishPreparation();
+    session->OnSecondTick();
+    session->OnSecondTick();
+    session->OnShowKey(ShowKey::Next);
+    EXPECT_EQ(Shown(), 2);
+    EXPECT_EQ(session->State().TickCount, 0);
+    EXPECT_EQ(ChangesOver(5), (std::vector<int>{5}));
+
+    gate->Set(false);  // the picture after 3 is still being prepared
+    session->OnShowKey(ShowKey::Next);
+    for (int frame = 0; frame < 10; ++frame) EXPECT_EQ(Shown(), 3);
+    gate->Set(true);
+    FinishPreparation();
+    EXPECT_EQ(Shown(), 4);
+    EXPECT_EQ(session->State().TickCount, 0);
+}
+
+// ← steps back through the pictures this run has shown, however the order was rebuilt since,
+// and the changes after it go forward through them again, then on in the order.
+TEST_F(SaverSessionTest, ThePreviousKeyStepsBackThroughThisRunsPicturesAndTheShowComesForward) {
+    Start({.interval = 1, .pictures = 3});
+    EXPECT_EQ(AfterKey(ShowKey::Previous), 1);  // nothing before the first
+    EXPECT_EQ(ShownOver(2), (Pictures{2, 3}));
+    EXPECT_EQ(AfterKey(ShowKey::Previous), 2);
+    EXPECT_EQ(AfterKey(ShowKey::Previous), 1);
+    EXPECT_EQ(AfterKey(ShowKey::Previous), 1);
+    EXPECT_EQ(ShownOver(3), (Pictures{2, 3, 1}));
+    EXPECT_EQ(AfterKey(ShowKey::Next), 2);
+
+    Start({.interval = 1, .pictures = 5, .orderMode = 1});
+    Pictures shown{Shown()};
+    for (int picture : ShownOver(5)) shown.push_back(picture);  // a cycle and the next's first
+    EXPECT_EQ(AfterKey(ShowKey::Previous), shown[4]);
+    EXPECT_EQ(AfterKey(ShowKey::Previous), shown[3]);
+    EXPECT_EQ(AfterKey(ShowKey::Next), shown[4]);
+    EXPECT_EQ(AfterKey(ShowKey::Next), shown[5]);
+    Pictures cycle(shown.begin() + 5, shown.end());
+    cycle.push_back(AfterKey(ShowKey::Next));
+    EXPECT_NE(cycle[0], cycle[1]);  // on in the new cycle's order
+}
+
+// Steps back asked before the first is ready go as far back; → takes one back.
+TEST_F(SaverSessionTest, StepsAskedBeforeTheyShowCountEachOnce) {
+    Start({.interval = 1, .pictures = 5});
+    EXPECT_EQ(ShownOver(4), (Pictures{2, 3, 4, 5}));
+    const auto keysWhilePreparing = [this](std::initializer_list<ShowKey> keys) {
+        gate->Set(false);
+        for (const ShowKey key : keys) session->OnShowKey(key);
+        gate->Set(true);
+        FinishPreparation();
+        return Shown();
+    };
+    using enum ShowKey;
+    EXPECT_EQ(keysWhilePreparing({Previous, Previous}), 3);
+    EXPECT_EQ(keysWhilePreparing({Previous, Previous, Next}), 2);
+    EXPECT_EQ(keysWhilePreparing({Previous, Next}), 2);  // back where it was: no change
+    EXPECT_EQ(ShownOver(1), (Pictures{3}));
+}
+
+// Hold keeps the picture through any number of intervals while the cube turns; pressed again
+// the interval starts anew. The arrows still step while held.
+TEST_F(SaverSessionTest, HoldKeepsThePictureAcrossIntervalsUntilPressedAgain) {
+    Start({.interval = 2, .pictures = 3});
+    session->OnShowKey(ShowKey::Hold);
+    EXPECT_TRUE(session->Held());
+    EXPECT_EQ(ChangesOver(6), (std::vector<int>{}));
+    EXPECT_GT(device->presented, 0);
+    EXPECT_EQ(AfterKey(ShowKey::Next), 2);
+    EXPECT_EQ(ChangesOver(4), (std::vector<int>{}));
+    session->OnShowKey(ShowKey::Hold);
+    EXPECT_FALSE(session->Held());
+    EXPECT_EQ(ChangesOver(2), (std::vector<int>{2}));
+    EXPECT_EQ(Shown(), 3);
+}
+
+// While the device is lost a key asks for the change like any other, and it comes once the
+// device is back.
+TEST_F(SaverSessionTest, AKeyWhileTheDeviceIsLostChangesOnceItIsBack) {
+    Start({.interval = 60, .pictures = 3});
+    FinishPreparation();
+    device->condition = DeviceCondition::Lost;
+    EXPECT_EQ(session->DrawFrame(), FrameOutcome::Skipped);
+    session->OnShowKey(ShowKey::Next);
+    for (int frame = 0; frame < 5; ++frame) EXPECT_EQ(session->DrawFrame(), FrameOutcome::Skipped);
+    device->condition = DeviceCondition::ResetDue;
+    FinishPreparation();
+    EXPECT_EQ(Shown(), 2);
+    EXPECT_TRUE(platform.calls.empty()) << platform.calls;
+}
 
 // Lost before a frame, with the texture the last change retired, or during one, while the next
 // picture is uploaded: frames are skipped and the device's resources go at once, so no change
