@@ -25,19 +25,12 @@ inline constexpr std::uint32_t kHidden = 2;
 inline constexpr std::uint32_t kSystem = 4;
 inline constexpr std::uint32_t kDirectory = 16;
 inline constexpr std::uint32_t kArchive = 32;
+inline constexpr std::uint32_t kLink = 1024;  // a folder that is a link or junction to another
 }  // namespace attribute
 
 struct FolderEntry {
     std::string name;          // as the listing returns it, without the folder
     std::uint32_t attributes;  // only the bits of namespace attribute
-};
-
-// What tells one folder from every other, however it is reached: through a link, a junction or
-// its own path.
-struct FolderIdentity {
-    std::uint64_t volume = 0;
-    std::uint64_t index = 0;
-    friend auto operator<=>(const FolderIdentity&, const FolderIdentity&) = default;
 };
 
 // Takes the next piece of a file's contents; false when it could not be written.
@@ -65,10 +58,9 @@ public:
         return ListMatches(pattern, visit);
     }
 
-    // The folder at the path, after every link on the way; nothing when it is no folder or
-    // cannot be reached.
-    [[nodiscard]] virtual std::optional<FolderIdentity> IdentifyFolder(
-        const std::string& folder) = 0;
+    // The folder's own path, after every link and junction on the way: spelled the same however
+    // it is reached. Nothing when it is no folder or cannot be reached.
+    [[nodiscard]] virtual std::optional<std::string> FinalPath(const std::string& folder) = 0;
 
     // The whole file, or nothing when it is missing or unreadable.
     [[nodiscard]] virtual std::optional<std::string> ReadFile(const std::string& path) = 0;

@@ -68,6 +68,14 @@ std::optional<std::uint32_t> AttributesOfType(std::string_view name, unsigned ch
     return std::nullopt;  // a link, or a type the listing does not give: its own record tells
 }
 
+// Where the listing does not say what an entry is, its own record does.
+bool IsLink(int folder, const dirent& entry) {
+    if (entry.d_type != DT_UNKNOWN) return entry.d_type == DT_LNK;
+    struct stat status {};
+    return fstatat(folder, entry.d_name, &status, AT_SYMLINK_NOFOLLOW) == 0 &&
+           S_ISLNK(status.st_mode);
+}
+
 // Visits the folder's entries matching the pattern's wildcard part.
 bool ListFolder(std::string_view pattern, const std::function<bool(const FolderEntry&)>& visit,
                 Detail detail) {
@@ -91,6 +99,8 @@ bool ListFolder(std::string_view pattern, const std::function<bool(const FolderE
                 return false;
             }
             attributes = AttributesOf(name, status);
+            if (S_ISDIR(status.st_mode) && IsLink(dirfd(directory.get()), *entry))
+                *attributes |= attribute::kLink;
         }
         if (!visit(FolderEntry{std::string(name), *attributes})) return true;
     }
@@ -138,11 +148,13 @@ bool PosixFileSystem::ListMatchesCheaply(std::string_view pattern,
     return ListFolder(pattern, visit, Detail::Type);
 }
 
-std::optional<FolderIdentity> PosixFileSystem::IdentifyFolder(const std::string& folder) {
+std::optional<std::string> PosixFileSystem::FinalPath(const std::string& folder) {
     struct stat status {};
     if (stat(folder.c_str(), &status) != 0 || !S_ISDIR(status.st_mode)) return std::nullopt;
-    return FolderIdentity{static_cast<std::uint64_t>(status.st_dev),
-                          static_cast<std::uint64_t>(status.st_ino)};
+    const std::unique_ptr<char, decltype(&std::free)> resolved(realpath(folder.c_str(), nullptr),
+                                                               &std::free);
+    if (!resolved) return std::nullopt;
+    return std::string(resolved.get());
 }
 
 std::optional<std::string> PosixFileSystem::ReadFile(const std::string& path) {

@@ -15,7 +15,7 @@ public:
                      const std::function<bool(const FolderEntry&)>& visit) override;
     bool ListMatchesCheaply(std::string_view pattern,
                             const std::function<bool(const FolderEntry&)>& visit) override;
-    std::optional<FolderIdentity> IdentifyFolder(const std::string& folder) override;
+    std::optional<std::string> FinalPath(const std::string& folder) override;
     std::optional<std::string> ReadFile(const std::string& path) override;
     bool FileExists(const std::string& path) override;
     using FileSystem::WriteFileAtomically;

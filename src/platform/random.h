@@ -17,9 +17,7 @@ public:
     double Next() { return static_cast<double>(engine_() >> 11) * 0x1.0p-53; }
 
     // Uniform whole number in [0, count), for count > 0.
-    std::uint32_t Below(std::uint32_t count) {
-        return static_cast<std::uint32_t>(Next() * count);
-    }
+    std::uint32_t Below(std::uint32_t count) { return static_cast<std::uint32_t>(Next() * count); }
 
 private:
     std::mt19937_64 engine_;

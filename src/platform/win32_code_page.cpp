@@ -11,8 +11,8 @@ std::optional<std::string> Win32CodePage::FromUtf8(std::string_view utf8) const 
     if (wide.empty()) return std::string();
     const int size = static_cast<int>(wide.size());
     BOOL usedDefault = FALSE;
-    const int length = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), size,
-                                           nullptr, 0, nullptr, &usedDefault);
+    const int length = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), size, nullptr,
+                                           0, nullptr, &usedDefault);
     if (length <= 0 || usedDefault) return std::nullopt;
     std::string encoded(static_cast<size_t>(length), '\0');
     WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), size, encoded.data(), length,

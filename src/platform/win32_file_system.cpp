@@ -52,6 +52,14 @@ void ShrinkInSteps(const std::wstring& path) {
     }
 }
 
+// A file that is a reparse point (a cloud file's placeholder, say) is taken as any file.
+std::uint32_t AttributesOf(const WIN32_FIND_DATAW& found) {
+    const DWORD attributes = found.dwFileAttributes;
+    constexpr DWORD kJunction = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT;
+    const bool link = (attributes & kJunction) == kJunction;
+    return (attributes & kClassicAttributes) | (link ? attribute::kLink : 0);
+}
+
 }  // namespace
 
 bool Win32FileSystem::ListMatches(std::string_view pattern,
@@ -63,14 +71,13 @@ bool Win32FileSystem::ListMatches(std::string_view pattern,
     // "Not found" is an existing folder without a match: a complete, empty listing.
     if (!search) return GetLastError() == ERROR_FILE_NOT_FOUND;
     do {
-        const FolderEntry entry{Utf8FromWide(found.cFileName),
-                                found.dwFileAttributes & kClassicAttributes};
+        const FolderEntry entry{Utf8FromWide(found.cFileName), AttributesOf(found)};
         if (!visit(entry)) return true;
     } while (FindNextFileW(search.get(), &found));
     return GetLastError() == ERROR_NO_MORE_FILES;
 }
 
-std::optional<FolderIdentity> Win32FileSystem::IdentifyFolder(const std::string& folder) {
+std::optional<std::string> Win32FileSystem::FinalPath(const std::string& folder) {
     // Opening a folder takes backup semantics; a junction or link on the way is followed.
     const OwnedFile opened =
         TakeFile(CreateFileW(WideFromUtf8(folder).c_str(), FILE_READ_ATTRIBUTES,
@@ -80,9 +87,17 @@ std::optional<FolderIdentity> Win32FileSystem::IdentifyFolder(const std::string&
     if (!opened || !GetFileInformationByHandle(opened.get(), &information) ||
         (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
         return std::nullopt;
-    return FolderIdentity{
-        information.dwVolumeSerialNumber,
-        std::uint64_t{information.nFileIndexHigh} << 32 | information.nFileIndexLow};
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = GetFinalPathNameByHandleW(opened.get(), path.data(),
+                                                       static_cast<DWORD>(path.size()), 0);
+        if (length == 0) return std::nullopt;
+        if (length < path.size()) {
+            path.resize(length);
+            return Utf8FromWide(path);
+        }
+        path.resize(length);  // the size it needs, with its terminator
+    }
 }
 
 std::optional<std::string> Win32FileSystem::ReadFile(const std::string& path) {

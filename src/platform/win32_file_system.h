@@ -10,7 +10,7 @@ public:
     PathStyle Paths() const override { return kWindowsPaths; }
     bool ListMatches(std::string_view pattern,
                      const std::function<bool(const FolderEntry&)>& visit) override;
-    std::optional<FolderIdentity> IdentifyFolder(const std::string& folder) override;
+    std::optional<std::string> FinalPath(const std::string& folder) override;
     std::optional<std::string> ReadFile(const std::string& path) override;
     bool FileExists(const std::string& path) override;
     using FileSystem::WriteFileAtomically;

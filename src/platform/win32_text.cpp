@@ -13,7 +13,9 @@ std::wstring WideFromCodePage(unsigned int codePage, std::string_view text) {
     return wide;
 }
 
-std::wstring WideFromUtf8(std::string_view utf8) { return WideFromCodePage(CP_UTF8, utf8); }
+std::wstring WideFromUtf8(std::string_view utf8) {
+    return WideFromCodePage(CP_UTF8, utf8);
+}
 
 std::string Utf8FromWide(std::wstring_view wide) {
     if (wide.empty()) return {};

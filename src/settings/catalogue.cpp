@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstddef>
 #include <optional>
-#include <set>
 #include <utility>
 
 #include "platform/wildcard.h"
@@ -78,10 +77,42 @@ struct FolderOnWalk {
     struct Entry {
         std::string key;
         bool isFolder = false;
+        bool isLink = false;
     };
     std::string prefix;  // from the library's folder, with the separator after it
     std::vector<Entry> entries;
     std::size_t next = 0;
+};
+
+// The trees a walk searches: the library's, and each that a link or junction leads out to. A
+// folder of the library is reached only by its own path, however many links lead to it, and a
+// link back up cannot loop; only a link needs its final path, which under Wine costs an open.
+class LinkedTrees {
+public:
+    LinkedTrees(FileSystem& files, const std::string& library) : files_(files) {
+        if (std::optional<std::string> root = files.FinalPath(library)) roots_.push_back(*root);
+    }
+
+    // Whether the walk enters the link: true, once, for a folder outside every tree so far.
+    bool Enters(const std::string& link) {
+        std::optional<std::string> target = files_.FinalPath(link);
+        if (!target || std::ranges::any_of(roots_, [&](const std::string& root) {
+                return IsWithin(*target, root);
+            }))
+            return false;
+        roots_.push_back(std::move(*target));
+        return true;
+    }
+
+private:
+    bool IsWithin(std::string_view path, std::string_view root) const {
+        if (!path.starts_with(root)) return false;
+        return path.size() == root.size() || path[root.size()] == files_.Paths().separator ||
+               root.ends_with(files_.Paths().separator);
+    }
+
+    FileSystem& files_;
+    std::vector<std::string> roots_;
 };
 
 // Beyond one folder a file's read-only mark decides nothing, and reading it would cost more
@@ -93,7 +124,8 @@ bool ListFolderOnWalk(FileSystem& files, const std::string& library,
     const auto take = [&](const FolderEntry& entry) {
         std::size_t kind = 0;
         if (IsFolderToSearch(entry))
-            folder.entries.push_back({entry.name + separator, true});
+            folder.entries.push_back(
+                {entry.name + separator, true, (entry.attributes & attribute::kLink) != 0});
         else if (TakenInSomePass(entry) && IsPictureOfEnabledKind(kindEnabled, entry.name, kind))
             folder.entries.push_back({entry.name, false});
         return true;
@@ -160,9 +192,7 @@ CatalogueEnd ListLibrary(FileSystem& files, std::string_view folder,
     std::vector<FolderOnWalk> walk(1);
     if (!ListFolderOnWalk(files, library, kindEnabled, walk.back()))
         return CatalogueEnd::Unreadable;
-    std::set<FolderIdentity> searched;
-    if (const std::optional<FolderIdentity> identity = files.IdentifyFolder(library))
-        searched.insert(*identity);
+    LinkedTrees trees(files, library);
     std::int32_t listed = 0;
     while (!walk.empty()) {
         FolderOnWalk& current = walk.back();
@@ -178,8 +208,7 @@ CatalogueEnd ListLibrary(FileSystem& files, std::string_view folder,
             if (!found(library + path)) return CatalogueEnd::Stopped;
             continue;
         }
-        const std::optional<FolderIdentity> identity = files.IdentifyFolder(library + path);
-        if (!identity || !searched.insert(*identity).second) continue;
+        if (entry.isLink && !trees.Enters(library + path)) continue;
         FolderOnWalk subFolder{std::move(path), {}, 0};
         if (ListFolderOnWalk(files, library, kindEnabled, subFolder))
             walk.push_back(std::move(subFolder));

@@ -69,7 +69,8 @@ CatalogueEnd BuildCatalogue(FileSystem& files, std::string_view folder,
 using PictureFound = std::function<bool(std::string path)>;
 
 // Lists the folder and each folder below it that holds pictures a user keeps (see
-// IsFolderToSearch), each once however many links reach it, and hands over their pictures in
+// IsFolderToSearch), each by its own path, following a link or junction only out of the trees
+// searched so far, so that none is searched twice nor loops; and hands over their pictures in
 // ascending byte order of the whole path, as they are found: each folder's entries are sorted
 // by name, a sub-folder's name with the separator after it, and a sub-folder is searched where
 // it comes in that order. Any attribute of the passes takes a file; the first pictures up to

@@ -197,23 +197,33 @@ TEST_F(FileSystemTest, MissingPathsAndFoldersAreNoFilesAndListNothing) {
     EXPECT_FALSE(files_.ListMatches(PathOf("empty.ini", "*"), kVisitAll));
 }
 
-// A search of sub-folders enters each folder once, however many ways lead to it.
-TEST_F(FileSystemTest, AFolderIsKnownAsItselfByEveryPathThatReachesIt) {
+// A search of sub-folders tells a link from a folder, and where a link leads.
+TEST_F(FileSystemTest, AFolderHasOneFinalPathByEveryPathThatReachesIt) {
     fs::create_directories(FsPath(PathOf("a", "b")));
     fs::create_directory(FsPath(PathOf("c")));
     Write("file.jpg");
-    const std::optional<FolderIdentity> a = files_.IdentifyFolder(PathOf("a"));
+    const std::optional<std::string> a = files_.FinalPath(PathOf("a"));
     ASSERT_TRUE(a.has_value());
-    EXPECT_EQ(files_.IdentifyFolder(PathOf("a", "b", "..")), a);
-    EXPECT_EQ(files_.IdentifyFolder(PathOf("a", "")), a);
-    EXPECT_NE(files_.IdentifyFolder(PathOf("a", "b")), a);
-    EXPECT_NE(files_.IdentifyFolder(PathOf("c")), a);
-    EXPECT_EQ(files_.IdentifyFolder(PathOf("file.jpg")), std::nullopt);
-    EXPECT_EQ(files_.IdentifyFolder(PathOf("missing")), std::nullopt);
+    EXPECT_EQ(files_.FinalPath(PathOf("a", "b", "..")), a);
+    EXPECT_EQ(files_.FinalPath(PathOf("a", "")), a);
+    EXPECT_EQ(files_.FinalPath(PathOf("a", "b")), *a + files_.Paths().separator + "b");
+    EXPECT_NE(files_.FinalPath(PathOf("c")), a);
+    EXPECT_EQ(files_.FinalPath(PathOf("file.jpg")), std::nullopt);
+    EXPECT_EQ(files_.FinalPath(PathOf("missing")), std::nullopt);
 #ifndef _WIN32
-    // A link back up the tree is the folder it reaches.
+    // A link back up the tree leads to the folder it reaches, and the listing says it is one.
     fs::create_directory_symlink(FsPath(PathOf("a")), FsPath(PathOf("a", "b", "up")));
-    EXPECT_EQ(files_.IdentifyFolder(PathOf("a", "b", "up")), a);
+    EXPECT_EQ(files_.FinalPath(PathOf("a", "b", "up")), a);
+    for (const bool cheaply : {false, true}) {
+        std::vector<std::uint32_t> attributes;
+        const auto visit = [&](const FolderEntry& entry) {
+            attributes.push_back(entry.attributes);
+            return true;
+        };
+        ASSERT_TRUE(cheaply ? files_.ListMatchesCheaply(PathOf("a", "b", "*"), visit)
+                            : files_.ListMatches(PathOf("a", "b", "*"), visit));
+        EXPECT_EQ(std::ranges::count(attributes, attribute::kDirectory | attribute::kLink), 1);
+    }
 #endif
 }
 

@@ -49,7 +49,7 @@ public:
         const std::string key = Canonical(path);
         AddFolder(ParentOf(key));
         children_[ParentOf(key)].push_back(NameOf(key));
-        nodes_[key] = Node{true, {}, attribute::kDirectory};
+        nodes_[key] = Node{true, {}, attribute::kDirectory | attribute::kLink};
         links_[key] = Canonical(target);
     }
 
@@ -102,10 +102,10 @@ public:
         return true;
     }
 
-    std::optional<FolderIdentity> IdentifyFolder(const std::string& folder) override {
+    std::optional<std::string> FinalPath(const std::string& folder) override {
         const std::string key = Resolved(Canonical(folder));
         if (!IsFolder(key) || unlistable_.count(key) != 0) return std::nullopt;
-        return FolderIdentity{0, identities_.try_emplace(key, identities_.size()).first->second};
+        return key;
     }
 
     std::optional<std::string> ReadFile(const std::string& path) override {
@@ -264,8 +264,7 @@ private:
     std::set<std::string> unlistable_;
     std::set<std::string> unwritable_;
     std::set<std::string> unreadable_;
-    std::map<std::string, std::string> links_;         // a folder link: what it reaches
-    std::map<std::string, std::uint64_t> identities_;  // a folder's, once asked for
+    std::map<std::string, std::string> links_;  // a folder link: what it reaches
 };
 
 }  // namespace vexaframe
