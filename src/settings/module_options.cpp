@@ -50,7 +50,7 @@ constexpr OptionEntry DeviceSwitch(std::string_view name, std::string_view help)
             }};
 }
 
-// The settings' defaults are those LoadSettings gives when the file is missing.
+// The settings' defaults are those ReadSettings gives when the file is missing.
 constexpr std::array kOptions{
     OptionEntry{.name = "root",
                 .kind = OptionKind::Flag,

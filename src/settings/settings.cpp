@@ -123,12 +123,6 @@ void BuildCatalogueOfSettings(FileSystem& files, Settings& settings, Catalogue& 
                    ScopeOf(settings));
 }
 
-void LoadSettings(FileSystem& files, const CodePage& codePage, const SettingsLocation& location,
-                  Settings& settings, Catalogue& catalogue) {
-    ReadSettings(files, codePage, location, settings);
-    BuildCatalogueOfSettings(files, settings, catalogue);
-}
-
 bool SaveSettings(FileSystem& files, const CodePage& codePage, const SettingsLocation& location,
                   const Settings& settings) {
     const std::string& file = location.settingsFile;

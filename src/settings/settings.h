@@ -40,7 +40,7 @@ inline constexpr std::int16_t kLongestInterval = 60;
 // `settingsFile` only while the per-user file does not exist yet.
 struct SettingsLocation {
     std::string settingsFile;  // written by SaveSettings
-    std::string readFrom;      // read by LoadSettings
+    std::string readFrom;      // read by ReadSettings
     std::string pictureFile;   // the staged picture, Vexaframe.bmp
 };
 
@@ -61,10 +61,6 @@ bool KeepFolderThatExists(FileSystem& files, Settings& settings);
 
 // Forgets a configured folder that does not exist, and builds the catalogue of one that does.
 void BuildCatalogueOfSettings(FileSystem& files, Settings& settings, Catalogue& catalogue);
-
-// ReadSettings, then BuildCatalogueOfSettings.
-void LoadSettings(FileSystem& files, const CodePage& codePage, const SettingsLocation& location,
-                  Settings& settings, Catalogue& catalogue);
 
 // Writes every setting into the settings file, keeping every other line of it, with one
 // replacement of the whole file. False when it could not be written: the old file is then

@@ -34,12 +34,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     Settings first;
     Catalogue catalogue;
-    LoadSettings(files, codePage, kLocation, first, catalogue);
+    ReadSettings(files, codePage, kLocation, first);
+    BuildCatalogueOfSettings(files, first, catalogue);
     if (!SaveSettings(files, codePage, kLocation, first)) std::abort();
 
     Settings again;
     Catalogue catalogueAgain;
-    LoadSettings(files, codePage, kLocation, again, catalogueAgain);
+    ReadSettings(files, codePage, kLocation, again);
+    BuildCatalogueOfSettings(files, again, catalogueAgain);
     if (Fields(again) != Fields(first)) std::abort();
     if (catalogueAgain.ImageCount != catalogue.ImageCount) std::abort();
     return 0;

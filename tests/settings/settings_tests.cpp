@@ -27,7 +27,10 @@ protected:
     SettingsTest() { files.AddFolder("C:\\Saver"); }
 
     void WriteFile(const std::string& text) { files.AddFile(kIni, text); }
-    void Load() { LoadSettings(files, codePage, kLocation, settings, catalogue); }
+    void Load() {
+        ReadSettings(files, codePage, kLocation, settings);
+        BuildCatalogueOfSettings(files, settings, catalogue);
+    }
     bool Save(const Settings& saved) { return SaveSettings(files, codePage, kLocation, saved); }
 
     FakeFileSystem files;

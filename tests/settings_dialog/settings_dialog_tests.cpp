@@ -122,7 +122,8 @@ protected:
     Settings Saved() {
         Settings saved;
         Catalogue unused;
-        LoadSettings(files, codePage, {kIni, kIni, ""}, saved, unused);
+        ReadSettings(files, codePage, {kIni, kIni, ""}, saved);
+        BuildCatalogueOfSettings(files, saved, unused);
         return saved;
     }
 
@@ -397,8 +398,7 @@ TEST_F(SettingsDialogTest, APreviewOfAPictureWithoutItsCodecNamesTheExtensionsTo
     Open();
     platform.missing = {SystemExtension::HeifImages, SystemExtension::HevcVideo};
     dialog->PreviewFile(3);
-    EXPECT_EQ(View().previewNote,
-              "表示に必要な拡張機能:\nHEIF 画像拡張機能\nHEVC ビデオ拡張機能");
+    EXPECT_EQ(View().previewNote, "表示に必要な拡張機能:\nHEIF 画像拡張機能\nHEVC ビデオ拡張機能");
     EXPECT_EQ(View().previewSizeText, "");
     EXPECT_EQ(View().previewBox, (PixelSize{layout::kPreview.width, layout::kPreview.height}));
     EXPECT_TRUE(View().previewShown);
