@@ -117,6 +117,14 @@ constexpr std::array kOptions{
         .help = "take the pictures of the folder's sub-folders too",
         .apply = [](ModuleOptions& options,
                     const OptionValue& value) { options.settings.subFolders = Setting(value); }},
+    OptionEntry{
+        .name = "caption",
+        .kind = OptionKind::Switch,
+        .group = OptionGroup::Setting,
+        .defaultValue = kDefaultCaption,
+        .help = "show each picture's date and name in a corner",
+        .apply = [](ModuleOptions& options,
+                    const OptionValue& value) { options.settings.caption = Setting(value); }},
     OptionEntry{.name = "interval",
                 .kind = OptionKind::Number,
                 .group = OptionGroup::Setting,
@@ -395,6 +403,7 @@ std::string LoadModuleSettings(FileSystem& files, const CodePage& codePage,
     if (options.intervalSeconds) settings.IntervalSeconds = *options.intervalSeconds;
     if (options.transparencyMode) settings.TransparencyMode = *options.transparencyMode;
     if (options.subFolders) settings.SubFolders = *options.subFolders;
+    if (options.caption) settings.Caption = *options.caption;
     for (std::size_t kind = 0; kind < options.kindEnabled.size(); ++kind) {
         if (options.kindEnabled[kind]) settings.KindEnabled[kind] = *options.kindEnabled[kind];
     }

@@ -37,6 +37,7 @@ struct SettingOptions {
     std::optional<std::int16_t> transparencyMode{};
     std::array<std::optional<std::int16_t>, kKindCount> kindEnabled{};  // as Settings::KindEnabled
     std::optional<std::int16_t> subFolders{};
+    std::optional<std::int16_t> caption{};
 
     bool operator==(const SettingOptions&) const = default;
 };

@@ -66,6 +66,7 @@ std::string WithSettings(std::string text, const CodePage& codePage, const Setti
     for (std::size_t index = 0; index < kKindCount; ++index)
         write(keys::KindKey(static_cast<int>(index)), NumberText(settings.KindEnabled[index]));
     write(keys::kSubFolders, NumberText(settings.SubFolders));
+    write(keys::kCaption, NumberText(settings.Caption));
     return text;
 }
 
@@ -106,6 +107,7 @@ void ReadSettings(FileSystem& files, const CodePage& codePage, const SettingsLoc
                    kDefaultKindEnabled, settings.KindEnabled[index]);
     }
     ReadNumber(text, keys::kSubFolders, Rounding::Floor, kDefaultSubFolders, settings.SubFolders);
+    ReadNumber(text, keys::kCaption, Rounding::Floor, kDefaultCaption, settings.Caption);
     ReadImageFolder(codePage, text, settings);
 }
 

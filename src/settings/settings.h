@@ -20,7 +20,13 @@ struct Settings {
     std::array<std::int16_t, kKindCount> KindEnabled{};  // as kKindCaptions: 1 on, 0 off
     std::string ImageFolder;                             // UTF-8
     std::int16_t SubFolders = 0;  // 1 takes the pictures of the folder's sub-folders too
+    std::int16_t Caption = 0;     // 1 shows each picture's date and name over the show
 };
+
+// Whether the show captions its pictures: as for a kind, only exactly 1 switches it on.
+inline bool CaptionsOn(const Settings& settings) {
+    return settings.Caption == 1;
+}
 
 // The folders the catalogue of the settings searches.
 FolderScope ScopeOf(const Settings& settings);
@@ -31,6 +37,7 @@ inline constexpr std::int16_t kDefaultIntervalSeconds = 10;
 inline constexpr std::int16_t kDefaultTransparencyMode = 2;
 inline constexpr std::int16_t kDefaultKindEnabled = 1;
 inline constexpr std::int16_t kDefaultSubFolders = 0;
+inline constexpr std::int16_t kDefaultCaption = 0;
 
 // The intervals the user is offered; the file may hold any other.
 inline constexpr std::int16_t kShortestInterval = 10;

@@ -15,6 +15,7 @@ inline constexpr std::string_view kImageFolder =
     "\x89\xE6\x91\x9C\x82\xCC\xCC\xAB\xD9\xC0\xDE";  // 画像のﾌｫﾙﾀﾞ
 
 inline constexpr std::string_view kSubFolders = "\xBB\xCC\xDE\xCC\xAB\xD9\xC0\xDE";  // ｻﾌﾞﾌｫﾙﾀﾞ
+inline constexpr std::string_view kCaption = "\xB7\xAC\xCC\xDF\xBC\xAE\xDD";  // ｷｬﾌﾟｼｮﾝ
 
 // 画像種類_0 to 画像種類_7
 inline std::string KindKey(int index) {

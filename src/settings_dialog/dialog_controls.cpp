@@ -35,6 +35,7 @@ std::vector<HitArea> DialogHitAreas(const TextWidth& textWidth) {
     AddOptions(areas, DialogControl::Kind, layout::kKinds, kKindCaptions, textWidth);
     AddOptions(areas, DialogControl::SubFolders, layout::kSubFolders, dialog_text::kSubFolders,
                textWidth);
+    AddOptions(areas, DialogControl::Caption, layout::kCaption, dialog_text::kCaption, textWidth);
     AddOptions(areas, DialogControl::Order, layout::kOrders, dialog_text::kOrders, textWidth);
     AddOptions(areas, DialogControl::Transparency, layout::kTransparencies,
                dialog_text::kTransparencies, textWidth);

@@ -18,6 +18,7 @@ enum class DialogControl {
     Button,        // index 0..3
     Kind,          // box or caption, index 0..7
     SubFolders,    // box or caption
+    Caption,       // box or caption
     Order,         // index 0..1
     Transparency,  // index 0..2
     Link,

@@ -108,6 +108,8 @@ inline constexpr std::array<Option, kKindCount> kKinds{
     OptionAt(kFilesOrigin, 3780, 4020, 2880, 180), OptionAt(kFilesOrigin, 3780, 4020, 3120, 180),
     OptionAt(kFilesOrigin, 3780, 4020, 3360, 180), OptionAt(kFilesOrigin, 3780, 4020, 3600, 180)};
 inline constexpr std::array<Option, 1> kSubFolders{OptionAt(kFilesOrigin, 3375, 3615, 4350, 180)};
+// Below the options panel, in line with its options: whether pictures show their caption.
+inline constexpr std::array<Option, 1> kCaption{OptionAt(kBodyOrigin, 5400, 5640, 3840, 180)};
 inline constexpr std::array<Option, 2> kOrders{OptionAt(kOptionsOrigin, 360, 600, 540, 195),
                                                OptionAt(kOptionsOrigin, 360, 600, 780, 195)};
 inline constexpr std::array<Option, 3> kTransparencies{

@@ -99,6 +99,7 @@ void SettingsDialog::OnLoad() {
     for (std::size_t i = 0; i < view_.kindBoxes.size(); ++i)
         view_.kindBoxes[i] = CheckPicture(pending_.KindEnabled[i]);
     view_.subFoldersBox[0] = CheckPicture(pending_.SubFolders);
+    view_.captionBox[0] = CheckPicture(pending_.Caption);
     if (!Within(pending_.IntervalSeconds, kShortestInterval, kLongestInterval))
         pending_.IntervalSeconds = kIntervalStarting;
     ShowInterval();
@@ -130,6 +131,9 @@ void SettingsDialog::OnPress(std::optional<HitArea> over, MouseButton button) {
             break;
         case DialogControl::SubFolders:
             ToggleSubFolders();
+            break;
+        case DialogControl::Caption:
+            ToggleCaption();
             break;
         case DialogControl::Order:
             SelectOrder(over->index);
@@ -166,6 +170,7 @@ void SettingsDialog::OnRelease(std::optional<HitArea> over) {
         case DialogControl::TitleStrip:
         case DialogControl::Kind:
         case DialogControl::SubFolders:
+        case DialogControl::Caption:
         case DialogControl::Order:
             break;  // they acted on the press
     }
@@ -228,6 +233,10 @@ void SettingsDialog::ToggleKind(int index) {
 
 void SettingsDialog::ToggleSubFolders() {
     ToggleCheck(pending_.SubFolders, view_.subFoldersBox[0]);
+}
+
+void SettingsDialog::ToggleCaption() {
+    ToggleCheck(pending_.Caption, view_.captionBox[0]);
 }
 
 // Rescans the folder the page shows, which may be one chosen or cleared but not yet saved.

@@ -34,6 +34,7 @@ inline constexpr std::string_view kIntervalHeading = "ｲﾝﾀｰﾊﾞﾙ";
 inline constexpr std::string_view kTransparencyHeading = "透明効果";
 inline constexpr std::string_view kPictureUnit = "枚";
 inline constexpr std::array<std::string_view, 1> kSubFolders{"ｻﾌﾞﾌｫﾙﾀﾞも"};
+inline constexpr std::array<std::string_view, 1> kCaption{"ｷｬﾌﾟｼｮﾝ"};
 inline constexpr std::string_view kSeconds = " 秒";
 inline constexpr std::array<std::string_view, 4> kButtons{"ﾌｫﾙﾀﾞで指定", "ｸﾘｱ", "設定", "ｷｬﾝｾﾙ"};
 inline constexpr std::array<std::string_view, 2> kOrders{"ｼｰｹﾝｼｬﾙ", "ﾗﾝﾀﾞﾑ"};
@@ -75,6 +76,7 @@ inline constexpr int kIntervalStarting = 30;
 struct DialogView {
     std::array<StorePicture, kKindCount> kindBoxes{};
     std::array<StorePicture, 1> subFoldersBox{};
+    std::array<StorePicture, 1> captionBox{};
     std::array<StorePicture, 2> orderRadios{};
     std::array<StorePicture, 3> transparencyRadios{};
     std::array<StorePicture, 4> buttonFaces{};
@@ -164,6 +166,7 @@ private:
 
     void ToggleKind(int index);
     void ToggleSubFolders();
+    void ToggleCaption();
     void ToggleCheck(std::int16_t& enabled, StorePicture& box);
     void SelectOrder(int index);
     void SelectTransparency(int index);

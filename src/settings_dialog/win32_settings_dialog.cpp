@@ -424,6 +424,7 @@ void Win32SettingsDialog::Paint(HDC target) const {
     };
     drawOptions(layout::kKinds, view.kindBoxes, kKindCaptions, buttonText);
     drawOptions(layout::kSubFolders, view.subFoldersBox, dialog_text::kSubFolders, buttonText);
+    drawOptions(layout::kCaption, view.captionBox, dialog_text::kCaption, buttonText);
     drawOptions(layout::kOrders, view.orderRadios, dialog_text::kOrders, buttonText);
     drawOptions(layout::kTransparencies, view.transparencyRadios, dialog_text::kTransparencies,
                 windowText);

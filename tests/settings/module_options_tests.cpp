@@ -69,14 +69,15 @@ TEST(ModuleOptionsTest, ArgumentListsGiveTheirOptions) {
         {{"-software", "-opengl", "-no-opengl"}, "", {}},
         {{"-folder", "/home/me/Pictures", "-interval", "60", "-order", "sequential",
           "--transparency", "semi", "-no-gif", "--wmf", "-no-wmf", "-bmp", "-no-png", "-no-heic",
-          "--webp", "-subfolders"},
+          "--webp", "-subfolders", "-caption"},
          "",
          {.settings = {.imageFolder = "/home/me/Pictures",
                        .orderMode = 0,
                        .intervalSeconds = 60,
                        .transparencyMode = 1,
                        .kindEnabled = {1, 0, std::nullopt, 0, 0, 1, 0, std::nullopt},
-                       .subFolders = 1}}},
+                       .subFolders = 1,
+                       .caption = 1}}},
         // A value that looks like an option is still the value.
         {{"-folder", "-root"}, "", {.settings = {.imageFolder = "-root"}}},
     };

@@ -64,6 +64,7 @@ TEST_F(SettingsTest, NumbersConvertAndBadOnesKeepTheEarlierValue) {
     settings.TransparencyMode = 7;
     settings.KindEnabled = {5, 5, 5, 5, 5, 5, 5, 5};
     settings.SubFolders = 5;
+    settings.Caption = 5;
     Load();
     EXPECT_EQ(settings.OrderMode, 1);
     EXPECT_EQ(settings.IntervalSeconds, 12);
@@ -71,6 +72,7 @@ TEST_F(SettingsTest, NumbersConvertAndBadOnesKeepTheEarlierValue) {
     // A kind the file does not name is on: files written before it existed show it.
     EXPECT_EQ(settings.KindEnabled, (std::array<std::int16_t, kKindCount>{0, 5, 1, 1, 1, 1, 1, 1}));
     EXPECT_EQ(settings.SubFolders, 0);  // and sub-folders are off: only the folder, as before
+    EXPECT_EQ(settings.Caption, 0);     // and no caption
 }
 
 TEST_F(SettingsTest, AnUnreadableFileReadsAsMissingAndIsNeverOverwritten) {
@@ -102,7 +104,7 @@ TEST_F(SettingsTest, SavingWritesEverySettingInOneReplacementKeepingOtherLines) 
                   Line(keys::KindKey(2), " 1") + Line(keys::KindKey(3), " 1") +
                   Line(keys::KindKey(4), " 1") + Line(keys::KindKey(5), " 1") +
                   Line(keys::KindKey(6), " 1") + Line(keys::KindKey(7), " 1") +
-                  Line(keys::kSubFolders, " 0"));
+                  Line(keys::kSubFolders, " 0") + Line(keys::kCaption, " 0"));
 }
 
 TEST_F(SettingsTest, SavedSettingsLoadBackIncludingFoldersTheCodePageCannotSpell) {
@@ -112,7 +114,7 @@ TEST_F(SettingsTest, SavedSettingsLoadBackIncludingFoldersTheCodePageCannotSpell
         files.AddFolder(folder);
         files.AddFile(folder + "\\x.gif");
         files.AddFile(folder + "\\2024\\y.gif");  // sub-folders are on
-        const Settings saved{0, 45, -1, {0, 1, 0, 0, 0}, folder, 1};
+        const Settings saved{0, 45, -1, {0, 1, 0, 0, 0}, folder, 1, 1};
         EXPECT_TRUE(Save(saved));
         settings = Settings{};
         Load();

@@ -279,6 +279,20 @@ TEST_F(SettingsDialogTest, TheSubFoldersBoxListsThePicturesBelowTheFolderByTheir
     EXPECT_EQ(View().fileList, (Lines{"A.bmp", "B.jpg", "C.gif"}));
 }
 
+// The caption box below the options: off until ticked, and saved with Set.
+TEST_F(SettingsDialogTest, TheCaptionBoxTurnsCaptionsOnWhenSet) {
+    Open();
+    EXPECT_EQ(View().captionBox[0], StorePicture::CheckOff);
+    Click(Over(Caption));
+    EXPECT_EQ(View().captionBox[0], StorePicture::CheckOn);
+    Press(kSet);
+    EXPECT_EQ(Saved().Caption, 1);
+
+    settings.Caption = 1;
+    Open();
+    EXPECT_EQ(View().captionBox[0], StorePicture::CheckOn);
+}
+
 TEST_F(SettingsDialogTest, TheSpinnerStaysWithinTenToSixtySeconds) {
     settings.IntervalSeconds = 59;
     Open();

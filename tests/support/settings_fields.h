@@ -8,7 +8,7 @@ namespace vexaframe {
 // Every field of the settings, to compare whole.
 inline auto Fields(const Settings& s) {
     return std::tuple(s.OrderMode, s.IntervalSeconds, s.TransparencyMode, s.KindEnabled,
-                      s.ImageFolder, s.SubFolders);
+                      s.ImageFolder, s.SubFolders, s.Caption);
 }
 
 }  // namespace vexaframe
