@@ -84,10 +84,17 @@ bool SetupLighting(RenderDevice& device) {
            device.SetRenderState(RenderState::Lighting, 1);
 }
 
-bool RenderFrame(RenderDevice& device, FrameClock& clock, const SceneState& scene) {
+bool DrawSceneOverlay(RenderDevice& device, const std::optional<SceneOverlay>& overlay) {
+    if (!overlay || !overlay->Texture || !(overlay->Opacity > 0)) return true;
+    return device.DrawOverlay(overlay->Texture, overlay->X, overlay->Y, overlay->Opacity);
+}
+
+bool RenderFrame(RenderDevice& device, FrameClock& clock, const SceneState& scene,
+                 const std::optional<SceneOverlay>& overlay) {
     return SetupCamera(device, clock) && device.Clear(kBlack, 1.0f) && device.BeginScene() &&
            ApplyMaterial(device, scene.Texture) && DrawSolid(device, scene) &&
-           SetupLighting(device) && device.EndScene() && device.Present();
+           SetupLighting(device) && DrawSceneOverlay(device, overlay) && device.EndScene() &&
+           device.Present();
 }
 
 bool RenderEmptyFrame(RenderDevice& device) {

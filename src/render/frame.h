@@ -35,6 +35,13 @@ private:
     float seconds_;
 };
 
+// A picture laid over the frame, such as a caption.
+struct SceneOverlay {
+    DeviceTexture* Texture = nullptr;  // from CreateOverlayTexture; none: not drawn
+    int X = 0, Y = 0;                  // its top-left pixel on the target
+    float Opacity = 1;                 // 0..1; 0: not drawn
+};
+
 // What the saver draws with until the next picture change, and the picture's texture.
 struct SceneState {
     std::int16_t PatternIndex = 0;      // 0..10: which run of triangles is drawn
@@ -56,9 +63,12 @@ bool SetupCamera(RenderDevice& device, FrameClock& clock);
 bool ApplyMaterial(RenderDevice& device, DeviceTexture* texture);
 bool DrawSolid(RenderDevice& device, const SceneState& scene);
 bool SetupLighting(RenderDevice& device);
+// Over the solid, when there is an overlay to show.
+bool DrawSceneOverlay(RenderDevice& device, const std::optional<SceneOverlay>& overlay);
 
 // False as soon as the device reports a failure.
-bool RenderFrame(RenderDevice& device, FrameClock& clock, const SceneState& scene);
+bool RenderFrame(RenderDevice& device, FrameClock& clock, const SceneState& scene,
+                 const std::optional<SceneOverlay>& overlay = std::nullopt);
 // A black frame without the cube, for the time before it has a picture.
 bool RenderEmptyFrame(RenderDevice& device);
 

@@ -14,6 +14,7 @@
 
 #include "render/banded_texture_upload.h"
 #include "render/gl_extensions.h"
+#include "render/overlay.h"
 #include "render/software_rasteriser.h"
 #include "render/solid.h"
 
@@ -478,6 +479,58 @@ bool GlDevice::DrawPrimitive(PrimitiveType type, int firstVertex, int primitiveC
 bool GlDevice::LightEnable(int index, bool enable) {
     if (index < 0 || enable) return false;
     if (index < maxLights_) glDisable(GL_LIGHT0 + static_cast<GLenum>(index));
+    return NoGlError();
+}
+
+std::unique_ptr<DeviceTexture> GlDevice::CreateOverlayTexture(const Image& overlay) {
+    return UploadOverlay(*this, overlay);
+}
+
+// A textured quad in window coordinates, y down, its corners on pixel corners so that each
+// pixel centre samples one texel's centre. The attributes pushed and the matrices hold all the
+// solid's drawing relies on; it binds its texture and sets its arrays itself.
+bool GlDevice::DrawOverlay(DeviceTexture* overlay, int x, int y, float opacity) {
+    const auto* texels = OverlayTexelsOf<GlTexture>(overlay);
+    if (!inScene_ || !texels || !texels->object->MadeBy(identity_.get()) || !IsOpacity(opacity))
+        return false;
+    const auto& placed = static_cast<const OverlayTexture&>(*overlay);
+    glPushAttrib(GL_ENABLE_BIT | GL_COLOR_BUFFER_BIT | GL_CURRENT_BIT | GL_TEXTURE_BIT);
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glOrtho(0, width_, height_, 0, -1, 1);
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_LIGHTING);
+    glDisable(GL_CULL_FACE);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
+    glEnable(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, texels->object->Name());
+    glColor4f(opacity, opacity, opacity, opacity);  // modulating the texels
+    const auto [width, height] = placed.Shown();
+    const GLfloat right = static_cast<GLfloat>(width) / static_cast<GLfloat>(placed.Stored().width);
+    const GLfloat bottom =
+        static_cast<GLfloat>(height) / static_cast<GLfloat>(placed.Stored().height);
+    // In doubles, where no position of an int overflows.
+    const double left = x, top = y;
+    const auto corner = [&](GLfloat u, GLfloat v, double cornerX, double cornerY) {
+        glTexCoord2f(u, v);
+        glVertex2d(cornerX, cornerY);
+    };
+    glBegin(GL_QUADS);
+    corner(0, 0, left, top);
+    corner(0, bottom, left, top + height);
+    corner(right, bottom, left + width, top + height);
+    corner(right, 0, left + width, top);
+    glEnd();
+    glPopMatrix();
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    glPopAttrib();
     return NoGlError();
 }
 

@@ -135,6 +135,20 @@ public:
     virtual bool SetRenderState(RenderState state, std::uint32_t value) = 0;
     virtual bool DrawPrimitive(PrimitiveType type, int firstVertex, int primitiveCount) = 0;
     virtual bool LightEnable(int index, bool enable) = 0;
+
+    // A texture of a picture laid over frames pixel for pixel, such as a caption: any size
+    // within the device's limits, powers of two or not, its alpha kept; pixels 0xAARRGGBB with
+    // the colour premultiplied by the alpha. Like every texture the device makes, a reset takes
+    // it: the caller makes it anew. Nothing when the device cannot make it.
+    virtual std::unique_ptr<DeviceTexture> CreateOverlayTexture(const Image& overlay) = 0;
+    // Within a scene, after the solid: the overlay with its top-left pixel at (x, y) of the
+    // target, what falls outside the target cut away. Each pixel becomes
+    // overlay * opacity + target * (1 - overlay alpha * opacity), opacity 0..1, with no depth
+    // test or write and no lighting. Every state, transform and binding the solid's drawing
+    // relies on is as it was before, so that the next frame is the same with or without one.
+    // False too for a texture CreateOverlayTexture did not make or an opacity outside 0..1.
+    virtual bool DrawOverlay(DeviceTexture* overlay, int x, int y, float opacity) = 0;
+
     virtual bool Present() = 0;
 
     // The drawing surface's new size, after its window was resized; resources, bindings and

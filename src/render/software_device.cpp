@@ -8,6 +8,7 @@
 #include <stdexcept>
 
 #include "render/banded_texture_upload.h"
+#include "render/overlay.h"
 #include "render/solid.h"
 
 namespace vexaframe {
@@ -41,6 +42,14 @@ private:
     void EndCopying() override { texels_.reset(); }
 
     std::shared_ptr<TiledTexture> texels_;  // the texture's, written only until it is handed out
+};
+
+// Laid over pixel for pixel, an overlay needs no sampling: its picture as it is.
+class SoftwareOverlay final : public DeviceTexture {
+public:
+    explicit SoftwareOverlay(const Image& overlay) : picture(overlay) {}
+
+    const Image picture;
 };
 
 class SoftwareVertexBuffer final : public VertexBuffer {
@@ -243,6 +252,24 @@ bool SoftwareDevice::SetRenderState(RenderState state, std::uint32_t value) {
 // No light can be set through this interface, so none can be switched on.
 bool SoftwareDevice::LightEnable(int index, bool enable) {
     return index >= 0 && !enable;
+}
+
+// Any side a texture may have, powers of two or not.
+std::unique_ptr<DeviceTexture> SoftwareDevice::CreateOverlayTexture(const Image& overlay) {
+    if (!FitsTextureLimits(overlay, {kMaxTextureSide, false})) return nullptr;
+    return std::make_unique<SoftwareOverlay>(overlay);
+}
+
+// Drawn as the solid is, so that the next Clear clears it and a Present shows its coming and
+// its going.
+bool SoftwareDevice::DrawOverlay(DeviceTexture* overlay, int x, int y, float opacity) {
+    const auto* ours = dynamic_cast<const SoftwareOverlay*>(overlay);
+    if (!inScene_ || !ours || !IsOpacity(opacity)) return false;
+    const auto level = static_cast<std::uint32_t>(std::lround(opacity * 255));
+    const PixelRegion laid = rasteriser_.LayOver(ours->picture, x, y, level);
+    drawn_ = drawn_.United(laid);
+    changed_ = changed_.United(laid);
+    return true;
 }
 
 bool SoftwareDevice::Present() {

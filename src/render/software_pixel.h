@@ -64,6 +64,19 @@ inline std::uint32_t Blend(std::uint32_t source, std::uint32_t destination,
     return blended(16) | blended(8) | blended(0);
 }
 
+// A premultiplied overlay pixel at `opacity` (0..255) over a target pixel, per channel:
+// overlay * opacity + target * (1 - overlay alpha * opacity), saturated; the result opaque. The
+// overlay is scaled first and rounded, as a texture stage modulating it would.
+inline std::uint32_t Over(std::uint32_t overlay, std::uint32_t target, std::uint32_t opacity) {
+    const std::uint32_t uncovered = 255 - DivideBy255(Channel(overlay, 24) * opacity);
+    const auto over = [&](int shift) {
+        const std::uint32_t sum = DivideBy255(Channel(overlay, shift) * opacity) +
+                                  DivideBy255(Channel(target, shift) * uncovered);
+        return std::min(sum, 255u) << shift;
+    };
+    return kOpaque | over(16) | over(8) | over(0);
+}
+
 // The value when it converts to int with room to spare, 0 otherwise (NaN too): values
 // that far out come only from lanes past a span's end or from garbage vertices.
 inline float Convertible(float value) {

@@ -7,6 +7,8 @@
 #include <optional>
 #include <stdexcept>
 
+#include "render/overlay.h"
+
 namespace vexaframe {
 
 namespace {
@@ -220,6 +222,20 @@ PixelRegion Rasteriser::DrawTriangle(const WindowVertex& a, const WindowVertex& 
         reached = reached.United({span.first, row, span.last + 1, row + 1});
     }
     return reached;
+}
+
+PixelRegion Rasteriser::LayOver(const Image& overlay, int x, int y, std::uint32_t opacity) {
+    const PixelRegion area =
+        OverlayArea({overlay.width, overlay.height}, {colour_.width, colour_.height}, x, y);
+    if (area.Empty()) return {};
+    for (int row = area.top; row < area.bottom; ++row) {
+        const std::uint32_t* from =
+            &overlay.pixels[static_cast<std::size_t>(row - y) * overlay.width + (area.left - x)];
+        std::uint32_t* to = &colour_.At(area.left, row);
+        for (int column = 0; column < area.Width(); ++column)
+            to[column] = Over(from[column], to[column], opacity);
+    }
+    return area;
 }
 
 }  // namespace vexaframe

@@ -41,6 +41,9 @@ public:
     void Clear(std::uint32_t colour, float depth, const PixelRegion& region);
     // The region holding every pixel the polygon's rows reached, drawn or hidden.
     PixelRegion DrawPolygon(const ClippedPolygon& polygon, const RasterState& state);
+    // Blends a premultiplied picture over the colour buffer, its top-left pixel at (x, y), at
+    // `opacity` (0..255), as Over does; the region it covered on the target.
+    PixelRegion LayOver(const Image& overlay, int x, int y, std::uint32_t opacity);
 
 private:
     struct WindowVertex;

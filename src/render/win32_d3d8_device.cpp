@@ -3,12 +3,16 @@
 #include <d3d8.h>
 
 #include <algorithm>
+#include <array>
 #include <climits>
+#include <cmath>
 #include <cstring>
 #include <optional>
+#include <span>
 #include <vector>
 
 #include "render/banded_texture_upload.h"
+#include "render/overlay.h"
 
 namespace vexaframe {
 
@@ -217,6 +221,116 @@ D3DCOLORVALUE NativeColour(const ColourValue& colour) {
     return {colour.r, colour.g, colour.b, colour.a};
 }
 
+struct RenderStateValue {
+    D3DRENDERSTATETYPE state;
+    DWORD value;
+};
+
+struct StageStateValue {
+    D3DTEXTURESTAGESTATETYPE state;
+    DWORD value;
+};
+
+using RenderStates = std::array<RenderStateValue, 6>;
+using StageStates = std::array<StageStateValue, 11>;
+
+// The overlay's blending, over whatever depth the solid left; the texture factor carries the
+// opacity, `level` 0..255.
+RenderStates OverlayRenderStates(DWORD level) {
+    return {{{D3DRS_ZENABLE, D3DZB_FALSE},
+             {D3DRS_CULLMODE, D3DCULL_NONE},
+             {D3DRS_ALPHABLENDENABLE, TRUE},
+             {D3DRS_SRCBLEND, D3DBLEND_ONE},
+             {D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA},
+             {D3DRS_TEXTUREFACTOR, D3DCOLOR_ARGB(level, level, level, level)}}};
+}
+
+// Stage 0: the texels, colour and alpha, times the factor; one texel per pixel, and clamped
+// addressing, which a texture whose sides are not powers of two needs.
+constexpr StageStates kOverlayStageStates{{
+    {D3DTSS_COLOROP, D3DTOP_MODULATE},
+    {D3DTSS_COLORARG1, D3DTA_TEXTURE},
+    {D3DTSS_COLORARG2, D3DTA_TFACTOR},
+    {D3DTSS_ALPHAOP, D3DTOP_MODULATE},
+    {D3DTSS_ALPHAARG1, D3DTA_TEXTURE},
+    {D3DTSS_ALPHAARG2, D3DTA_TFACTOR},
+    {D3DTSS_MAGFILTER, D3DTEXF_POINT},
+    {D3DTSS_MINFILTER, D3DTEXF_POINT},
+    {D3DTSS_MIPFILTER, D3DTEXF_NONE},
+    {D3DTSS_ADDRESSU, D3DTADDRESS_CLAMP},
+    {D3DTSS_ADDRESSV, D3DTADDRESS_CLAMP},
+}};
+
+bool SetRenderStates(IDirect3DDevice8& device, std::span<const RenderStateValue> states) {
+    return std::ranges::all_of(states, [&](const RenderStateValue& set) {
+        return SUCCEEDED(device.SetRenderState(set.state, set.value));
+    });
+}
+
+bool SetStageStates(IDirect3DDevice8& device, std::span<const StageStateValue> states) {
+    return std::ranges::all_of(states, [&](const StageStateValue& set) {
+        return SUCCEEDED(device.SetTextureStageState(0, set.state, set.value));
+    });
+}
+
+// What drawing the overlay changes, as it was before. DrawPrimitiveUP leaves stream 0 unset, so
+// the stream is among it.
+struct DrawingState {
+    RenderStates renderStates = OverlayRenderStates(0);  // the values to be read
+    StageStates stageStates = kOverlayStageStates;
+    ComOwned<IDirect3DBaseTexture8> texture;
+    ComOwned<IDirect3DVertexBuffer8> stream;
+    UINT stride = 0;
+    DWORD vertexShader = 0;
+};
+
+std::optional<DrawingState> ReadDrawingState(IDirect3DDevice8& device) {
+    DrawingState saved;
+    for (RenderStateValue& state : saved.renderStates)
+        if (FAILED(device.GetRenderState(state.state, &state.value))) return std::nullopt;
+    for (StageStateValue& state : saved.stageStates)
+        if (FAILED(device.GetTextureStageState(0, state.state, &state.value))) return std::nullopt;
+    IDirect3DBaseTexture8* texture = nullptr;
+    IDirect3DVertexBuffer8* stream = nullptr;
+    const bool read = SUCCEEDED(device.GetTexture(0, &texture)) &&
+                      SUCCEEDED(device.GetStreamSource(0, &stream, &saved.stride)) &&
+                      SUCCEEDED(device.GetVertexShader(&saved.vertexShader));
+    saved.texture.reset(texture);  // both referenced by the calls that handed them out
+    saved.stream.reset(stream);
+    return read ? std::optional(std::move(saved)) : std::nullopt;
+}
+
+// Every part set back, even after one fails.
+bool RestoreDrawingState(IDirect3DDevice8& device, const DrawingState& saved) {
+    const bool states =
+        SetRenderStates(device, saved.renderStates) & SetStageStates(device, saved.stageStates);
+    const bool bindings = SUCCEEDED(device.SetTexture(0, saved.texture.get())) &
+                          SUCCEEDED(device.SetStreamSource(0, saved.stream.get(), saved.stride)) &
+                          SUCCEEDED(device.SetVertexShader(saved.vertexShader));
+    return states && bindings;
+}
+
+struct OverlayVertex {
+    float x, y, z, rhw, u, v;
+};
+constexpr DWORD kOverlayVertexFormat = D3DFVF_XYZRHW | D3DFVF_TEX1;
+
+// A strip of two triangles in window coordinates, moved half a pixel up and left: Direct3D
+// samples pixels at whole coordinates, so each pixel then samples one texel's centre.
+std::array<OverlayVertex, 4> OverlayQuad(const OverlayTexture& overlay, int x, int y) {
+    const PixelSize shown = overlay.Shown(), stored = overlay.Stored();
+    const auto at = [](double position) { return static_cast<float>(position - 0.5); };
+    const float left = at(x), top = at(y);
+    const float right = at(static_cast<double>(x) + shown.width);
+    const float bottom = at(static_cast<double>(y) + shown.height);
+    const float u = static_cast<float>(shown.width) / static_cast<float>(stored.width);
+    const float v = static_cast<float>(shown.height) / static_cast<float>(stored.height);
+    return {{{left, top, 0, 1, 0, 0},
+             {right, top, 0, 1, u, 0},
+             {left, bottom, 0, 1, 0, v},
+             {right, bottom, 0, 1, u, v}}};
+}
+
 }  // namespace
 
 class D3D8DeviceMaker final : public Direct3DDeviceMaker {
@@ -406,6 +520,35 @@ bool D3D8Device::DrawPrimitive(PrimitiveType type, int firstVertex, int primitiv
 bool D3D8Device::LightEnable(int index, bool enable) {
     if (index < 0) return false;
     return SUCCEEDED(device_->LightEnable(static_cast<DWORD>(index), enable ? TRUE : FALSE));
+}
+
+// Only a texture that keeps the overlay's alpha.
+std::unique_ptr<DeviceTexture> D3D8Device::CreateOverlayTexture(const Image& overlay) {
+    std::unique_ptr<OverlayTexture> made = UploadOverlay(*this, overlay);
+    const auto* texels = made ? dynamic_cast<const D3D8Texture*>(made->Texels()) : nullptr;
+    D3DSURFACE_DESC level{};
+    if (!texels || FAILED(texels->Native()->GetLevelDesc(0, &level)) ||
+        level.Format != D3DFMT_A8R8G8B8)
+        return nullptr;
+    return made;
+}
+
+bool D3D8Device::DrawOverlay(DeviceTexture* overlay, int x, int y, float opacity) {
+    const auto* texels = OverlayTexelsOf<D3D8Texture>(overlay);
+    if (!texels || !IsOpacity(opacity)) return false;
+    const std::optional<DrawingState> saved = ReadDrawingState(*device_);
+    if (!saved) return false;
+    const auto level = static_cast<DWORD>(std::lround(opacity * 255));
+    const std::array<OverlayVertex, 4> quad =
+        OverlayQuad(static_cast<const OverlayTexture&>(*overlay), x, y);
+    const bool drawn =
+        SetRenderStates(*device_, OverlayRenderStates(level)) &&
+        SetStageStates(*device_, kOverlayStageStates) &&
+        SUCCEEDED(device_->SetTexture(0, texels->Native())) &&
+        SUCCEEDED(device_->SetVertexShader(kOverlayVertexFormat)) &&
+        SUCCEEDED(device_->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad.data(), sizeof quad[0]));
+    const bool restored = RestoreDrawingState(*device_, *saved);
+    return drawn && restored;
 }
 
 bool D3D8Device::Present() {

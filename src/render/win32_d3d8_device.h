@@ -53,6 +53,8 @@ public:
     bool SetRenderState(RenderState state, std::uint32_t value) override;
     bool DrawPrimitive(PrimitiveType type, int firstVertex, int primitiveCount) override;
     bool LightEnable(int index, bool enable) override;
+    std::unique_ptr<DeviceTexture> CreateOverlayTexture(const Image& overlay) override;
+    bool DrawOverlay(DeviceTexture* overlay, int x, int y, float opacity) override;
     bool Present() override;
 
     DeviceCondition Condition() override;

@@ -46,6 +46,11 @@ public:
         return Record("Draw " + std::to_string(first) + " " + std::to_string(count));
     }
     bool LightEnable(int, bool) override { return Record("Light"); }
+    std::unique_ptr<DeviceTexture> CreateOverlayTexture(const Image&) override { return nullptr; }
+    bool DrawOverlay(DeviceTexture*, int x, int y, float opacity) override {
+        return Record("Overlay " + std::to_string(x) + " " + std::to_string(y) + " " +
+                      std::to_string(opacity));
+    }
     bool Present() override { return Record("Present"); }
 
 private:
@@ -66,18 +71,39 @@ private:
     std::size_t next_ = 0;
 };
 
+DeviceTexture* const kSomeOverlay = reinterpret_cast<DeviceTexture*>(16);
+
 // What a frame looks like is checked on the reference pictures; here, that a device's failure
-// at any step ends the frame there.
+// at any step ends the frame there, an overlay's included.
 TEST(Frame, StopsAtTheFirstFailure) {
+    const SceneState scene{10, 1, 2, nullptr};
+    const SceneOverlay overlay{kSomeOverlay, 3, -4, 0.5f};
     RecordingDevice device;
     FixedClock clock({0});
-    ASSERT_TRUE(RenderFrame(device, clock, {10, 1, 2, nullptr}));
+    ASSERT_TRUE(RenderFrame(device, clock, scene, overlay));
     for (std::size_t failAt = 0; failAt < device.calls.size(); ++failAt) {
         RecordingDevice failing;
         failing.failAt = static_cast<int>(failAt);
-        EXPECT_FALSE(RenderFrame(failing, clock, {10, 1, 2, nullptr}));
+        EXPECT_FALSE(RenderFrame(failing, clock, scene, overlay));
         EXPECT_EQ(failing.calls.size(), failAt + 1);
     }
+}
+
+// The overlay comes over the lit solid, just before the scene ends; a frame without one, with
+// no texture or fully faded, draws the solid alike.
+TEST(Frame, DrawsAShownOverlayLastInTheScene) {
+    const auto calls = [](std::optional<SceneOverlay> overlay) {
+        RecordingDevice device;
+        FixedClock clock({0});
+        EXPECT_TRUE(RenderFrame(device, clock, {10, 1, 2, nullptr}, overlay));
+        return device.calls;
+    };
+    const std::vector<std::string> without = calls(std::nullopt);
+    std::vector<std::string> with = without;
+    with.insert(with.end() - 2, "Overlay 3 -4 0.500000");
+    EXPECT_EQ(calls(SceneOverlay{kSomeOverlay, 3, -4, 0.5f}), with);
+    EXPECT_EQ(calls(SceneOverlay{nullptr, 3, -4, 1}), without);
+    EXPECT_EQ(calls(SceneOverlay{kSomeOverlay, 3, -4, 0}), without);
 }
 
 // Opaque, blended and a blended draw of mode 2 are on the reference pictures. Here mode 2's

@@ -142,6 +142,10 @@ public:
     bool SetRenderState(RenderState, std::uint32_t) override { return Ready(); }
     bool DrawPrimitive(PrimitiveType, int, int) override { return Ready(); }
     bool LightEnable(int, bool) override { return Ready(); }
+    std::unique_ptr<DeviceTexture> CreateOverlayTexture(const Image& overlay) override {
+        return std::make_unique<Texture>(r_->token, overlay.width);
+    }
+    bool DrawOverlay(DeviceTexture*, int, int, float) override { return Ready(); }
     bool Present() override {
         if (r_->atPresent) r_->condition = *r_->atPresent;
         if (r_->atPresent || !Ready()) return false;

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <limits>
 #include <memory>
 #include <span>
 #include <string>
@@ -53,6 +54,41 @@ inline Image LargeTestPicture(bool upsideDown) {
     return picture;
 }
 
+// A caption as the saver lays it over frames: a dark band fading in from the top, transparent
+// corners, and white glyphs in blocks of 4 pixels; premultiplied, and of sides no power of two.
+inline Image TestOverlay() {
+    constexpr int kWidth = 150, kHeight = 44;
+    Image overlay(kWidth, kHeight);
+    for (int y = 0; y < kHeight; ++y) {
+        for (int x = 0; x < kWidth; ++x) {
+            const auto alpha = static_cast<std::uint32_t>(40 + y * 215 / (kHeight - 1));
+            const bool corner = (x < 8 || x >= kWidth - 8) && y < 8;
+            const bool glyph = x >= 12 && y >= 12 && y < 32 && (x / 4 + y / 4) % 3 == 0;
+            const std::uint32_t band =
+                alpha << 24 | (alpha / 8) << 16 | (alpha / 6) << 8 | alpha / 4;
+            overlay.At(x, y) = corner ? 0 : glyph ? 0xFFFFFFFF : band;
+        }
+    }
+    return overlay;
+}
+
+// Where a frame shows the test overlay, on the kFrameWidth x kFrameHeight target.
+struct OverlayCase {
+    const char* name;
+    int x, y;
+    float opacity;
+};
+
+inline constexpr OverlayCase kOverlayCases[] = {
+    {"overlay_over_solid", 85, 100, 1},
+    {"overlay_half_faded", 85, 100, 0.5f},
+    {"overlay_faded_out", 85, 100, 0},
+    {"overlay_cut_top_left", -40, -20, 1},
+    {"overlay_cut_bottom_right", 250, 220, 0.5f},
+    {"overlay_off_right", 320, 10, 1},
+    {"overlay_off_top", 10, -44, 1},
+};
+
 struct Scene {
     const char* name;
     float seconds;
@@ -79,15 +115,24 @@ inline bool DrawTriangles(RenderDevice& device, std::span<const SolidVertex> ver
            device.EndScene() && device.Present();
 }
 
-// Two frames, as the first one after the device is made is drawn before the lights are set.
-inline bool DrawTwice(RenderDevice& device, const Scene& scene, SceneResources& resources) {
+// Two frames, as the first one after the device is made is drawn before the lights are set; with
+// the test overlay over both when one is given.
+inline bool DrawTwice(RenderDevice& device, const Scene& scene, SceneResources& resources,
+                      const OverlayCase* overlay = nullptr) {
     if (!CreateResources(device, EncodeBmp24(TestPicture()), resources,
                          [](ResourceProblem) { ADD_FAILURE() << "a resource is missing"; }))
         return false;
     const SceneState state{scene.pattern, scene.patternAlpha, scene.transparency,
                            resources.Texture.get()};
+    const std::unique_ptr<DeviceTexture> overlayTexture =
+        overlay ? device.CreateOverlayTexture(TestOverlay()) : nullptr;
+    if (overlay && !overlayTexture) return false;
+    const std::optional<SceneOverlay> laid =
+        overlay ? std::optional(
+                      SceneOverlay{overlayTexture.get(), overlay->x, overlay->y, overlay->opacity})
+                : std::nullopt;
     StillClock clock(scene.seconds);
-    return RenderFrame(device, clock, state) && RenderFrame(device, clock, state);
+    return RenderFrame(device, clock, state, laid) && RenderFrame(device, clock, state, laid);
 }
 
 inline int LargestChannelDifference(std::uint32_t a, std::uint32_t b) {
@@ -190,14 +235,15 @@ inline std::unique_ptr<DeviceTexture> UploadBetweenFrames(RenderDevice& device, 
 }
 
 // The frame to hold a device to: the scene drawn by the software device, after an upload
-// between frames when asked.
-inline Image DrawnBySoftware(const Scene& scene, bool afterUpload = false) {
+// between frames or with an overlay when asked.
+inline Image DrawnBySoftware(const Scene& scene, bool afterUpload = false,
+                             const OverlayCase* overlay = nullptr) {
     Image drawn;
     SoftwareDevice software(kFrameWidth, kFrameHeight,
                             [&](const Image& frame, const PixelRegion&) { drawn = frame; });
     SceneResources resources;
     EXPECT_TRUE(afterUpload ? UploadBetweenFrames(software, scene, nullptr) != nullptr
-                            : DrawTwice(software, scene, resources));
+                            : DrawTwice(software, scene, resources, overlay));
     return drawn;
 }
 
@@ -233,6 +279,22 @@ inline void ExpectResourceRules(RenderDevice& device) {
     EXPECT_TRUE(device.CreateTexture(Image(limits.maxTextureSize, 1)));
     EXPECT_FALSE(device.CreateTexture(Image(limits.maxTextureSize + 1, 1)));
     EXPECT_EQ(static_cast<bool>(device.CreateTexture(Image(3, 5))), !limits.powerOfTwoOnly);
+
+    // An overlay takes any side within the limits, and is drawn only as one, within a scene.
+    EXPECT_FALSE(device.CreateOverlayTexture(shortOfPixels));
+    EXPECT_FALSE(device.CreateOverlayTexture(Image()));
+    EXPECT_FALSE(device.CreateOverlayTexture(Image(limits.maxTextureSize + 1, 1)));
+    const std::unique_ptr<DeviceTexture> overlay = device.CreateOverlayTexture(Image(3, 5));
+    ASSERT_TRUE(overlay);
+    const std::unique_ptr<DeviceTexture> picture = device.CreateTexture(Image(8, 8));
+    ASSERT_TRUE(device.BeginScene());
+    EXPECT_TRUE(device.DrawOverlay(overlay.get(), 1, 1, 1));
+    EXPECT_FALSE(device.DrawOverlay(picture.get(), 1, 1, 1));
+    EXPECT_FALSE(device.DrawOverlay(nullptr, 1, 1, 1));
+    for (const float opacity : {-0.1f, 1.1f, std::numeric_limits<float>::quiet_NaN()})
+        EXPECT_FALSE(device.DrawOverlay(overlay.get(), 1, 1, opacity)) << opacity;
+    EXPECT_TRUE(device.EndScene());
+    EXPECT_FALSE(device.SetTexture(0, overlay.get()));
 }
 
 }  // namespace vexaframe

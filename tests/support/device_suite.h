@@ -54,6 +54,32 @@ TEST_P(DeviceSuite, FramesAgreeWithTheSoftwareDevice) {
     }
 }
 
+TEST_P(DeviceSuite, OverlaysDrawAsTheSoftwareDevice) {
+    const Scene& scene = kDifferentialScenes[1];
+    for (const OverlayCase& overlay : kOverlayCases) {
+        const std::unique_ptr<DeviceUnderTest> made = Make();
+        ASSERT_TRUE(made);
+        SceneResources resources;
+        ASSERT_TRUE(DrawTwice(made->Device(), scene, resources, &overlay)) << overlay.name;
+        ExpectAgreement(overlay.name, made->Presented(), DrawnBySoftware(scene, false, &overlay),
+                        GetParam().tolerance);
+    }
+}
+
+// The frames after an overlay are those of a device that never drew one, pixel for pixel, in
+// every one of the saver's scenes: the overlay set back every state it changed.
+TEST_P(DeviceSuite, AFrameAfterAnOverlayIsAsIfThereHadBeenNone) {
+    for (const Scene& scene : kDifferentialScenes) {
+        const std::unique_ptr<DeviceUnderTest> plain = Make(), overlaid = Make();
+        ASSERT_TRUE(plain && overlaid);
+        SceneResources plainResources, resources;
+        ASSERT_TRUE(DrawTwice(plain->Device(), scene, plainResources));
+        ASSERT_TRUE(DrawTwice(overlaid->Device(), scene, resources, &kOverlayCases[0]));
+        ASSERT_TRUE(DrawTwice(overlaid->Device(), scene, resources));
+        EXPECT_TRUE(plain->Presented().pixels == overlaid->Presented().pixels) << scene.name;
+    }
+}
+
 // Only a retired texture of this device and size is written over.
 TEST_P(DeviceSuite, ATextureUploadedBetweenFramesDrawsAsTheSoftwareDevice) {
     for (const UploadCase& upload : kUploadCases) {
