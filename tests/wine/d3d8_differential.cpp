@@ -118,22 +118,25 @@ INSTANTIATE_TEST_SUITE_P(Direct3D8, DeviceSuite,
                                                     kTolerance}),
                          DeviceKindName);
 
-// As the saver does once a lost device can be reset: the resources go, the device is reset for
-// its window, and the resources made anew draw the frames as before.
+// As the saver does once a lost device can be reset: the resources go, the overlay's texture
+// among them, the device is reset for its window, and the resources made anew draw the frames
+// as before.
 TEST(D3D8DeviceReset, ResourcesMadeAnewAfterAResetDrawAsBefore) {
     const Scene scene{"after_reset", 2.2f, 10, 1, 0};
+    const OverlayCase& overlay = kOverlayCases[1];
     TestWindow window(kFrameWidth, kFrameHeight);
     std::unique_ptr<D3D8Device> direct3d = CreateDevice(window.Surface());
     ASSERT_TRUE(direct3d);
     SceneResources direct3dResources;
-    ASSERT_TRUE(DrawTwice(*direct3d, scene, direct3dResources));
+    ASSERT_TRUE(DrawTwice(*direct3d, scene, direct3dResources, &overlay));
     direct3dResources = SceneResources{};
     ASSERT_EQ(direct3d->Reset(), DeviceCondition::Ready);
     EXPECT_EQ(direct3d->Condition(), DeviceCondition::Ready);
-    ASSERT_TRUE(DrawTwice(*direct3d, scene, direct3dResources));
+    ASSERT_TRUE(DrawTwice(*direct3d, scene, direct3dResources, &overlay));
     const Image drawnByDirect3D = ReadPresentedFrame(*direct3d->Native());
 
-    ExpectAgreement(scene.name, drawnByDirect3D, DrawnBySoftware(scene), kTolerance);
+    ExpectAgreement(scene.name, drawnByDirect3D, DrawnBySoftware(scene, false, &overlay),
+                    kTolerance);
 }
 
 // Each step of making a device against the real runtime, and what the saver then does.
@@ -212,6 +215,8 @@ TEST(D3D8DeviceLifetime, EachResourceKeepsTheRuntimeLoadedAndAnUploadFinishes) {
             return device.CreateVertexBuffer(kSolidBytes, kSolidVertexFormat);
         },
         nothing);
+    ExpectTheRuntimeKeptLoadedBy(
+        [](D3D8Device& device) { return device.CreateOverlayTexture(TestOverlay()); }, nothing);
     ExpectTheRuntimeKeptLoadedBy(
         [](D3D8Device& device) {
             return device.BeginTextureUpload(std::make_shared<const Image>(8, 8), nullptr);
