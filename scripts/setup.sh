@@ -25,6 +25,8 @@ packages=(
   xscreensaver xscreensaver-gl                               # the daemon that runs it as a module,
                                                              #   and its probe of the GL visual
   fonts-ipafont-gothic locales                               # Japanese texts and code page 932
+  libfreetype-dev libfontconfig-dev                          # captions on Linux: fontconfig
+                                                             #   finds the fonts, FreeType draws
   xscreensaver-data libxdamage1                              # the native benchmark: the OpenGL
                                                              #   slideshow's picture loader, and
                                                              #   DAMAGE for frame times
