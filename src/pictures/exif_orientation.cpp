@@ -2,20 +2,10 @@
 
 #include <array>
 #include <cstddef>
-#include <cstdint>
-
-#include "pictures/byte_reader.h"
 
 namespace vexaframe {
 namespace {
 
-using namespace std::literals;
-
-constexpr std::string_view kExifSignature = "Exif\0\0"sv;
-constexpr std::uint32_t kTiffMagic = 42;
-constexpr std::uint32_t kOrientationTag = 0x0112;
-constexpr std::uint32_t kShortType = 3;
-constexpr std::size_t kEntryRestSize = 10;  // type, count and value after an entry's tag
 constexpr int kLastOrientation = 8;
 
 // What undoes each way of lying, in this order: mirror the stored columns, mirror the stored
@@ -38,38 +28,6 @@ constexpr std::array<Turn, kLastOrientation + 1> kTurns = {{
 }};
 
 }  // namespace
-
-int TiffOrientation(std::string_view tiff) {
-    ByteOrder order = ByteOrder::LittleEndian;
-    if (tiff.starts_with("MM")) {
-        order = ByteOrder::BigEndian;
-    } else if (!tiff.starts_with("II")) {
-        return kUpright;
-    }
-    ByteReader reader(tiff, order);
-    reader.Skip(2);  // the byte order
-    if (reader.Unsigned16() != kTiffMagic) return kUpright;
-    reader.MoveTo(reader.Unsigned32());  // the main picture's directory
-    for (std::uint32_t entries = reader.Unsigned16(); entries > 0 && !reader.Failed(); --entries) {
-        if (reader.Unsigned16() != kOrientationTag) {
-            reader.Skip(kEntryRestSize);
-            continue;
-        }
-        const std::uint32_t type = reader.Unsigned16();
-        const std::uint32_t count = reader.Unsigned32();
-        const auto value = static_cast<int>(reader.Unsigned16());
-        reader.Skip(2);  // the rest of the entry's value field
-        const bool valid = !reader.Failed() && type == kShortType && count == 1 &&
-                           value >= kUpright && value <= kLastOrientation;
-        return valid ? value : kUpright;
-    }
-    return kUpright;
-}
-
-int ExifOrientation(std::string_view app1Payload) {
-    if (!app1Payload.starts_with(kExifSignature)) return kUpright;
-    return TiffOrientation(app1Payload.substr(kExifSignature.size()));
-}
 
 Image TurnUpright(Image stored, int orientation) {
     if (orientation <= kUpright || orientation > kLastOrientation) return stored;

@@ -94,7 +94,8 @@ std::optional<std::array<std::optional<std::string_view>, N>> FindBoxes(
     while (const std::optional<Box> box = boxes.Next()) {
         const auto type = std::ranges::find(types, box->type);
         if (type == types.end()) continue;
-        std::optional<std::string_view>& slot = found[static_cast<std::size_t>(type - types.begin())];
+        std::optional<std::string_view>& slot =
+            found[static_cast<std::size_t>(type - types.begin())];
         if (!slot) slot = box->payload;
     }
     if (boxes.Failed()) return std::nullopt;
@@ -155,30 +156,93 @@ std::optional<std::uint32_t> PrimaryItem(std::string_view pitm) {
     return item;
 }
 
-// The type of an item entry of version 2 or 3 (the earlier versions describe no pictures).
-std::optional<std::string_view> EntryItemType(std::string_view infe, std::uint32_t item) {
+struct ItemEntry {
+    std::uint32_t id;
+    std::string_view type;
+};
+
+// An item entry of version 2 or 3 (the earlier versions describe no pictures).
+std::optional<ItemEntry> ReadItemEntry(std::string_view infe) {
     const std::optional<FullBox> box = ReadFullBox(infe);
     if (!box || box->version < 2 || box->version > 3) return std::nullopt;
     ByteReader reader(box->body, ByteOrder::BigEndian);
     const std::uint32_t id = box->version == 2 ? reader.Unsigned16() : reader.Unsigned32();
     reader.Skip(2);  // protection index
     const std::string_view type = reader.Take(kTypeSize);
-    if (reader.Failed() || id != item) return std::nullopt;
-    return type;
+    if (reader.Failed()) return std::nullopt;
+    return ItemEntry{id, type};
 }
 
-std::optional<std::string_view> ItemType(std::string_view iinf, std::uint32_t item) {
+// The first item entry of 'iinf' that `matches`, when all of them are whole.
+template <typename Match>
+std::optional<ItemEntry> FindItemEntry(std::string_view iinf, Match matches) {
     const std::optional<FullBox> box = ReadFullBox(iinf);
     if (!box) return std::nullopt;
     const std::size_t countSize = box->version == 0 ? 2 : 4;  // the entries' count, unused
     if (box->body.size() < countSize) return std::nullopt;
-    std::optional<std::string_view> type;
+    std::optional<ItemEntry> found;
     Boxes entries(box->body.substr(countSize));
     while (const std::optional<Box> entry = entries.Next()) {
-        if (entry->type == "infe"sv && !type) type = EntryItemType(entry->payload, item);
+        if (entry->type != "infe"sv || found) continue;
+        const std::optional<ItemEntry> item = ReadItemEntry(entry->payload);
+        if (item && matches(*item)) found = item;
     }
     if (entries.Failed()) return std::nullopt;
-    return type;
+    return found;
+}
+
+std::optional<std::string_view> ItemType(std::string_view iinf, std::uint32_t item) {
+    const std::optional<ItemEntry> entry =
+        FindItemEntry(iinf, [item](const ItemEntry& e) { return e.id == item; });
+    if (!entry) return std::nullopt;
+    return entry->type;
+}
+
+// A number of 0, 4 or 8 bytes, as 'iloc' sizes its fields.
+std::uint64_t SizedNumber(ByteReader& reader, std::uint32_t size) {
+    if (size == 0) return 0;
+    const std::uint64_t high = size == 8 ? reader.Unsigned32() : 0;
+    return high << 32 | reader.Unsigned32();
+}
+
+bool IsFieldSize(std::uint32_t size) {
+    return size == 0 || size == 4 || size == 8;
+}
+
+// Where 'iloc' places the item: its one extent in the file itself (construction method 0,
+// data reference 0).
+std::optional<FileExtent> ItemExtent(std::string_view iloc, std::uint32_t item) {
+    const std::optional<FullBox> box = ReadFullBox(iloc);
+    if (!box || box->version > 2) return std::nullopt;
+    ByteReader reader(box->body, ByteOrder::BigEndian);
+    const std::uint32_t sizes = reader.Unsigned16();
+    const std::uint32_t offsetSize = sizes >> 12, lengthSize = sizes >> 8 & 15;
+    const std::uint32_t baseSize = sizes >> 4 & 15, indexSize = box->version > 0 ? sizes & 15 : 0;
+    if (!IsFieldSize(offsetSize) || !IsFieldSize(lengthSize) || !IsFieldSize(baseSize) ||
+        !IsFieldSize(indexSize))
+        return std::nullopt;
+    const std::uint32_t extentSize = indexSize + offsetSize + lengthSize;
+    std::uint32_t items = box->version < 2 ? reader.Unsigned16() : reader.Unsigned32();
+    for (; items > 0 && !reader.Failed(); --items) {
+        const std::uint32_t id = box->version < 2 ? reader.Unsigned16() : reader.Unsigned32();
+        const std::uint32_t method = box->version > 0 ? reader.Unsigned16() & 15 : 0;
+        const std::uint32_t dataReference = reader.Unsigned16();
+        const std::uint64_t base = SizedNumber(reader, baseSize);
+        const std::uint32_t extents = reader.Unsigned16();
+        std::uint64_t offset = 0;
+        std::uint64_t length = 0;
+        if (extents > 0) {
+            SizedNumber(reader, indexSize);
+            offset = SizedNumber(reader, offsetSize);
+            length = SizedNumber(reader, lengthSize);
+            reader.Skip(std::size_t{extentSize} * (extents - 1));
+        }
+        if (reader.Failed()) return std::nullopt;
+        if (id != item) continue;
+        if (method != 0 || dataReference != 0 || extents != 1) return std::nullopt;
+        return FileExtent{base + offset, length};
+    }
+    return std::nullopt;
 }
 
 // ------------------------------------------------------------------------ the properties
@@ -310,7 +374,7 @@ std::optional<PictureHeader> HeaderOf(PictureKind kind, const std::vector<Box>& 
         turn = Then(turn, *step);
     }
     if (!size) return std::nullopt;
-    return PictureHeader{kind, *size, ExifOrientationOf(turn)};
+    return PictureHeader{kind, *size, ExifOrientationOf(turn), std::nullopt};
 }
 
 std::optional<PictureHeader> ReadMeta(std::string_view meta, const std::vector<Brand>& brands) {
@@ -331,6 +395,14 @@ std::optional<PictureHeader> ReadMeta(std::string_view meta, const std::vector<B
     return HeaderOf(*kind, *properties);
 }
 
+// The meta box's payload among the boxes after the file type box.
+std::optional<std::string_view> FindMeta(Boxes& boxes) {
+    while (const std::optional<Box> box = boxes.Next()) {
+        if (box->type == "meta"sv) return box->payload;
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
 bool StartsWithFileTypeBox(std::string_view bytes) {
@@ -343,10 +415,25 @@ std::optional<PictureHeader> ReadIsobmffHeader(std::string_view bytes) {
     if (!fileType || fileType->type != kFileType) return std::nullopt;
     const std::optional<std::vector<Brand>> brands = ReadBrands(fileType->payload);
     if (!brands) return std::nullopt;
-    while (const std::optional<Box> box = boxes.Next()) {
-        if (box->type == "meta"sv) return ReadMeta(box->payload, *brands);
-    }
-    return std::nullopt;
+    const std::optional<std::string_view> meta = FindMeta(boxes);
+    if (!meta) return std::nullopt;
+    return ReadMeta(*meta, *brands);
+}
+
+std::optional<FileExtent> ExifItemExtent(std::string_view bytes) {
+    Boxes boxes(bytes);
+    const std::optional<Box> fileType = boxes.Next();
+    if (!fileType || fileType->type != kFileType) return std::nullopt;
+    const std::optional<std::string_view> meta = FindMeta(boxes);
+    if (!meta) return std::nullopt;
+    const std::optional<FullBox> box = ReadFullBox(*meta);
+    if (!box) return std::nullopt;
+    const auto found = FindBoxes(box->body, std::array{"iinf"sv, "iloc"sv});
+    if (!found || !(*found)[0] || !(*found)[1]) return std::nullopt;
+    const std::optional<ItemEntry> exif =
+        FindItemEntry(*(*found)[0], [](const ItemEntry& e) { return e.type == "Exif"sv; });
+    if (!exif) return std::nullopt;
+    return ItemExtent(*(*found)[1], exif->id);
 }
 
 }  // namespace vexaframe

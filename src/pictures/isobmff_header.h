@@ -4,6 +4,7 @@
 // properties associated with it: its size ('ispe') and how it turns on the way to the screen
 // ('irot', 'imir').
 
+#include <cstdint>
 #include <optional>
 #include <string_view>
 
@@ -21,5 +22,17 @@ bool StartsWithFileTypeBox(std::string_view bytes);
 // file of other brands or other coding, a damaged or cut-short box, a primary item without a
 // size or beyond bmp::IsWithinLimits.
 std::optional<PictureHeader> ReadIsobmffHeader(std::string_view bytes);
+
+// Where some of a file's bytes lie in it.
+struct FileExtent {
+    std::uint64_t offset = 0;
+    std::uint64_t length = 0;
+};
+
+// Where such a file's Exif item (its first item entry of type 'Exif') lies, as the meta box's
+// 'iloc' places it: in one extent of the file itself, usually in the media data after the meta
+// box. Nothing for a file without the item, one placed otherwise (in 'idat', in several extents,
+// in another file) or a damaged or cut-short meta box.
+std::optional<FileExtent> ExifItemExtent(std::string_view bytes);
 
 }  // namespace vexaframe

@@ -54,9 +54,10 @@ constexpr std::uint32_t kVp8lVersionShift = 29;
 constexpr std::size_t kVp8xFlagsSize = 4;  // the flags and reserved bits
 
 std::optional<PictureHeader> Checked(PictureKind kind, std::int64_t width, std::int64_t height,
-                                     int orientation = kUpright) {
+                                     const ExifData& exif = {}) {
     if (!bmp::IsWithinLimits(width, height)) return std::nullopt;
-    return PictureHeader{kind, {static_cast<int>(width), static_cast<int>(height)}, orientation};
+    return PictureHeader{
+        kind, {static_cast<int>(width), static_cast<int>(height)}, exif.orientation, exif.taken};
 }
 
 std::int64_t NominalPixels(std::int64_t length, std::int64_t unitsPerInch) {
@@ -74,19 +75,19 @@ bool MayPrecedeFrame(std::uint32_t marker) {
     return marker >= 0xC0 && !(marker >= 0xD0 && marker <= 0xDA);
 }
 
-std::optional<PictureHeader> ReadJpegFrame(std::string_view frame, int orientation) {
+std::optional<PictureHeader> ReadJpegFrame(std::string_view frame, const ExifData& exif) {
     ByteReader reader(frame, ByteOrder::BigEndian);
     reader.Skip(1);  // sample precision
     const std::uint32_t height = reader.Unsigned16();
     const std::uint32_t width = reader.Unsigned16();
     if (reader.Failed()) return std::nullopt;
-    return Checked(PictureKind::Jpeg, width, height, orientation);
+    return Checked(PictureKind::Jpeg, width, height, exif);
 }
 
 std::optional<PictureHeader> ReadJpegHeader(std::string_view bytes) {
     ByteReader reader(bytes, ByteOrder::BigEndian);
     reader.Skip(kJpegStart.size());
-    int orientation = kUpright;
+    ExifData exif;
     for (;;) {
         if (reader.Byte() != kJpegMarkerStart) return std::nullopt;
         std::uint32_t marker = reader.Byte();
@@ -96,8 +97,8 @@ std::optional<PictureHeader> ReadJpegHeader(std::string_view bytes) {
         if (length < kJpegLengthSize) return std::nullopt;
         const std::string_view payload = reader.Take(length - kJpegLengthSize);
         if (reader.Failed()) return std::nullopt;  // the header ends before the frame
-        if (IsStartOfFrame(marker)) return ReadJpegFrame(payload, orientation);
-        if (marker == kJpegApp1 && orientation == kUpright) orientation = ExifOrientation(payload);
+        if (IsStartOfFrame(marker)) return ReadJpegFrame(payload, exif);
+        if (marker == kJpegApp1) exif.FillFrom(ReadExifSegment(payload));
     }
 }
 
@@ -131,7 +132,7 @@ std::optional<PictureHeader> ReadGifHeader(std::string_view bytes) {
 std::optional<PictureHeader> ReadBmpHeader(std::string_view bytes) {
     const std::optional<PixelSize> size = BmpPictureSize(bytes);  // within the limits
     if (!size) return std::nullopt;
-    return PictureHeader{PictureKind::Bmp, *size};
+    return PictureHeader{PictureKind::Bmp, *size, kUpright, std::nullopt};
 }
 
 std::optional<PictureHeader> ReadPlaceableWmfHeader(std::string_view bytes) {
@@ -184,18 +185,18 @@ bool IsPngDepth(std::uint32_t colourType, std::uint32_t depth) {
     }
 }
 
-// The chunks after IHDR, up to the first IDAT: the orientation from the first eXIf chunk among
-// them (a bare TIFF structure). Nothing when they end or are damaged before IDAT.
-std::optional<int> ReadPngChunksToImageData(ByteReader& reader) {
-    int orientation = kUpright;
+// The chunks after IHDR, up to the first IDAT: the Exif data of the eXIf chunks among them (a
+// bare TIFF structure). Nothing when they end or are damaged before IDAT.
+std::optional<ExifData> ReadPngChunksToImageData(ByteReader& reader) {
+    ExifData exif;
     for (;;) {
         const std::uint32_t length = reader.Unsigned32();
         const std::string_view type = reader.Take(4);
         if (reader.Failed() || length > kPngLongestChunk) return std::nullopt;
-        if (type == "IDAT") return orientation;
+        if (type == "IDAT") return exif;
         const std::string_view data = reader.Take(length);
         reader.Skip(kPngCrcSize);
-        if (type == "eXIf" && orientation == kUpright) orientation = TiffOrientation(data);
+        if (type == "eXIf") exif.FillFrom(ReadTiffExif(data));
     }
 }
 
@@ -216,9 +217,9 @@ std::optional<PictureHeader> ReadPngHeader(std::string_view bytes) {
         !IsPngDepth(colourType, depth) || compression != 0 || filter != 0 || interlace > 1) {
         return std::nullopt;
     }
-    const std::optional<int> orientation = ReadPngChunksToImageData(reader);
-    if (!orientation) return std::nullopt;
-    return Checked(PictureKind::Png, width, height, *orientation);
+    const std::optional<ExifData> exif = ReadPngChunksToImageData(reader);
+    if (!exif) return std::nullopt;
+    return Checked(PictureKind::Png, width, height, *exif);
 }
 
 // A lossy picture's key frame: its tag, the start code and the sides in 14 bits each.
@@ -244,17 +245,12 @@ std::optional<PictureHeader> ReadVp8lHeader(ByteReader reader) {
                    (fields >> kVp8lSideBits & kSideMask) + 1);
 }
 
-// The Exif data of a WebP file: a TIFF structure, which some writers put after "Exif\0\0".
-int WebpExifOrientation(std::string_view payload) {
-    return payload.starts_with("Exif\0\0"sv) ? ExifOrientation(payload) : TiffOrientation(payload);
-}
-
 // The chunks after the extended header, up to the first of the picture's data (a still
 // picture's VP8 or VP8L chunk, or an animation's first frame) and on, as long as they are whole,
 // for an EXIF chunk. Nothing when they end before the picture's data.
-std::optional<int> ReadWebpChunksAfterVp8x(ByteReader& reader) {
+std::optional<ExifData> ReadWebpChunksAfterVp8x(ByteReader& reader) {
     bool pictureFound = false;
-    int orientation = kUpright;
+    ExifData exif;
     for (;;) {
         const std::string_view fourcc = reader.Take(4);
         const std::uint32_t size = reader.Unsigned32();
@@ -262,11 +258,11 @@ std::optional<int> ReadWebpChunksAfterVp8x(ByteReader& reader) {
         pictureFound = pictureFound || fourcc == "VP8 " || fourcc == "VP8L" || fourcc == "ANMF";
         const std::string_view payload = reader.Take(size);
         if (reader.Failed()) break;
-        if (fourcc == "EXIF" && orientation == kUpright) orientation = WebpExifOrientation(payload);
+        if (fourcc == "EXIF") exif.FillFrom(ReadExifBlock(payload));
         reader.Skip(size & 1);  // chunks are padded to an even size
     }
     if (!pictureFound) return std::nullopt;
-    return orientation;
+    return exif;
 }
 
 // The extended form: flags, the canvas's sides less one in 24 bits each, and the chunks after.
@@ -277,9 +273,9 @@ std::optional<PictureHeader> ReadVp8xHeader(ByteReader& reader, std::uint32_t si
     const std::uint32_t width = header.Unsigned24() + 1;
     const std::uint32_t height = header.Unsigned24() + 1;
     if (header.Failed()) return std::nullopt;
-    const std::optional<int> orientation = ReadWebpChunksAfterVp8x(reader);
-    if (!orientation) return std::nullopt;
-    return Checked(PictureKind::Webp, width, height, *orientation);
+    const std::optional<ExifData> exif = ReadWebpChunksAfterVp8x(reader);
+    if (!exif) return std::nullopt;
+    return Checked(PictureKind::Webp, width, height, *exif);
 }
 
 // The RIFF form WEBP; its chunks are read no further than the size the RIFF header declares.

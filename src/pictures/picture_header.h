@@ -5,7 +5,7 @@
 #include <optional>
 #include <string_view>
 
-#include "pictures/exif_orientation.h"
+#include "pictures/exif_data.h"
 #include "pictures/image.h"
 
 namespace vexaframe {
@@ -17,6 +17,8 @@ struct PictureHeader {
     PixelSize size;  // a metafile's nominal size at 96 dots per inch
     // From the Exif data of a JPEG, PNG or WebP file; a HEIF or AVIF file's irot and imir.
     int orientation = kUpright;
+    // From the same Exif data: when the photograph was taken (never for HEIF or AVIF here).
+    std::optional<CalendarTime> taken;
 };
 
 // The header of a file of the kinds we show, when it is whole and declares a size within

@@ -2,12 +2,15 @@
 // The file services the program relies on. Paths are UTF-8 text in the platform's own
 // spelling (separator and drive letters as PathStyle says); nothing here normalises them.
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+
+#include "platform/calendar_time.h"
 
 namespace vexaframe {
 
@@ -64,6 +67,14 @@ public:
 
     // The whole file, or nothing when it is missing or unreadable.
     [[nodiscard]] virtual std::optional<std::string> ReadFile(const std::string& path) = 0;
+    // Up to `maxBytes` of the file from `offset` on: fewer where it ends sooner, none from its
+    // end on. Nothing when it is missing or unreadable.
+    [[nodiscard]] virtual std::optional<std::string> ReadFileRange(const std::string& path,
+                                                                   std::uint64_t offset,
+                                                                   std::size_t maxBytes) = 0;
+
+    // When the file's contents last changed, in local time; nothing when no file is there.
+    [[nodiscard]] virtual std::optional<CalendarTime> LastWritten(const std::string& path) = 0;
 
     // True when a file (not a folder) exists at the path, readable or not: a file that
     // cannot be read must not be taken for a missing one and overwritten.

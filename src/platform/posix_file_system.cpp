@@ -8,7 +8,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
+#include <limits>
 #include <memory>
 #include <optional>
 #include <utility>
@@ -123,6 +125,15 @@ void SyncFolder(const std::string& folder) {
     if (directory.Valid()) fsync(directory.Get());
 }
 
+// Non-blocking, so that a named pipe in the file's place cannot hang the program; invalid for
+// anything but a regular file.
+Descriptor OpenRegularFile(const std::string& path) {
+    Descriptor file(open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    struct stat status {};
+    if (!file.Valid() || fstat(file.Get(), &status) != 0 || !S_ISREG(status.st_mode)) return {};
+    return file;
+}
+
 // Only a file without other names: its bytes are what the others show.
 void ShrinkInSteps(const std::string& path) {
     const Descriptor file(open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOFOLLOW));
@@ -158,11 +169,8 @@ std::optional<std::string> PosixFileSystem::FinalPath(const std::string& folder)
 }
 
 std::optional<std::string> PosixFileSystem::ReadFile(const std::string& path) {
-    // Non-blocking, so that a named pipe in the file's place cannot hang the program.
-    const Descriptor file(open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
-    struct stat status {};
-    if (!file.Valid() || fstat(file.Get(), &status) != 0 || !S_ISREG(status.st_mode))
-        return std::nullopt;
+    const Descriptor file = OpenRegularFile(path);
+    if (!file.Valid()) return std::nullopt;
     std::string bytes;
     char buffer[1 << 16];
     while (true) {
@@ -172,6 +180,36 @@ std::optional<std::string> PosixFileSystem::ReadFile(const std::string& path) {
         if (count == 0) return bytes;
         bytes.append(buffer, static_cast<std::size_t>(count));
     }
+}
+
+std::optional<std::string> PosixFileSystem::ReadFileRange(const std::string& path,
+                                                          std::uint64_t offset,
+                                                          std::size_t maxBytes) {
+    const Descriptor file = OpenRegularFile(path);
+    if (!file.Valid()) return std::nullopt;
+    if (offset > static_cast<std::uint64_t>(std::numeric_limits<off_t>::max())) return "";
+    std::string bytes;
+    char buffer[1 << 16];
+    while (bytes.size() < maxBytes) {
+        const std::size_t wanted = std::min(sizeof buffer, maxBytes - bytes.size());
+        const ssize_t count =
+            pread(file.Get(), buffer, wanted, static_cast<off_t>(offset + bytes.size()));
+        if (count < 0 && errno == EINTR) continue;
+        if (count < 0) return std::nullopt;
+        if (count == 0) break;
+        bytes.append(buffer, static_cast<std::size_t>(count));
+    }
+    return bytes;
+}
+
+std::optional<CalendarTime> PosixFileSystem::LastWritten(const std::string& path) {
+    struct stat status {};
+    std::tm local{};
+    if (stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode) ||
+        localtime_r(&status.st_mtime, &local) == nullptr)
+        return std::nullopt;
+    return CalendarTime{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
+                        local.tm_hour,        local.tm_min,     local.tm_sec};
 }
 
 bool PosixFileSystem::FileExists(const std::string& path) {

@@ -17,6 +17,9 @@ public:
                             const std::function<bool(const FolderEntry&)>& visit) override;
     std::optional<std::string> FinalPath(const std::string& folder) override;
     std::optional<std::string> ReadFile(const std::string& path) override;
+    std::optional<std::string> ReadFileRange(const std::string& path, std::uint64_t offset,
+                                             std::size_t maxBytes) override;
+    std::optional<CalendarTime> LastWritten(const std::string& path) override;
     bool FileExists(const std::string& path) override;
     using FileSystem::WriteFileAtomically;
     bool WriteFileAtomically(const std::string& path, const ByteSource& source) override;

@@ -2,8 +2,11 @@
 // Owners of the system's handles on POSIX: one for each kind, each giving its handle back the
 // one right way when it goes, whichever way the code leaves.
 
+#include <locale.h>
 #include <unistd.h>
 
+#include <memory>
+#include <type_traits>
 #include <utility>
 
 namespace vexaframe {
@@ -30,5 +33,11 @@ public:
 private:
     int descriptor_ = -1;
 };
+
+struct LocaleFreer {
+    void operator()(locale_t locale) const { freelocale(locale); }
+};
+// A locale made with newlocale; null when it could not be made.
+using OwnedLocale = std::unique_ptr<std::remove_pointer_t<locale_t>, LocaleFreer>;
 
 }  // namespace vexaframe

@@ -33,6 +33,12 @@ bool IsFolder(const std::wstring& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
+OwnedFile OpenForReading(const std::string& path) {
+    return TakeFile(CreateFileW(WideFromUtf8(path).c_str(), GENERIC_READ,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
 // Only a file without other names: its bytes are what the others show.
 void ShrinkInSteps(const std::wstring& path) {
     const OwnedFile file =
@@ -101,10 +107,7 @@ std::optional<std::string> Win32FileSystem::FinalPath(const std::string& folder)
 }
 
 std::optional<std::string> Win32FileSystem::ReadFile(const std::string& path) {
-    const OwnedFile file =
-        TakeFile(CreateFileW(WideFromUtf8(path).c_str(), GENERIC_READ,
-                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    const OwnedFile file = OpenForReading(path);
     if (!file) return std::nullopt;
     std::string bytes;
     char buffer[1 << 16];
@@ -114,6 +117,39 @@ std::optional<std::string> Win32FileSystem::ReadFile(const std::string& path) {
         bytes.append(buffer, count);
     } while (count != 0);
     return bytes;
+}
+
+std::optional<std::string> Win32FileSystem::ReadFileRange(const std::string& path,
+                                                          std::uint64_t offset,
+                                                          std::size_t maxBytes) {
+    const OwnedFile file = OpenForReading(path);
+    if (!file) return std::nullopt;
+    LARGE_INTEGER start;
+    start.QuadPart = static_cast<LONGLONG>(std::min<std::uint64_t>(offset, MAXLONGLONG));
+    if (!SetFilePointerEx(file.get(), start, nullptr, FILE_BEGIN)) return std::nullopt;
+    std::string bytes;
+    char buffer[1 << 16];
+    while (bytes.size() < maxBytes) {
+        const auto wanted = static_cast<DWORD>(std::min(sizeof buffer, maxBytes - bytes.size()));
+        DWORD count = 0;
+        if (!::ReadFile(file.get(), buffer, wanted, &count, nullptr)) return std::nullopt;
+        if (count == 0) break;
+        bytes.append(buffer, count);
+    }
+    return bytes;
+}
+
+std::optional<CalendarTime> Win32FileSystem::LastWritten(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    SYSTEMTIME universal;
+    SYSTEMTIME local;
+    if (!GetFileAttributesExW(WideFromUtf8(path).c_str(), GetFileExInfoStandard, &data) ||
+        (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ||
+        !FileTimeToSystemTime(&data.ftLastWriteTime, &universal) ||
+        !SystemTimeToTzSpecificLocalTime(nullptr, &universal, &local))
+        return std::nullopt;
+    return CalendarTime{local.wYear, local.wMonth,  local.wDay,
+                        local.wHour, local.wMinute, local.wSecond};
 }
 
 bool Win32FileSystem::FileExists(const std::string& path) {

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "forged.h"
-#include "pictures/exif_orientation.h"
+#include "pictures/exif_data.h"
 #include "pictures/picture_header.h"
 
 namespace vexaframe {
@@ -49,14 +49,14 @@ TEST(ExifOrientation, TakesMissingOrDamagedDataAsUpright) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        EXPECT_EQ(ExifOrientation(c.bytes), kUpright);
+        EXPECT_EQ(ReadExifSegment(c.bytes).orientation, kUpright);
     }
     // Cut anywhere before the end of the Orientation's entry (the next directory's offset
     // does not matter).
     const std::size_t entryEnd = exif.size() - 12 - 4;
     for (std::size_t size = 0; size < entryEnd; ++size)
-        EXPECT_EQ(ExifOrientation(exif.substr(0, size)), kUpright) << size << " bytes";
-    EXPECT_EQ(ExifOrientation(exif.substr(0, entryEnd)), static_cast<int>(kTurned));
+        EXPECT_EQ(ReadExifSegment(exif.substr(0, size)).orientation, kUpright) << size << " bytes";
+    EXPECT_EQ(ReadExifSegment(exif.substr(0, entryEnd)).orientation, static_cast<int>(kTurned));
 }
 
 }  // namespace

@@ -59,6 +59,10 @@ public:
     void MakeUnwritable(std::string_view folder) { unwritable_.insert(Canonical(folder)); }
     // The file exists but cannot be read.
     void MakeUnreadable(std::string_view path) { unreadable_.insert(Canonical(path)); }
+    // What LastWritten gives for the file while it exists; without this, nothing.
+    void SetLastWritten(std::string_view path, const CalendarTime& time) {
+        lastWritten_[Canonical(path)] = time;
+    }
 
     // Every listing fails after visiting this many entries.
     std::optional<std::size_t> listingsFailAfter;
@@ -66,6 +70,7 @@ public:
     bool failWrites = false;
 
     int writeCount = 0;                       // files written
+    std::size_t bytesRead = 0;                // handed out by ReadFile and ReadFileRange
     std::vector<std::string> listedPatterns;  // in the order asked for
 
     std::optional<std::string> FileBytes(std::string_view path) const {
@@ -109,8 +114,23 @@ public:
     }
 
     std::optional<std::string> ReadFile(const std::string& path) override {
+        return ReadFileRange(path, 0, std::string::npos);
+    }
+
+    std::optional<std::string> ReadFileRange(const std::string& path, std::uint64_t offset,
+                                             std::size_t maxBytes) override {
         if (unreadable_.count(Canonical(path)) != 0) return std::nullopt;
-        return FileBytes(path);
+        const std::optional<std::string> bytes = FileBytes(path);
+        if (!bytes) return std::nullopt;
+        const std::string range = offset < bytes->size() ? bytes->substr(offset, maxBytes) : "";
+        bytesRead += range.size();
+        return range;
+    }
+
+    std::optional<CalendarTime> LastWritten(const std::string& path) override {
+        const auto time = lastWritten_.find(Canonical(path));
+        if (time == lastWritten_.end() || !FileBytes(path)) return std::nullopt;
+        return time->second;
     }
 
     bool FileExists(const std::string& path) override { return FileBytes(path).has_value(); }
@@ -264,6 +284,7 @@ private:
     std::set<std::string> unlistable_;
     std::set<std::string> unwritable_;
     std::set<std::string> unreadable_;
+    std::map<std::string, CalendarTime> lastWritten_;
     std::map<std::string, std::string> links_;  // a folder link: what it reaches
 };
 
