@@ -96,6 +96,34 @@ inline std::string WithExifOrientation(const std::string& jpeg, int orientation,
     return jpeg.substr(0, 2) + Segment(kApp1, CameraExif(orientation, bigEndian)) + jpeg.substr(2);
 }
 
+inline constexpr std::uint16_t kExifDirectoryTag = 0x8769;
+inline constexpr std::uint16_t kDateTimeOriginalTag = 0x9003;
+
+// The Exif data of a photograph taken at `moment` (Exif's "YYYY:MM:DD HH:MM:SS"): the TIFF
+// header, the main directory with the Orientation and the Exif directory's offset (38, right
+// after it, unless `exifAt` says otherwise), the Exif directory with DateTimeOriginal, and the
+// text with its NUL.
+inline std::string DatedTiff(const std::string& moment, bool bigEndian, int orientation = 1,
+                             std::uint32_t exifAt = 38) {
+    constexpr std::uint32_t kTextAt = 38 + 2 + 12 + 4;
+    std::string tiff =
+        ExifPayload(bigEndian,
+                    {{kOrientationTag, kShort, 1, static_cast<std::uint32_t>(orientation)},
+                     {kExifDirectoryTag, kLong, 1, exifAt}})
+            .substr(6);
+    AppendNumber(tiff, 1, 2, bigEndian);
+    for (const std::uint32_t value : {std::uint32_t{kDateTimeOriginalTag}, std::uint32_t{kAscii}})
+        AppendNumber(tiff, value, 2, bigEndian);
+    AppendNumber(tiff, static_cast<std::uint32_t>(moment.size() + 1), 4, bigEndian);
+    AppendNumber(tiff, kTextAt, 4, bigEndian);
+    AppendNumber(tiff, 0, 4, bigEndian);  // no further directory
+    return tiff + moment + '\0';
+}
+
+inline std::string DatedExif(const std::string& moment, bool bigEndian, int orientation = 1) {
+    return std::string("Exif\0\0", 6) + DatedTiff(moment, bigEndian, orientation);
+}
+
 struct GifFrame {
     int left = 0, top = 0, width = 0, height = 0;
     std::vector<std::uint8_t> indices;  // in the order the file stores the rows

@@ -60,7 +60,8 @@ struct IsobmffFile {
     std::vector<std::string> properties = {Hvcc(), Ispe(64, 48)};
     std::vector<Associations> associations = {{1, {1, 2}}};
     int associationsVersion = 0;
-    std::uint32_t associationsFlags = 0;  // 1: indices of 15 bits
+    std::uint32_t associationsFlags = 0;      // 1: indices of 15 bits
+    std::vector<std::string> otherMetaBoxes;  // after the item properties
 
     std::string FileType() const {
         std::string brands = majorBrand + std::string(4, '\0');
@@ -83,7 +84,14 @@ struct IsobmffFile {
         for (const std::string& property : properties) container += property;
         return FullBox("meta", 0, 0,
                        handler + primaryItem + FullBox("iinf", 0, 0, entries) +
-                           Box("iprp", Box("ipco", container) + AssociationBox()));
+                           Box("iprp", Box("ipco", container) + AssociationBox()) +
+                           Joined(otherMetaBoxes));
+    }
+
+    static std::string Joined(const std::vector<std::string>& boxes) {
+        std::string joined;
+        for (const std::string& box : boxes) joined += box;
+        return joined;
     }
 
     std::string AssociationBox() const {
