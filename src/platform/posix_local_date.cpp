@@ -11,10 +11,10 @@
 namespace vexaframe {
 namespace {
 
-// The environment's LC_TIME locale where the system has it and it writes UTF-8; else the C
-// locale, whose dates are plain ASCII.
+// The environment's LC_TIME locale where the system has it and it writes UTF-8 (which its
+// LC_CTYPE tells); else the C locale, whose dates are plain ASCII.
 OwnedLocale DateLocale() {
-    OwnedLocale own(newlocale(LC_TIME_MASK, "", nullptr));
+    OwnedLocale own(newlocale(LC_CTYPE_MASK | LC_TIME_MASK, "", nullptr));
     if (own && std::strcmp(nl_langinfo_l(CODESET, own.get()), "UTF-8") == 0) return own;
     return OwnedLocale(newlocale(LC_TIME_MASK, "C", nullptr));
 }

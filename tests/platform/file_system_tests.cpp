@@ -3,6 +3,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -180,6 +182,35 @@ TEST_F(FileSystemTest, ReportsTheClassicAttributeBits) {
     expected[".hidden-readonly.bmp"] = kHidden;
 #endif
     EXPECT_EQ(cheaply, expected);
+}
+
+TEST_F(FileSystemTest, ReadsRangesOfAFile) {
+    std::string bytes(100000, '\0');
+    for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 7);
+    Write(kKorean, bytes);
+    const std::string path = PathOf(kKorean);
+    EXPECT_EQ(files_.ReadFileRange(path, 0, 10), bytes.substr(0, 10));
+    EXPECT_EQ(files_.ReadFileRange(path, 70000, 20000), bytes.substr(70000, 20000));
+    EXPECT_EQ(files_.ReadFileRange(path, 99990, 100), bytes.substr(99990));  // to the end
+    EXPECT_EQ(files_.ReadFileRange(path, 200000, 100), "");
+    EXPECT_EQ(files_.ReadFileRange(PathOf("missing"), 0, 10), std::nullopt);
+    EXPECT_EQ(files_.ReadFileRange(folder_, 0, 10), std::nullopt);
+}
+
+// A file written at noon, local time, of a summer's day.
+TEST_F(FileSystemTest, TellsWhenAFileWasLastWrittenInLocalTime) {
+    Write(kJapanese, "x");
+    std::tm noon{};
+    noon.tm_year = 2020 - 1900;
+    noon.tm_mon = 5;
+    noon.tm_mday = 15;
+    noon.tm_hour = 12;
+    noon.tm_isdst = -1;
+    const auto written = std::chrono::system_clock::from_time_t(std::mktime(&noon));
+    fs::last_write_time(FsPath(PathOf(kJapanese)), std::chrono::file_clock::from_sys(written));
+    EXPECT_EQ(files_.LastWritten(PathOf(kJapanese)), (CalendarTime{2020, 6, 15, 12, 0, 0}));
+    EXPECT_EQ(files_.LastWritten(PathOf("missing")), std::nullopt);
+    EXPECT_EQ(files_.LastWritten(folder_), std::nullopt);
 }
 
 TEST_F(FileSystemTest, MissingPathsAndFoldersAreNoFilesAndListNothing) {
