@@ -47,6 +47,13 @@ std::optional<DrawingPattern> PatternFor(std::int16_t patternIndex) {
     return DrawingPattern{patternIndex % 2 == 0 ? 1 : 0, 2 + patternIndex / 2};
 }
 
+float CubeReach() {
+    const double cornerDistance = std::sqrt(3.0);  // the cube spans -1..1 on every axis
+    const double eyeDistance = std::hypot(kEyeRadius, kEyeHeight);
+    const double sphereAngle = std::asin(cornerDistance / eyeDistance);
+    return static_cast<float>(std::tan(sphereAngle) / std::tan(kFieldOfViewY / 2));
+}
+
 bool SetupCamera(RenderDevice& device, FrameClock& clock) {
     const double cosine = std::cos(static_cast<double>(clock.SecondsSinceMidnight()));
     const double sine = std::sin(static_cast<double>(clock.SecondsSinceMidnight()));

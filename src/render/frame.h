@@ -66,6 +66,12 @@ bool SetupLighting(RenderDevice& device);
 // Over the solid, when there is an overlay to show.
 bool DrawSceneOverlay(RenderDevice& device, const std::optional<SceneOverlay>& overlay);
 
+// How far from the screen's centre the cube can reach, from any point of the camera's circle,
+// as a share of the half-screen along either axis: the camera keeps one distance from the
+// cube's centre and looks at it, so the cube stays inside the circle its bounding sphere
+// projects to, stretched to the screen's shape.
+float CubeReach();
+
 // False as soon as the device reports a failure.
 bool RenderFrame(RenderDevice& device, FrameClock& clock, const SceneState& scene,
                  const std::optional<SceneOverlay>& overlay = std::nullopt);
