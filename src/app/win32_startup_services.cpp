@@ -7,6 +7,7 @@
 
 #include <cstdint>
 
+#include "platform/text_rasteriser.h"
 #include "platform/win32_handles.h"
 #include "platform/win32_system.h"
 #include "platform/win32_text.h"
@@ -90,7 +91,8 @@ bool Win32StartupServices::ShowSettingsDialog(const RunState& run) {
 bool Win32StartupServices::OpenSaver(RunState& run, const SaverMode& mode) {
     saver_ = std::make_unique<Win32SaverWindow>(
         run, mode,
-        SaverPictures{files_, location_.pictureFile, std::make_unique<ProcessPictureDecoder>()},
+        SaverPictures{files_, location_.pictureFile, std::make_unique<ProcessPictureDecoder>(),
+                      MakeTextRasteriser()},
         ModeLetter(argumentText_) == "S");
     if (!saver_->Open()) saver_.reset();
     return saver_ != nullptr;

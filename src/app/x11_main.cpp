@@ -12,6 +12,7 @@
 #include "pictures/picture_decoder.h"
 #include "platform/posix_file_system.h"
 #include "platform/random.h"
+#include "platform/text_rasteriser.h"
 #include "platform/utf8_code_page.h"
 #include "saver/x11_saver_window.h"
 #include "settings/module_options.h"
@@ -74,7 +75,8 @@ int main(int argc, char** argv) {
 
     X11SaverWindow saver(
         run, options, SaverModeFor(options),
-        SaverPictures{files, location->pictureFile, std::make_unique<ProcessPictureDecoder>()});
+        SaverPictures{files, location->pictureFile, std::make_unique<ProcessPictureDecoder>(),
+                      MakeTextRasteriser()});
     if (!saver.Open()) return 1;
     saver.Run();
 }

@@ -16,6 +16,7 @@ namespace vexaframe {
 struct PreparedPicture {
     bool inPendingFile = false;           // the pending bitmap file holds the picture
     std::optional<Image> texturePicture;  // made from that file for the device, where it could be
+    Image caption;                        // the picture's caption band; empty when it has none
 };
 
 class PicturePreparer {

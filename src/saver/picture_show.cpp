@@ -1,14 +1,21 @@
 #include "saver/picture_show.h"
 
+#include <algorithm>
 #include <utility>
+
+#include "render/caption_band.h"
+#include "saver/caption.h"
 
 namespace vexaframe {
 
 PictureShow::PictureShow(RunState& run, SaverPictures pictures,
                          std::function<void(std::wstring_view)> report)
     : order_(run),
+      files_(pictures.files),
       staged_(pictures.files, std::move(pictures.stagedFile)),
       decoder_(std::move(pictures.decoder)),
+      text_(std::move(pictures.text)),
+      folder_(run.settings.ImageFolder),
       report_(std::move(report)),
       preparer_([this](const std::string& file, std::stop_token stop) {
           return DecodeNextPicture(file, std::move(stop));
@@ -19,6 +26,7 @@ void PictureShow::UseDevice(std::unique_ptr<RenderDevice> device, int refreshHer
     device_ = std::move(device);
     if (device_) {
         textureLimits_ = device_->ScreenTextureLimits();
+        SetCaptionScreen();
         MakeResources();
     }
     pacer_.emplace(refreshHertz, FramePacer::Clock::now(), framePause);
@@ -34,12 +42,29 @@ void PictureShow::StageFirstPicture() {
         decoded ? staged_.TakePendingTexture(textureLimits_) : std::nullopt;
     const bool newPicture = StageNextImage(decoded);
     if (!newPicture || !device_) return;
+    pictureCaption_ = {PaintCaptionOf(*first), nullptr};
     if (texture) stagedTexture_ = std::make_shared<const Image>(std::move(*texture));
     MakeResources();
 }
 
+// Captions prepared from now on are for the new size; the one on the screen stays as it is.
 void PictureShow::ResizeDevice(int width, int height) {
-    if (device_) device_->Resize(width, height);
+    if (!device_ || !device_->Resize(width, height)) return;
+    SetCaptionScreen();
+}
+
+PixelSize PictureShow::CaptionScreen() const {
+    const std::lock_guard lock(captionScreenMutex_);
+    return captionScreen_;
+}
+
+void PictureShow::SetCaptionScreen() {
+    const PixelSize screen{device_->TargetSize().width, device_->TargetSize().height};
+    {
+        const std::lock_guard lock(captionScreenMutex_);
+        captionScreen_ = screen;
+    }
+    pauseSign_ = {PaintPauseBand(CaptionMetricsFor(screen)), nullptr};
 }
 
 // The order is already rebuilt when the last position was staged, so the next file is known,
@@ -101,9 +126,17 @@ bool PictureShow::DecodeIntoPendingFile(const std::string& file, std::stop_token
 PreparedPicture PictureShow::DecodeNextPicture(const std::string& file, std::stop_token stop) {
     PreparedPicture prepared;
     prepared.inPendingFile = !file.empty() && DecodeIntoPendingFile(file, stop);
-    if (prepared.inPendingFile && !stop.stop_requested())
+    if (prepared.inPendingFile && !stop.stop_requested()) {
         prepared.texturePicture = staged_.TakePendingTexture(textureLimits_);
+        prepared.caption = PaintCaptionOf(file);
+    }
     return prepared;
+}
+
+// Made for every picture, so that one asked for with captions off is there at once.
+Image PictureShow::PaintCaptionOf(const std::string& file) {
+    if (!text_) return {};
+    return PaintCaption(*text_, CaptionLinesOf(files_, file, folder_), CaptionScreen());
 }
 
 // A picture whose texture cannot be made is ready too: its change reports the problem.
@@ -117,6 +150,7 @@ void PictureShow::UploadNextPicture() {
         std::optional<PreparedPicture> prepared = preparer_.TakeFinished();
         if (!prepared) return;
         next_.inPendingFile = prepared->inPendingFile;
+        next_.caption = std::move(prepared->caption);
         if (prepared->inPendingFile && prepared->texturePicture) {
             next_.picture = std::make_shared<const Image>(std::move(*prepared->texturePicture));
             next_.upload = device_->BeginTextureUpload(next_.picture, std::move(retired_));
@@ -135,7 +169,10 @@ void PictureShow::ShowNextPicture() {
     const bool newPicture = next_.shownBefore
                                 ? StageShownBefore(*next_.shownBefore, next_.inPendingFile)
                                 : StageNextImage(next_.inPendingFile);
-    if (newPicture) stagedTexture_ = std::move(next_.picture);
+    if (newPicture) {
+        stagedTexture_ = std::move(next_.picture);
+        pictureCaption_ = {std::move(next_.caption), nullptr};
+    }
     ReplaceResources(newPicture, std::move(next_.texture));
     PrepareNextPicture();
 }
@@ -194,14 +231,29 @@ void PictureShow::ReportProblem(ResourceProblem problem) {
     report_(problem == ResourceProblem::VertexBuffer ? kVertexBufferProblem : kTextureProblem);
 }
 
-FrameOutcome PictureShow::DrawFrame(SceneState scene) {
+// The band's texture is made by the first frame that shows it: a few hundred kilobytes.
+std::optional<SceneOverlay> PictureShow::OverlayFor(CaptionRequest caption) {
+    Overlay* overlay = caption.shown == CaptionShown::Picture  ? &pictureCaption_
+                       : caption.shown == CaptionShown::Paused ? &pauseSign_
+                                                               : nullptr;
+    if (overlay == nullptr || overlay->band.width == 0 || caption.opacity <= 0) return std::nullopt;
+    if (!overlay->texture) overlay->texture = device_->CreateOverlayTexture(overlay->band);
+    if (!overlay->texture) return std::nullopt;
+    const PixelSize screen = CaptionScreen();
+    const BandPosition at = CaptionPosition(screen, {overlay->band.width, overlay->band.height},
+                                            CaptionMetricsFor(screen));
+    return SceneOverlay{overlay->texture.get(), at.x, at.y, std::min(caption.opacity, 1.0f)};
+}
+
+FrameOutcome PictureShow::DrawFrame(SceneState scene, CaptionRequest caption) {
     if (!device_) return FrameOutcome::Failed;
     DeviceCondition condition = RegainDevice();
     if (condition == DeviceCondition::Ready) {
         UploadNextPicture();
         scene.Texture = resources_.Texture.get();
-        const bool drawn =
-            pictureStaged_ ? RenderFrame(*device_, clock_, scene) : RenderEmptyFrame(*device_);
+        const bool drawn = pictureStaged_
+                               ? RenderFrame(*device_, clock_, scene, OverlayFor(caption))
+                               : RenderEmptyFrame(*device_);
         if (drawn) return FrameOutcome::Drawn;
         condition = device_->Condition();  // it may have been lost during the frame
         if (condition == DeviceCondition::Ready) return FrameOutcome::Failed;
@@ -211,12 +263,12 @@ FrameOutcome PictureShow::DrawFrame(SceneState scene) {
     return FrameOutcome::Skipped;
 }
 
-PictureShow::DueFrame PictureShow::DrawDueFrame(SceneState scene) {
+PictureShow::DueFrame PictureShow::DrawDueFrame(SceneState scene, CaptionRequest caption) {
     if (!pacer_) return {};
     using Clock = FramePacer::Clock;
     DueFrame frame;
     if (pacer_->TimeToNextFrame(Clock::now()) == Clock::duration::zero()) {
-        frame.drawn = DrawFrame(scene);
+        frame.drawn = DrawFrame(scene, caption);
         // A skipped frame counts too, so that a lost device is asked once a frame, not in a spin.
         if (pacer_) pacer_->FrameDrawn(Clock::now());
     }
@@ -257,6 +309,8 @@ void PictureShow::DropDeviceResources() {
 void PictureShow::ReleaseDeviceObjects() {
     resources_ = SceneResources{};
     retired_.reset();
+    pictureCaption_.texture.reset();
+    pauseSign_.texture.reset();
     next_.upload.reset();
     next_.texture.reset();
     next_.picture.reset();

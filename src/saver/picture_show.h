@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <stop_token>
 #include <string>
@@ -22,6 +23,7 @@
 #include "pictures/picture_decoder.h"
 #include "pictures/staged_picture.h"
 #include "pictures/texture_picture.h"
+#include "platform/text_rasteriser.h"
 #include "render/frame.h"
 #include "render/render_device.h"
 #include "render/scene_resources.h"
@@ -49,6 +51,14 @@ struct SaverPictures {
     FileSystem& files;
     std::string stagedFile;  // Vexaframe.bmp: the picture on the cube
     std::unique_ptr<PictureDecoder> decoder;
+    std::unique_ptr<TextRasteriser> text;  // the captions' letters
+};
+
+// What lies over the cube in the bottom-left corner, and how opaque it is.
+enum class CaptionShown { None, Picture, Paused };
+struct CaptionRequest {
+    CaptionShown shown = CaptionShown::None;
+    float opacity = 0;
 };
 
 class PictureShow {
@@ -92,14 +102,14 @@ public:
     // moving a band of the next picture to the device, so that no frame waits for a whole
     // texture. A lost device draws nothing until it can be reset; then the cube gets its
     // resources anew, from the staged picture.
-    FrameOutcome DrawFrame(SceneState scene);
+    FrameOutcome DrawFrame(SceneState scene, CaptionRequest caption = {});
     // The frame when one is due, and how long until the next one is: what a shell's loop waits
     // for. No frame and no wait once the frames have stopped.
     struct DueFrame {
         std::optional<FrameOutcome> drawn;
         std::optional<std::chrono::milliseconds> wait;
     };
-    DueFrame DrawDueFrame(SceneState scene);
+    DueFrame DrawDueFrame(SceneState scene, CaptionRequest caption = {});
     void StopFrames() { pacer_.reset(); }
 
     // Every texture and buffer goes before the device, so that the device is really gone, its
@@ -122,10 +132,18 @@ private:
         std::shared_ptr<const Image> picture;    // its texture's pixels
         std::unique_ptr<TextureUpload> upload;   // while uploading
         std::unique_ptr<DeviceTexture> texture;  // once ready; none when the device made none
+        Image caption;
+    };
+    // A band over the cube: its pixels, and its texture once a frame drew it.
+    struct Overlay {
+        Image band;
+        std::unique_ptr<DeviceTexture> texture;
     };
 
     void Prepare(std::optional<std::size_t> shownBefore);
     bool DecodeIntoPendingFile(const std::string& file, std::stop_token stop);
+    Image PaintCaptionOf(const std::string& file);
+    std::optional<SceneOverlay> OverlayFor(CaptionRequest caption);
     PreparedPicture DecodeNextPicture(const std::string& file, std::stop_token stop);
     void PrepareListedPicture();
     void UploadNextPicture();
@@ -139,8 +157,20 @@ private:
     void ReportProblem(ResourceProblem problem);
 
     ShowOrder order_;
+    FileSystem& files_;
     StagedPicture staged_;
     std::unique_ptr<PictureDecoder> decoder_;
+    // Used by one thread at a time: the start's for the first picture, then the preparing one.
+    std::unique_ptr<TextRasteriser> text_;
+    const std::string folder_;  // the pictures' folder, which captions start from
+    // The device's target, which captions are made for and placed on: a resize may come while
+    // the preparing thread makes one.
+    PixelSize CaptionScreen() const;
+    void SetCaptionScreen();
+    mutable std::mutex captionScreenMutex_;
+    PixelSize captionScreen_;  // guarded by captionScreenMutex_
+    Overlay pictureCaption_;   // of the picture on the cube
+    Overlay pauseSign_;
     std::function<void(std::wstring_view)> report_;
     std::int32_t PicturePosition_ = 0;    // in the order, of the picture staged last
     bool pictureStaged_ = false;          // since the start

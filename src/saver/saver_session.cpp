@@ -1,11 +1,19 @@
 #include "saver/saver_session.h"
 
+#include <algorithm>
 #include <limits>
 #include <utility>
 
 #include "platform/wide_text.h"
+#include "saver/caption.h"
 
 namespace vexaframe {
+
+namespace {
+
+constexpr double kForever = std::numeric_limits<double>::infinity();
+
+}  // namespace
 
 SaverSession::SaverSession(RunState& run, const SaverMode& mode, SaverPlatform& platform,
                            SaverPictures pictures, SystemSaverState* system)
@@ -29,6 +37,7 @@ void SaverSession::Start() {
     show_.StageFirstPicture();
     state_.TickCount = 0;
     platform_.ShowTopmost();
+    captionSince_ = std::chrono::steady_clock::now();
     show_.PrepareNextPicture();
 }
 
@@ -45,6 +54,8 @@ void SaverSession::OnSecondTick() {
 void SaverSession::ChangePicture() {
     state_.TickCount = 0;
     changeAsked_ = false;
+    captionAsked_ = false;
+    captionSince_ = std::chrono::steady_clock::now();
     ChooseNewPattern();
     show_.ShowNextPicture();
     if (show_.NoPictureLoads()) EndWithMessage(NoPictureLoadsMessage(run_.settings.ImageFolder));
@@ -62,6 +73,12 @@ void SaverSession::OnShowKey(ShowKey key) {
         case ShowKey::Hold:
             held_ = !held_;
             state_.TickCount = 0;
+            captionAsked_ = false;
+            captionSince_ = std::chrono::steady_clock::now();
+            break;
+        case ShowKey::Caption:
+            captionAsked_ = true;
+            captionSince_ = std::chrono::steady_clock::now();
             break;
     }
     ChangeIfAsked();
@@ -74,13 +91,15 @@ void SaverSession::ChangeIfAsked() {
 // The frames move the next picture on; a change a key asked for comes with the first frame
 // after it is ready.
 PictureShow::DueFrame SaverSession::DrawDueFrame() {
-    PictureShow::DueFrame frame = show_.DrawDueFrame(Scene());
+    PictureShow::DueFrame frame =
+        show_.DrawDueFrame(Scene(), Caption(std::chrono::steady_clock::now()));
     ChangeIfAsked();
     return frame;
 }
 
 FrameOutcome SaverSession::DrawFrame() {
-    const FrameOutcome outcome = show_.DrawFrame(Scene());
+    const FrameOutcome outcome =
+        show_.DrawFrame(Scene(), Caption(std::chrono::steady_clock::now()));
     ChangeIfAsked();
     return outcome;
 }
@@ -98,6 +117,14 @@ std::wstring NoPictureLoadsMessage(std::string_view folder) {
 
 SceneState SaverSession::Scene() const {
     return {state_.PatternIndex, state_.PatternAlpha, run_.settings.TransparencyMode, nullptr};
+}
+
+CaptionRequest SaverSession::Caption(std::chrono::steady_clock::time_point now) const {
+    const double shown = std::chrono::duration<double>(now - captionSince_).count();
+    if (held_ && !captionAsked_) return {CaptionShown::Paused, CaptionOpacity(shown, kForever)};
+    if (!captionAsked_ && !CaptionsOn(run_.settings)) return {};
+    const double interval = std::max<double>(1, run_.settings.IntervalSeconds);
+    return {CaptionShown::Picture, CaptionOpacity(shown, held_ ? kForever : interval)};
 }
 
 // Only a real movement ends the saver: the first event only records where the mouse is,

@@ -3,6 +3,7 @@
 // and in which order; what counts as a click; which pattern each picture is drawn with. The
 // pictures and the frames are the PictureShow's; the windows are the platform's.
 
+#include <chrono>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -51,7 +52,8 @@ public:
     void OnCharacterKey() { EndSaver(); }
     // → changes to the next picture as soon as it is ready, ← to the one shown before, each with
     // a new pattern and the interval started again; ← after ← goes one further back, and → after
-    // it one less far. Hold keeps the picture until pressed again.
+    // it one less far. Hold keeps the picture until pressed again, with a pause sign over the
+    // show. Caption shows the picture's caption for an interval, even with captions off.
     void OnShowKey(ShowKey key);
     // Mouse buttons pressed and released on the drawing surface or a cover.
     void OnButtonDown(MouseButton button);
@@ -76,6 +78,9 @@ public:
     std::int32_t PicturePosition() const { return show_.PicturePosition(); }
     // What the next frame draws; its texture is the show's.
     SceneState Scene() const;
+    // What lies over the cube at `now`: after a change the picture's caption for the interval
+    // where captions are on or were asked for; while held, the pause sign.
+    CaptionRequest Caption(std::chrono::steady_clock::time_point now) const;
 
     SaverState& State() { return state_; }
     const SaverState& State() const { return state_; }
@@ -96,6 +101,8 @@ private:
     bool leftButtonDown_ = false;
     bool changeAsked_ = false;  // by a key, for as soon as the next picture is ready
     bool held_ = false;
+    bool captionAsked_ = false;  // since the last change or hold
+    std::chrono::steady_clock::time_point captionSince_;
     bool messageShown_ = false;  // the ticks wait while a message is up
     PictureShow show_;           // last: its preparing thread stops before the rest goes
 };

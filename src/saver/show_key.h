@@ -8,6 +8,7 @@ enum class ShowKey {
     Next,      // the next picture at once
     Previous,  // the picture shown before
     Hold,      // holds the picture against the interval, until pressed again
+    Caption,   // the picture's caption, for an interval
 };
 
 }  // namespace vexaframe

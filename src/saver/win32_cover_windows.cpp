@@ -42,6 +42,8 @@ std::optional<ShowKey> ShowKeyOf(WPARAM virtualKey, LPARAM flags) {
         case VK_PAUSE:
         case VK_DOWN:
             return repeated ? std::nullopt : std::optional(ShowKey::Hold);
+        case VK_UP:
+            return ShowKey::Caption;
         default:
             return std::nullopt;
     }

@@ -75,6 +75,9 @@ std::optional<ShowKey> ShowKeyOf(KeySym symbol) {
         case XK_Down:
         case XK_KP_Down:
             return ShowKey::Hold;
+        case XK_Up:
+        case XK_KP_Up:
+            return ShowKey::Caption;
         default:
             return std::nullopt;
     }

@@ -251,6 +251,7 @@ std::string WithTrailingSeparator(std::string_view path, PathStyle paths) {
 }
 
 std::string_view CataloguedName(std::string_view path, std::string_view folder) {
+    if (folder.empty()) return path;
     return path.substr(std::min(path.size(), folder.size() + 1));  // and its separator
 }
 

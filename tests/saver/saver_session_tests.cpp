@@ -107,6 +107,7 @@ struct DeviceRecord {
     int uploadSteps = 1;
     int presented = 0, resets = 0, uploadsBegun = 0, buffersMade = 0;
     int drawnPicture = 0;  // the width of the texture the last frame drew with
+    int drawnOverlay = 0;  // and of the overlay it laid over it; 0 for none
     std::shared_ptr<const int> token = std::make_shared<const int>(0);
 
     int Alive() const { return static_cast<int>(token.use_count()) - 1; }
@@ -136,6 +137,7 @@ public:
     bool EndScene() override { return Ready(); }
     bool SetMaterial(const Material&) override { return Ready(); }
     bool SetTexture(int, DeviceTexture* texture) override {
+        r_->drawnOverlay = 0;
         r_->drawnPicture = texture != nullptr ? static_cast<Texture*>(texture)->width : 0;
         return Ready();
     }
@@ -145,7 +147,10 @@ public:
     std::unique_ptr<DeviceTexture> CreateOverlayTexture(const Image& overlay) override {
         return std::make_unique<Texture>(r_->token, overlay.width);
     }
-    bool DrawOverlay(DeviceTexture*, int, int, float) override { return Ready(); }
+    bool DrawOverlay(DeviceTexture* overlay, int, int, float) override {
+        r_->drawnOverlay = static_cast<Texture*>(overlay)->width;
+        return Ready();
+    }
     bool Present() override {
         if (r_->atPresent) r_->condition = *r_->atPresent;
         if (r_->atPresent || !Ready()) return false;
@@ -227,12 +232,23 @@ private:
     void Call(const std::string& call) { calls += (calls.empty() ? "" : ", ") + call; }
 };
 
+// Letters as wide as they are high, so that every caption has a band.
+class FixedWidthText final : public TextRasteriser {
+public:
+    TextMask Rasterise(std::string_view text, int height, int maxWidth) override {
+        const int width = std::min(maxWidth, height * static_cast<int>(text.size()));
+        return {width, height,
+                std::vector<std::uint8_t>(static_cast<std::size_t>(width) * height, 255)};
+    }
+};
+
 struct Options {
     SaverMode mode = kBySystem;
     std::int16_t interval = 10;
     std::int16_t transparency = 2;
     std::int16_t pictures = 3;
     std::int16_t orderMode = 0;
+    std::int16_t caption = 0;
     std::set<std::string> unreadable{};
     bool asksPassword = false;
     std::shared_ptr<ListingFeed> listing{};  // the rest of the catalogue, while it is listed
@@ -256,6 +272,7 @@ protected:
         run->settings.IntervalSeconds = options.interval;
         run->settings.TransparencyMode = options.transparency;
         run->settings.OrderMode = options.orderMode;
+        run->settings.Caption = options.caption;
         for (int n = 1; n <= options.pictures; ++n)
             run->catalogue.ImageFiles.push_back(std::to_string(n));
         run->catalogue.ImageCount = options.pictures;
@@ -277,7 +294,9 @@ protected:
         SaverMode mode = options.mode;
         mode.asksPassword = options.asksPassword;
         session = std::make_unique<SaverSession>(
-            *run, mode, platform, SaverPictures{*files, StagedFile(), std::move(fakeDecoder)},
+            *run, mode, platform,
+            SaverPictures{*files, StagedFile(), std::move(fakeDecoder),
+                          std::make_unique<FixedWidthText>()},
             &platform);
         session->Start();
     }
@@ -683,6 +702,47 @@ TEST_F(SaverSessionTest, HoldKeepsThePictureAcrossIntervalsUntilPressedAgain) {
     EXPECT_FALSE(session->Held());
     EXPECT_EQ(ChangesOver(2), (std::vector<int>{2}));
     EXPECT_EQ(Shown(), 3);
+}
+
+// With captions on, each change brings the picture's caption, faded in and gone before the
+// next; ↑ asks for it for one interval where they are off, and until the next change.
+TEST_F(SaverSessionTest, CaptionsComeWithEachChangeWhereOnAndUpAsksForOneWhereOff) {
+    using namespace std::chrono_literals;
+    const auto now = std::chrono::steady_clock::now;
+    for (const std::int16_t on : {1, 0}) {
+        Start({.interval = 10, .caption = on});
+        EXPECT_EQ(session->Caption(now()).shown, on ? CaptionShown::Picture : CaptionShown::None);
+        std::this_thread::sleep_for(50ms);  // into the fade, far from its end
+        Shown();
+        EXPECT_EQ(device->drawnOverlay > 0, on == 1);
+        EXPECT_EQ(session->Caption(now() + 9700ms).opacity, 0);  // gone before the change
+
+        session->OnShowKey(ShowKey::Caption);
+        const CaptionRequest asked = session->Caption(now() + 2s);
+        EXPECT_EQ(asked.shown, CaptionShown::Picture);
+        EXPECT_EQ(asked.opacity, 1);
+        ChangesOver(10);
+        EXPECT_EQ(session->Caption(now()).shown, on ? CaptionShown::Picture : CaptionShown::None);
+    }
+}
+
+// Held, the pause sign shows as long as the hold lasts; ↑ shows the caption instead.
+TEST_F(SaverSessionTest, WhileHeldThePauseSignShowsUntilTheCaptionIsAskedFor) {
+    using namespace std::chrono_literals;
+    const auto now = std::chrono::steady_clock::now;
+    Start({.interval = 10, .caption = 1});
+    session->OnShowKey(ShowKey::Hold);
+    const CaptionRequest held = session->Caption(now() + 1h);
+    EXPECT_EQ(held.shown, CaptionShown::Paused);
+    EXPECT_EQ(held.opacity, 1);
+    std::this_thread::sleep_for(50ms);
+    Shown();
+    EXPECT_GT(device->drawnOverlay, 0);
+    session->OnShowKey(ShowKey::Caption);
+    EXPECT_EQ(session->Caption(now() + 1h).shown, CaptionShown::Picture);
+    EXPECT_EQ(session->Caption(now() + 1h).opacity, 1);
+    session->OnShowKey(ShowKey::Hold);
+    EXPECT_EQ(session->Caption(now() + 1h).opacity, 0);
 }
 
 // While the device is lost a key asks for the change like any other, and it comes once the

@@ -257,6 +257,7 @@ TEST(FolderExists, IsTrueForAnyListableFolderAndADriveRootOnlyWithEntries) {
 TEST(PathRoutines, CataloguedNameAndWithTrailingSeparator) {
     EXPECT_EQ(CataloguedName("C:\\\\a.bmp", "C:\\"), "a.bmp");
     EXPECT_EQ(CataloguedName("/pics/2023/07/a.bmp", "/pics"), "2023/07/a.bmp");
+    EXPECT_EQ(CataloguedName("a.bmp", ""), "a.bmp");  // no folder: nothing to take off
     EXPECT_EQ(WithTrailingSeparator("C:\\Pics \\  ", kWindowsPaths), "C:\\Pics \\");
     EXPECT_EQ(WithTrailingSeparator("C:", kWindowsPaths), "C:\\");
     EXPECT_EQ(WithTrailingSeparator("   ", kWindowsPaths), "\\");
