@@ -297,6 +297,8 @@ def processor_shares(options, folders):
           f"{'ms/frame':>8}")
     # The device it chooses by itself, then OpenGL whatever renders it.
     runs = (("vexaframe -root", vexaframe(options, folders, "default", folder, [])),
+            ("vexaframe -root -caption", vexaframe(options, folders, "caption", folder,
+                                                   ["-caption"])),
             ("vexaframe -root -opengl", vexaframe(options, folders, "opengl", folder, ["-opengl"])),
             (f"glslideshow -root -duration {INTERVAL_SECONDS} -cutoff 0",
              slideshow(folders, folder)))
@@ -312,6 +314,8 @@ def processor_shares(options, folders):
         print(f"  {name:42} {program_share:8.2f} {server_share:8.2f} {both:8.2f} {rate:8.1f} "
               f"{shown}", flush=True)
     *ours, slides = results
+    print(f"  captions on / off: the program alone {ratio(ours[1][0], ours[0][0])}, "
+          f"processor a frame {ratio(ours[1][2], ours[0][2])}")
     for (name, _), measured in zip(runs, ours):
         print(f"  {name} / glslideshow: " + ", ".join(
             f"{what} {ratio(measured[at], slides[at])}" for at, what in (
@@ -325,9 +329,9 @@ def ratio(numerator, denominator):
     return f"{numerator / denominator:.2f}" if numerator is not None and denominator else "-"
 
 
-def frame_times(options, folders, name, folder, interval):
+def frame_times(options, folders, name, folder, interval, extra=()):
     program = vexaframe(options, folders, name, folder, [
-        "-interval", str(interval), "-order", "sequential", "-transparency", "opaque"])
+        "-interval", str(interval), "-order", "sequential", "-transparency", "opaque", *extra])
     clear_root()
     with FrameWatch() as frames, program:
         frames.wait_for_first(program)
@@ -357,6 +361,10 @@ def frame_intervals(options, folders):
             report_frames(f"{label}, no change", frame_times(options, folders, "still", folder, 60))
         report_frames(f"{label}, a change every {INTERVAL_SECONDS} s",
                frame_times(options, folders, label.replace(" ", ""), folder, INTERVAL_SECONDS))
+        if label == PHOTOGRAPHS[0][0]:
+            report_frames(f"{label}, change, captions",
+                          frame_times(options, folders, "captions", folder, INTERVAL_SECONDS,
+                                      ["-caption"]))
 
 
 def main():

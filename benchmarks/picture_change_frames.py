@@ -36,9 +36,10 @@ def photograph(folder, name, width, height, seed):
     return path
 
 
-def frame_times(session, name, pictures, interval):
+def frame_times(session, name, pictures, interval, caption=0):
     windows_folder = session.windows_picture_folder(name, pictures)
-    settings = wine_session.saver_settings(windows_folder, interval)
+    settings = {**wine_session.saver_settings(windows_folder, interval),
+                wine_session.CAPTION_KEY: caption}
     copy = session.fresh_copy(name, settings)
     log_path = os.path.join(TRACE_FOLDER or session.folders, f"vexaframe-{os.getpid()}-{name}.log")
     env = dict(session.env, WINEDEBUG="-all,+timestamp,trace+d3d8")
@@ -81,6 +82,9 @@ def benchmark(session):
             report("12 MP, no change", frame_times(session, "still", pictures, 60))
         report(f"{label}, a change every {INTERVAL_SECONDS} s",
                frame_times(session, label[:2], pictures, INTERVAL_SECONDS))
+        if label == "12 MP":
+            report("12 MP, change, captions",
+                   frame_times(session, "captions", pictures, INTERVAL_SECONDS, caption=1))
 
 
 def main():

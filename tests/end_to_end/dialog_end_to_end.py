@@ -19,8 +19,8 @@ import time
 
 from end_to_end import (SCREEN, Failure, Held, expect_ended, expect_running, run_cases, stop,
                         wait_for)
-from wine_session import (FOLDER_KEY, INTERVAL_KEY, ORDER_KEY, SUBFOLDERS_KEY, TRANSPARENCY_KEY,
-                          WineSession, photograph_in_kinds)
+from wine_session import (CAPTION_KEY, FOLDER_KEY, INTERVAL_KEY, ORDER_KEY, SUBFOLDERS_KEY,
+                          TRANSPARENCY_KEY, WineSession, photograph_in_kinds)
 
 CAPTION = "Vexaframe_P"
 SAVE_FAILED = "設定を保存できませんでした。"
@@ -63,6 +63,8 @@ LIST = from_twips(FILES[:2], 180, 1020, 2535, 3180)
 FOLDER_LABEL = from_twips(FILES[:2], 180, 4320, 3135, 255)
 SUBFOLDERS_BOX = from_twips(FILES[:2], 3375, 4350, 180, 180)
 SUBFOLDERS_CAPTION = in_twips(FILES[:2], 3615, 4350)
+CAPTION_BOX = from_twips(BODY[:2], 5400, 3840, 180, 180)
+CAPTION_CAPTION = in_twips(BODY[:2], 5640, 3840)
 PREVIEW = from_twips(FILES[:2], 2880, 780, 1500, 1500)
 SECONDS_LABEL = Rect(*in_twips(OPTIONS[:2], 720, 1740), 40, 13)  # as wide as "60 秒" and more
 SPINNER = from_twips(OPTIONS[:2], 360, 1620, 255, 375)
@@ -280,14 +282,14 @@ def case_set_writes_the_settings_file_and_ends(session):
                          f"{TRANSPARENCY_KEY}= 2", f"{KIND_KEYS[0]}= 1", f"{KIND_KEYS[1]}= 1",
                          f"{KIND_KEYS[2]}= 0", f"{KIND_KEYS[3]}= 1", f"{KIND_KEYS[4]}= 0",
                          f"{KIND_KEYS[5]}= 1", f"{KIND_KEYS[6]}= 0", f"{KIND_KEYS[7]}= 1",
-                         f"{SUBFOLDERS_KEY}= 1"]),
+                         f"{SUBFOLDERS_KEY}= 1", f"{CAPTION_KEY}= 1"]),
         ("present", lambda folder: {KIND_KEYS[3]: "0", TRANSPARENCY_KEY: "1", ORDER_KEY: "1",
                                     FOLDER_KEY: folder, INTERVAL_KEY: "10", KIND_KEYS[2]: "1"},
          lambda folder: [f"{KIND_KEYS[3]}=0", f"{TRANSPARENCY_KEY}=1", f"{ORDER_KEY}= 0",
                          f"{FOLDER_KEY}={folder}", f"{INTERVAL_KEY}= 12", f"{KIND_KEYS[2]}= 0",
                          f"{KIND_KEYS[0]}= 1", f"{KIND_KEYS[1]}= 1", f"{KIND_KEYS[4]}= 0",
                          f"{KIND_KEYS[5]}= 1", f"{KIND_KEYS[6]}= 0", f"{KIND_KEYS[7]}= 1",
-                         f"{SUBFOLDERS_KEY}= 1"]),
+                         f"{SUBFOLDERS_KEY}= 1", f"{CAPTION_KEY}= 1"]),
     ]
     # A picture of a month's folder, which the list shows by its path once sub-folders are on,
     # and a phone's name, which the list drops when its kind is switched off.
@@ -308,6 +310,9 @@ def case_set_writes_the_settings_file_and_ends(session):
             dialog.toggle_kind(HEIC)
             if "2024\\07\\deep.bmp" not in dialog.toggle_subfolders():
                 raise Failure(f"with sub-folders the list shows {dialog.lines()}")
+            box = dialog.screenshot().area(CAPTION_BOX)
+            dialog.click(within_caption(CAPTION_CAPTION))
+            dialog.area_changed(CAPTION_BOX, box, "a click on the caption box")
             dialog.click(SET_BUTTON.centre)
             expect_ended(dialog.process, f"設定 ({name})")
             if dialog.settings_bytes() != settings_text(expected(dialog.windows_folder)):

@@ -16,7 +16,7 @@ from end_to_end import (RUN_BOUND_SECONDS, SCREEN, Failure, Running, ended_withi
                         expect_cube_of, expect_ended, expect_running, rgb_of, run_cases, wait_for)
 from picture_memory import (expect_large_picture_in_bounded_memory, large_jpeg, resident_bytes,
                             staged_version)
-from wine_session import (FIRST_WINE_START_SECONDS, SUBFOLDERS_KEY, WineSession,
+from wine_session import (CAPTION_KEY, FIRST_WINE_START_SECONDS, SUBFOLDERS_KEY, WineSession,
                           broken_pictures, photograph_in_kinds, saver_settings)
 
 # What the saver says when not one picture of its folder loads, the folder on the next line.
@@ -34,8 +34,9 @@ class SaverSession(WineSession):
     def start_saver(self, name, arguments):
         return RunningSaver(self, name, {"a.bmp": self.sample("aurora_lake.bmp")}, arguments)
 
-    def start_show(self, name, pictures, interval):
-        return RunningSaver(self, name, pictures, self.MOUSE_ENDS_IT, interval)
+    def start_show(self, name, pictures, interval, caption=0):
+        return RunningSaver(self, name, pictures, self.MOUSE_ENDS_IT, interval,
+                            {CAPTION_KEY: caption})
 
     def mouse_never_endings(self):
         return [("Enter", lambda saver: self.xdotool("key", "Return"))]

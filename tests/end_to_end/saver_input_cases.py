@@ -9,13 +9,16 @@ the rules; the session a script runs them in says how its program starts:
                                 arguments, on Linux in a window XScreenSaver gives);
   mouse_never_endings()         how such a start is ended instead: pairs of what it is and
                                 end(saver), each tried on a saver of its own;
-  start_show(name, pictures, interval)
+  start_show(name, pictures, interval, caption=0)
                                 the saver showing `pictures` (name: sample path) in catalogue
                                 order, opaque, changing every `interval` seconds, its staged
-                                bitmap file followed through the Running's staged().
+                                bitmap file followed through the Running's staged(); with
+                                captions when `caption` is 1.
 """
 
-from end_to_end import expect_ended, expect_running, rgb_of
+import time
+
+from end_to_end import SCREEN, Failure, expect_ended, expect_running, pixels, rgb_of
 
 # Where the pointer rests as the saver's window appears: the first position the saver sees,
 # which later moves are measured from.
@@ -50,6 +53,33 @@ def case_the_arrows_step_through_the_pictures_and_pause_holds_one(session):
         saver.expect_staged(b, "Down, which releases the hold")
         saver.expect_staged(c, "the next interval")
         expect_running(saver.process, "the arrows and Pause")
+        session.xdotool("key", "a")
+        expect_ended(saver.process, "the key a")
+
+
+def caption_strip_ink(screen):
+    """The white letters in the strip along the screen's bottom left, below where the cube
+    turns: only a caption puts any there."""
+    width, height = SCREEN
+    return [pixel for pixel in pixels(screen, 0, height * 85 // 100, width // 2, height, step=2)
+            if min(pixel) > 200]
+
+
+def case_a_caption_shows_where_on_and_up_shows_one_where_off(session):
+    pictures = {"a.bmp": session.sample("aurora_lake.bmp")}
+    with session.start_show("caption", pictures, interval=60, caption=1) as saver:
+        saver.wait_until_shown()
+        if session.wait_for_screen(caption_strip_ink) is None:
+            raise Failure("with captions on no caption showed")
+    with session.start_show("no_caption", pictures, interval=60) as saver:
+        saver.wait_until_shown()
+        time.sleep(2)  # as long as a caption takes to fade in
+        if caption_strip_ink(session.screenshot()):
+            raise Failure("with captions off a caption showed")
+        session.xdotool("key", "Up")
+        if session.wait_for_screen(caption_strip_ink) is None:
+            raise Failure("the up arrow showed no caption")
+        expect_running(saver.process, "the up arrow")
         session.xdotool("key", "a")
         expect_ended(saver.process, "the key a")
 
@@ -90,6 +120,7 @@ def case_where_the_mouse_never_ends_it_it_does_not(session):
 
 CASES = [
     case_the_arrows_step_through_the_pictures_and_pause_holds_one,
+    case_a_caption_shows_where_on_and_up_shows_one_where_off,
     case_a_character_key_ends_shift_and_an_arrow_do_not,
     case_a_left_click_ends_a_right_click_does_not,
     case_only_a_move_along_both_axes_ends,

@@ -24,6 +24,7 @@ Child = collections.namedtuple("Child", "window_class text rect visible")
 # The saver's settings keys, in Shift-JIS.
 ORDER_KEY = "画像ﾁｪﾝｼﾞ"
 INTERVAL_KEY = "ｲﾝﾀｰﾊﾞﾙ"
+CAPTION_KEY = "ｷｬﾌﾟｼｮﾝ"
 TRANSPARENCY_KEY = "透明効果"
 FOLDER_KEY = "画像のﾌｫﾙﾀﾞ"
 SUBFOLDERS_KEY = "ｻﾌﾞﾌｫﾙﾀﾞ"

@@ -17,7 +17,7 @@ from end_to_end import (RUN_BOUND_SECONDS, SCREEN, Failure, Held, Running, Sessi
                         expect_cube_of, expect_ended, expect_running, first_line, lit, pixels,
                         rgb_of, run_cases)
 from picture_memory import DECODER_MARK, expect_large_picture_in_bounded_memory, large_jpeg
-from wine_session import INTERVAL_KEY
+from wine_session import CAPTION_KEY, INTERVAL_KEY
 
 # One picture, in catalogue order and opaque, so that the cube shows only its colours.
 ONE_PICTURE = ["-order", "sequential", "-transparency", "opaque"]
@@ -44,9 +44,10 @@ class NativeSession(Session):
     def start_saver(self, name, arguments, picture="aurora_lake.bmp"):
         return Saver(self, name, arguments, self.pictures(picture) if picture else None)
 
-    def start_show(self, name, pictures, interval):
+    def start_show(self, name, pictures, interval, caption=0):
         # Shorter than the options allow, as a settings file may say.
-        return Saver(self, name, self.MOUSE_ENDS_IT, pictures, {INTERVAL_KEY: interval})
+        return Saver(self, name, self.MOUSE_ENDS_IT, pictures,
+                     {INTERVAL_KEY: interval, CAPTION_KEY: caption})
 
     def mouse_never_endings(self):
         def after_input(ending):
